@@ -1,0 +1,36 @@
+# Native build: the portable library, its tests, the bv7 command line,
+# the benchmark and the fuzz targets.
+enable_testing()
+find_package(GTest REQUIRED)
+
+file(GLOB_RECURSE NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+list(FILTER NATIVE_TEST_SOURCES EXCLUDE REGEX "/tests/win/")
+add_executable(native_tests ${NATIVE_TEST_SOURCES})
+target_link_libraries(native_tests PRIVATE bv7core GTest::gtest GTest::gtest_main)
+target_include_directories(native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_compile_options(native_tests PRIVATE ${PROJECT_WARNINGS})
+add_test(NAME native_tests COMMAND native_tests)
+
+file(GLOB CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/*.cpp)
+if(CLI_SOURCES)
+    add_executable(bv7 ${CLI_SOURCES})
+    target_link_libraries(bv7 PRIVATE bv7core)
+    target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS})
+endif()
+
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+if(BENCH_SOURCES)
+    add_executable(bench ${BENCH_SOURCES})
+    target_link_libraries(bench PRIVATE bv7core)
+    target_compile_options(bench PRIVATE ${PROJECT_WARNINGS})
+endif()
+
+# Each fuzz/*.cpp holds one LLVMFuzzerTestOneInput; fuzz/Driver.cpp runs it
+# over a bounded stream of generated inputs, so no libFuzzer is needed.
+file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/Fuzz*.cpp)
+foreach(target_source ${FUZZ_TARGETS})
+    get_filename_component(target_name ${target_source} NAME_WE)
+    add_executable(${target_name} ${target_source} ${CMAKE_SOURCE_DIR}/fuzz/Driver.cpp)
+    target_link_libraries(${target_name} PRIVATE bv7core)
+    add_test(NAME ${target_name} COMMAND ${target_name} 20000)
+endforeach()

@@ -1,0 +1,79 @@
+# Windows build: Spulwerk.exe, kalov.exe and the tests that drive their windows under Wine.
+enable_language(RC)
+enable_testing()
+
+# Sources are UTF-8; the programs show Windows-1252.
+set(WIN_FLAGS -fexec-charset=CP1252)
+target_compile_options(bv7core PRIVATE ${WIN_FLAGS})
+set(WIN_LINK -static -static-libgcc -static-libstdc++)
+set(WIN_SYSTEM_LIBS comctl32 comdlg32 winmm gdi32 user32 shell32 kernel32)
+
+function(win_library name)
+    add_library(${name} STATIC ${ARGN})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE ${PROJECT_WARNINGS} ${WIN_FLAGS})
+    target_compile_definitions(${name} PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+endfunction()
+
+# What both programs share: the message seam and the listing printer.
+file(GLOB WIN_COMMON_SOURCES CONFIGURE_DEPENDS
+    shell/win/Win32UserInterface.cpp hexdump/win/*.cpp)
+win_library(wincommon ${WIN_COMMON_SOURCES})
+target_link_libraries(wincommon PUBLIC bv7core ${WIN_SYSTEM_LIBS})
+
+file(GLOB SPULWERK_GUI_SOURCES CONFIGURE_DEPENDS
+    shell/win/*.cpp sound/win/*.cpp chargen/win/*.cpp screen/win/*.cpp)
+list(REMOVE_ITEM SPULWERK_GUI_SOURCES
+    ${CMAKE_SOURCE_DIR}/shell/win/SpulwerkMain.cpp
+    ${CMAKE_SOURCE_DIR}/shell/win/Win32UserInterface.cpp)
+win_library(spulwerk_gui ${SPULWERK_GUI_SOURCES})
+target_link_libraries(spulwerk_gui PUBLIC wincommon)
+
+file(GLOB KALOV_GUI_SOURCES CONFIGURE_DEPENDS viewer/win/*.cpp)
+list(REMOVE_ITEM KALOV_GUI_SOURCES ${CMAKE_SOURCE_DIR}/viewer/win/KalovMain.cpp)
+win_library(kalov_gui ${KALOV_GUI_SOURCES})
+target_link_libraries(kalov_gui PUBLIC wincommon)
+
+set(SPULWERK_RC ${CMAKE_SOURCE_DIR}/resources/Spulwerk.rc)
+set(KALOV_RC ${CMAKE_SOURCE_DIR}/resources/kalov.rc)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/resources")
+file(GLOB_RECURSE RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+set_source_files_properties(${SPULWERK_RC} ${KALOV_RC} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
+
+function(win_program name entry rc gui)
+    add_executable(${name} WIN32 ${entry} ${rc})
+    target_compile_options(${name} PRIVATE ${PROJECT_WARNINGS} ${WIN_FLAGS})
+    target_link_libraries(${name} PRIVATE ${gui})
+    target_link_options(${name} PRIVATE ${WIN_LINK})
+endfunction()
+
+win_program(Spulwerk shell/win/SpulwerkMain.cpp ${SPULWERK_RC} spulwerk_gui)
+win_program(kalov viewer/win/KalovMain.cpp ${KALOV_RC} kalov_gui)
+
+# bv7.exe: the command line as a Windows console program.
+file(GLOB CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/*.cpp)
+if(CLI_SOURCES)
+    add_executable(bv7 ${CLI_SOURCES})
+    target_link_libraries(bv7 PRIVATE bv7core)
+    target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS} ${WIN_FLAGS})
+    target_link_options(bv7 PRIVATE ${WIN_LINK})
+endif()
+
+# GoogleTest, cross-built from Debian's sources.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB WIN_TEST_COMMON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/common/*.cpp)
+function(win_tests name rc gui)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/${ARGN}/*.cpp)
+    add_executable(${name} ${sources} ${WIN_TEST_COMMON} ${rc})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+    target_compile_options(${name} PRIVATE ${PROJECT_WARNINGS} ${WIN_FLAGS})
+    target_link_libraries(${name} PRIVATE ${gui} gtest gtest_main)
+    target_link_options(${name} PRIVATE ${WIN_LINK})
+endfunction()
+
+win_tests(spulwerk_wintests ${SPULWERK_RC} spulwerk_gui spulwerk)
+win_tests(kalov_wintests ${KALOV_RC} kalov_gui kalov)

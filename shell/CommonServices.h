@@ -1,0 +1,37 @@
+#pragma once
+// Services every tool uses the same way: the error box from the string table,
+// the two file choosers on the shared file-name buffer, whole-file loading and
+// the existence test.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/UserInterface.h"
+
+// A whole file in one block; owned by whoever loaded it.
+struct ByteImage {
+    std::vector<std::uint8_t> data;
+    std::uint32_t size() const { return static_cast<std::uint32_t>(data.size()); }
+};
+
+// Error box with string `id`, caption "Fehler", no owner, MB_OK | MB_TASKMODAL.
+// Only for 16019 the number is appended in decimal. Always returns -1.
+int showStringError(int id, int number = 0);
+
+// The shared 260-character buffer of both choosers.
+FileNameBuffer& sharedFileName();
+void clearSharedFileName();
+
+// The system file dialogs on the shared buffer; nonzero when a name was confirmed.
+int chooseOpenFile(WindowRef owner, const std::string& title, const std::string& filter);
+int chooseSaveFile(WindowRef owner, const std::string& title, const std::string& filter);
+
+// Reads the whole file. A missing or unreadable file shows 16010, a file too
+// large for memory 16001; both yield no image.
+std::optional<ByteImage> loadWholeFile(const std::string& path);
+
+bool fileExists(const std::string& path);
+
+// Builds a chooser filter from description/pattern pairs.
+std::string makeFilter(std::initializer_list<const char*> descriptionsAndPatterns);

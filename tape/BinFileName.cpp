@@ -1,0 +1,74 @@
+#include "tape/BinFileName.h"
+
+#include <algorithm>
+
+#include "shell/HexText.h"
+#include "shell/UserInterface.h"
+
+namespace {
+const char* const cutLine = "Programmname zu lang, wurde auf 16 Zeichen gekürzt.";
+const char* const underscoreLine = "Programmname enthielt 'Unterstrich', wurde durch 'Bindestrich' ersetzt.";
+}
+
+std::optional<std::string> checkAddressField(std::string_view field) {
+    int value = parseHexAddress(field, false);
+    if (value < 0) return std::nullopt;
+    return formatHex4(static_cast<std::uint32_t>(value));
+}
+
+bool normaliseProgramName(std::string& name) {
+    bool cut = name.size() > maxProgramNameLength;
+    if (cut) name.resize(maxProgramNameLength);
+    bool replaced = std::count(name.begin(), name.end(), '_') > 0;
+    std::replace(name.begin(), name.end(), '_', '-');
+    if (!cut && !replaced) return false;
+    std::string text = "\r\n";
+    if (cut) text += std::string(cutLine) + "\r\n";
+    if (replaced) text += underscoreLine;
+    ui().ask(Message{text, "Fehler", mb::ok, nullptr});
+    return true;
+}
+
+std::string_view fileNamePart(std::string_view path) {
+    std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool parseBinFileName(std::string_view path, TapeHeader& header) {
+    std::string_view part = fileNamePart(path);
+    if (std::count(part.begin(), part.end(), '_') != 3) return false;
+    std::size_t first = part.find('_');
+    header.name = std::string(part.substr(0, first));
+    std::uint16_t* fields[] = {&header.aa, &header.ea, &header.sa};
+    std::size_t underscore = first;
+    for (std::uint16_t* field : fields) {
+        int value = parseHexAddress(part.substr(underscore + 1, 4), false);
+        if (value < 0) return false;
+        *field = static_cast<std::uint16_t>(value);
+        underscore = part.find('_', underscore + 1);
+    }
+    return true;
+}
+
+void sanitiseFileName(std::string& text) {
+    for (char& c : text)
+        if (std::string_view("/\\<>:|?*\"").find(c) != std::string_view::npos) c = '-';
+}
+
+std::string proposeBinFileName(const TapeHeader& header) {
+    std::string name = header.name;
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    std::string proposal = name + "_" + formatHex4(header.aa) + "_" + formatHex4(header.ea) + "_" +
+                           formatHex4(header.sa) + ".BIN";
+    sanitiseFileName(proposal);
+    return proposal;
+}
+
+std::string proposeWavFileName(std::string_view binPath) {
+    TapeHeader header;
+    if (!parseBinFileName(binPath, header)) return "proggi.wav";
+    std::string name = header.name;
+    if (name.size() > maxProgramNameLength) name.resize(maxProgramNameLength);
+    std::replace(name.begin(), name.end(), '_', '-');
+    return name + ".wav";
+}

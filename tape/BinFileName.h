@@ -1,0 +1,37 @@
+#pragma once
+// The header in the file name: "Programmname_AA_EA_SA.BIN", and the rules
+// around the header fields of the exchange dialog.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "tape/TapeHeader.h"
+
+constexpr std::size_t maxProgramNameLength = 16;
+
+// The rule of an address field losing the focus: the normalised 4-digit text
+// ("1F" -> "001F"), or nothing when the entry is invalid (no message).
+std::optional<std::string> checkAddressField(std::string_view field);
+
+// Cuts the name to 16 characters and replaces "_" by "-", in place. When
+// anything changed, a box (caption "Fehler", no owner) lists what; returns true then.
+bool normaliseProgramName(std::string& name);
+
+// Takes name, aa, ea and sa from the file part of `path` (after the last "\" or "/").
+// The file part must hold exactly three underscores. On failure the header may
+// already hold a new name and some addresses.
+bool parseBinFileName(std::string_view path, TapeHeader& header);
+
+// Replaces / \ < > : | ? * and the double quote by "-", in place.
+void sanitiseFileName(std::string& text);
+
+// The decoder's proposal: the name without trailing blanks and tabs,
+// "_AA_EA_SA.BIN", made safe for the file system.
+std::string proposeBinFileName(const TapeHeader& header);
+
+// The WAV name proposed for a BIN source: the normalised name + ".wav" when
+// the source follows the scheme, otherwise "proggi.wav". No message is shown.
+std::string proposeWavFileName(std::string_view binPath);
+
+// The file part of a path: what follows the last "\" or "/".
+std::string_view fileNamePart(std::string_view path);

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "support/RecordingInterface.h"
+#include "tape/BinFileName.h"
+
+TEST(BinFileName, TakesTheHeaderFromTheName) {
+    TapeHeader header;
+    ASSERT_TRUE(parseBinFileName("C:\\BV7\\Spiele\\PROG_1000_1FFF_1000.BIN", header));
+    EXPECT_EQ(header.name, "PROG");
+    EXPECT_EQ(header.aa, 0x1000);
+    EXPECT_EQ(header.ea, 0x1FFF);
+    EXPECT_EQ(header.sa, 0x1000);
+
+    ASSERT_TRUE(parseBinFileName("_1000_1FFF_1000.BIN", header));
+    EXPECT_EQ(header.name, "");
+    ASSERT_TRUE(parseBinFileName("/home/bv7/A_0100_01FF_0100.bin", header));
+    EXPECT_EQ(header.name, "A");
+    EXPECT_EQ(header.ea, 0x01FF);
+}
+
+TEST(BinFileName, RefusesNamesOffTheScheme) {
+    RecordingInterface seam;
+    TapeHeader header;
+    for (const char* path : {"MY_PROG_1000_1FFF_1000.BIN", "PROG_1000.BIN", "prog_a000_afff_a000.bin", "____",
+                             "PROG_10_1FFF_1000.BIN", "PROG_1000_1FFF_10.B", "", "PROG.BIN",
+                             "A_B_C_\\PROG.BIN", "PROG_1000_1FFF_1000"}) {
+        TapeHeader h;
+        bool parsed = parseBinFileName(path, h);
+        if (std::string(path) == "PROG_1000_1FFF_1000") {
+            EXPECT_TRUE(parsed) << "the extension is not required";
+        } else {
+            EXPECT_FALSE(parsed) << path;
+        }
+    }
+    EXPECT_TRUE(seam.messages.empty()) << "a failed parse is silent";
+    std::string longPath(5000, 'x');
+    EXPECT_FALSE(parseBinFileName(longPath, header));
+    EXPECT_FALSE(parseBinFileName(longPath + "_1_2_3", header) && header.name.size() != 5000);
+}
+
+TEST(BinFileName, NormalisesAddressFieldsOnLeaving) {
+    EXPECT_EQ(checkAddressField("1F"), "001F");
+    EXPECT_EQ(checkAddressField(""), "0000");
+    EXPECT_EQ(checkAddressField("7"), "0007");
+    EXPECT_FALSE(checkAddressField("1 2"));
+    EXPECT_FALSE(checkAddressField("1G"));
+    EXPECT_FALSE(checkAddressField("a000"));
+}
+
+TEST(BinFileName, NormalisesTheProgramNameWithOneBoxOfWhatChanged) {
+    RecordingInterface seam;
+    std::string name = "ABCDEFGHIJKLMNOPQRST";
+    EXPECT_TRUE(normaliseProgramName(name));
+    EXPECT_EQ(name, "ABCDEFGHIJKLMNOP");
+    name = "A_B";
+    EXPECT_TRUE(normaliseProgramName(name));
+    EXPECT_EQ(name, "A-B");
+    name = "ABCDEFGHIJKLMNOP";
+    EXPECT_FALSE(normaliseProgramName(name));
+    name = "A_CDEFGHIJKLMNOPQ_";
+    EXPECT_TRUE(normaliseProgramName(name));
+    EXPECT_EQ(name, "A-CDEFGHIJKLMNOP") << "only the cut part is searched";
+    name = "";
+    EXPECT_FALSE(normaliseProgramName(name));
+    name = "____";
+    EXPECT_TRUE(normaliseProgramName(name));
+    EXPECT_EQ(name, "----");
+
+    ASSERT_EQ(seam.messages.size(), 4u);
+    EXPECT_EQ(seam.messages[0].text, "\r\nProgrammname zu lang, wurde auf 16 Zeichen gekürzt.\r\n");
+    EXPECT_EQ(seam.messages[1].text,
+              "\r\nProgrammname enthielt 'Unterstrich', wurde durch 'Bindestrich' ersetzt.");
+    EXPECT_EQ(seam.messages[2].text,
+              "\r\nProgrammname zu lang, wurde auf 16 Zeichen gekürzt.\r\n"
+              "Programmname enthielt 'Unterstrich', wurde durch 'Bindestrich' ersetzt.");
+    EXPECT_EQ(seam.messages[0].caption, "Fehler");
+    EXPECT_EQ(seam.messages[0].style, mb::ok);
+    EXPECT_EQ(seam.messages[0].owner, nullptr);
+}
+
+TEST(BinFileName, ProposesSafeNames) {
+    EXPECT_EQ(proposeBinFileName(TapeHeader{"A:B             ", 0x0100, 0x01FF, 0x0100}), "A-B_0100_01FF_0100.BIN");
+    EXPECT_EQ(proposeBinFileName(TapeHeader{"x/\\<>|?*\" \t", 0, 0xFFFF, 0}), "x--------_0000_FFFF_0000.BIN");
+    EXPECT_EQ(proposeBinFileName(TapeHeader{"", 0, 0, 0}), "_0000_0000_0000.BIN");
+    EXPECT_EQ(proposeWavFileName("C:\\x\\PROG_1000_1FFF_1000.BIN"), "PROG.wav");
+    EXPECT_EQ(proposeWavFileName("C:\\x\\ABCDEFGHIJKLMNOPQRS_1000_1FFF_1000.BIN"), "ABCDEFGHIJKLMNOP.wav");
+    EXPECT_EQ(proposeWavFileName("C:\\x\\PROG.BIN"), "proggi.wav");
+    std::string text = "a/b";
+    sanitiseFileName(text);
+    EXPECT_EQ(text, "a-b");
+}
