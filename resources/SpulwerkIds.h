@@ -1,0 +1,44 @@
+/* Resource and command ids of Spulwerk. Shared by the .rc script and the C++ code. */
+#pragma once
+
+/* Icon and bitmaps */
+#define IDI_PROGRAM          100
+#define IDB_SPLASH           110
+#define IDB_AUTHOR           111
+#define IDB_DOOR             665
+#define IDB_PRINTER          666
+
+/* Menus */
+#define IDM_START            210
+#define IDM_SCREEN           220
+
+/* Child windows of the main window */
+#define IDC_STATUSBAR        200
+#define IDC_SPLASH          9999
+
+/* Start-mode menu */
+#define CMD_PREFERENCES     1001
+#define CMD_HEXDUMP         1002
+#define CMD_CRC16           1003
+#define CMD_QUIT            1010
+#define CMD_CONVERTER       1110
+#define CMD_DESIGNER        1100
+#define CMD_SCREEN          1200
+#define CMD_INFO            2001
+#define CMD_ABOUT           2999
+
+/* Screen-mode menu */
+#define CMD_RESET           1300
+#define CMD_REGISTERS       1305
+#define CMD_RANDOM          1310
+#define CMD_PICTURE1        1320
+#define CMD_GREETING        1330
+#define CMD_INVERT          1350
+#define CMD_MONITOR         1351
+#define CMD_FREEHAND        1380
+#define CMD_BACK            1399
+#define CMD_CLS             1410
+#define CMD_PHOTO           1497
+#define CMD_LOAD_SCREEN     1498
+#define CMD_SAVE_SCREEN     1499
+#define CMD_SCREEN_HELP     9999

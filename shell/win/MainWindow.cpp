@@ -1,0 +1,165 @@
+#include "shell/win/MainWindow.h"
+
+#include <commctrl.h>
+#include <intrin.h>
+
+#include "resources/SpulwerkIds.h"
+#include "shell/CommonServices.h"
+#include "shell/StringTable.h"
+#include "shell/win/MainCommands.h"
+#include "shell/win/Win32UserInterface.h"
+
+namespace {
+ShellState state;
+
+void placeCentred(int width, int height) {
+    Placement at = centredPlacement(state.screenWidth, state.screenHeight, width, height);
+    MoveWindow(state.mainWindow, at.x, at.y, width, height, TRUE);
+}
+
+void attachMenu(int menuId) {
+    state.currentMenu = LoadMenuA(state.instance, MAKEINTRESOURCEA(menuId));
+    SetMenu(state.mainWindow, state.currentMenu);
+}
+
+void showSplash() {
+    state.splashBitmap = static_cast<HBITMAP>(
+        LoadImageA(state.instance, MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    SendMessageA(state.splashControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.splashBitmap));
+}
+
+void onCreate() {
+    state.random.seedFromCounter(__rdtsc());
+    mainCommandsOnCreate();
+    state.mode = WindowMode::Start;
+}
+
+void onDestroy() {
+    mainCommandsOnDestroy();
+    if (fileExists(state.tempWavPath)) DeleteFileA(state.tempWavPath.c_str());
+    PostQuitMessage(0);
+}
+}
+
+ShellState& shell() { return state; }
+
+HWND createStatusBar(HWND parent) {
+    HWND bar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | 0x10, "", parent, IDC_STATUSBAR);
+    int rightEdges[] = {420, 525, -1};
+    SendMessageA(bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(rightEdges));
+    return bar;
+}
+
+void enterScreenMode() {
+    state.mode = WindowMode::Screen;
+    SendMessageA(state.splashControl, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    attachMenu(IDM_SCREEN);
+    if (state.screenWidth <= mainwindow::narrowScreen) showStringError(str::lowResolution);
+    placeCentred(mainwindow::screenWidth, mainwindow::screenHeight);
+    InvalidateRect(state.mainWindow, nullptr, TRUE);
+    state.statusBar = createStatusBar(state.mainWindow);
+    win32Interface().statusBar = state.statusBar;
+    SetWindowTextA(state.mainWindow, mainwindow::screenTitle);
+    screenModeEntered();
+    state.blinkTimer = SetTimer(state.mainWindow, 1, mainwindow::blinkMilliseconds, nullptr);
+    screenModeStarted();
+}
+
+void returnToStartMode() {
+    KillTimer(state.mainWindow, state.blinkTimer);
+    attachMenu(IDM_START);
+    placeCentred(mainwindow::startWidth, mainwindow::startHeight);
+    InvalidateRect(state.mainWindow, nullptr, TRUE);
+    showSplash();
+    state.mode = WindowMode::Start;
+    SetWindowTextA(state.mainWindow, mainwindow::returnTitle);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            state.mainWindow = window;
+            onCreate();
+            break;
+        case WM_COMMAND:
+            runMainCommand(LOWORD(wParam));
+            return 0;
+        case WM_HELP:
+            showModeHelp(state.mode);
+            return TRUE;
+        case WM_TIMER:
+            blinkStep();
+            return 0;
+        case WM_CHAR:
+            typeCharacter(static_cast<unsigned char>(wParam & 0xFF));
+            return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            if (mouseForDrawing(message, LOWORD(lParam), HIWORD(lParam))) return 0;
+            break;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            BeginPaint(window, &paint);
+            EndPaint(window, &paint);
+            if (state.mode == WindowMode::Screen) paintScreen(window);
+            return 0;
+        }
+        case WM_CLOSE:
+            if (state.mode == WindowMode::Screen) {
+                returnToStartMode();
+                return 0;
+            }
+            break;
+        case WM_DESTROY:
+            onDestroy();
+            return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND createMainWindow(HINSTANCE instance, int showCommand) {
+    state.instance = instance;
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = mainwindow::className;
+    RegisterClassExA(&windowClass);
+
+    state.screenWidth = static_cast<unsigned>(GetSystemMetrics(SM_CXSCREEN));
+    state.screenHeight = static_cast<unsigned>(GetSystemMetrics(SM_CYSCREEN));
+    Placement at = centredPlacement(state.screenWidth, state.screenHeight, mainwindow::startWidth,
+                                    mainwindow::startHeight);
+    HWND window = CreateWindowExA(0, mainwindow::className, mainwindow::startTitle, WS_SYSMENU, at.x, at.y,
+                                  mainwindow::startWidth, mainwindow::startHeight, nullptr, nullptr, instance,
+                                  nullptr);
+    if (!window) return nullptr;
+    attachMenu(IDM_START);
+    state.splashControl = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP, 0,
+                                          0, 0, 0, window, reinterpret_cast<HMENU>(IDC_SPLASH), instance, nullptr);
+    showSplash();
+
+    char directory[256] = {};
+    GetCurrentDirectoryA(sizeof directory, directory);
+    state.startDirectory = directory;
+    state.tempWavPath = state.startDirectory + "\\temp.wav";
+    mainCommandsOnStart();
+
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+int runMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The seam as the Windows programs fill it: message boxes, the system file
+// dialogs, the status bar of the active tool and the debugger trace.
+#include <windows.h>
+
+#include "shell/UserInterface.h"
+
+struct Win32UserInterface : UserInterface {
+    using MessageBoxFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
+
+    Answer ask(const Message& message) override;
+    bool chooseFile(const Chooser& chooser, FileNameBuffer& buffer) override;
+    void setStatus(int part, std::string_view text) override;
+    void trace(std::string_view line) override;
+
+    // The status bar that receives setStatus; null while no tool shows one.
+    HWND statusBar = nullptr;
+    // MessageBoxA, or a recorder in tests that wraps it.
+    MessageBoxFunction messageBox = MessageBoxA;
+};
+
+// The program's instance of the seam (installed by installWin32UserInterface).
+Win32UserInterface& win32Interface();
+void installWin32UserInterface(HINSTANCE instance);
+HINSTANCE programInstance();

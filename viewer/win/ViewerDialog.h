@@ -1,0 +1,5 @@
+#pragma once
+#include <windows.h>
+
+// Runs the "VIEWER" dialog until it is closed; returns the exit code.
+int runViewer(HINSTANCE instance);
