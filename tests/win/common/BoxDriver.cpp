@@ -40,13 +40,6 @@ LRESULT CALLBACK BoxDriver::hook(int code, WPARAM wParam, LPARAM lParam) {
         GetClassNameA(window, className, sizeof className);
         if (lstrcmpA(className, "#32770") == 0 && !pendingAnswers.count(window) && !GetPropA(window, "BoxDriver")) {
             SetPropA(window, "BoxDriver", reinterpret_cast<HANDLE>(1));
-            SeenBox box;
-            box.window = window;
-            box.caption = windowText(window);
-            if (HWND text = GetDlgItem(window, 0xFFFF)) box.text = windowText(text);
-            box.owner = GetWindow(window, GW_OWNER);
-            EnumChildWindows(window, collectButton, reinterpret_cast<LPARAM>(&box));
-            active->seen.push_back(box);
             int answer = 0;
             if (!active->answers.empty()) {
                 answer = active->answers.front();
@@ -61,6 +54,17 @@ LRESULT CALLBACK BoxDriver::hook(int code, WPARAM wParam, LPARAM lParam) {
 
 void CALLBACK BoxDriver::answerLater(HWND window, UINT, UINT_PTR timer, DWORD) {
     KillTimer(window, timer);
+    // Read the box only now: while it is being activated its text and
+    // buttons are not all in place yet.
+    if (active) {
+        SeenBox box;
+        box.window = window;
+        box.caption = windowText(window);
+        if (HWND text = GetDlgItem(window, 0xFFFF)) box.text = windowText(text);
+        box.owner = GetWindow(window, GW_OWNER);
+        EnumChildWindows(window, collectButton, reinterpret_cast<LPARAM>(&box));
+        active->seen.push_back(box);
+    }
     int answer = pendingAnswers[window];
     pendingAnswers.erase(window);
     if (answer == 0 && active && active->onDialog && active->onDialog(window)) return;
