@@ -47,24 +47,30 @@ int chooseSaveFile(WindowRef owner, const std::string& title, const std::string&
     return runChooser(true, owner, title, filter);
 }
 
-std::optional<ByteImage> loadWholeFile(const std::string& path) {
+ReadResult readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
     File file(std::fopen(path.c_str(), "rb"));
     struct stat info {};
-    if (!file || ::stat(path.c_str(), &info) != 0 || (info.st_mode & S_IFMT) != S_IFREG) {
-        showStringError(str::cannotOpenBinary);
-        return std::nullopt;
-    }
-    ByteImage image;
+    if (!file || ::stat(path.c_str(), &info) != 0 || (info.st_mode & S_IFMT) != S_IFREG) return ReadResult::CannotOpen;
     try {
-        image.data.resize(static_cast<std::uint32_t>(info.st_size));
+        bytes.resize(static_cast<std::uint32_t>(info.st_size));
     } catch (const std::exception&) {   // bad_alloc, or a length beyond the address space
-        showStringError(str::outOfMemory);
-        return std::nullopt;
+        return ReadResult::OutOfMemory;
     }
     // A file that shrank while we read it keeps only what was there.
-    std::size_t got = image.data.empty() ? 0 : std::fread(image.data.data(), 1, image.data.size(), file.get());
-    image.data.resize(got);
-    return image;
+    std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file.get());
+    bytes.resize(got);
+    return ReadResult::Ok;
+}
+
+std::optional<ByteImage> loadWholeFile(const std::string& path) {
+    ByteImage image;
+    switch (readFileBytes(path, image.data)) {
+    case ReadResult::Ok: return image;
+    case ReadResult::CannotOpen: showStringError(str::cannotOpenBinary); break;
+    case ReadResult::OutOfMemory: showStringError(str::outOfMemory); break;
+    }
+    return std::nullopt;
 }
 
 bool fileExists(const std::string& path) {

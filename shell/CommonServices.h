@@ -31,6 +31,10 @@ int chooseSaveFile(WindowRef owner, const std::string& title, const std::string&
 // large for memory 16001; both yield no image.
 std::optional<ByteImage> loadWholeFile(const std::string& path);
 
+// The same without any message, for callers that report in their own words.
+enum class ReadResult { Ok, CannotOpen, OutOfMemory };
+ReadResult readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes);
+
 bool fileExists(const std::string& path);
 
 // Builds a chooser filter from description/pattern pairs.

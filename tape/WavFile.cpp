@@ -1,0 +1,292 @@
+#include "tape/WavFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "shell/CommonServices.h"
+#include "shell/StringTable.h"
+#include "shell/UserInterface.h"
+
+namespace {
+std::string tempPath = "temp.wav";
+
+constexpr std::uint16_t pcmTag = 1;
+constexpr std::uint16_t extensibleTag = 0xFFFE;
+// The part of the KSDATAFORMAT_SUBTYPE_PCM GUID after its first two bytes (01 00).
+constexpr std::uint8_t pcmSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                               0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// Rates the reader converts; outside them a file is taken as unusable.
+constexpr std::uint32_t lowestRate = 4000;
+constexpr std::uint32_t highestRate = 400000;
+constexpr std::uint32_t resampledRate = 44100;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+void putU16(std::uint8_t* at, std::uint16_t value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+void putU32(std::uint8_t* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+bool writeAll(std::FILE* file, const void* bytes, std::size_t count) {
+    return count == 0 || std::fwrite(bytes, 1, count, file) == count;
+}
+
+struct Chunk {
+    bool found = false;
+    bool complete = false;   // the whole declared size is present
+    ByteView body;
+};
+
+// The first chunk `id` among the chunks of `area` (each padded to an even size).
+Chunk findChunk(ByteView area, const char* id) {
+    ByteReader reader(area);
+    while (reader.remaining() >= 8) {
+        bool match = reader.tag(id);
+        if (!match) reader.skip(4);
+        std::uint32_t size = reader.u32le();
+        Chunk chunk;
+        chunk.body = reader.take(size);
+        chunk.complete = reader.ok();
+        if (match) {
+            chunk.found = true;
+            return chunk;
+        }
+        if (size & 1) reader.skip(1);
+    }
+    return {};
+}
+
+// The body of the first top-level RIFF chunk of form type "WAVE", after the form type.
+bool findWaveForm(ByteView file, ByteView& form) {
+    ByteReader reader(file);
+    while (reader.remaining() >= 8) {
+        bool riff = reader.tag("RIFF");
+        if (!riff) reader.skip(4);
+        std::uint32_t size = reader.u32le();
+        ByteView body = reader.take(size);
+        if (riff && body.size >= 4 && std::memcmp(body.data, "WAVE", 4) == 0) {
+            form = body.sub(4);
+            return true;
+        }
+        if (size & 1) reader.skip(1);
+    }
+    return false;
+}
+
+WavSamples failed(int id) {
+    WavSamples result;
+    result.error = id;
+    return result;
+}
+}
+
+const std::string& tempWavPath() { return tempPath; }
+void setTempWavPath(const std::string& path) { tempPath = path; }
+
+std::array<std::uint8_t, wavHeaderBytes> makeWavHeader(const AudioFormat& format, std::uint32_t count) {
+    std::array<std::uint8_t, wavHeaderBytes> header{};
+    std::uint8_t* at = header.data();
+    std::memcpy(at, "RIFF", 4);
+    putU32(at + 4, 38 + count + (count & 1));
+    std::memcpy(at + 8, "WAVEfmt ", 8);
+    putU32(at + 16, audioFormatBytes);
+    putU16(at + 20, format.formatTag);
+    putU16(at + 22, format.channels);
+    putU32(at + 24, format.samplesPerSecond);
+    putU32(at + 28, format.bytesPerSecond);
+    putU16(at + 32, format.blockAlign);
+    putU16(at + 34, format.bitsPerSample);
+    putU16(at + 36, format.extraSize);
+    std::memcpy(at + 38, "data", 4);
+    putU32(at + 42, count);
+    return header;
+}
+
+std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std::uint8_t* samples, std::uint32_t count) {
+    auto header = makeWavHeader(format, count);
+    std::vector<std::uint8_t> bytes(wavHeaderBytes + count + (count & 1), 0);
+    std::memcpy(bytes.data(), header.data(), wavHeaderBytes);
+    if (count) std::memcpy(bytes.data() + wavHeaderBytes, samples, count);
+    return bytes;
+}
+
+int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint32_t count, const char* dataFailLine) {
+    File file(std::fopen(path.c_str(), "wb"));
+    if (!file) {
+        ui().trace("Fehler bei open");
+        return -1;
+    }
+    auto header = makeWavHeader(currentAudioFormat(), count);
+    if (count > maxWavSampleCount || !writeAll(file.get(), header.data(), 12)) {
+        ui().trace("Fehler bei RIFF");
+        return -1;
+    }
+    if (!writeAll(file.get(), header.data() + 12, 8)) {
+        ui().trace("Fehler bei fmt");
+        return -1;
+    }
+    if (!writeAll(file.get(), header.data() + 20, audioFormatBytes)) {
+        ui().trace("Fehler bei schreiben");
+        return -1;
+    }
+    const std::uint8_t pad = 0;
+    bool written = writeAll(file.get(), header.data() + 38, 8) && writeAll(file.get(), samples, count) &&
+                   ((count & 1) == 0 || writeAll(file.get(), &pad, 1));
+    // Buffered bytes that cannot be flushed are data that did not reach the disk.
+    if (std::fclose(file.release()) != 0) written = false;
+    if (!written) {
+        ui().trace(dataFailLine);
+        return -1;
+    }
+    return 0;
+}
+
+WavSamples parseWavSamples(ByteView file) {
+    ByteView form;
+    if (!findWaveForm(file, form)) return failed(str::riffNotFound);
+
+    // The format chunk need not come first ("bext", "JUNK" or "LIST" may precede it).
+    Chunk fmt = findChunk(form, "fmt ");
+    if (!fmt.found || fmt.body.size < 16) return failed(str::formatNotFound);
+    ByteReader reader(fmt.body);
+    std::uint16_t tag = reader.u16le();
+    std::uint16_t channels = reader.u16le();
+    std::uint32_t rate = reader.u32le();
+    reader.skip(6);   // bytes per second, block align
+    std::uint16_t bits = reader.u16le();
+    bool pcm = tag == pcmTag;
+    if (tag == extensibleTag && fmt.body.size >= 40) {
+        ByteView subFormat = fmt.body.sub(24, 16);
+        pcm = subFormat[0] == 0x01 && subFormat[1] == 0x00 &&
+              std::memcmp(subFormat.data + 2, pcmSubFormatTail, sizeof pcmSubFormatTail) == 0;
+    }
+    if (!pcm) return failed(str::notPcm);
+
+    WavSamples result;
+    result.fileRate = rate;
+    bool usableRate = rate >= lowestRate && rate <= highestRate;
+    bool directRate = rate == 22050 || rate == 44100;
+    result.rate = directRate ? rate : usableRate ? resampledRate : 0;
+
+    if (!fmt.complete) result.error = str::audioNotFound;
+    Chunk data = findChunk(form, "data");
+    if (!result.error && !data.found) result.error = str::audioUnusable;
+    if (!result.error && (channels == 0 || bits == 0 || bits > 32 || !usableRate)) result.error = str::audioUnusable;
+    if (result.error) return result;
+
+    // A data chunk cut short (a truncated file, or a size left open by a
+    // streaming writer) gives the samples that are there.
+    if (bits <= 8 && channels == 1 && directRate) {
+        result.samples = data.body;
+        return result;
+    }
+
+    // Other sample sizes and channel counts: the most significant byte of the
+    // first channel, made unsigned; other rates: linear interpolation to 44100.
+    const std::size_t containerBytes = (bits + 7u) / 8u;
+    const std::size_t frameBytes = containerBytes * channels;
+    const std::size_t frames = data.body.size / frameBytes;
+    auto sampleAt = [&](std::size_t frame) -> std::uint8_t {
+        std::uint8_t top = data.body[frame * frameBytes + containerBytes - 1];
+        return containerBytes == 1 ? top : static_cast<std::uint8_t>(top ^ 0x80);
+    };
+    std::uint64_t outCount = frames;
+    if (!directRate && frames > 0) outCount = (static_cast<std::uint64_t>(frames) - 1) * resampledRate / rate + 1;
+    try {
+        if (outCount > result.storage.max_size()) throw std::bad_alloc();
+        result.storage.resize(static_cast<std::size_t>(outCount));
+    } catch (const std::exception&) {
+        return failed(str::outOfMemory);
+    }
+    std::uint8_t* out = result.storage.data();
+    if (directRate) {
+        for (std::size_t frame = 0; frame < frames; ++frame) out[frame] = sampleAt(frame);
+    } else {
+        for (std::size_t i = 0; i < result.storage.size(); ++i) {
+            std::uint64_t position = static_cast<std::uint64_t>(i) * rate;
+            std::size_t frame = static_cast<std::size_t>(position / resampledRate);
+            std::int64_t fraction = static_cast<std::int64_t>(position % resampledRate);
+            int first = sampleAt(frame);
+            int second = frame + 1 < frames ? sampleAt(frame + 1) : first;
+            out[i] = static_cast<std::uint8_t>(first + ((second - first) * fraction + resampledRate / 2) / resampledRate);
+        }
+    }
+    result.samples = ByteView(result.storage);
+    return result;
+}
+
+WavSamples readWavSamples(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    ReadResult read = readFileBytes(path, bytes);
+    if (read != ReadResult::Ok) {
+        int id = read == ReadResult::CannotOpen ? str::cannotOpenWav : str::outOfMemory;
+        showStringError(id);
+        return failed(id);
+    }
+    WavSamples result = parseWavSamples(ByteView(bytes));
+    if (result.rate != 0) {
+        selectSampleRate(result.rate);
+        if (result.fileRate != result.rate) ui().setStatus(sampleRateStatusPart, sampleRateStatusText(result.fileRate));
+    }
+    if (result.error) {
+        showStringError(result.error);
+        return failed(result.error);
+    }
+    // Samples used in place stay valid: moving a vector keeps its block.
+    if (result.storage.empty() && !result.samples.empty()) result.storage = std::move(bytes);
+    return result;
+}
+
+int appendRawCapture(const std::uint8_t* block, std::size_t size) {
+    File file(std::fopen(tempPath.c_str(), "ab"));
+    if (!file) {
+        ui().trace("Fehler beim Öffnen temp.wav");
+        return -1;
+    }
+    bool written = writeAll(file.get(), block, size);
+    if (std::fclose(file.release()) != 0 || !written) {
+        ui().trace("Fehler beim Schreiben temp.wav");
+        return -1;
+    }
+    return 0;
+}
+
+int convertRawCaptureToWav() {
+    std::vector<std::uint8_t> raw;
+    switch (readFileBytes(tempPath, raw)) {
+    case ReadResult::Ok: break;
+    case ReadResult::CannotOpen: ui().trace("Kann Rohdaten nicht öffnen"); return -1;
+    case ReadResult::OutOfMemory: ui().trace("Speicher nicht ausreichend"); return -1;
+    }
+    if (raw.empty()) {
+        ui().trace("Fehler beim Einlesen");
+        return -1;
+    }
+    if (raw.size() > maxWavSampleCount) {
+        ui().trace("Speicher nicht ausreichend");
+        return -1;
+    }
+    // The recording is the only copy: it is replaced only by a complete WAV file.
+    std::string wavPath = tempPath + ".neu";
+    if (writeWavFile(wavPath, raw.data(), static_cast<std::uint32_t>(raw.size()), "Fehler beim Datenschreiben") != 0) {
+        std::remove(wavPath.c_str());
+        return -1;
+    }
+    if (std::rename(wavPath.c_str(), tempPath.c_str()) != 0) {
+        // Windows does not rename onto an existing file.
+        std::remove(tempPath.c_str());
+        if (std::rename(wavPath.c_str(), tempPath.c_str()) != 0) {
+            ui().trace("Fehler beim Umbenennen temp.wav");
+            return -1;
+        }
+    }
+    return 0;
+}

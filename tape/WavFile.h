@@ -1,0 +1,59 @@
+#pragma once
+// The WAV container: the 46-byte header the program writes, the reader that
+// turns any PCM WAV file into the 8-bit mono samples the decoder works on, and
+// the raw capture file "temp.wav" of a recording.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "shell/ByteReader.h"
+#include "tape/AudioFormat.h"
+
+constexpr std::size_t wavHeaderBytes = 46;
+constexpr std::size_t rawCaptureBlockBytes = 2048;
+// The largest sample count whose sizes fit the 32-bit fields of the header.
+constexpr std::uint32_t maxWavSampleCount = 0xFFFFFFFFu - 39;
+
+// "temp.wav" in the start directory: the raw capture and the encoder's output.
+// The full path is fixed once at program start; until then it is "temp.wav".
+const std::string& tempWavPath();
+void setTempWavPath(const std::string& path);
+
+// RIFF header, "fmt " chunk of 18 bytes with `format`, "data" header for `count` samples.
+std::array<std::uint8_t, wavHeaderBytes> makeWavHeader(const AudioFormat& format, std::uint32_t count);
+
+// The whole file in memory: header, samples and the pad byte of an odd count.
+std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std::uint8_t* samples, std::uint32_t count);
+
+// Writes `count` samples in the current format to `path` (replacing it).
+// Failures go to the trace ("Fehler bei open", ... , `dataFailLine`); returns 0 or -1.
+int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint32_t count,
+                 const char* dataFailLine = "Fehler bei Daten");
+
+// The samples of a WAV file as the decoder takes them: 8-bit unsigned mono at
+// 22050 or 44100 per second. 8-bit mono files at those rates are used as they
+// are (a view into the file's bytes); anything else is converted into `storage`.
+struct WavSamples {
+    int error = 0;                  // 0, or the string id of what went wrong
+    std::uint32_t fileRate = 0;     // samples per second as the file states it
+    std::uint32_t rate = 0;         // 22050 or 44100: the rate of `samples`
+    ByteView samples;               // into the parsed bytes or into `storage`
+    std::vector<std::uint8_t> storage;
+};
+
+// Takes `file` apart without any message or global change. `samples` may point
+// into `file`, which must outlive the result.
+WavSamples parseWavSamples(ByteView file);
+
+// The decoder's first step: reads `path`, checks it, selects the rate (the
+// status shows the file's own rate) and returns the samples; on failure shows
+// the message of its string id and returns it in `error`. The result owns the bytes.
+WavSamples readWavSamples(const std::string& path);
+
+// Appends one returned recording block to "temp.wav" (created when missing).
+int appendRawCapture(const std::uint8_t* block, std::size_t size = rawCaptureBlockBytes);
+
+// Turns the raw "temp.wav" into a WAV file in the current format. The WAV is
+// written beside it first; the raw file is replaced only when that succeeded.
+int convertRawCaptureToWav();

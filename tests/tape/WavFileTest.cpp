@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "shell/GlobalSettings.h"
+#include "support/RecordingInterface.h"
+#include "support/WavBuilder.h"
+#include "tape/AudioFormat.h"
+#include "tape/WavFile.h"
+
+namespace {
+std::vector<std::uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+std::uint32_t le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+std::vector<std::uint8_t> toVector(ByteView view) { return std::vector<std::uint8_t>(view.data, view.data + view.size); }
+}
+
+TEST(SampleRate, SelectsTheConstantsAndShowsTheRate) {
+    struct Case {
+        std::int64_t asked;
+        std::uint32_t rate;
+        int n, t;
+        const char* status;
+    };
+    for (const Case& c : {Case{44100, 44100, 14, 20, "44 kHz"}, Case{22050, 22050, 7, 10, "22 kHz"},
+                          Case{48000, 22050, 7, 10, "22 kHz"}, Case{0, 22050, 7, 10, "22 kHz"}}) {
+        RecordingInterface seam;
+        selectSampleRate(c.asked);
+        EXPECT_EQ(currentAudioFormat().samplesPerSecond, c.rate) << c.asked;
+        EXPECT_EQ(currentAudioFormat().bytesPerSecond, c.rate) << c.asked;
+        EXPECT_EQ(globalSettings().sampleRate, static_cast<std::int32_t>(c.rate));
+        EXPECT_EQ(currentHalfCellSamples(), c.n);
+        EXPECT_EQ(currentStretchThreshold(), c.t);
+        ASSERT_EQ(seam.statuses.size(), 1u);
+        EXPECT_EQ(seam.statuses[0], std::make_pair(2, std::string(c.status)));
+    }
+    EXPECT_EQ(sampleRateStatusText(48000), "48 kHz");
+    EXPECT_EQ(sampleRateStatusText(11025), "11 kHz");
+}
+
+TEST(WavWriter, WritesThe46ByteHeaderAndPadsAnOddCount) {
+    RecordingInterface seam;
+    selectSampleRate(44100);
+    std::string path = testing::TempDir() + "three.wav";
+    const std::uint8_t samples[] = {0x10, 0x80, 0xF0};
+    ASSERT_EQ(writeWavFile(path, samples, 3), 0);
+    auto bytes = readFile(path);
+    const std::uint8_t expected[] = {'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                                     18, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x44, 0xAC, 0, 0,
+                                     1, 0, 8, 0, 0, 0, 'd', 'a', 't', 'a', 3, 0, 0, 0, 0x10, 0x80, 0xF0, 0};
+    EXPECT_EQ(bytes, std::vector<std::uint8_t>(std::begin(expected), std::end(expected)));
+    EXPECT_EQ(makeWavFileBytes(currentAudioFormat(), samples, 3), bytes);
+
+    ASSERT_EQ(writeWavFile(path, samples, 2), 0);
+    bytes = readFile(path);
+    EXPECT_EQ(bytes.size(), 48u) << "no pad byte for an even count";
+    EXPECT_EQ(le32(bytes, 4), 40u);
+    EXPECT_EQ(le32(bytes, 42), 2u);
+    EXPECT_TRUE(seam.traces.empty());
+
+    EXPECT_EQ(writeWavFile(testing::TempDir() + "no/such/dir/x.wav", samples, 3), -1);
+    EXPECT_EQ(seam.traces, std::vector<std::string>{"Fehler bei open"});
+    std::remove(path.c_str());
+}
+
+TEST(WavReader, GivesBackWhatTheWriterWroteWithoutCopying) {
+    RecordingInterface seam;
+    std::vector<std::uint8_t> samples(1001);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
+    auto file = makeWavFileBytes(AudioFormat{1, 1, 22050, 22050, 1, 8, 0}, samples.data(), 1001);
+    WavSamples parsed = parseWavSamples(ByteView(file));
+    ASSERT_EQ(parsed.error, 0);
+    EXPECT_EQ(parsed.rate, 22050u);
+    EXPECT_EQ(parsed.samples.data, file.data() + 46) << "8-bit mono is used in place";
+    EXPECT_EQ(toVector(parsed.samples), samples);
+
+    std::string path = testing::TempDir() + "roundtrip.wav";
+    writeFile(path, file);
+    selectSampleRate(44100);
+    seam.statuses.clear();
+    WavSamples read = readWavSamples(path);
+    ASSERT_EQ(read.error, 0);
+    EXPECT_EQ(toVector(read.samples), samples);
+    EXPECT_EQ(currentStretchThreshold(), 10) << "the file's rate is selected";
+    EXPECT_EQ(seam.statuses.back().second, "22 kHz");
+    EXPECT_TRUE(seam.messages.empty());
+    std::remove(path.c_str());
+}
+
+TEST(WavReader, ReportsEachBrokenContainerOnce) {
+    using namespace wavtest;
+    Format pcm;
+    std::vector<std::uint8_t> data = {1, 2, 3};
+    auto extensibleFloat = fmtBody(Format{1, 1, 44100, 32, true}, 40);
+    extensibleFloat[24] = 0x03;
+    auto truncatedFmt = riff({chunk("fmt ", fmtBody(pcm))});
+    truncatedFmt[16] = 40;   // the format chunk claims more than the file holds
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> file;
+        int error;
+    };
+    const Case cases[] = {
+        {"empty file", {}, 16008},
+        {"no RIFF", chunk("LIST", {1, 2, 3, 4}), 16008},
+        {"RIFF of another form", chunk("RIFF", {'A', 'V', 'I', ' '}), 16008},
+        {"no format chunk", riff({chunk("data", data)}), 16009},
+        {"format chunk too short", riff({chunk("fmt ", std::vector<std::uint8_t>(14)), chunk("data", data)}), 16009},
+        {"not PCM", wav(Format{3, 1, 44100, 32}, data), 16012},
+        {"extensible float", riff({chunk("fmt ", extensibleFloat), chunk("data", data)}), 16012},
+        {"format chunk cut short", truncatedFmt, 16013},
+        {"no data chunk", riff({chunk("fmt ", fmtBody(pcm)), chunk("LIST", {0, 0})}), 16014},
+        {"no channels", wav(Format{1, 0, 44100, 8}, data), 16014},
+        {"no bits", wav(Format{1, 1, 44100, 0}, data), 16014},
+        {"absurd rate", wav(Format{1, 1, 100, 8}, data), 16014},
+    };
+    for (const Case& c : cases) EXPECT_EQ(parseWavSamples(ByteView(c.file)).error, c.error) << c.what;
+
+    RecordingInterface seam;
+    std::string path = testing::TempDir() + "broken.wav";
+    writeFile(path, cases[5].file);
+    EXPECT_EQ(readWavSamples(path).error, 16012);
+    EXPECT_EQ(readWavSamples(testing::TempDir() + "missing.wav").error, 16011);
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_EQ(seam.messages[0].text, "Kein PCM-Format.");
+    EXPECT_EQ(seam.messages[0].caption, "Fehler");
+    EXPECT_EQ(seam.messages[1].text, "WAV-Datei konnte nicht geöffnet werden.");
+    std::remove(path.c_str());
+}
+
+TEST(WavReader, FindsTheChunksWhereverTheyStand) {
+    using namespace wavtest;
+    std::vector<std::uint8_t> data = {0x11, 0x22, 0x33};
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> file;
+    };
+    auto junkFirst = riff({chunk("JUNK", std::vector<std::uint8_t>(27)), chunk("bext", {1}),
+                           chunk("fmt ", fmtBody(Format{})), chunk("LIST", {1, 2, 3}), chunk("data", data)});
+    auto wrapped = chunk("JUNK", {9, 9});
+    auto form = wav(Format{}, data);
+    wrapped.insert(wrapped.end(), form.begin(), form.end());
+    auto cutShort = wav(Format{}, data);
+    cutShort[cutShort.size() - 5] = 0xFF;   // data size far beyond the end, as a streaming writer leaves it
+    cutShort.pop_back();
+    const Case cases[] = {
+        {"chunks before the format", junkFirst},
+        {"something before RIFF", wrapped},
+        {"format of 18 bytes", riff({chunk("fmt ", fmtBody(Format{}, 18)), chunk("data", data)})},
+        {"extensible PCM", riff({chunk("fmt ", fmtBody(Format{1, 1, 44100, 8, true}, 40)), chunk("data", data)})},
+        {"data chunk cut short", cutShort},
+    };
+    for (const Case& c : cases) {
+        WavSamples parsed = parseWavSamples(ByteView(c.file));
+        ASSERT_EQ(parsed.error, 0) << c.what;
+        EXPECT_EQ(parsed.rate, 44100u);
+        EXPECT_EQ(toVector(parsed.samples), data) << c.what;
+    }
+}
+
+TEST(WavReader, TurnsOtherPcmShapesInto8BitMono) {
+    using namespace wavtest;
+    // 16-bit stereo: the high byte of the left channel, made unsigned.
+    std::vector<std::uint8_t> stereo16 = {0x34, 0x12, 0xFF, 0x7F, 0x00, 0x80, 0x00, 0x00, 0xFF, 0xFF, 0x11, 0x11};
+    auto parsed = parseWavSamples(ByteView(wav(Format{1, 2, 22050, 16}, stereo16)));
+    ASSERT_EQ(parsed.error, 0);
+    EXPECT_EQ(parsed.rate, 22050u);
+    EXPECT_EQ(toVector(parsed.samples), (std::vector<std::uint8_t>{0x92, 0x00, 0x7F}));
+
+    std::vector<std::uint8_t> mono24 = {0x00, 0x00, 0x40, 0xFF, 0xFF, 0xBF, 0x55, 0x55};   // last frame incomplete
+    parsed = parseWavSamples(ByteView(wav(Format{1, 1, 44100, 24}, mono24)));
+    ASSERT_EQ(parsed.error, 0);
+    EXPECT_EQ(toVector(parsed.samples), (std::vector<std::uint8_t>{0xC0, 0x3F}));
+
+    std::vector<std::uint8_t> stereo8 = {10, 200, 20, 200, 30, 200};
+    parsed = parseWavSamples(ByteView(wav(Format{1, 2, 44100, 8}, stereo8)));
+    EXPECT_EQ(toVector(parsed.samples), (std::vector<std::uint8_t>{10, 20, 30}));
+}
+
+TEST(WavReader, ResamplesOtherRatesTo44100AndShowsTheFilesRate) {
+    using namespace wavtest;
+    // 4800 samples at 48000 per second: a rising line, 0.1 s.
+    std::vector<std::uint8_t> data(4800);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i / 20);
+    auto file = wav(Format{1, 1, 48000, 8}, data);
+    auto parsed = parseWavSamples(ByteView(file));
+    ASSERT_EQ(parsed.error, 0);
+    EXPECT_EQ(parsed.fileRate, 48000u);
+    EXPECT_EQ(parsed.rate, 44100u);
+    EXPECT_EQ(parsed.samples.size, 4410u);
+    for (std::size_t i = 0; i < parsed.samples.size; i += 441)
+        EXPECT_NEAR(parsed.samples[i], i * 48000.0 / 44100 / 20, 1.0) << i;
+
+    RecordingInterface seam;
+    std::string path = testing::TempDir() + "rate48.wav";
+    writeFile(path, file);
+    ASSERT_EQ(readWavSamples(path).error, 0);
+    EXPECT_EQ(currentStretchThreshold(), 20) << "decoded as 44100";
+    ASSERT_FALSE(seam.statuses.empty());
+    EXPECT_EQ(seam.statuses.back(), std::make_pair(2, std::string("48 kHz")));
+    std::remove(path.c_str());
+}
+
+TEST(RawCapture, ThreeBlocksBecomeAWavFileOf6190Bytes) {
+    RecordingInterface seam;
+    std::string dir = testing::TempDir();
+    setTempWavPath(dir + "capture-temp.wav");
+    std::remove(tempWavPath().c_str());
+    selectSampleRate(44100);
+    std::vector<std::uint8_t> block(2048);
+    for (int n = 0; n < 3; ++n) {
+        for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(n * 50 + i);
+        ASSERT_EQ(appendRawCapture(block.data()), 0);
+    }
+    auto raw = readFile(tempWavPath());
+    ASSERT_EQ(raw.size(), 6144u);
+    ASSERT_EQ(convertRawCaptureToWav(), 0);
+    auto wavBytes = readFile(tempWavPath());
+    ASSERT_EQ(wavBytes.size(), 6190u);
+    EXPECT_EQ(le32(wavBytes, 24), 44100u);
+    EXPECT_EQ(std::vector<std::uint8_t>(wavBytes.begin() + 46, wavBytes.end()), raw);
+    EXPECT_FALSE(std::ifstream(tempWavPath() + ".neu").good()) << "nothing left beside it";
+    EXPECT_TRUE(seam.traces.empty());
+    std::remove(tempWavPath().c_str());
+    setTempWavPath("temp.wav");
+}
+
+TEST(RawCapture, KeepsTheRecordingWhenTheWavCannotBeWritten) {
+    RecordingInterface seam;
+    std::string dir = testing::TempDir();
+    setTempWavPath(dir + "keep-temp.wav");
+    std::remove(tempWavPath().c_str());
+
+    EXPECT_EQ(convertRawCaptureToWav(), -1);
+    writeFile(tempWavPath(), {});
+    EXPECT_EQ(convertRawCaptureToWav(), -1);
+    EXPECT_EQ(seam.traces, (std::vector<std::string>{"Kann Rohdaten nicht öffnen", "Fehler beim Einlesen"}));
+
+    // The WAV cannot be created beside the raw file: the raw file stays untouched.
+    std::vector<std::uint8_t> raw(2048, 0x42);
+    writeFile(tempWavPath(), raw);
+    std::string blocker = tempWavPath() + ".neu";
+    ASSERT_EQ(::mkdir(blocker.c_str(), 0700), 0);
+    seam.traces.clear();
+    EXPECT_EQ(convertRawCaptureToWav(), -1);
+    EXPECT_EQ(seam.traces, std::vector<std::string>{"Fehler bei open"});
+    EXPECT_EQ(readFile(tempWavPath()), raw);
+    ::rmdir(blocker.c_str());
+
+    setTempWavPath(dir + "no/such/dir/temp.wav");
+    seam.traces.clear();
+    EXPECT_EQ(appendRawCapture(raw.data()), -1);
+    EXPECT_EQ(seam.traces, std::vector<std::string>{"Fehler beim Öffnen temp.wav"});
+    std::remove((dir + "keep-temp.wav").c_str());
+    setTempWavPath("temp.wav");
+}
