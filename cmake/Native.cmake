@@ -3,6 +3,7 @@
 enable_testing()
 find_package(GTest REQUIRED)
 
+
 file(GLOB_RECURSE NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 list(FILTER NATIVE_TEST_SOURCES EXCLUDE REGEX "/tests/win/")
 add_executable(native_tests ${NATIVE_TEST_SOURCES})
@@ -25,12 +26,18 @@ if(BENCH_SOURCES)
     target_compile_options(bench PRIVATE ${PROJECT_WARNINGS})
 endif()
 
-# Each fuzz/*.cpp holds one LLVMFuzzerTestOneInput; fuzz/Driver.cpp runs it
-# over a bounded stream of generated inputs, so no libFuzzer is needed.
+# Each fuzz/Fuzz*.cpp holds one LLVMFuzzerTestOneInput. With BV7_LIBFUZZER
+# (clang) they are coverage-guided libFuzzer targets; otherwise fuzz/Driver.cpp
+# runs them over a bounded stream of generated inputs.
 file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/Fuzz*.cpp)
 foreach(target_source ${FUZZ_TARGETS})
     get_filename_component(target_name ${target_source} NAME_WE)
-    add_executable(${target_name} ${target_source} ${CMAKE_SOURCE_DIR}/fuzz/Driver.cpp)
+    if(BV7_LIBFUZZER)
+        add_executable(${target_name} ${target_source})
+        target_compile_options(${target_name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${target_name} PRIVATE -fsanitize=fuzzer)
+    else()
+        add_executable(${target_name} ${target_source} ${CMAKE_SOURCE_DIR}/fuzz/Driver.cpp)
+    endif()
     target_link_libraries(${target_name} PRIVATE bv7core)
-    add_test(NAME ${target_name} COMMAND ${target_name} 20000)
 endforeach()
