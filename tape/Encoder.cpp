@@ -1,0 +1,166 @@
+#include "tape/Encoder.h"
+
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "shell/CommonServices.h"
+#include "shell/StringTable.h"
+#include "shell/UserInterface.h"
+#include "tape/AudioFormat.h"
+#include "tape/TapeRecord.h"
+#include "tape/WavFile.h"
+
+namespace {
+constexpr int amplitude = 100;
+constexpr std::uint8_t centre = 0x80;
+constexpr std::uint8_t highLevel = centre + amplitude;
+constexpr std::uint8_t lowLevel = centre - amplitude;
+// A ramp has at most N + 1 samples; N is 14 at most in practice, 7 at 22050.
+constexpr int maxHalfCell = 64;
+
+PlaybackHandler playback;
+
+// The bit cells of a record, one pre-sized buffer filled front to back.
+class SignalWriter {
+  public:
+    SignalWriter(int halfCell, std::uint8_t* out) : halfCell_(halfCell), out_(out), fill_(out) {
+        rampUpLength_ = makeRamp(amplitude, rampUp_);
+        rampDownLength_ = makeRamp(-amplitude, rampDown_);
+    }
+
+    void sendByte(std::uint8_t byte) {
+        for (int bit = 7; bit >= 0; --bit) sendBit((byte >> bit) & 1);
+    }
+    std::size_t count() const { return static_cast<std::size_t>(fill_ - out_); }
+
+  private:
+    // A softened transition towards `target`, in signed 8-bit arithmetic:
+    // the step halves (rounding towards minus infinity) until it vanishes or
+    // reaches -1, then the target level fills the rest of the half-cell.
+    int makeRamp(int target, std::uint8_t* ramp) const {
+        std::int8_t value = 0;
+        std::int8_t step = static_cast<std::int8_t>(target);
+        int remaining = halfCell_;
+        int length = 0;
+        for (;;) {
+            ramp[length++] = static_cast<std::uint8_t>(value + centre);
+            if (step == -1) break;
+            step = static_cast<std::int8_t>(step >> 1);
+            if (step == 0) break;
+            value = static_cast<std::int8_t>(value + step);
+            if (--remaining == 0) return length;
+        }
+        for (; remaining > 0; --remaining) ramp[length++] = static_cast<std::uint8_t>(target + centre);
+        return length;
+    }
+
+    void ramp(bool up) {
+        const std::uint8_t* samples = up ? rampUp_ : rampDown_;
+        int length = up ? rampUpLength_ : rampDownLength_;
+        std::memcpy(fill_, samples, static_cast<std::size_t>(length));
+        fill_ += length;
+    }
+    void hold(std::uint8_t level) {
+        std::memset(fill_, level, static_cast<std::size_t>(halfCell_));
+        fill_ += halfCell_;
+    }
+
+    // 0: up then down; 1: down then up. Where the previous bit differs, the
+    // first half holds the level the previous bit ended on.
+    void sendBit(int bit) {
+        if (previous_ < 0) previous_ = bit;
+        if (bit == 0) {
+            if (previous_ == 1) hold(highLevel); else ramp(true);
+            ramp(false);
+        } else {
+            if (previous_ == 0) hold(lowLevel); else ramp(false);
+            ramp(true);
+        }
+        previous_ = bit;
+    }
+
+    int halfCell_;
+    std::uint8_t* out_;
+    std::uint8_t* fill_;
+    int previous_ = -1;   // none before the first bit of the record
+    std::uint8_t rampUp_[maxHalfCell + 1];
+    std::uint8_t rampDown_[maxHalfCell + 1];
+    int rampUpLength_ = 0;
+    int rampDownLength_ = 0;
+};
+
+int failed() {
+    ui().ask(Message{"WAV-Daten konnten nicht berechnet werden", "Fehler", mb::ok, nullptr});
+    return -1;
+}
+}
+
+std::size_t encoderBufferSize(std::uint64_t imageSize) {
+    // Beyond this the product below would not fit 64 bits; no machine holds it anyway.
+    if (imageSize > (std::numeric_limits<std::uint64_t>::max() >> 10)) return 0;
+    std::uint64_t bytes = imageSize + (5 * imageSize + 128) / 256 + 795;
+    std::uint64_t samples = bytes * 240;
+    if (samples > std::numeric_limits<std::size_t>::max()) return 0;
+    return static_cast<std::size_t>(samples);
+}
+
+std::size_t encodeRecordInto(const std::uint8_t* image, std::size_t size, const TapeHeader& header, int halfCell,
+                             std::uint8_t* out) {
+    if (halfCell < 1) halfCell = 1;
+    if (halfCell > maxHalfCell) halfCell = maxHalfCell;
+    SignalWriter writer(halfCell, out);
+    forEachRecordByte(image, size, header, [&writer](std::uint8_t byte) { writer.sendByte(byte); });
+    return writer.count();
+}
+
+std::size_t encodeBytesInto(const std::uint8_t* bytes, std::size_t count, int halfCell, std::uint8_t* out) {
+    if (halfCell < 1) halfCell = 1;
+    if (halfCell > maxHalfCell) halfCell = maxHalfCell;
+    SignalWriter writer(halfCell, out);
+    for (std::size_t i = 0; i < count; ++i) writer.sendByte(bytes[i]);
+    return writer.count();
+}
+
+std::vector<std::uint8_t> encodeRecordSamples(const std::vector<std::uint8_t>& image, const TapeHeader& header,
+                                              int halfCell) {
+    if (halfCell < 1) halfCell = 1;
+    if (halfCell > maxHalfCell) halfCell = maxHalfCell;
+    std::size_t blocks = (image.size() + tape::blockSize - 1) / tape::blockSize;
+    std::size_t recordBytes = tape::fixedBytes + tape::blockFramingBytes * blocks + image.size();
+    std::vector<std::uint8_t> samples(recordBytes * 16 * static_cast<std::size_t>(halfCell + 1));
+    samples.resize(encodeRecordInto(image.data(), image.size(), header, halfCell, samples.data()));
+    return samples;
+}
+
+void setPlaybackHandler(PlaybackHandler handler) { playback = std::move(handler); }
+
+int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const TapeHeader& header) {
+    selectSampleRate(44100);
+    auto image = loadWholeFile(binPath);
+    if (!image) return failed();
+
+    std::size_t capacity = encoderBufferSize(image->size());
+    std::unique_ptr<std::uint8_t[]> samples(capacity ? new (std::nothrow) std::uint8_t[capacity] : nullptr);
+    if (!samples) {
+        showStringError(str::outOfMemory);
+        return failed();
+    }
+    std::size_t count = encodeRecordInto(image->data.data(), image->data.size(), header, currentHalfCellSamples(),
+                                         samples.get());
+    if (count > maxWavSampleCount) {
+        ui().trace("Fehler bei RIFF");
+        return failed();
+    }
+    int written = writeWavFile(tempWavPath(), samples.get(), static_cast<std::uint32_t>(count));
+    samples.reset();
+    image.reset();
+    if (written != 0) return failed();
+
+    if (variant == EncodeVariant::Write)
+        ui().ask(Message{"WAV-Daten erfolgreich geschrieben", "BV7-->WAV", mb::ok, nullptr});
+    else if (playback)
+        playback(tempWavPath());
+    return 0;
+}
