@@ -1,0 +1,238 @@
+#include "tape/Decoder.h"
+
+#include <algorithm>
+
+#include "shell/HexText.h"
+#include "shell/StringTable.h"
+
+namespace {
+constexpr std::uint8_t centre = 0x80;
+// Short stretches that may stand before the long one of the sync: 7..15 at
+// 22050; at 44100 every short one (7..19), or a signal whose high and low
+// half-cells differ in length is only found at one polarity.
+constexpr int minLeadStretch = 7;
+int maxLeadStretch(int threshold) { return std::max(15, threshold - 1); }
+// The stretches after the candidate: the sync byte 0xE6 and the first bit of 0x55.
+constexpr bool syncPattern[] = {false, false, false, false, true, false, false, true, false, false, true, false};
+
+enum class Attempt { Found, NotFound, Quiet };
+
+class RecordReader {
+  public:
+    RecordReader(ByteView samples, const DecoderSettings& settings)
+        : s_(samples.data), n_(samples.size), threshold_(settings.threshold), trigger_(settings.triggerLevel),
+          resume_(settings.resumeSearch) {}
+
+    // Maximum and mean deviation from the centre line; false when either is 0.
+    bool analyseLevels() {
+        std::uint64_t sum = 0;
+        unsigned maximum = 0;
+        for (std::size_t begin = 0; begin < n_; begin += chunk) {
+            std::size_t end = std::min(n_, begin + chunk);
+            std::uint32_t part = 0;   // 128 * 2^20 fits
+            unsigned partMax = 0;
+            for (std::size_t i = begin; i < end; ++i) {
+                int deviation = static_cast<int>(s_[i]) - centre;
+                unsigned magnitude = static_cast<unsigned>(deviation < 0 ? -deviation : deviation);
+                part += magnitude;
+                partMax = std::max(partMax, magnitude);
+            }
+            sum += part;
+            maximum = std::max(maximum, partMax);
+        }
+        if (n_ == 0) return false;
+        std::uint64_t mean = (sum + n_ / 2) / n_;
+        band_ = static_cast<int>(mean / 2);
+        return maximum != 0 && mean != 0;
+    }
+
+    // The four attempts, from `start`, its second stretch, start + 100 and start + 1000.
+    DecodeStatus findSync(std::size_t start) {
+        Attempt first = attempt(start);
+        if (first == Attempt::Quiet) return DecodeStatus::TooQuiet;
+        if (first == Attempt::Found) return DecodeStatus::Ok;
+        std::size_t second = start < n_ ? stretchEnd(start) : n_;
+        for (std::size_t from : {second, start + 100, start + 1000})
+            if (attempt(from) == Attempt::Found) return DecodeStatus::Ok;
+        return DecodeStatus::NoSync;
+    }
+
+    // One byte, most significant bit first: each bit is the direction of the
+    // next crossing of the trigger level; then T samples are skipped.
+    bool readByte(std::uint8_t& byte) {
+        unsigned value = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            if (position_ >= n_) return false;
+            bool high = s_[position_] > centre;
+            std::size_t at = position_ + 1;
+            while (at < n_ && (s_[at] > trigger_) == high) ++at;
+            if (at >= n_) {
+                position_ = n_;
+                return false;
+            }
+            value = value << 1 | (high ? 0u : 1u);
+            position_ = at + static_cast<std::size_t>(threshold_);
+        }
+        byte = static_cast<std::uint8_t>(inverted_ ? ~value : value);
+        return true;
+    }
+
+    void setInverted(bool inverted) { inverted_ = inverted; }
+    std::size_t position() const { return std::min(position_, n_); }
+
+  private:
+    static constexpr std::size_t chunk = std::size_t{1} << 20;
+
+    // The first sample of the next stretch: samples above the centre line are
+    // high, the others (0x80 included) low.
+    std::size_t stretchEnd(std::size_t from) const {
+        bool high = s_[from] > centre;
+        std::size_t at = from + 1;
+        while (at < n_ && (s_[at] > centre) == high) ++at;
+        return at;
+    }
+    bool isLong(std::size_t length) const { return static_cast<std::uint16_t>(length) > threshold_; }
+    bool leadsSync(std::size_t length) const {
+        int low8 = static_cast<int>(length & 0xFF);
+        return low8 >= minLeadStretch && low8 <= maxLeadStretch(threshold_);
+    }
+
+    Attempt attempt(std::size_t from) {
+        std::size_t at = from;
+        while (at < n_ && s_[at] >= centre - band_ && s_[at] <= centre + band_) ++at;
+        if (at >= n_) return Attempt::Quiet;
+        bool previousLeads = false;
+        int matched = -1;   // -1: looking for the candidate; else stretches of the pattern matched
+        while (at < n_) {
+            std::size_t next = stretchEnd(at);
+            std::size_t length = next - at;
+            if (matched >= 0) {
+                if (isLong(length) == syncPattern[matched]) {
+                    if (++matched == static_cast<int>(sizeof syncPattern)) {
+                        position_ = next;
+                        return Attempt::Found;
+                    }
+                    previousLeads = leadsSync(length);
+                    at = next;
+                    continue;
+                }
+                if (!resume_) return Attempt::NotFound;
+                matched = -1;   // this stretch may itself be the next candidate
+            }
+            if (previousLeads && isLong(length)) matched = 0;
+            previousLeads = leadsSync(length);
+            at = next;
+        }
+        return Attempt::NotFound;
+    }
+
+    const std::uint8_t* s_;
+    std::size_t n_;
+    unsigned threshold_;
+    std::uint8_t trigger_;
+    bool resume_;
+    int band_ = 0;
+    bool inverted_ = false;
+    std::size_t position_ = 0;
+};
+
+void setField(HeaderFieldSink* fields, int id, std::string_view text) {
+    if (fields) fields->setField(id, text);
+}
+
+DecodedRecord& stop(DecodedRecord& record, DecodeStatus status, const RecordReader& reader) {
+    record.status = status;
+    record.endPosition = reader.position();
+    return record;
+}
+}
+
+int decodeStatusMessage(DecodeStatus status) {
+    switch (status) {
+    case DecodeStatus::Ok: return 0;
+    case DecodeStatus::TooQuiet: return str::tooQuiet;
+    case DecodeStatus::NoSync: return str::noSync;
+    case DecodeStatus::NoPreByte: return str::noPreByte;
+    case DecodeStatus::NoBlockPreByte: return str::noBlockPreByte;
+    case DecodeStatus::NoEndByte: return str::noEndByte;
+    case DecodeStatus::CutShort: return str::recordCutShort;
+    case DecodeStatus::TooLong: return str::recordTooLong;
+    }
+    return str::noSync;
+}
+
+DecodedRecord decodeRecord(ByteView samples, const DecoderSettings& settings, std::size_t start,
+                           HeaderFieldSink* fields) {
+    DecodedRecord record;
+    RecordReader reader(samples, settings);
+    if (!reader.analyseLevels()) return stop(record, DecodeStatus::TooQuiet, reader);
+    DecodeStatus sync = reader.findSync(start);
+    if (sync != DecodeStatus::Ok) {
+        record.status = sync;
+        record.endPosition = samples.size;
+        return record;
+    }
+
+    std::uint8_t byte = 0;
+    if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
+    if (byte == 0xAA) record.inverted = true;
+    else if (byte != 0x55) return stop(record, DecodeStatus::NoPreByte, reader);
+    reader.setInverted(record.inverted);
+
+    // The name: 16 bytes; a zero byte ends it.
+    std::string name;
+    bool ended = false;
+    for (int i = 0; i < 16; ++i) {
+        if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
+        ended = ended || byte == 0;
+        if (!ended) name += static_cast<char>(byte);
+    }
+    record.header.name = name;
+    record.nameRead = true;
+    setField(fields, headerField::name, name);
+
+    // The gap: on to the first control character (skipping what a longer name
+    // left), then on to the first byte that is not 0x00, which opens a block.
+    do {
+        if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
+    } while (byte >= 0x20);
+    do {
+        if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
+    } while (byte == 0x00);
+    if (byte != 0x3C) return stop(record, DecodeStatus::NoBlockPreByte, reader);
+
+    record.image.reserve(maxImageBytes);
+    record.blocks = 1;
+    for (;;) {
+        std::uint8_t length = 0, low = 0, high = 0, checksum = 0;
+        if (!reader.readByte(length) || !reader.readByte(low) || !reader.readByte(high))
+            return stop(record, DecodeStatus::CutShort, reader);
+        std::size_t count = length == 0 ? 256 : length;
+        if (record.blocks == 1) record.header.aa = static_cast<std::uint16_t>(low | high << 8);
+        if (record.image.size() + count > maxImageBytes) return stop(record, DecodeStatus::TooLong, reader);
+        unsigned sum = low + high;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
+            record.image.push_back(byte);
+            sum += byte;
+        }
+        if (!reader.readByte(checksum)) return stop(record, DecodeStatus::CutShort, reader);
+        if (checksum != static_cast<std::uint8_t>(sum)) {
+            ++record.faulty;
+            record.faultyBlocks.push_back(record.blocks);
+        }
+        if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
+        if (byte == 0x78) break;
+        if (byte != 0x3C) return stop(record, DecodeStatus::NoEndByte, reader);
+        ++record.blocks;
+    }
+
+    std::uint8_t low = 0, high = 0;
+    if (!reader.readByte(low) || !reader.readByte(high)) return stop(record, DecodeStatus::CutShort, reader);
+    record.header.sa = static_cast<std::uint16_t>(low | high << 8);
+    record.header.ea = static_cast<std::uint16_t>(record.header.aa + record.image.size() - 1);
+    setField(fields, headerField::aa, formatHex4(record.header.aa));
+    setField(fields, headerField::ea, formatHex4(record.header.ea));
+    setField(fields, headerField::sa, formatHex4(record.header.sa));
+    return stop(record, DecodeStatus::Ok, reader);
+}

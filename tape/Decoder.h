@@ -1,0 +1,71 @@
+#pragma once
+// WAV to BIN: finds the sync in 8-bit samples, reads the record byte by byte
+// and recovers name, addresses and image; then reports and offers to save it
+// under the name the BIN scheme proposes.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/ByteReader.h"
+#include "shell/UserInterface.h"
+#include "tape/TapeHeader.h"
+
+// The header fields of the exchange dialog, written as soon as each is known.
+namespace headerField {
+constexpr int name = 3040;
+constexpr int aa = 3041;
+constexpr int ea = 3042;
+constexpr int sa = 3043;
+}
+struct HeaderFieldSink {
+    virtual void setField(int id, std::string_view text) = 0;
+    virtual ~HeaderFieldSink() = default;
+};
+
+struct DecoderSettings {
+    int threshold = 20;                 // T: 20 at 44100, 10 at 22050
+    std::uint8_t triggerLevel = 0x76;   // the byte reader's level
+    // Let the sync search go on behind a candidate whose pattern does not fit
+    // (for reading a whole tape side); off, the attempt ends there.
+    bool resumeSearch = false;
+};
+
+enum class DecodeStatus { Ok, TooQuiet, NoSync, NoPreByte, NoBlockPreByte, NoEndByte, CutShort, TooLong };
+
+// The string id shown for a status (0 for Ok).
+int decodeStatusMessage(DecodeStatus status);
+
+constexpr std::size_t maxImageBytes = 65536;
+
+struct DecodedRecord {
+    DecodeStatus status = DecodeStatus::NoSync;
+    TapeHeader header;                  // name: the 16 bytes read, up to a zero byte
+    std::vector<std::uint8_t> image;    // the data bytes of all blocks, in order
+    int blocks = 0;
+    int faulty = 0;
+    std::vector<int> faultyBlocks;      // numbers of the blocks with a wrong checksum, from 1
+    bool inverted = false;              // the pre-byte read as 0xAA
+    bool nameRead = false;
+    std::size_t endPosition = 0;        // the sample after the last one read
+};
+
+// Decodes the first record found from sample `start` on. Pure: no messages; the
+// fields are written to `fields` (may be null) as soon as they are known.
+DecodedRecord decodeRecord(ByteView samples, const DecoderSettings& settings, std::size_t start = 0,
+                           HeaderFieldSink* fields = nullptr);
+
+// "Programmname:\t..." of the question whether to save, and "Blöcke gelesen:\t..."
+// of the report on faulty blocks.
+std::string decodeReportText(const DecodedRecord& record);
+std::string faultyReportText(const DecodedRecord& record);
+
+enum class DecodeOutcome { Failed, Faulty, NotSaved, Saved, CannotWrite };
+
+// The exchange dialog's "WAV -> BIN": reads `path`, decodes, reports (boxes
+// owned by `owner`) and on request saves the image as a BIN file.
+DecodeOutcome decodeWavToBin(const std::string& path, HeaderFieldSink* fields, WindowRef owner);
+
+// The save flow alone: chooser with the proposed name, ".BIN" rule, the
+// question about an existing file, the write and its report.
+DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner);
