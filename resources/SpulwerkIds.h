@@ -42,3 +42,23 @@
 #define CMD_LOAD_SCREEN     1498
 #define CMD_SAVE_SCREEN     1499
 #define CMD_SCREEN_HELP     9999
+
+/* Preferences dialog "PrefsDialog" */
+#define IDC_BACK            3000
+#define IDC_TRIGGER         3014
+#define IDC_PREFS_HELP      3020
+#define IDC_FORMAT_STANDARD 3030
+#define IDC_FORMAT_TURBO    3031
+#define IDC_SCHEME_WHITE    3032
+#define IDC_SCHEME_GREEN    3033
+#define IDC_INVERSE         3034
+
+/* Info dialog "Infodialog" */
+#define IDC_INFO_OK         3010
+#define IDC_INFO_LIST       3015
+
+/* About dialog "Autor" */
+#define IDC_ABOUT_OK        3000
+#define IDC_VERSION         3080
+#define IDC_MAIL_LINK       3081
+#define IDC_DOWNLOAD_LINK   3082

@@ -1,50 +1,82 @@
 #include "shell/win/MainCommands.h"
 
+#include <vector>
+
+#include "hexdump/Crc16.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/CommonServices.h"
+#include "shell/GlobalSettings.h"
+#include "shell/HexText.h"
 #include "shell/StringTable.h"
 #include "shell/win/MainWindow.h"
+#include "shell/win/ShellDialogs.h"
+#include "shell/win/Win32UserInterface.h"
 
 namespace {
+// The character generator's pattern store, shared by the screen and the designer.
+std::vector<unsigned char> characterGenerator;
+
+HWND mainWindow() { return shell().mainWindow; }
+
 void notReadyYet() { showStringError(str::notReady); }
 
-void box(const char* text, const char* caption) {
-    ui().ask(Message{text, caption, mb::ok, shell().mainWindow});
+void box(const char* text, const char* caption) { ui().ask(Message{text, caption, mb::ok, mainWindow()}); }
+
+const std::string& anyFileFilter() {
+    static const std::string filter = makeFilter({"alle Dateien *.*", "*.*"});
+    return filter;
 }
+
+void showFileCrc() {
+    clearSharedFileName();
+    if (!chooseOpenFile(mainWindow(), "Wähle eine Datei:", anyFileFilter())) return;
+    std::string path = sharedFileName();
+    auto image = loadWholeFile(path);
+    if (!image) return;
+    std::uint16_t crc = crc16Sdlc(image->data.data(), image->data.size());
+    std::string text = path + "\r\n" + "\r\n" + "CRC (SDLC): " + formatHex4(crc);
+    ui().ask(Message{text, "CRC-16", mb::ok, mainWindow()});
+}
+
+void toggleInverse() {
+    GlobalSettings& settings = globalSettings();
+    settings.inverse = settings.inverse ? 0 : 1;
+    InvalidateRect(mainWindow(), nullptr, FALSE);
+}
+}
+
+// The designer's layout follows the height of the system font.
+const char* designerTemplateName() {
+    HWND desktop = GetDesktopWindow();
+    HDC context = GetWindowDC(desktop);
+    int oldMode = SetMapMode(context, MM_TEXT);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(context, &metrics);
+    SetMapMode(context, oldMode);
+    ReleaseDC(desktop, context);
+    return metrics.tmHeight > 16 ? "ZGDialogG" : "ZGDialogK";
 }
 
 void runMainCommand(int command) {
     switch (command) {
-        case CMD_QUIT:
-            SendMessageA(shell().mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
-            break;
-        case CMD_SCREEN:
-            enterScreenMode();
-            break;
-        case CMD_BACK:
-            returnToStartMode();
-            break;
-        case CMD_MONITOR:
-            box("Momentan ist nur V. 3.1 verfügbar", "Monitorwechsel");
-            break;
-        case CMD_INFO:
-            showModeHelp(WindowMode::Start);
-            break;
-        case CMD_SCREEN_HELP:
-            showModeHelp(WindowMode::Screen);
-            break;
-        case CMD_PREFERENCES:
+        case CMD_PREFERENCES: showPreferences(mainWindow()); break;
+        case CMD_CRC16: showFileCrc(); break;
+        case CMD_QUIT: SendMessageA(mainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0); break;
+        case CMD_SCREEN: enterScreenMode(); break;
+        case CMD_BACK: returnToStartMode(); break;
+        case CMD_INFO: showInfo(mainWindow(), HelpVariant::General); break;
+        case CMD_ABOUT: showAbout(mainWindow()); break;
+        case CMD_SCREEN_HELP: showInfo(mainWindow(), HelpVariant::Screen); break;
+        case CMD_MONITOR: box("Momentan ist nur V. 3.1 verfügbar", "Monitorwechsel"); break;
+        case CMD_INVERT: toggleInverse(); break;
         case CMD_HEXDUMP:
-        case CMD_CRC16:
         case CMD_CONVERTER:
         case CMD_DESIGNER:
-        case CMD_ABOUT:
         case CMD_RESET:
         case CMD_REGISTERS:
         case CMD_RANDOM:
         case CMD_PICTURE1:
         case CMD_GREETING:
-        case CMD_INVERT:
         case CMD_FREEHAND:
         case CMD_CLS:
         case CMD_PHOTO:
@@ -57,12 +89,23 @@ void runMainCommand(int command) {
     }
 }
 
-void showModeHelp(WindowMode) { notReadyYet(); }
+void showModeHelp(WindowMode mode) {
+    showInfo(mainWindow(), mode == WindowMode::Screen ? HelpVariant::Screen : HelpVariant::General);
+}
 
-void mainCommandsOnCreate() {}
-void mainCommandsOnStart() {}
-void mainCommandsOnDestroy() {}
-void screenModeEntered() {}
+void mainCommandsOnCreate() {
+    characterGenerator.assign(4096, 0);
+    applyColourScheme();
+}
+
+void mainCommandsOnStart() { resetGlobalSettings(); }
+
+void mainCommandsOnDestroy() {
+    characterGenerator.clear();
+    characterGenerator.shrink_to_fit();
+}
+
+void screenModeEntered() { applyColourScheme(); }
 void screenModeStarted() {}
 void blinkStep() {}
 void typeCharacter(unsigned char) {}
