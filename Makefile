@@ -43,5 +43,8 @@ bench: deps
 	@cmake --build $(BUILD)/bench -j$(JOBS) --target bench
 	@$(BUILD)/bench/bench
 
+screenshots: win
+	@scripts/screenshots
+
 clean:
 	rm -rf $(BUILD)

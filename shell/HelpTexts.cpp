@@ -23,24 +23,24 @@ HelpText general() {
     section(lines, "Zeichengenerator-Entwurf",
             {"Den Zeichensatz des BV7 (6 x 8 Punkte je Zeichen) ansehen, ändern oder neu zeichnen,",
              "als EPROM-Abbild (1 oder 2 kB) speichern und als BMP-Bild exportieren.",
-             "Menü \"&ZG-Entwurf\"."});
+             "Menü \"ZG-Entwurf\"."});
     section(lines, "Daten-Konvertierung",
             {"BIN-Dateien (Speicherabbilder) in das Kassettensignal des BV7 als WAV-Datei umwandeln",
              "und WAV-Aufnahmen wieder in BIN-Dateien zurückverwandeln (\"BIN -> WAV\", \"WAV -> BIN\").",
              "Name und Adressen stehen im Dateinamen: Programmname_AA_EA_SA.BIN",
-             "Menü \"&Konverter\"."});
+             "Menü \"Konverter\"."});
     section(lines, "Soundkartenarbeit",
             {"Den Tonausgang des BV7 oder des Kassettenrecorders an den Line-Eingang der Soundkarte",
              "anschließen und Programme aufnehmen; den Ausgang der Soundkarte an den BV7 legen und",
              "Programme direkt in den BV7 einladen (LOAD)."});
     section(lines, "Grafik-Demos auf BV7-Bildschirm",
             {"Ein nachgebildeter BV7-Bildschirm (64 x 32 Zeichen) mit kleiner Monitor-Kommandozeile,",
-             "Zufallsmuster, Grafik, Freihandzeichnen und Bildschirmkopien (*.bsk). Menü \"&Bildschirm\"."});
+             "Zufallsmuster, Grafik, Freihandzeichnen und Bildschirmkopien (*.bsk). Menü \"Bildschirm\"."});
     section(lines, "HEX-Dumps mit ASCII oder Zeilenprüfsumme von Dateien bis zu 64kB",
             {"Jede Datei als HEX-Liste mit BV7-Adressen ansehen und ausdrucken; mit der Taste",
-             "\"--> ASCII\" / \"--> Prüfsumme\" wird die rechte Spalte umgeschaltet. Menü \"&Datei\"."});
+             "\"--> ASCII\" / \"--> Prüfsumme\" wird die rechte Spalte umgeschaltet. Menü \"Datei\"."});
     section(lines, "Berechnung der Prüfsumme CRC (SDLC) von Dateien",
-            {"Die CRC-16 einer ganzen Datei, zum Vergleich mit der Prüfsumme des BV7. Menü \"&Datei\"."});
+            {"Die CRC-16 einer ganzen Datei, zum Vergleich mit der Prüfsumme des BV7. Menü \"Datei\"."});
     lines.push_back(freeware);
     lines.push_back(disclaimer);
     text.selected = static_cast<int>(lines.size()) - 1;

@@ -1,0 +1,64 @@
+// Pictures of every window and dialog for a look by eye: `make screenshots`.
+// Skipped in the normal test run.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "common/BoxDriver.h"
+#include "common/Screenshot.h"
+#include "resources/SpulwerkIds.h"
+#include "shell/win/MainWindow.h"
+#include "shell/win/ShellDialogs.h"
+#include "shell/win/Win32UserInterface.h"
+
+namespace {
+struct Screenshots : testing::Test {
+    void SetUp() override {
+        folder = screenshotFolder();
+        if (folder.empty()) GTEST_SKIP() << "SPULWERK_SCREENSHOTS is not set";
+        installWin32UserInterface(GetModuleHandleA(nullptr));
+        window = createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+        pumpFor(300);
+    }
+    void TearDown() override {
+        if (!window) return;
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        pumpUntilDestroyed(window);
+    }
+    // Photographs the next dialog that opens, then closes it.
+    void shootDialog(BoxDriver& driver, const std::string& name) {
+        driver.onDialog = [this, name](HWND dialog) {
+            pumpFor(200);
+            EXPECT_TRUE(saveWindowShot(dialog, folder + "\\" + name + ".bmp"));
+            PostMessageA(dialog, WM_CLOSE, 0, 0);
+            return true;
+        };
+    }
+    std::string folder;
+    HWND window = nullptr;
+};
+}
+
+TEST_F(Screenshots, StartAndScreenMode) {
+    EXPECT_TRUE(saveWindowShot(window, folder + "\\start.bmp"));
+    SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
+    pumpFor(600);
+    EXPECT_TRUE(saveWindowShot(window, folder + "\\screen-mode.bmp"));
+}
+
+TEST_F(Screenshots, Dialogs) {
+    BoxDriver driver;
+    shootDialog(driver, "preferences");
+    showPreferences(window);
+    const std::pair<HelpVariant, const char*> variants[] = {{HelpVariant::General, "info-general"},
+                                                            {HelpVariant::Designer, "info-designer"},
+                                                            {HelpVariant::Converter, "info-converter"},
+                                                            {HelpVariant::Screen, "info-screen"}};
+    for (const auto& [variant, name] : variants) {
+        shootDialog(driver, name);
+        showInfo(window, variant);
+    }
+    shootDialog(driver, "about");
+    showAbout(window);
+}
