@@ -19,6 +19,7 @@ constexpr unsigned iconQuestion = 0x20;
 constexpr unsigned iconWarning = 0x30;
 constexpr unsigned iconInformation = 0x40;
 constexpr unsigned taskModal = 0x2000;
+constexpr unsigned topmost = 0x40000;
 }
 
 enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
