@@ -2,8 +2,178 @@
 
 #include <windows.h>
 
-#include "common/BoxDriver.h"
+#include <fstream>
+#include <iterator>
 
-TEST(Viewer, HasItsDialogTemplate) {
-    EXPECT_NE(FindResourceA(GetModuleHandleA(nullptr), "VIEWER", MAKEINTRESOURCEA(5)), nullptr);
+#include "../viewer/KaloSample.h"
+#include "common/BoxDriver.h"
+#include "resources/KalovIds.h"
+#include "shell/win/Win32UserInterface.h"
+#include "support/WinTestFiles.h"
+#include "viewer/TextExport.h"
+#include "viewer/win/ViewerDialog.h"
+
+namespace {
+const char* const viewerCaption = "KALO*4 Quelltext-Dateibetrachter";
+
+std::string bytesOf(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// "10 LD A,[" and "20 ; 0": an umlaut code and a zero to be translated.
+std::string sampleSource() {
+    return bytesOf(KaloSample().line(10, "LD\x01" "A,[").line(20, "; 0\x03").line(30, "").finish());
+}
+
+struct ListState {
+    std::vector<std::string> lines;
+    bool umlChecked = false;
+    bool oemChecked = false;
+    std::string fileName;
+    COLORREF text = CLR_INVALID;
+    COLORREF background = CLR_INVALID;
+};
+
+ListState readViewer(HWND dialog) {
+    ListState state;
+    HWND list = GetDlgItem(dialog, IDC_LISTING);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[4200] = {};
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        state.lines.push_back(text);
+    }
+    state.umlChecked = IsDlgButtonChecked(dialog, IDC_UML) == BST_CHECKED;
+    state.oemChecked = IsDlgButtonChecked(dialog, IDC_OEM) == BST_CHECKED;
+    state.fileName = windowText(GetDlgItem(dialog, IDC_FILE_NAME));
+    HDC context = CreateCompatibleDC(nullptr);
+    SendMessageA(dialog, WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(list));
+    state.text = GetTextColor(context);
+    state.background = GetBkColor(context);
+    DeleteDC(context);
+    return state;
+}
+
+// Runs the viewer; `act` is called once on the open dialog, which is closed afterwards.
+void runViewerWith(const ViewerStart& start, BoxDriver& driver, const std::function<void(HWND)>& act) {
+    driver.onDialog = [&act](HWND dialog) {
+        if (windowText(dialog) != viewerCaption) return false;
+        act(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDC_QUIT, 0);
+        return true;
+    };
+    runViewerDialog(GetModuleHandleA(nullptr), start);
+}
+
+struct ViewerTest : testing::Test {
+    void SetUp() override {
+        installWin32UserInterface(GetModuleHandleA(nullptr));
+        char previous[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, previous);
+        startDirectory = previous;
+        folder = testFilePath("kalov-test");
+        CreateDirectoryA(folder.c_str(), nullptr);
+        SetCurrentDirectoryA(folder.c_str());
+        DeleteFileA("KALOV.INI");
+        std::ofstream("PROG.ASM", std::ios::binary) << sampleSource();
+    }
+    void TearDown() override {
+        DeleteFileA("KALOV.INI");
+        DeleteFileA("PROG.ASM");
+        DeleteFileA("PROG.TXT");
+        DeleteFileA("JUNK.BIN");
+        SetCurrentDirectoryA(startDirectory.c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+    std::string startDirectory;
+    std::string folder;
+};
+}
+
+TEST_F(ViewerTest, OpensTheFilePartOfTheArgumentInTheWorkingDirectory) {
+    ViewerStart bare = prepareViewer("kalov.exe PROG.ASM");
+    EXPECT_EQ(bare.file.name, "PROG.ASM");
+    EXPECT_EQ(bare.workingDirectory + "\\", folder + "\\");
+    ViewerStart withPath = prepareViewer("\"C:\\Program Files\\kalov.exe\" \"Z:\\nirgends wo\\PROG.ASM\"");
+    EXPECT_EQ(withPath.file.name, "PROG.ASM");
+
+    BoxDriver driver;
+    ListState seen;
+    runViewerWith(withPath, driver, [&seen](HWND dialog) { seen = readViewer(dialog); });
+    EXPECT_EQ(seen.fileName, "PROG.ASM");
+    ASSERT_EQ(seen.lines.size(), 3u);
+    EXPECT_EQ(driver.seen.size(), 1u) << "no box besides the viewer itself";
+}
+
+TEST_F(ViewerTest, WithoutIniListsBlackOnWhiteWithUmlautsAndOemShowsTheRawCodes) {
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    BoxDriver driver;
+    ListState uml, oem;
+    runViewerWith(start, driver, [&](HWND dialog) {
+        uml = readViewer(dialog);
+        SendMessageA(GetDlgItem(dialog, IDC_OEM), BM_CLICK, 0, 0);
+        oem = readViewer(dialog);
+    });
+    EXPECT_TRUE(uml.umlChecked);
+    EXPECT_EQ(uml.text, RGB(0, 0, 0));
+    EXPECT_EQ(uml.background, RGB(255, 255, 255));
+    ASSERT_EQ(uml.lines.size(), 3u);
+    EXPECT_EQ(uml.lines[0], "0010 LD A,\xC4");
+    EXPECT_EQ(uml.lines[1], "0020 ; \xD8   ");
+    EXPECT_EQ(uml.lines[2], "0030 ");
+    EXPECT_TRUE(oem.oemChecked);
+    ASSERT_EQ(oem.lines.size(), 3u);
+    EXPECT_EQ(oem.lines[0], "0010 LD A,[");
+    EXPECT_EQ(oem.lines[1], "0020 ; 0   ");
+}
+
+TEST_F(ViewerTest, AnIniWithOnlyUmlZeroGivesBlackOnBlackAndOem) {
+    std::ofstream("KALOV.INI") << "[Prefs]\r\nUML=0\r\n";
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    BoxDriver driver;
+    ListState seen;
+    runViewerWith(start, driver, [&seen](HWND dialog) { seen = readViewer(dialog); });
+    EXPECT_TRUE(seen.oemChecked);
+    EXPECT_FALSE(seen.umlChecked);
+    EXPECT_EQ(seen.text, RGB(0, 0, 0));
+    EXPECT_EQ(seen.background, RGB(0, 0, 0));
+    EXPECT_EQ(seen.lines[0], "0010 LD A,[");
+}
+
+TEST_F(ViewerTest, SavesTheListingAsWindows1252TextWithCrLf) {
+    struct Scripted : Win32UserInterface {
+        std::string offered;
+        bool chooseFile(const Chooser&, FileNameBuffer& buffer) override {
+            offered = buffer;
+            lstrcpynA(buffer, "PROG.TXT", fileNameBufferSize);
+            return true;
+        }
+    } scripted;
+    UserInterface* previous = setUserInterface(&scripted);
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    BoxDriver driver;
+    runViewerWith(start, driver, [](HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDC_SAVE_TEXT, 0); });
+    setUserInterface(previous);
+
+    EXPECT_EQ(scripted.offered, "PROG.TXT");
+    std::ifstream saved("PROG.TXT", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, "0010 LD A,\xC4\r\n0020 ; \xD8\r\n0030\r\n");
+    ASSERT_EQ(driver.seen.size(), 2u);
+    EXPECT_EQ(driver.seen[1].caption, "Listing wurde als ASCII-Text gespeichert");
+    EXPECT_EQ(driver.seen[1].text, "PROG.TXT");
+}
+
+TEST_F(ViewerTest, AFileThatIsNoSourceAsksThenSaysSo) {
+    std::ofstream("JUNK.BIN", std::ios::binary) << std::string("\x34\x12 no source here", 17);
+    ViewerStart start = prepareViewer("kalov.exe JUNK.BIN");
+    BoxDriver driver;
+    driver.answers = {IDNO};   // the question comes while the viewer is still being set up
+    ListState seen;
+    runViewerWith(start, driver, [&seen](HWND dialog) { seen = readViewer(dialog); });
+    ASSERT_GE(driver.seen.size(), 3u);
+    EXPECT_EQ(driver.seen[0].text, "Vermutlich keine KALO*4-Quelldatei, trotzdem Anzeige-Versuch?");
+    EXPECT_EQ(driver.seen[1].text, "Keine KALO*4-Datei, hier nicht darstellbar.");
+    EXPECT_EQ(driver.seen[1].caption, "Fehler!");
+    EXPECT_EQ(driver.seen[1].owner, nullptr);
+    EXPECT_EQ(seen.fileName, "(keine Datei geladen)");
+    EXPECT_TRUE(seen.lines.empty());
 }
