@@ -125,3 +125,22 @@ TEST_F(MainWindowTest, MonitorVersionBoxChangesNothing) {
     EXPECT_EQ(driver.seen[0].text, "Momentan ist nur V. 3.1 verfügbar");
     EXPECT_EQ(shell().mode, WindowMode::Screen);
 }
+
+TEST_F(MainWindowTest, NarrowScreensGetTheResolutionWarningOnEachEntry) {
+    unsigned realWidth = shell().screenWidth;
+    shell().screenWidth = 800;
+    BoxDriver driver;
+    for (int entry = 0; entry < 2; ++entry) {
+        SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
+        EXPECT_EQ(shell().mode, WindowMode::Screen) << "the mode changes anyway";
+        SendMessageA(window, WM_COMMAND, CMD_BACK, 0);
+    }
+    shell().screenWidth = realWidth;
+    ASSERT_EQ(driver.seen.size(), 2u);
+    EXPECT_EQ(driver.seen[0].caption, "Fehler");
+    EXPECT_EQ(driver.seen[0].text,
+              "Du hast keine genügend hohe Bildschirmauflösung (>800x600) eingestellt, es wird nicht alles "
+              "sichtbar sein!");
+    SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
+    EXPECT_EQ(driver.seen.size(), 2u) << "no warning on a wider screen";
+}
