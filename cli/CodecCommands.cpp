@@ -1,0 +1,174 @@
+// bv7 bin2wav and bv7 wav2bin: the encoder and the decoder of the exchange dialog.
+#include "cli/Commands.h"
+
+#include "hexdump/Crc16.h"
+#include "shell/CommonServices.h"
+#include "shell/GlobalSettings.h"
+#include "shell/HexText.h"
+#include "shell/StringTable.h"
+#include "tape/AudioFormat.h"
+#include "tape/BinFileName.h"
+#include "tape/Decoder.h"
+#include "tape/Encoder.h"
+#include "tape/WavFile.h"
+
+using namespace cli;
+
+namespace {
+const char* const bin2wavUsage =
+    "Aufruf: bv7 bin2wav EIN.BIN [-o AUS.wav] [--name NAME] [--aa HEX] [--sa HEX] [--force]\n"
+    "Schreibt die BIN-Datei als BV7-Kassettensignal (44,1 kHz, 8 Bit mono) in eine WAV-Datei.\n"
+    "Programmname und Adressen kommen aus dem Dateinamen \"Programmname_AA_EA_SA.BIN\";\n"
+    "--name, --aa und --sa (4 HEX-Ziffern, groß) ersetzen sie.\n"
+    "Ohne -o entsteht Programmname.wav neben der BIN-Datei. Eine vorhandene Datei\n"
+    "bleibt erhalten, außer mit --force.\n";
+
+const char* const wav2binUsage =
+    "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--force]\n"
+    "Liest eine BV7-Aufnahme und schreibt das Programm als BIN-Datei\n"
+    "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o).\n"
+    "  --keep-faulty  auch bei Prüfsummenfehlern schreiben (mit Warnung)\n"
+    "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen\n"
+    "  --force        vorhandene Dateien überschreiben\n";
+
+int usageError(CommandIo& io, const std::string& problem, const char* usage) {
+    if (!problem.empty()) io.err << problem << "\n";
+    io.err << usage;
+    return exitUsage;
+}
+
+// A hex address option; false after the message "Eingabe HEX-Adresse fehlerhaft.".
+bool addressOption(const Arguments& arguments, const char* option, std::uint16_t& address) {
+    const std::string* text = arguments.value(option);
+    if (!text) return true;
+    int value = parseHexAddress(*text, true);
+    if (value < 0) return false;
+    address = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+std::string wavNameFor(const std::string& name) {
+    std::string file = name.empty() ? std::string("proggi") : toTerminal(name);
+    sanitiseFileName(file);
+    return file + ".wav";
+}
+
+void printRecord(const DecodedRecord& record, CommandIo& io) {
+    const auto& image = record.image;
+    io.out << "Programmname:\t" << toTerminal(record.header.name) << "\n"
+           << "gelesene Blöcke: \t" << record.blocks << "\n"
+           << "Programmlänge:\t" << image.size() << "\n"
+           << "Prüfsumme:\t" << formatHex4(crc16Sdlc(image.data(), image.size())) << "\n"
+           << "Anfangsadresse (AA):\t" << formatHex4(record.header.aa) << "\n"
+           << "Endadresse (EA):\t" << formatHex4(record.header.ea) << "\n"
+           << "Startadresse (SA):\t" << formatHex4(record.header.sa) << "\n";
+}
+
+// Writes one decoded record; false when it was not written.
+bool saveRecord(const DecodedRecord& record, const std::string& target, const Arguments& arguments, CommandIo& io) {
+    if (record.faulty > 0) {
+        if (!arguments.has("--keep-faulty")) {
+            ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, nullptr});
+            io.err << "Nichts geschrieben (--keep-faulty schreibt trotzdem).\n";
+            return false;
+        }
+        for (int block : record.faultyBlocks)
+            io.err << "Warnung: " << loadString(str::checksumError) << block << "\n";
+    }
+    if (!writeNewFile(target, record.image.data(), record.image.size(), arguments.has("--force"), io.err)) return false;
+    io.out << "Binärdatei erfolgreich geschrieben: " << target << "\n";
+    return true;
+}
+}
+
+int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
+    Arguments arguments;
+    std::string problem;
+    if (!arguments.parse(args, {"-o", "--name", "--aa", "--sa"}, {"--force", "--help"}, problem))
+        return usageError(io, problem, bin2wavUsage);
+    if (arguments.has("--help")) {
+        io.out << bin2wavUsage;
+        return exitOk;
+    }
+    if (arguments.positionals().size() != 1) return usageError(io, "Genau eine BIN-Datei angeben.", bin2wavUsage);
+    const std::string& input = arguments.positionals()[0];
+
+    TapeHeader header;
+    bool named = parseBinFileName(input, header);
+    if (!named) {
+        if (!arguments.value("--name") || !arguments.value("--aa") || !arguments.value("--sa"))
+            return usageError(io,
+                              "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben.\n"
+                              "Du musst jetzt noch Programmname sowie Adressen anpassen (--name, --aa, --sa).",
+                              "");
+        header = TapeHeader{};
+    }
+    header.name = fromTerminal(arguments.value("--name") ? *arguments.value("--name") : header.name);
+    if (!addressOption(arguments, "--aa", header.aa) || !addressOption(arguments, "--sa", header.sa))
+        return exitUsage;
+    normaliseProgramName(header.name);
+
+    std::string output = arguments.value("-o") ? *arguments.value("-o") : directoryOf(input) + wavNameFor(header.name);
+    bool force = arguments.has("--force");
+    if (!mayWrite(output, force, io.err)) return exitFailed;
+    auto image = loadWholeFile(input);
+    if (!image) return exitFailed;
+
+    selectSampleRate(44100);
+    std::vector<std::uint8_t> samples = encodeRecordSamples(image->data, header, currentHalfCellSamples());
+    if (samples.size() > maxWavSampleCount) {
+        io.err << "WAV-Daten konnten nicht berechnet werden\n";
+        return exitFailed;
+    }
+    std::vector<std::uint8_t> file =
+        makeWavFileBytes(currentAudioFormat(), samples.data(), static_cast<std::uint32_t>(samples.size()));
+    if (!writeNewFile(output, file.data(), file.size(), force, io.err)) return exitFailed;
+    io.out << "WAV-Daten erfolgreich geschrieben: " << output << "\n";
+    return exitOk;
+}
+
+int wav2binCommand(const CommandArgs& args, CommandIo& io) {
+    Arguments arguments;
+    std::string problem;
+    if (!arguments.parse(args, {"-o"}, {"--keep-faulty", "--all", "--force", "--help"}, problem))
+        return usageError(io, problem, wav2binUsage);
+    if (arguments.has("--help")) {
+        io.out << wav2binUsage;
+        return exitOk;
+    }
+    if (arguments.positionals().size() != 1) return usageError(io, "Genau eine WAV-Datei angeben.", wav2binUsage);
+    const bool all = arguments.has("--all");
+    if (all && arguments.value("-o"))
+        return usageError(io, "-o geht nicht mit --all: jede Aufnahme bekommt ihren eigenen Namen.", wav2binUsage);
+    const std::string& input = arguments.positionals()[0];
+
+    WavSamples wav = readWavSamples(input);
+    if (wav.error) return exitFailed;
+    DecoderSettings settings;
+    settings.threshold = currentStretchThreshold();
+    settings.triggerLevel = globalSettings().triggerLevel;
+    settings.resumeSearch = all;
+
+    int found = 0, failures = 0;
+    std::size_t position = 0;
+    for (;;) {
+        DecodedRecord record = decodeRecord(wav.samples, settings, position);
+        bool nothingMore = record.status == DecodeStatus::TooQuiet || record.status == DecodeStatus::NoSync;
+        if (nothingMore && found > 0) break;
+        ++found;
+        if (all) io.out << (found > 1 ? "\n" : "") << "Aufnahme " << found << ":\n";
+        if (record.status != DecodeStatus::Ok) {
+            showStringError(decodeStatusMessage(record.status));
+            ++failures;
+        } else {
+            printRecord(record, io);
+            std::string target = arguments.value("-o")
+                                     ? *arguments.value("-o")
+                                     : directoryOf(input) + toTerminal(proposeBinFileName(record.header));
+            if (!saveRecord(record, target, arguments, io)) ++failures;
+        }
+        if (!all || nothingMore || record.endPosition <= position) break;
+        position = record.endPosition;
+    }
+    return failures > 0 ? exitFailed : exitOk;
+}

@@ -1,0 +1,48 @@
+// bv7: the cassette codec and the file tools of Spulwerk on the command line.
+#include <cstring>
+#include <iostream>
+
+#include "cli/Commands.h"
+#include "shell/GlobalSettings.h"
+
+namespace {
+struct Command {
+    const char* name;
+    CommandFunction run;
+    const char* summary;
+};
+
+// One line per command.
+const Command commands[] = {
+    {"bin2wav", bin2wavCommand, "BIN-Datei als BV7-Kassettensignal in eine WAV-Datei schreiben"},
+    {"wav2bin", wav2binCommand, "BV7-Aufnahme (WAV) in BIN-Dateien wandeln"},
+    {"crc", crcCommand, "CRC (SDLC) von Dateien zeigen"},
+    {"hexdump", hexdumpCommand, "HEX-Dump einer Datei zeigen"},
+};
+
+void printUsage(std::ostream& out) {
+    out << "Aufruf: bv7 BEFEHL [OPTIONEN] DATEI...\n\nBefehle:\n";
+    for (const Command& command : commands) out << "  " << command.name << "\t" << command.summary << "\n";
+    out << "\n\"bv7 BEFEHL --help\" zeigt die Optionen eines Befehls.\n"
+           "Rückgabewert: 0 Erfolg, 1 Eingabe nicht wandelbar, 2 Aufruf fehlerhaft.\n";
+}
+}
+
+int main(int argc, char** argv) {
+    resetGlobalSettings();
+    cli::TerminalInterface terminal(std::cerr);
+    cli::CommandIo io{std::cout, std::cerr};
+    if (argc < 2) {
+        printUsage(std::cerr);
+        return cli::exitUsage;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        printUsage(std::cout);
+        return cli::exitOk;
+    }
+    for (const Command& command : commands)
+        if (std::strcmp(argv[1], command.name) == 0) return command.run(CommandArgs(argv + 2, argv + argc), io);
+    std::cerr << "Unbekannter Befehl: " << argv[1] << "\n\n";
+    printUsage(std::cerr);
+    return cli::exitUsage;
+}
