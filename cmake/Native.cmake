@@ -17,6 +17,13 @@ if(CLI_SOURCES)
     add_executable(bv7 ${CLI_SOURCES})
     target_link_libraries(bv7 PRIVATE bv7core)
     target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS})
+    # The command functions are tested in-process (tests/cli); the dispatch in
+    # Main.cpp through the built program, whose path the tests get here.
+    set(CLI_COMMAND_SOURCES ${CLI_SOURCES})
+    list(REMOVE_ITEM CLI_COMMAND_SOURCES ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
+    target_sources(native_tests PRIVATE ${CLI_COMMAND_SOURCES})
+    target_compile_definitions(native_tests PRIVATE BV7_PROGRAM="$<TARGET_FILE:bv7>")
+    add_dependencies(native_tests bv7)
 endif()
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "tape/Encoder.h"
+#include "tape/TapeRecord.h"
+#include "tape/WavFile.h"
+
+namespace {
+std::vector<std::uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+bool exists(const std::string& path) { return std::ifstream(path).good(); }
+
+// A fresh directory per test, so names never collide.
+std::string freshDir(const std::string& name) {
+    std::string dir = testing::TempDir() + "cli-" + name + "/";
+    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
+    return dir;
+}
+
+struct Outcome {
+    int code;
+    std::string out, err;
+};
+Outcome run(CommandFunction command, const CommandArgs& args) {
+    std::ostringstream out, err;
+    cli::TerminalInterface terminal(err);
+    cli::CommandIo io{out, err};
+    int code = command(args, io);
+    return Outcome{code, out.str(), err.str()};
+}
+
+std::vector<std::uint8_t> image(std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    return bytes;
+}
+}
+
+TEST(Cli, Bin2WavWritesWhatTheEncoderWrites) {
+    std::string dir = freshDir("bin2wav");
+    std::string bin = dir + "PROG_1000_12BB_1234.BIN";
+    writeFile(bin, image(700));
+    Outcome result = run(bin2wavCommand, {bin});
+    ASSERT_EQ(result.code, 0) << result.err;
+    ASSERT_TRUE(exists(dir + "PROG.wav"));
+
+    setTempWavPath(dir + "temp.wav");
+    ASSERT_EQ(encodeStandardWav(EncodeVariant::Write, bin, TapeHeader{"PROG", 0x1000, 0x12BB, 0x1234}), 0);
+    EXPECT_EQ(readFile(dir + "PROG.wav"), readFile(dir + "temp.wav"));
+    setTempWavPath("temp.wav");
+
+    // Never overwritten without --force.
+    writeFile(dir + "PROG.wav", {1});
+    result = run(bin2wavCommand, {bin});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("Datei existiert schon"), std::string::npos);
+    EXPECT_EQ(readFile(dir + "PROG.wav"), std::vector<std::uint8_t>{1});
+    EXPECT_EQ(run(bin2wavCommand, {bin, "--force"}).code, 0);
+    EXPECT_EQ(readFile(dir + "PROG.wav"), readFile(dir + "temp.wav"));
+}
+
+TEST(Cli, Bin2WavTakesTheHeaderFromOptions) {
+    std::string dir = freshDir("options");
+    std::string bin = dir + "plain.bin";
+    writeFile(bin, image(10));
+    struct Case {
+        CommandArgs args;
+        int code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{bin}, 2, "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben."},
+        {{bin, "--name", "X", "--aa", "1000"}, 2, "Du musst jetzt noch Programmname sowie Adressen anpassen"},
+        {{bin, "--name", "X", "--aa", "10g0", "--sa", "1000"}, 2, "Eingabe HEX-Adresse fehlerhaft."},
+        {{bin, "--bogus"}, 2, "Unbekannte Option: --bogus"},
+        {{bin, "-o"}, 2, "Option -o braucht einen Wert."},
+        {{}, 2, "Genau eine BIN-Datei angeben."},
+        {{dir + "missing_1000_1000_1000.BIN"}, 1, "Binärdatei konnte nicht geöffnet werden."},
+    };
+    for (const Case& c : cases) {
+        Outcome result = run(bin2wavCommand, c.args);
+        EXPECT_EQ(result.code, c.code) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+
+    // An umlaut typed in UTF-8 goes on tape as the Windows-1252 byte and comes back as UTF-8.
+    Outcome encoded = run(bin2wavCommand, {bin, "--name", "MÄRCHEN_1", "--aa", "1000", "--sa", "1003", "-o", dir + "m.wav"});
+    ASSERT_EQ(encoded.code, 0) << encoded.err;
+    EXPECT_NE(encoded.err.find("Programmname enthielt 'Unterstrich'"), std::string::npos) << encoded.err;
+    Outcome decoded = run(wav2binCommand, {dir + "m.wav"});
+    ASSERT_EQ(decoded.code, 0) << decoded.err;
+    EXPECT_NE(decoded.out.find("Programmname:\tMÄRCHEN-1       \n"), std::string::npos) << decoded.out;
+    EXPECT_EQ(readFile(dir + "MÄRCHEN-1_1000_1009_1003.BIN"), image(10));
+}
+
+TEST(Cli, Wav2BinReportsAndRefusesFaultyBlocks) {
+    std::string dir = freshDir("faulty");
+    auto bytes = layoutTapeRecord(image(600), TapeHeader{"BAD", 0x2000, 0, 0x2000});
+    bytes[512 + 2 + 16 + 256 + 4 + 256 + 5 + 1] ^= 0x10;   // block 2
+    std::vector<std::uint8_t> samples(bytes.size() * 240);
+    samples.resize(encodeBytesInto(bytes.data(), bytes.size(), 14, samples.data()));
+    std::string wav = dir + "bad.wav";
+    writeFile(wav, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                    static_cast<std::uint32_t>(samples.size())));
+    std::string target = dir + "BAD_2000_2257_2000.BIN";
+
+    Outcome refused = run(wav2binCommand, {wav});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("Blöcke gelesen:\t3\ndavon fehlerhaft:\t1"), std::string::npos) << refused.err;
+    EXPECT_FALSE(exists(target));
+
+    Outcome kept = run(wav2binCommand, {wav, "--keep-faulty"});
+    EXPECT_EQ(kept.code, 0);
+    EXPECT_NE(kept.err.find("Warnung: WAV: Prüfsummenfehler in Block 2\n"), std::string::npos) << kept.err;
+    EXPECT_EQ(readFile(target).size(), 600u);
+}
+
+TEST(Cli, Wav2BinReadsAWholeTapeSide) {
+    std::string dir = freshDir("all");
+    auto side = encodeRecordSamples(image(300), TapeHeader{"EINS", 0x1000, 0, 0x1000});
+    side.insert(side.end(), 30000, 0x80);
+    auto second = encodeRecordSamples(image(20), TapeHeader{"ZWEI", 0x4000, 0, 0x4000});
+    side.insert(side.end(), second.begin(), second.end());
+    std::string wav = dir + "side.wav";
+    writeFile(wav, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, side.data(),
+                                    static_cast<std::uint32_t>(side.size())));
+
+    Outcome single = run(wav2binCommand, {wav, "-o", dir + "first.bin"});
+    EXPECT_EQ(single.code, 0);
+    EXPECT_EQ(readFile(dir + "first.bin"), image(300));
+
+    Outcome all = run(wav2binCommand, {wav, "--all"});
+    EXPECT_EQ(all.code, 0) << all.err;
+    EXPECT_EQ(readFile(dir + "EINS_1000_112B_1000.BIN"), image(300));
+    EXPECT_EQ(readFile(dir + "ZWEI_4000_4013_4000.BIN"), image(20));
+    EXPECT_NE(all.out.find("Aufnahme 2:"), std::string::npos);
+
+    EXPECT_EQ(run(wav2binCommand, {wav, "--all", "-o", dir + "x.bin"}).code, 2);
+    Outcome silent = run(wav2binCommand, {dir + "first.bin"});
+    EXPECT_EQ(silent.code, 1);
+    EXPECT_NE(silent.err.find("RIFF-Chunk nicht gefunden."), std::string::npos);
+}
+
+TEST(Cli, CrcAndHexdumpPrintTheToolsLines) {
+    std::string dir = freshDir("inspect");
+    writeFile(dir + "nine", {'1', '2', '3', '4', '5', '6', '7', '8', '9'});
+    writeFile(dir + "empty", {});
+    Outcome crc = run(crcCommand, {dir + "nine", dir + "empty", dir + "missing"});
+    EXPECT_EQ(crc.code, 1);
+    EXPECT_EQ(crc.out, "CRC (SDLC): 29B1  " + dir + "nine\nCRC (SDLC): FFFF  " + dir + "empty\n");
+    EXPECT_NE(crc.err.find("Binärdatei konnte nicht geöffnet werden."), std::string::npos);
+
+    writeFile(dir + "AB_1000_1001_1000.BIN", {'A', 'B'});
+    Outcome dump = run(hexdumpCommand, {dir + "AB_1000_1001_1000.BIN", "--ascii"});
+    EXPECT_EQ(dump.code, 0);
+    EXPECT_EQ(dump.out, "1000H: 41 42" + std::string(14 * 3 + 1, ' ') + "| AB\n \nCRC (SDLC) = " +
+                            std::string(dump.out.substr(dump.out.size() - 5)));
+    EXPECT_EQ(run(hexdumpCommand, {}).code, 2);
+    EXPECT_EQ(run(hexdumpCommand, {dir + "empty"}).out, " \nCRC (SDLC) = FFFF\n");
+}
+
+TEST(Cli, ConvertsBetweenUtf8AndWindows1252) {
+    struct Case {
+        std::string utf8;
+        std::string cp1252;
+    };
+    for (const Case& c : {Case{"Prüfsumme", "Pr\xFC" "fsumme"}, Case{"ÄÖÜß", "\xC4\xD6\xDC\xDF"},
+                          Case{"€ …", "\x80 \x85"}, Case{"plain", "plain"}}) {
+        EXPECT_EQ(cli::utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
+        EXPECT_EQ(cli::cp1252ToUtf8(c.cp1252), c.utf8) << c.utf8;
+    }
+    EXPECT_EQ(cli::utf8ToCp1252("日本"), "??") << "no such characters in Windows-1252";
+    EXPECT_EQ(cli::utf8ToCp1252("\xC3"), "?") << "a cut sequence";
+    EXPECT_EQ(cli::utf8ToCp1252("a\xFF" "b"), "a?b");
+    EXPECT_EQ(cli::cp1252ToUtf8("\x81"), "?");
+}
+
+TEST(Cli, ProgramAnswersWithItsExitCodes) {
+    auto exitCode = [](const std::string& arguments) {
+        int status = std::system((std::string(BV7_PROGRAM) + " " + arguments + " >/dev/null 2>&1").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(exitCode("--help"), 0);
+    EXPECT_EQ(exitCode(""), 2);
+    EXPECT_EQ(exitCode("kalo"), 2);
+    EXPECT_EQ(exitCode("crc --help"), 0);
+    EXPECT_EQ(exitCode("wav2bin /nonexistent/x.wav"), 1);
+}
