@@ -1,0 +1,57 @@
+// Any bytes as a WAV file, and as bare samples, go through the reader and the
+// decoder without reading outside their buffers. Every eighth input also builds a real
+// record from their bytes, damage it where the input says and cut it short, so
+// that the stages behind the sync are reached as well.
+#include <cstdint>
+#include <vector>
+
+#include "tape/AudioFormat.h"
+#include "tape/Decoder.h"
+#include "tape/Encoder.h"
+#include "tape/WavFile.h"
+
+namespace {
+void decodeWav(ByteView file) {
+    WavSamples wav = parseWavSamples(file);
+    if (wav.error != 0) return;
+    DecoderSettings settings;
+    settings.threshold = stretchThresholdAt(wav.rate);
+    decodeRecord(wav.samples, settings);
+}
+
+void decodeDamagedRecord(const std::uint8_t* data, std::size_t size) {
+    const std::size_t imageStart = 8;
+    if (size < imageStart) return;
+    std::size_t imageSize = (size - imageStart) < 48 ? size - imageStart : 48;
+    std::vector<std::uint8_t> image(data + imageStart, data + imageStart + imageSize);
+    TapeHeader header{std::string(reinterpret_cast<const char*>(data + 2), 3), static_cast<std::uint16_t>(data[5] << 8),
+                      0, static_cast<std::uint16_t>(data[6] << 8)};
+    const bool slow = data[1] & 1;
+    std::vector<std::uint8_t> signal = encodeRecordSamples(image, header, slow ? 7 : 14);
+    for (std::size_t i = imageStart + imageSize; i + 2 < size; i += 3) {
+        std::size_t at = (static_cast<std::size_t>(data[i]) << 8 | data[i + 1]) * 37 % signal.size();
+        signal[at] = data[i + 2];
+    }
+    std::uint32_t rate = slow ? 22050 : 44100;
+    std::vector<std::uint8_t> file = makeWavFileBytes(AudioFormat{1, 1, rate, rate, 1, 8, 0}, signal.data(),
+                                                      static_cast<std::uint32_t>(signal.size()));
+    if (data[7] < 64) file.resize(file.size() * data[7] / 64);
+    decodeWav(ByteView(file));
+}
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ByteView bytes(data, size);
+    decodeWav(bytes);
+    for (int threshold : {10, 20}) {
+        DecoderSettings settings;
+        settings.threshold = threshold;
+        settings.triggerLevel = size ? static_cast<std::uint8_t>(0x70 + data[0] % 11) : 0x76;
+        settings.resumeSearch = threshold == 20;
+        DecodedRecord record = decodeRecord(bytes, settings, size > 1 ? data[1] * 16u : 0);
+        if (record.status == DecodeStatus::Ok && record.endPosition < size)
+            decodeRecord(bytes, settings, record.endPosition);
+    }
+    if (size && (data[0] & 7) == 1) decodeDamagedRecord(data, size);
+    return 0;
+}
