@@ -13,3 +13,4 @@ int bin2wavCommand(const CommandArgs& args, cli::CommandIo& io);
 int wav2binCommand(const CommandArgs& args, cli::CommandIo& io);
 int crcCommand(const CommandArgs& args, cli::CommandIo& io);
 int hexdumpCommand(const CommandArgs& args, cli::CommandIo& io);
+int kaloCommand(const CommandArgs& args, cli::CommandIo& io);

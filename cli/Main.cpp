@@ -18,6 +18,7 @@ const Command commands[] = {
     {"wav2bin", wav2binCommand, "BV7-Aufnahme (WAV) in BIN-Dateien wandeln"},
     {"crc", crcCommand, "CRC (SDLC) von Dateien zeigen"},
     {"hexdump", hexdumpCommand, "HEX-Dump einer Datei zeigen"},
+    {"kalo", kaloCommand, "KALO*4-Quelldatei als Listing zeigen oder als Text speichern"},
 };
 
 void printUsage(std::ostream& out) {
