@@ -1,6 +1,7 @@
 #include "tape/Decoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
@@ -17,6 +18,32 @@ constexpr bool syncPattern[] = {false, false, false, false, true, false, false, 
 
 enum class Attempt { Found, NotFound, Quiet };
 
+// Sum of |s - 128| over all samples, eight at a time: s ^ 0x80 is the signed
+// deviation; negative lanes are negated by (x ^ 0xFF) + 1, which never carries
+// into the next lane (the largest result is 128).
+std::uint64_t deviationSum(const std::uint8_t* samples, std::size_t count) {
+    constexpr std::uint64_t lanes01 = 0x0101010101010101ull;
+    constexpr std::uint64_t low16 = 0x00FF00FF00FF00FFull;
+    std::uint64_t total = 0;
+    std::size_t i = 0;
+    while (i + 8 <= count) {
+        // Up to 255 words in 16-bit lanes (255 * 2 * 128 < 65536).
+        std::uint64_t pairs = 0;
+        std::size_t end = std::min(count - 7, i + 255 * 8);
+        for (; i < end; i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, samples + i, 8);
+            std::uint64_t x = word ^ (lanes01 * 0x80);
+            std::uint64_t negative = (x >> 7) & lanes01;
+            std::uint64_t magnitude = (x ^ (negative * 0xFF)) + negative;
+            pairs += (magnitude & low16) + ((magnitude >> 8) & low16);
+        }
+        for (int lane = 0; lane < 4; ++lane) total += (pairs >> (16 * lane)) & 0xFFFF;
+    }
+    for (; i < count; ++i) total += samples[i] >= centre ? samples[i] - centre : centre - samples[i];
+    return total;
+}
+
 class RecordReader {
   public:
     RecordReader(ByteView samples, const DecoderSettings& settings)
@@ -24,26 +51,14 @@ class RecordReader {
           resume_(settings.resumeSearch) {}
 
     // Maximum and mean deviation from the centre line; false when either is 0.
+    // The maximum is 0 only when every sample lies on the centre line, and then
+    // the sum is 0 as well, so the sum alone decides.
     bool analyseLevels() {
-        std::uint64_t sum = 0;
-        unsigned maximum = 0;
-        for (std::size_t begin = 0; begin < n_; begin += chunk) {
-            std::size_t end = std::min(n_, begin + chunk);
-            std::uint32_t part = 0;   // 128 * 2^20 fits
-            unsigned partMax = 0;
-            for (std::size_t i = begin; i < end; ++i) {
-                int deviation = static_cast<int>(s_[i]) - centre;
-                unsigned magnitude = static_cast<unsigned>(deviation < 0 ? -deviation : deviation);
-                part += magnitude;
-                partMax = std::max(partMax, magnitude);
-            }
-            sum += part;
-            maximum = std::max(maximum, partMax);
-        }
         if (n_ == 0) return false;
+        std::uint64_t sum = deviationSum(s_, n_);
         std::uint64_t mean = (sum + n_ / 2) / n_;
         band_ = static_cast<int>(mean / 2);
-        return maximum != 0 && mean != 0;
+        return sum != 0 && mean != 0;
     }
 
     // The four attempts, from `start`, its second stretch, start + 100 and start + 1000.
@@ -81,8 +96,6 @@ class RecordReader {
     std::size_t position() const { return std::min(position_, n_); }
 
   private:
-    static constexpr std::size_t chunk = std::size_t{1} << 20;
-
     // The first sample of the next stretch: samples above the centre line are
     // high, the others (0x80 included) low.
     std::size_t stretchEnd(std::size_t from) const {

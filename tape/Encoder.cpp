@@ -22,20 +22,38 @@ constexpr int maxHalfCell = 64;
 
 PlaybackHandler playback;
 
-// The bit cells of a record, one pre-sized buffer filled front to back.
+// The bit cells of a record, one pre-sized buffer filled front to back. The
+// cells of every byte after either previous bit are prepared once, so a byte
+// is one copy.
 class SignalWriter {
   public:
-    SignalWriter(int halfCell, std::uint8_t* out) : halfCell_(halfCell), out_(out), fill_(out) {
+    SignalWriter(int halfCell, std::uint8_t* out)
+        : halfCell_(halfCell), stride_(16 * static_cast<std::size_t>(halfCell + 1)), out_(out), fill_(out),
+          table_(2 * 256 * stride_) {
         rampUpLength_ = makeRamp(amplitude, rampUp_);
         rampDownLength_ = makeRamp(-amplitude, rampDown_);
+        for (int previous = 0; previous < 2; ++previous)
+            for (int byte = 0; byte < 256; ++byte) {
+                std::uint8_t* start = &table_[entry(previous, byte)];
+                std::uint8_t* at = start;
+                int state = previous;
+                for (int bit = 7; bit >= 0; --bit) at = sendBit((byte >> bit) & 1, state, at);
+                lengths_[previous][byte] = static_cast<std::uint16_t>(at - start);
+            }
     }
 
     void sendByte(std::uint8_t byte) {
-        for (int bit = 7; bit >= 0; --bit) sendBit((byte >> bit) & 1);
+        if (previous_ < 0) previous_ = byte >> 7;   // no previous bit acts like an equal one
+        std::size_t length = lengths_[previous_][byte];
+        std::memcpy(fill_, &table_[entry(previous_, byte)], length);
+        fill_ += length;
+        previous_ = byte & 1;
     }
     std::size_t count() const { return static_cast<std::size_t>(fill_ - out_); }
 
   private:
+    std::size_t entry(int previous, int byte) const { return (static_cast<std::size_t>(previous) * 256 + byte) * stride_; }
+
     // A softened transition towards `target`, in signed 8-bit arithmetic:
     // the step halves (rounding towards minus infinity) until it vanishes or
     // reaches -1, then the target level fills the rest of the half-cell.
@@ -56,32 +74,32 @@ class SignalWriter {
         return length;
     }
 
-    void ramp(bool up) {
-        const std::uint8_t* samples = up ? rampUp_ : rampDown_;
+    std::uint8_t* ramp(bool up, std::uint8_t* at) const {
         int length = up ? rampUpLength_ : rampDownLength_;
-        std::memcpy(fill_, samples, static_cast<std::size_t>(length));
-        fill_ += length;
+        std::memcpy(at, up ? rampUp_ : rampDown_, static_cast<std::size_t>(length));
+        return at + length;
     }
-    void hold(std::uint8_t level) {
-        std::memset(fill_, level, static_cast<std::size_t>(halfCell_));
-        fill_ += halfCell_;
+    std::uint8_t* hold(std::uint8_t level, std::uint8_t* at) const {
+        std::memset(at, level, static_cast<std::size_t>(halfCell_));
+        return at + halfCell_;
     }
 
     // 0: up then down; 1: down then up. Where the previous bit differs, the
     // first half holds the level the previous bit ended on.
-    void sendBit(int bit) {
-        if (previous_ < 0) previous_ = bit;
+    std::uint8_t* sendBit(int bit, int& previous, std::uint8_t* at) const {
         if (bit == 0) {
-            if (previous_ == 1) hold(highLevel); else ramp(true);
-            ramp(false);
+            at = previous == 1 ? hold(highLevel, at) : ramp(true, at);
+            at = ramp(false, at);
         } else {
-            if (previous_ == 0) hold(lowLevel); else ramp(false);
-            ramp(true);
+            at = previous == 0 ? hold(lowLevel, at) : ramp(false, at);
+            at = ramp(true, at);
         }
-        previous_ = bit;
+        previous = bit;
+        return at;
     }
 
     int halfCell_;
+    std::size_t stride_;
     std::uint8_t* out_;
     std::uint8_t* fill_;
     int previous_ = -1;   // none before the first bit of the record
@@ -89,6 +107,8 @@ class SignalWriter {
     std::uint8_t rampDown_[maxHalfCell + 1];
     int rampUpLength_ = 0;
     int rampDownLength_ = 0;
+    std::vector<std::uint8_t> table_;
+    std::uint16_t lengths_[2][256] = {};
 };
 
 int failed() {

@@ -1,0 +1,104 @@
+// Speed of the cassette codec on a random 64 KiB image (about 16 M samples):
+// encoding into memory, and decoding from the WAV file's bytes in memory.
+// The memory taken while decoding is measured in a second run of this program
+// that only reads the WAV file and decodes it.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <random>
+#include <vector>
+
+#include "shell/CommonServices.h"
+#include "tape/AudioFormat.h"
+#include "tape/Decoder.h"
+#include "tape/Encoder.h"
+#include "tape/WavFile.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+long peakRssKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+template <typename Work>
+double bestOf(int runs, Work&& work) {
+    double best = 1e9;
+    for (int run = 0; run < runs; ++run) {
+        auto start = Clock::now();
+        work();
+        double seconds = secondsSince(start);
+        if (seconds < best) best = seconds;
+    }
+    return best;
+}
+}
+
+// The second run: baseline, the file read whole, then the decoding.
+int decodeOnly(const char* path) {
+    long baseline = peakRssKiB();
+    std::vector<std::uint8_t> file;
+    if (readFileBytes(path, file) != ReadResult::Ok) return 1;
+    long withFile = peakRssKiB();
+    WavSamples wav = parseWavSamples(ByteView(file));
+    DecoderSettings settings;
+    settings.threshold = stretchThresholdAt(wav.rate);
+    DecodedRecord record = decodeRecord(wav.samples, settings);
+    long afterDecode = peakRssKiB();
+    long fileKiB = static_cast<long>(file.size() / 1024);
+    std::printf("Speicher beim Dekodieren (eigener Prozess): Grundlast %ld KiB, Datei %ld KiB,\n"
+                "  Spitze nach dem Einlesen %ld KiB, nach dem Dekodieren %ld KiB:\n"
+                "  %ld KiB über Grundlast + Datei (Grenze 1024 KiB)%s\n",
+                baseline, fileKiB, withFile, afterDecode, afterDecode - baseline - fileKiB,
+                record.status == DecodeStatus::Ok ? "" : "  FEHLER: nicht dekodiert");
+    return record.status == DecodeStatus::Ok ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--dekodieren") == 0) return decodeOnly(argv[2]);
+
+    std::mt19937 random(1);
+    std::vector<std::uint8_t> image(65536);
+    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+    const TapeHeader header{"BENCH", 0x0000, 0xFFFF, 0x0000};
+
+    std::vector<std::uint8_t> samples(encoderBufferSize(image.size()));
+    std::size_t count = 0;
+    double encode = bestOf(10, [&] { count = encodeRecordInto(image.data(), image.size(), header, 14, samples.data()); });
+    samples.resize(count);
+    std::vector<std::uint8_t> file = makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                                      static_cast<std::uint32_t>(count));
+
+    DecodedRecord record;
+    double decode = bestOf(10, [&] {
+        WavSamples wav = parseWavSamples(ByteView(file));
+        DecoderSettings settings;
+        settings.threshold = stretchThresholdAt(wav.rate);
+        record = decodeRecord(wav.samples, settings);
+    });
+    bool same = record.status == DecodeStatus::Ok && record.image == image;
+
+    std::printf("Bild 64 KiB, %zu Samples (WAV-Datei %zu Bytes)\n", count, file.size());
+    std::printf("Kodieren in den Speicher:   %7.2f ms  %6.0f M Samples/s\n", encode * 1e3, count / encode / 1e6);
+    std::printf("Dekodieren aus WAV-Bytes:   %7.2f ms  %6.0f M Samples/s  (%s)\n", decode * 1e3, count / decode / 1e6,
+                same ? "Bild gleich" : "FEHLER: Bild verschieden");
+    std::fflush(stdout);
+
+    std::string path = "/tmp/bv7-bench-" + std::to_string(getpid()) + ".wav";
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out || std::fwrite(file.data(), 1, file.size(), out) != file.size() || std::fclose(out) != 0) return 1;
+    int status = std::system(("'" + std::string(argv[0]) + "' --dekodieren '" + path + "'").c_str());
+    std::remove(path.c_str());
+    return same && status == 0 ? 0 : 1;
+}
