@@ -53,9 +53,22 @@ std::string wavNameFor(const std::string& name) {
     return file + ".wav";
 }
 
+// The decoder's proposal as a file name here: control characters read from
+// tape (a name may hold any byte) become "-" as the forbidden characters do.
+std::string binNameFor(const TapeHeader& header) {
+    std::string name = proposeBinFileName(header);
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '-';
+    return toTerminal(name);
+}
+
 void printRecord(const DecodedRecord& record, CommandIo& io) {
     const auto& image = record.image;
-    io.out << "Programmname:\t" << toTerminal(record.header.name) << "\n"
+    // Bytes from tape never reach the terminal as control characters.
+    std::string name = record.header.name;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
+    io.out << "Programmname:\t" << toTerminal(name) << "\n"
            << "gelesene Blöcke: \t" << record.blocks << "\n"
            << "Programmlänge:\t" << image.size() << "\n"
            << "Prüfsumme:\t" << formatHex4(crc16Sdlc(image.data(), image.size())) << "\n"
@@ -164,7 +177,7 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
             printRecord(record, io);
             std::string target = arguments.value("-o")
                                      ? *arguments.value("-o")
-                                     : directoryOf(input) + toTerminal(proposeBinFileName(record.header));
+                                     : directoryOf(input) + binNameFor(record.header);
             if (!saveRecord(record, target, arguments, io)) ++failures;
         }
         if (!all || nothingMore || record.endPosition <= position) break;

@@ -200,3 +200,14 @@ TEST(Cli, ProgramAnswersWithItsExitCodes) {
     EXPECT_EQ(exitCode("crc --help"), 0);
     EXPECT_EQ(exitCode("wav2bin /nonexistent/x.wav"), 1);
 }
+
+TEST(Cli, ControlCharactersFromTapeReachNeitherTerminalNorFileName) {
+    std::string dir = freshDir("control");
+    auto samples = encodeRecordSamples(image(5), TapeHeader{"A\x1B[2J\n", 0x1000, 0, 0x1000});
+    writeFile(dir + "esc.wav", makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                                static_cast<std::uint32_t>(samples.size())));
+    Outcome result = run(wav2binCommand, {dir + "esc.wav"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_NE(result.out.find("Programmname:\tA.[2J.          \n"), std::string::npos) << result.out;
+    EXPECT_EQ(readFile(dir + "A-[2J-_1000_1004_1000.BIN"), image(5));
+}
