@@ -9,54 +9,29 @@
 #include "shell/win/Win32UserInterface.h"
 #include "viewer/SourceDecoder.h"
 #include "viewer/TextExport.h"
+#include "viewer/ViewerState.h"
 #include "viewer/win/ViewerPrint.h"
 
 namespace {
-struct ViewerState {
+struct ViewerWindow {
     HWND dialog = nullptr;
-    KalovFile file;
-    KalovSettings settings;
     HBRUSH background = nullptr;
-    SourceListing listing;
+    ViewerState state;
 } viewer;
 
-const char* const chooserTitle = "KALO*4-Viewer: Zu betrachtende Datei auswählen:";
-
-const std::string& sourceFilter() {
-    static const std::string filter =
-        makeFilter({"BIN- und ASM-Dateien (*.BIN, *.ASM)", "*.BIN;*.ASM", "BIN-Dateien (*.BIN)", "*.BIN",
-                    "ASM-Dateien (*.ASM)", "*.ASM", "alle Dateien, (*.*)", "*.*"});
-    return filter;
-}
-
-void error(const char* text, WindowRef owner) { ui().ask(Message{text, "Fehler!", mb::ok, owner}); }
-
-void showFileName(const std::string& name) { SetDlgItemTextA(viewer.dialog, IDC_FILE_NAME, name.c_str()); }
-
-// Decodes the current file into the list; the file is opened by its name
-// relative to the working directory.
-void decode() {
-    HWND list = GetDlgItem(viewer.dialog, IDC_LISTING);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    viewer.listing.clear();
-    DecodeResult result = decodeSourceFile(viewer.file.name, viewer.settings.umlautMode, viewer.listing);
+// The dialog shows what the state holds after each step.
+void showState() {
+    HWND dialog = viewer.dialog;
+    SetDlgItemTextA(dialog, IDC_FILE_NAME, viewer.state.fieldText.c_str());
+    HWND list = GetDlgItem(dialog, IDC_LISTING);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    for (const std::string& line : viewer.listing)
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : viewer.state.listing)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    if (result == DecodeResult::Failed) {
-        error("Keine KALO*4-Datei, hier nicht darstellbar.", nullptr);
-        showFileName(std::string(noFileLoaded));
-    }
-}
-
-void load() {
-    if (!chooseOpenFile(nullptr, chooserTitle, sourceFilter())) return;
-    viewer.file = kalovFile(sharedFileName());
-    viewer.file.path = viewer.file.name;
-    showFileName(viewer.file.name);
-    decode();
+    bool uml = viewer.state.settings.umlautMode;
+    CheckRadioButton(dialog, IDC_UML, IDC_OEM, uml ? IDC_UML : IDC_OEM);
 }
 
 void addTooltips(HWND dialog) {
@@ -88,33 +63,36 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case WM_INITDIALOG:
             viewer.dialog = dialog;
-            showFileName(viewer.file.name);
+            SetDlgItemTextA(dialog, IDC_FILE_NAME, viewer.state.file.name.c_str());
             setButtonBitmap(dialog, IDC_LOAD, IDB_OPEN);
             setButtonBitmap(dialog, IDC_SAVE_TEXT, IDB_SAVE_TEXT);
             setButtonBitmap(dialog, IDC_PRINT, IDB_PRINTER);
             setButtonBitmap(dialog, IDC_QUIT, IDB_DOOR);
-            CheckDlgButton(dialog, viewer.settings.umlautMode ? IDC_UML : IDC_OEM, BST_CHECKED);
+            CheckDlgButton(dialog, viewer.state.settings.umlautMode ? IDC_UML : IDC_OEM, BST_CHECKED);
             addTooltips(dialog);
-            decode();
+            loadViewerFile(viewer.state, viewer.state.file);
+            showState();
             return TRUE;
         case WM_CTLCOLORLISTBOX:
             if (reinterpret_cast<HWND>(lParam) != GetDlgItem(dialog, IDC_LISTING)) return FALSE;
-            SetTextColor(reinterpret_cast<HDC>(wParam), viewer.settings.textColour);
-            SetBkColor(reinterpret_cast<HDC>(wParam), viewer.settings.backgroundColour);
+            SetTextColor(reinterpret_cast<HDC>(wParam), viewer.state.settings.textColour);
+            SetBkColor(reinterpret_cast<HDC>(wParam), viewer.state.settings.backgroundColour);
             return reinterpret_cast<INT_PTR>(viewer.background);
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
-                case IDC_LOAD: load(); break;
-                case IDC_SAVE_TEXT: saveListingAsText(viewer.listing, viewer.file.name, dialog); break;
-                case IDC_PRINT: printViewerListing(dialog, viewer.listing, viewer.file.name); break;
+                case IDC_LOAD:
+                    if (std::optional<KalovFile> chosen = chooseSourceFile()) {
+                        loadViewerFile(viewer.state, *chosen);
+                        showState();
+                    }
+                    break;
+                case IDC_SAVE_TEXT: saveListingAsText(viewer.state.listing, viewer.state.file.name, dialog); break;
+                case IDC_PRINT: printViewerListing(dialog, viewer.state.listing, viewer.state.file.name); break;
                 case IDC_QUIT: SendMessageA(dialog, WM_CLOSE, 0, 0); break;
                 case IDC_UML:
-                    viewer.settings.umlautMode = true;
-                    decode();
-                    break;
                 case IDC_OEM:
-                    viewer.settings.umlautMode = false;
-                    decode();
+                    setViewerUmlautMode(viewer.state, LOWORD(wParam) == IDC_UML);
+                    showState();
                     break;
             }
             return TRUE;
@@ -131,17 +109,10 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 ViewerStart prepareViewer(const char* commandLine) {
     ViewerStart start;
-    std::optional<std::string> argument = firstArgument(commandLine ? commandLine : "");
-    if (!argument) {
-        clearSharedFileName();
-        if (chooseOpenFile(nullptr, chooserTitle, sourceFilter())) argument = std::string(sharedFileName());
-    }
+    start.file = startFile(commandLine ? commandLine : "");
     char directory[256] = {};
     GetCurrentDirectoryA(sizeof directory, directory);
     start.workingDirectory = directory;
-    start.file = argument ? kalovFile(*argument) : noKalovFile();
-    // Only the file part counts; it is opened in the working directory.
-    start.file.path = start.file.name;
 
     std::string ini = kalovIniPath(start.workingDirectory);
     if (fileExists(ini)) {
@@ -157,10 +128,10 @@ ViewerStart prepareViewer(const char* commandLine) {
 }
 
 void runViewerDialog(HINSTANCE instance, const ViewerStart& start) {
-    viewer = ViewerState{};
-    viewer.file = start.file;
-    viewer.settings = start.settings;
-    viewer.background = CreateSolidBrush(viewer.settings.backgroundColour);
+    viewer = ViewerWindow{};
+    viewer.state.file = start.file;
+    viewer.state.settings = start.settings;
+    viewer.background = CreateSolidBrush(viewer.state.settings.backgroundColour);
     DialogBoxParamA(instance, "VIEWER", nullptr, viewerDialogProc, 0);
     DeleteObject(viewer.background);
     viewer.background = nullptr;

@@ -88,18 +88,28 @@ struct ViewerTest : testing::Test {
 };
 }
 
-TEST_F(ViewerTest, OpensTheFilePartOfTheArgumentInTheWorkingDirectory) {
+TEST_F(ViewerTest, OpensTheArgumentAsGivenAndShowsItsFilePart) {
     ViewerStart bare = prepareViewer("kalov.exe PROG.ASM");
     EXPECT_EQ(bare.file.name, "PROG.ASM");
     EXPECT_EQ(bare.workingDirectory + "\\", folder + "\\");
-    ViewerStart withPath = prepareViewer("\"C:\\Program Files\\kalov.exe\" \"Z:\\nirgends wo\\PROG.ASM\"");
+
+    // A file of the same name in another folder: the one named is shown, not
+    // the one in the working directory.
+    std::string other = folder + "\\andere Ablage";
+    CreateDirectoryA(other.c_str(), nullptr);
+    std::string otherFile = other + "\\PROG.ASM";
+    std::ofstream(otherFile, std::ios::binary) << bytesOf(KaloSample().line(1, "NOP").finish());
+    ViewerStart withPath = prepareViewer(("\"C:\\Program Files\\kalov.exe\" \"" + otherFile + "\"").c_str());
     EXPECT_EQ(withPath.file.name, "PROG.ASM");
 
     BoxDriver driver;
     ListState seen;
     runViewerWith(withPath, driver, [&seen](HWND dialog) { seen = readViewer(dialog); });
+    DeleteFileA(otherFile.c_str());
+    RemoveDirectoryA(other.c_str());
     EXPECT_EQ(seen.fileName, "PROG.ASM");
-    ASSERT_EQ(seen.lines.size(), 3u);
+    ASSERT_EQ(seen.lines.size(), 1u);
+    EXPECT_EQ(seen.lines[0], "0001 NOP");
     EXPECT_EQ(driver.seen.size(), 1u) << "no box besides the viewer itself";
 }
 
