@@ -1,6 +1,8 @@
 #include "viewer/win/ViewerPrint.h"
 
-#include "shell/CommonServices.h"
-#include "shell/StringTable.h"
+#include "hexdump/win/ListingPrinter.h"
 
-void printViewerListing(HWND, const SourceListing&, const std::string&) { showStringError(str::notReady); }
+void printViewerListing(HWND dialog, const SourceListing& listing, const std::string& fileName) {
+    // kalov has no main window: its dialog owns every box.
+    printListing(dialog, dialog, listing, fileName, kalovListing);
+}
