@@ -8,6 +8,7 @@
 #include "shell/StringTable.h"
 #include "shell/win/MainCommands.h"
 #include "shell/win/Win32UserInterface.h"
+#include "tape/WavFile.h"
 
 namespace {
 ShellState state;
@@ -148,6 +149,7 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     GetCurrentDirectoryA(sizeof directory, directory);
     state.startDirectory = directory;
     state.tempWavPath = state.startDirectory + "\\temp.wav";
+    setTempWavPath(state.tempWavPath);
     mainCommandsOnStart();
 
     ShowWindow(window, showCommand);
