@@ -23,7 +23,11 @@ const Command commands[] = {
 
 void printUsage(std::ostream& out) {
     out << "Aufruf: bv7 BEFEHL [OPTIONEN] DATEI...\n\nBefehle:\n";
-    for (const Command& command : commands) out << "  " << command.name << "\t" << command.summary << "\n";
+    for (const Command& command : commands) {
+        std::string name = command.name;
+        name.resize(10, ' ');
+        out << "  " << name << command.summary << "\n";
+    }
     out << "\n\"bv7 BEFEHL --help\" zeigt die Optionen eines Befehls.\n"
            "Rückgabewert: 0 Erfolg, 1 Eingabe nicht wandelbar, 2 Aufruf fehlerhaft.\n";
 }
