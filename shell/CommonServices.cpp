@@ -6,16 +6,12 @@
 #include <memory>
 #include <stdexcept>
 
+#include "shell/FileHandle.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
 
 namespace {
 FileNameBuffer fileNameBuffer = {};
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 int runChooser(bool save, WindowRef owner, const std::string& title, const std::string& filter) {
     Chooser chooser;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "shell/FileHandle.h"
 #include "hexdump/Crc16.h"
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
@@ -15,10 +16,6 @@
 #include "tape/WavFile.h"
 
 namespace {
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 bool endsWithBin(const std::string& name) {
     std::string tail = lastChars(name, 4);
     for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -63,7 +60,7 @@ DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner) {
             if (answer == Answer::No) continue;
             if (answer != Answer::Yes) return DecodeOutcome::NotSaved;
         }
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(chosen.c_str(), "wb"));
+        File file(std::fopen(chosen.c_str(), "wb"));
         if (!file) return cannotWrite("Kann BIN-Datei nicht schreiben");
         std::size_t total = record.image.size();
         bool written = total == 0 || std::fwrite(record.image.data(), 1, total, file.get()) == total;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "shell/FileHandle.h"
 #include "shell/CommonServices.h"
 #include "shell/StringTable.h"
 #include "shell/UserInterface.h"
@@ -21,11 +22,6 @@ constexpr std::uint8_t pcmSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x0
 constexpr std::uint32_t lowestRate = 4000;
 constexpr std::uint32_t highestRate = 400000;
 constexpr std::uint32_t resampledRate = 44100;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 void putU16(std::uint8_t* at, std::uint16_t value) {
     at[0] = static_cast<std::uint8_t>(value);

@@ -1,21 +1,12 @@
 #include "viewer/SourceDecoder.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <memory>
-
+#include "shell/CommonServices.h"
 #include "shell/UserInterface.h"
 
 namespace {
 constexpr std::uint8_t endOfLine = 0x00;
 constexpr std::uint8_t endOfText = 0xFF;
 constexpr std::uint8_t lastBlankCount = 0x1F;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::size_t endOffset(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
@@ -32,21 +23,6 @@ void appendLineNumber(std::string& line, std::uint8_t tensUnits, std::uint8_t th
     line += ' ';
 }
 
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || (info.st_mode & S_IFMT) != S_IFREG) return false;
-    File file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    try {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-    } catch (const std::exception&) {   // larger than memory: cannot be opened as a whole
-        return false;
-    }
-    std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get())) return false;
-    bytes.resize(got);      // a file that shrank meanwhile keeps what was there
-    return true;
-}
 }
 
 std::uint8_t mapUmlaut(std::uint8_t code) {
@@ -125,7 +101,7 @@ DecodeResult decodeSourceFile(const std::string& path, bool umlautMode, SourceLi
     if (path == noFileLoaded) return DecodeResult::NoFile;
     listing.clear();
     std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(path, bytes)) {
+    if (readFileBytes(path, bytes) != ReadResult::Ok) {
         ui().ask(Message{"Dateiöffnen schlug fehl", "Fehler!", mb::ok, nullptr});
         return DecodeResult::NotOpened;
     }
