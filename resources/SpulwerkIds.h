@@ -62,3 +62,9 @@
 #define IDC_VERSION         3080
 #define IDC_MAIL_LINK       3081
 #define IDC_DOWNLOAD_LINK   3082
+
+/* Hex dump dialog "Hexdump" */
+#define IDC_HEX_CLOSE       3000
+#define IDC_HEX_LIST        3013
+#define IDC_HEX_TOGGLE      3030
+#define IDC_HEX_PRINT       3050
