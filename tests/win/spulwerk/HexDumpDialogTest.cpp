@@ -167,7 +167,8 @@ TEST(ScreenshotsHexDump, ChecksumsAndAscii) {
     std::string path = tempFile("GRÜSSE_1800_1A3F_1800.BIN", 0x240);
     BoxDriver driver;
     driver.onDialog = [&](HWND dialog) {
-        pumpFor(200);
+        SetCursorPos(0, 0);
+        pumpFor(300);
         EXPECT_TRUE(saveWindowShot(dialog, folder + "\\hexdump.bmp"));
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_HEX_TOGGLE, BN_CLICKED), 0);
         pumpFor(200);
