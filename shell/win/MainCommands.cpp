@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "hexdump/Crc16.h"
+#include "hexdump/win/HexDumpDialog.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
@@ -69,7 +70,7 @@ void runMainCommand(int command) {
         case CMD_SCREEN_HELP: showInfo(mainWindow(), HelpVariant::Screen); break;
         case CMD_MONITOR: box("Momentan ist nur V. 3.1 verfügbar", "Monitorwechsel"); break;
         case CMD_INVERT: toggleInverse(); break;
-        case CMD_HEXDUMP:
+        case CMD_HEXDUMP: openHexDump(mainWindow()); break;
         case CMD_CONVERTER:
         case CMD_DESIGNER:
         case CMD_RESET:

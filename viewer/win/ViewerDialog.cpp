@@ -55,7 +55,7 @@ void addTooltips(HWND dialog) {
 }
 
 void setButtonBitmap(HWND dialog, int id, int bitmap) {
-    HANDLE picture = LoadImageA(programInstance(), MAKEINTRESOURCEA(bitmap), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
+    HANDLE picture = LoadImageA(programInstance(), MAKEINTRESOURCEA(bitmap), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
     SendDlgItemMessageA(dialog, id, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
 }
 

@@ -6,6 +6,17 @@
 
 bool saveWindowShot(HWND window, const std::string& path) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    // Under Wine the last control painted reaches the screen a moment later.
+    DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < 150) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    }
     RECT area;
     GetWindowRect(window, &area);
     int width = area.right - area.left;
