@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -167,6 +168,11 @@ TEST_F(ViewerTest, SavesTheListingAsWindows1252TextWithCrLf) {
     std::ifstream saved("PROG.TXT", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, "0010 LD A,\xC4\r\n0020 ; \xD8\r\n0030\r\n");
+    // The test run compares these with what `bv7 kalo -o` writes for the same source.
+    if (const char* keep = std::getenv("SPULWERK_KEEP")) {
+        CopyFileA("PROG.ASM", (std::string(keep) + "\\PROG.ASM").c_str(), FALSE);
+        CopyFileA("PROG.TXT", (std::string(keep) + "\\PROG.TXT").c_str(), FALSE);
+    }
     ASSERT_EQ(driver.seen.size(), 2u);
     EXPECT_EQ(driver.seen[1].caption, "Listing wurde als ASCII-Text gespeichert");
     EXPECT_EQ(driver.seen[1].text, "PROG.TXT");
