@@ -13,15 +13,9 @@
 #include "tape/Encoder.h"
 #include "tape/TapeRecord.h"
 #include "tape/WavFile.h"
+#include "support/TestFiles.h"
 
 namespace {
-std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
 bool exists(const std::string& path) { return std::ifstream(path).good(); }
 
 // A fresh directory per test, so names never collide.

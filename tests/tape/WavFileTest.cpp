@@ -11,15 +11,9 @@
 #include "support/WavBuilder.h"
 #include "tape/AudioFormat.h"
 #include "tape/WavFile.h"
+#include "support/TestFiles.h"
 
 namespace {
-std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
 std::uint32_t le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
 }
