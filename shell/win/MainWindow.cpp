@@ -54,6 +54,9 @@ HWND createStatusBar(HWND parent) {
 void enterScreenMode() {
     state.mode = WindowMode::Screen;
     SendMessageA(state.splashControl, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    // Without its picture the control keeps its size and frame; it would lie
+    // over the emulated screen.
+    ShowWindow(state.splashControl, SW_HIDE);
     attachMenu(IDM_SCREEN);
     if (state.screenWidth <= mainwindow::narrowScreen) showStringError(str::lowResolution);
     placeCentred(mainwindow::screenWidth, mainwindow::screenHeight);
@@ -72,6 +75,7 @@ void returnToStartMode() {
     placeCentred(mainwindow::startWidth, mainwindow::startHeight);
     InvalidateRect(state.mainWindow, nullptr, TRUE);
     showSplash();
+    ShowWindow(state.splashControl, SW_SHOW);
     state.mode = WindowMode::Start;
     SetWindowTextA(state.mainWindow, mainwindow::returnTitle);
 }

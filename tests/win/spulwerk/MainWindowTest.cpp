@@ -103,9 +103,12 @@ TEST_F(MainWindowTest, CloseBoxInScreenModeReturnsToStartModeAndASecondCloseEnds
     EXPECT_EQ(menuTexts(GetMenu(window)),
               (std::vector<std::string>{"&Demo", "&Grafik", "&Bildschirminhalt", "&Hilfe"}));
     EXPECT_NE(GetDlgItem(window, IDC_STATUSBAR), nullptr);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_SPLASH)));
 
     SendMessageA(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(IsWindow(window));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, IDC_SPLASH)));
+    EXPECT_NE(SendMessageA(GetDlgItem(window, IDC_SPLASH), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
     EXPECT_EQ(shell().mode, WindowMode::Start);
     EXPECT_EQ(windowText(window), "Spulwerk");
     EXPECT_EQ(size().cx, 385);
