@@ -2,6 +2,10 @@
 #include <cstring>
 #include <iostream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "cli/Commands.h"
 #include "shell/GlobalSettings.h"
 
@@ -34,6 +38,10 @@ void printUsage(std::ostream& out) {
 }
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The texts are Windows-1252; a German console starts in the OEM code page.
+    SetConsoleOutputCP(1252);
+#endif
     resetGlobalSettings();
     cli::TerminalInterface terminal(std::cerr);
     cli::CommandIo io{std::cout, std::cerr};
