@@ -59,6 +59,11 @@ ReadResult readFileBytes(const std::string& path, std::vector<std::uint8_t>& byt
     return ReadResult::Ok;
 }
 
+int chooseAnyFile(WindowRef owner) {
+    clearSharedFileName();
+    return chooseOpenFile(owner, "Wähle eine Datei:", makeFilter({"alle Dateien *.*", "*.*"}));
+}
+
 std::optional<ByteImage> loadWholeFile(const std::string& path) {
     ByteImage image;
     switch (readFileBytes(path, image.data)) {

@@ -27,6 +27,10 @@ void clearSharedFileName();
 int chooseOpenFile(WindowRef owner, const std::string& title, const std::string& filter);
 int chooseSaveFile(WindowRef owner, const std::string& title, const std::string& filter);
 
+// "Wähle eine Datei:" with the filter "alle Dateien *.*", on an emptied shared
+// buffer: the choice of the hex dump and of "CRC16...". Nonzero when chosen.
+int chooseAnyFile(WindowRef owner);
+
 // Reads the whole file. A missing or unreadable file shows 16010, a file too
 // large for memory 16001; both yield no image.
 std::optional<ByteImage> loadWholeFile(const std::string& path);

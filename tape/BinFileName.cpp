@@ -67,8 +67,7 @@ std::string proposeBinFileName(const TapeHeader& header) {
 std::string proposeWavFileName(std::string_view binPath) {
     TapeHeader header;
     if (!parseBinFileName(binPath, header)) return "proggi.wav";
-    std::string name = header.name;
-    if (name.size() > maxProgramNameLength) name.resize(maxProgramNameLength);
-    std::replace(name.begin(), name.end(), '_', '-');
+    // The name part before the first underscore holds none; only its length needs the rule.
+    std::string name = header.name.substr(0, maxProgramNameLength);
     return name + ".wav";
 }

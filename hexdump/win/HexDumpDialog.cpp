@@ -91,7 +91,6 @@ void showHexDumpDialog(HWND owner, const std::string& path) {
 }
 
 void openHexDump(HWND owner) {
-    clearSharedFileName();
-    if (!chooseOpenFile(owner, "Wähle eine Datei:", makeFilter({"alle Dateien *.*", "*.*"}))) return;
+    if (!chooseAnyFile(owner)) return;
     showHexDumpDialog(owner, sharedFileName());
 }

@@ -23,14 +23,8 @@ void notReadyYet() { showStringError(str::notReady); }
 
 void box(const char* text, const char* caption) { ui().ask(Message{text, caption, mb::ok, mainWindow()}); }
 
-const std::string& anyFileFilter() {
-    static const std::string filter = makeFilter({"alle Dateien *.*", "*.*"});
-    return filter;
-}
-
 void showFileCrc() {
-    clearSharedFileName();
-    if (!chooseOpenFile(mainWindow(), "Wähle eine Datei:", anyFileFilter())) return;
+    if (!chooseAnyFile(mainWindow())) return;
     std::string path = sharedFileName();
     auto image = loadWholeFile(path);
     if (!image) return;
