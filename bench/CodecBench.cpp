@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 #include "tape/AudioFormat.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
@@ -49,7 +49,7 @@ double bestOf(int runs, Work&& work) {
 int decodeOnly(const char* path) {
     long baseline = peakRssKiB();
     std::vector<std::uint8_t> file;
-    if (readFileBytes(path, file) != ReadResult::Ok) return 1;
+    if (readFile(path, file) != ReadOutcome::Ok) return 1;
     long withFile = peakRssKiB();
     WavSamples wav = parseWavSamples(ByteView(file));
     DecoderSettings settings;
@@ -96,8 +96,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     std::string path = "/tmp/bv7-bench-" + std::to_string(getpid()) + ".wav";
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out || std::fwrite(file.data(), 1, file.size(), out) != file.size() || std::fclose(out) != 0) return 1;
+    if (writeFile(path, file.data(), file.size()) != WriteOutcome::Ok) return 1;
     int status = std::system(("'" + std::string(argv[0]) + "' --dekodieren '" + path + "'").c_str());
     std::remove(path.c_str());
     return same && status == 0 ? 0 : 1;

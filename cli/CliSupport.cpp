@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "shell/CommonServices.h"
+#include "shell/FileIo.h"
+#include "shell/StringTable.h"
 
 namespace cli {
 namespace {
@@ -137,8 +139,26 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+bool isStandardStream(const std::string& path) { return path == "-"; }
+
+bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const std::string& cannotOpen, std::ostream& err,
+               std::uint64_t maxBytes) {
+    ReadOutcome outcome =
+        isStandardStream(path) ? readStream(stdin, bytes, maxBytes) : readFile(path, bytes, maxBytes);
+    const char* shown = isStandardStream(path) ? "Standardeingabe" : path.c_str();
+    switch (outcome) {
+    case ReadOutcome::Ok: return true;
+    case ReadOutcome::CannotOpen: err << "Fehler: " << cannotOpen << " (" << shown << ")\n"; break;
+    case ReadOutcome::NotRegularFile:
+        err << "Fehler: " << cannotOpen << " (" << shown << ": keine gewöhnliche Datei)\n";
+        break;
+    case ReadOutcome::OutOfMemory: err << "Fehler: " << loadString(str::outOfMemory) << " (" << shown << ")\n"; break;
+    }
+    return false;
+}
+
 bool mayWrite(const std::string& path, bool force, std::ostream& err) {
-    if (force || !fileExists(path)) return true;
+    if (force || isStandardStream(path) || !fileExists(path)) return true;
     err << "Datei existiert schon: " << path << " (mit --force überschreiben)\n";
     return false;
 }
@@ -146,18 +166,14 @@ bool mayWrite(const std::string& path, bool force, std::ostream& err) {
 bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_t count, bool force,
                   std::ostream& err) {
     if (!mayWrite(path, force, err)) return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        err << "Datei kann nicht angelegt werden: " << path << "\n";
-        return false;
+    WriteOutcome outcome = isStandardStream(path) ? writeStream(stdout, bytes, count) : writeFile(path, bytes, count);
+    switch (outcome) {
+    case WriteOutcome::Ok: return true;
+    case WriteOutcome::CannotCreate:
+    case WriteOutcome::CannotReplace: err << "Datei kann nicht angelegt werden: " << path << "\n"; break;
+    case WriteOutcome::ShortWrite: err << "Datei konnte nicht vollständig geschrieben werden: " << path << "\n"; break;
     }
-    bool written = count == 0 || std::fwrite(bytes, 1, count, file) == count;
-    if (std::fclose(file) != 0) written = false;
-    if (!written) {
-        std::remove(path.c_str());
-        err << "Datei konnte nicht vollständig geschrieben werden: " << path << "\n";
-    }
-    return written;
+    return false;
 }
 
 std::string terminalLines(std::string_view text) {

@@ -52,8 +52,18 @@ std::string fromTerminal(std::string_view text);
 // "dir/" of "dir/name" ("" without a directory).
 std::string directoryOf(const std::string& path);
 
-// Writes a new file. An existing one is kept unless `force`; partial files of a
-// failed write are removed. Messages go to `err`; returns true when written.
+// "-" names standard input (for reading) and standard output (for writing).
+bool isStandardStream(const std::string& path);
+
+// Reads the file `path` ("-": standard input), at most `maxBytes` of it. On
+// failure `cannotOpen` (or the text of "out of memory") goes to `err`, with the
+// name; returns true when read.
+bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const std::string& cannotOpen, std::ostream& err,
+               std::uint64_t maxBytes = ~std::uint64_t{0});
+
+// Writes a new file ("-": standard output). An existing one is kept unless
+// `force`; partial files of a failed write are removed. Messages go to `err`;
+// returns true when written.
 bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_t count, bool force,
                   std::ostream& err);
 // The message about an existing file; true when `path` may be written.

@@ -2,7 +2,7 @@
 // "HEX-Dump..." tools.
 #include "cli/Commands.h"
 
-#include "hexdump/Crc16.h"
+#include "shell/Crc16.h"
 #include "hexdump/DumpLines.h"
 #include "shell/CommonServices.h"
 #include "shell/HexText.h"
@@ -18,14 +18,6 @@ const char* const hexdumpUsage =
     "Aufruf: bv7 hexdump DATEI [--ascii]\n"
     "Zeigt die ersten 65535 Bytes als HEX-Dump mit Prüfsumme je Zeile (--ascii: mit Zeichen)\n"
     "und die CRC (SDLC). Adressen ab AA, wenn der Name \"Programmname_AA_EA_SA.BIN\" lautet, sonst ab 0.\n";
-
-bool readForInspection(const std::string& path, std::vector<std::uint8_t>& bytes, CommandIo& io) {
-    ReadResult result = readFileBytes(path, bytes);
-    if (result == ReadResult::Ok) return true;
-    int id = result == ReadResult::CannotOpen ? str::cannotOpenBinary : str::outOfMemory;
-    io.err << "Fehler: " << loadString(id) << " (" << path << ")\n";
-    return false;
-}
 
 bool parseOrExplain(const CommandArgs& args, std::initializer_list<const char*> flags, const char* usage,
                     Arguments& arguments, CommandIo& io, int& exitCode) {
@@ -54,7 +46,7 @@ int crcCommand(const CommandArgs& args, CommandIo& io) {
     }
     for (const std::string& path : arguments.positionals()) {
         std::vector<std::uint8_t> bytes;
-        if (!readForInspection(path, bytes, io)) {
+        if (!readInput(path, bytes, loadString(str::cannotOpenBinary), io.err)) {
             exitCode = exitFailed;
             continue;
         }
@@ -73,7 +65,7 @@ int hexdumpCommand(const CommandArgs& args, CommandIo& io) {
     }
     const std::string& path = arguments.positionals()[0];
     std::vector<std::uint8_t> bytes;
-    if (!readForInspection(path, bytes, io)) return exitFailed;
+    if (!readInput(path, bytes, loadString(str::cannotOpenBinary), io.err, maxDumpBytes)) return exitFailed;
     for (const std::string& line :
          buildDumpLines(bytes.data(), bytes.size(), dumpStartAddress(path), !arguments.has("--ascii")))
         io.out << line << "\n";

@@ -45,10 +45,7 @@ int kaloCommand(const CommandArgs& args, CommandIo& io) {
     if (output && !mayWrite(*output, force, io.err)) return exitFailed;
 
     std::vector<std::uint8_t> bytes;
-    if (readFileBytes(path, bytes) != ReadResult::Ok) {
-        io.err << "Fehler: Dateiöffnen schlug fehl (" << path << ")\n";
-        return exitFailed;
-    }
+    if (!readInput(path, bytes, "Dateiöffnen schlug fehl", io.err)) return exitFailed;
     if (!isPlausibleSource(bytes.data(), bytes.size()))
         io.err << "Vermutlich keine KALO*4-Quelldatei, trotzdem Anzeige-Versuch.\n";
     SourceListing listing;

@@ -16,16 +16,15 @@ function(win_library name)
 endfunction()
 
 # What both programs share: the message seam and the listing printer.
-file(GLOB WIN_COMMON_SOURCES CONFIGURE_DEPENDS
-    shell/win/Win32UserInterface.cpp hexdump/win/*.cpp)
-win_library(wincommon ${WIN_COMMON_SOURCES})
+win_library(wincommon shell/win/Win32UserInterface.cpp hexdump/win/ListingPrinter.cpp)
 target_link_libraries(wincommon PUBLIC bv7core ${WIN_SYSTEM_LIBS})
 
 file(GLOB SPULWERK_GUI_SOURCES CONFIGURE_DEPENDS
-    shell/win/*.cpp sound/win/*.cpp chargen/win/*.cpp screen/win/*.cpp)
+    shell/win/*.cpp sound/win/*.cpp chargen/win/*.cpp screen/win/*.cpp hexdump/win/*.cpp)
 list(REMOVE_ITEM SPULWERK_GUI_SOURCES
     ${CMAKE_SOURCE_DIR}/shell/win/SpulwerkMain.cpp
-    ${CMAKE_SOURCE_DIR}/shell/win/Win32UserInterface.cpp)
+    ${CMAKE_SOURCE_DIR}/shell/win/Win32UserInterface.cpp
+    ${CMAKE_SOURCE_DIR}/hexdump/win/ListingPrinter.cpp)
 win_library(spulwerk_gui ${SPULWERK_GUI_SOURCES})
 target_link_libraries(spulwerk_gui PUBLIC wincommon)
 

@@ -1,6 +1,6 @@
 #include "hexdump/DumpLines.h"
 
-#include "hexdump/Crc16.h"
+#include "shell/Crc16.h"
 #include "shell/HexText.h"
 #include "tape/BinFileName.h"
 

@@ -2,11 +2,8 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
-#include <memory>
-#include <stdexcept>
 
-#include "shell/FileHandle.h"
+#include "shell/FileIo.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
 
@@ -43,20 +40,9 @@ int chooseSaveFile(WindowRef owner, const std::string& title, const std::string&
     return runChooser(true, owner, title, filter);
 }
 
-ReadResult readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    bytes.clear();
-    File file(std::fopen(path.c_str(), "rb"));
-    struct stat info {};
-    if (!file || ::stat(path.c_str(), &info) != 0 || (info.st_mode & S_IFMT) != S_IFREG) return ReadResult::CannotOpen;
-    try {
-        bytes.resize(static_cast<std::uint32_t>(info.st_size));
-    } catch (const std::exception&) {   // bad_alloc, or a length beyond the address space
-        return ReadResult::OutOfMemory;
-    }
-    // A file that shrank while we read it keeps only what was there.
-    std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file.get());
-    bytes.resize(got);
-    return ReadResult::Ok;
+void offerFileName(const std::string& proposal) {
+    std::size_t length = proposal.copy(fileNameBuffer, fileNameBufferSize - 1);
+    fileNameBuffer[length] = '\0';
 }
 
 int chooseAnyFile(WindowRef owner) {
@@ -65,11 +51,16 @@ int chooseAnyFile(WindowRef owner) {
 }
 
 std::optional<ByteImage> loadWholeFile(const std::string& path) {
+    constexpr std::uint64_t largest = 0xFFFFFFFFu;
     ByteImage image;
-    switch (readFileBytes(path, image.data)) {
-    case ReadResult::Ok: return image;
-    case ReadResult::CannotOpen: showStringError(str::cannotOpenBinary); break;
-    case ReadResult::OutOfMemory: showStringError(str::outOfMemory); break;
+    switch (readFile(path, image.data, largest + 1)) {
+    case ReadOutcome::Ok:
+        if (image.data.size() <= largest) return image;
+        showStringError(str::outOfMemory);
+        break;
+    case ReadOutcome::CannotOpen:
+    case ReadOutcome::NotRegularFile: showStringError(str::cannotOpenBinary); break;
+    case ReadOutcome::OutOfMemory: showStringError(str::outOfMemory); break;
     }
     return std::nullopt;
 }

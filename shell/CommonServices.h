@@ -31,13 +31,12 @@ int chooseSaveFile(WindowRef owner, const std::string& title, const std::string&
 // buffer: the choice of the hex dump and of "CRC16...". Nonzero when chosen.
 int chooseAnyFile(WindowRef owner);
 
-// Reads the whole file. A missing or unreadable file shows 16010, a file too
-// large for memory 16001; both yield no image.
-std::optional<ByteImage> loadWholeFile(const std::string& path);
+// Puts a proposed name into the shared buffer for the next chooser (cut to fit).
+void offerFileName(const std::string& proposal);
 
-// The same without any message, for callers that report in their own words.
-enum class ReadResult { Ok, CannotOpen, OutOfMemory };
-ReadResult readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes);
+// Reads the whole file. A missing, unreadable or not regular file shows 16010,
+// a file too large for memory (or for the 32-bit length) 16001; both yield no image.
+std::optional<ByteImage> loadWholeFile(const std::string& path);
 
 bool fileExists(const std::string& path);
 

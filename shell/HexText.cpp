@@ -46,10 +46,6 @@ int parseHexAddress(std::string_view text, bool report) {
     return -1;
 }
 
-std::string lastChars(std::string_view text, std::size_t n) {
-    return std::string(text.size() > n ? text.substr(text.size() - n) : text);
-}
-
 std::string midChars(std::string_view text, std::size_t position, std::size_t n) {
     if (position >= text.size()) return {};
     return std::string(text.substr(position, n));

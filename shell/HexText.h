@@ -19,6 +19,5 @@ Hex2Char formatHex2Char(std::uint8_t value);
 // an empty field is 0. Returns 0..0xFFFF or -1; report = true shows 16030 on -1.
 int parseHexAddress(std::string_view text, bool report);
 
-// The last n characters (all of a shorter text), and n characters from position p.
-std::string lastChars(std::string_view text, std::size_t n);
+// n characters from position p (fewer at the end of the text).
 std::string midChars(std::string_view text, std::size_t position, std::size_t n);

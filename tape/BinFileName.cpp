@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "shell/FileIo.h"
 #include "shell/HexText.h"
 #include "shell/UserInterface.h"
 
@@ -27,11 +28,6 @@ bool normaliseProgramName(std::string& name) {
     if (replaced) text += underscoreLine;
     ui().ask(Message{text, "Fehler", mb::ok, nullptr});
     return true;
-}
-
-std::string_view fileNamePart(std::string_view path) {
-    std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 bool parseBinFileName(std::string_view path, TapeHeader& header) {

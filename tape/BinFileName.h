@@ -33,5 +33,3 @@ std::string proposeBinFileName(const TapeHeader& header);
 // the source follows the scheme, otherwise "proggi.wav". No message is shown.
 std::string proposeWavFileName(std::string_view binPath);
 
-// The file part of a path: what follows the last "\" or "/".
-std::string_view fileNamePart(std::string_view path);

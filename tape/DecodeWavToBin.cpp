@@ -1,12 +1,7 @@
 // The interactive side of the decoder: the report boxes and the save flow.
-#include <cctype>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-
-#include "shell/FileHandle.h"
-#include "hexdump/Crc16.h"
+#include "shell/Crc16.h"
 #include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 #include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
@@ -16,18 +11,6 @@
 #include "tape/WavFile.h"
 
 namespace {
-bool endsWithBin(const std::string& name) {
-    std::string tail = lastChars(name, 4);
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".bin";
-}
-
-void offerName(const std::string& proposal) {
-    FileNameBuffer& buffer = sharedFileName();
-    std::size_t length = proposal.copy(buffer, fileNameBufferSize - 1);
-    buffer[length] = '\0';
-}
-
 DecodeOutcome cannotWrite(const char* traceLine) {
     ui().trace(traceLine);
     showStringError(str::cannotWriteBinary);
@@ -51,21 +34,21 @@ DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner) {
     const std::string proposal = proposeBinFileName(record.header);
     const std::string filter = makeFilter({"Binärdateien (*.bin)", "*.bin"});
     for (;;) {
-        offerName(proposal);
+        offerFileName(proposal);
         if (!chooseSaveFile(owner, "Binärdatei speichern unter", filter)) return DecodeOutcome::NotSaved;
         std::string chosen = sharedFileName();
-        if (!endsWithBin(chosen)) chosen += ".BIN";
+        if (!hasExtension(chosen, ".bin")) chosen += ".BIN";
         if (fileExists(chosen)) {
             Answer answer = ui().ask(Message{"Datei existiert schon. Überschreiben?", "Fehler", mb::yesNoCancel, nullptr});
             if (answer == Answer::No) continue;
             if (answer != Answer::Yes) return DecodeOutcome::NotSaved;
         }
-        File file(std::fopen(chosen.c_str(), "wb"));
-        if (!file) return cannotWrite("Kann BIN-Datei nicht schreiben");
-        std::size_t total = record.image.size();
-        bool written = total == 0 || std::fwrite(record.image.data(), 1, total, file.get()) == total;
-        if (std::fclose(file.release()) != 0) written = false;
-        if (!written) return cannotWrite("Fehler beim Schreiben BIN");
+        switch (writeFile(chosen, record.image.data(), record.image.size())) {
+        case WriteOutcome::Ok: break;
+        case WriteOutcome::CannotCreate:
+        case WriteOutcome::CannotReplace: return cannotWrite("Kann BIN-Datei nicht schreiben");
+        case WriteOutcome::ShortWrite: return cannotWrite("Fehler beim Schreiben BIN");
+        }
         ui().ask(Message{"Binärdatei erfolgreich geschrieben", "WAV-->BV7", mb::ok, owner});
         return DecodeOutcome::Saved;
     }

@@ -1,12 +1,10 @@
 #include "tape/WavFile.h"
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 
-#include "shell/FileHandle.h"
 #include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 #include "shell/StringTable.h"
 #include "shell/UserInterface.h"
 
@@ -22,6 +20,7 @@ constexpr std::uint8_t pcmSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x0
 constexpr std::uint32_t lowestRate = 4000;
 constexpr std::uint32_t highestRate = 400000;
 constexpr std::uint32_t resampledRate = 44100;
+constexpr std::uint32_t unsetSize = 0xFFFFFFFFu;
 
 void putU16(std::uint8_t* at, std::uint16_t value) {
     at[0] = static_cast<std::uint8_t>(value);
@@ -29,10 +28,6 @@ void putU16(std::uint8_t* at, std::uint16_t value) {
 }
 void putU32(std::uint8_t* at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-bool writeAll(std::FILE* file, const void* bytes, std::size_t count) {
-    return count == 0 || std::fwrite(bytes, 1, count, file) == count;
 }
 
 struct Chunk {
@@ -48,6 +43,9 @@ Chunk findChunk(ByteView area, const char* id) {
         bool match = reader.tag(id);
         if (!match) reader.skip(4);
         std::uint32_t size = reader.u32le();
+        // A streaming writer leaves the size of the samples unset (0 or FFFFFFFF):
+        // they run to the end of the stream.
+        if (match && size == 0 && std::strcmp(id, "data") == 0) size = unsetSize;
         Chunk chunk;
         chunk.body = reader.take(size);
         chunk.complete = reader.ok();
@@ -60,21 +58,28 @@ Chunk findChunk(ByteView area, const char* id) {
     return {};
 }
 
-// The body of the first top-level RIFF chunk of form type "WAVE", after the form type.
+// What follows the form type of the first top-level RIFF chunk of form type
+// "WAVE", up to the end of the file: recorders that crashed or wrote to a pipe
+// leave the RIFF size wrong or unset, the chunks inside carry their own sizes.
 bool findWaveForm(ByteView file, ByteView& form) {
     ByteReader reader(file);
     while (reader.remaining() >= 8) {
         bool riff = reader.tag("RIFF");
         if (!riff) reader.skip(4);
         std::uint32_t size = reader.u32le();
-        ByteView body = reader.take(size);
-        if (riff && body.size >= 4 && std::memcmp(body.data, "WAVE", 4) == 0) {
-            form = body.sub(4);
+        ByteView rest = file.sub(reader.position());
+        if (riff && rest.size >= 4 && std::memcmp(rest.data, "WAVE", 4) == 0) {
+            form = rest.sub(4);
             return true;
         }
+        reader.take(size);
         if (size & 1) reader.skip(1);
     }
     return false;
+}
+
+int wavReadFailure(ReadOutcome outcome) {
+    return outcome == ReadOutcome::OutOfMemory ? str::outOfMemory : str::cannotOpenWav;
 }
 
 WavSamples failed(int id) {
@@ -115,34 +120,19 @@ std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std:
 }
 
 int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint32_t count, const char* dataFailLine) {
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        ui().trace("Fehler bei open");
-        return -1;
-    }
-    auto header = makeWavHeader(currentAudioFormat(), count);
-    if (count > maxWavSampleCount || !writeAll(file.get(), header.data(), 12)) {
+    if (count > maxWavSampleCount) {
         ui().trace("Fehler bei RIFF");
         return -1;
     }
-    if (!writeAll(file.get(), header.data() + 12, 8)) {
-        ui().trace("Fehler bei fmt");
-        return -1;
-    }
-    if (!writeAll(file.get(), header.data() + 20, audioFormatBytes)) {
-        ui().trace("Fehler bei schreiben");
-        return -1;
-    }
+    auto header = makeWavHeader(currentAudioFormat(), count);
     const std::uint8_t pad = 0;
-    bool written = writeAll(file.get(), header.data() + 38, 8) && writeAll(file.get(), samples, count) &&
-                   ((count & 1) == 0 || writeAll(file.get(), &pad, 1));
-    // Buffered bytes that cannot be flushed are data that did not reach the disk.
-    if (std::fclose(file.release()) != 0) written = false;
-    if (!written) {
-        ui().trace(dataFailLine);
-        return -1;
+    switch (writeFile(path, {ByteView(header), ByteView(samples, count), ByteView(&pad, count & 1)})) {
+    case WriteOutcome::Ok: return 0;
+    case WriteOutcome::CannotCreate:
+    case WriteOutcome::CannotReplace: ui().trace("Fehler bei open"); return -1;
+    case WriteOutcome::ShortWrite: ui().trace(dataFailLine); return -1;
     }
-    return 0;
+    return -1;
 }
 
 WavSamples parseWavSamples(ByteView file) {
@@ -219,14 +209,7 @@ WavSamples parseWavSamples(ByteView file) {
     return result;
 }
 
-WavSamples readWavSamples(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    ReadResult read = readFileBytes(path, bytes);
-    if (read != ReadResult::Ok) {
-        int id = read == ReadResult::CannotOpen ? str::cannotOpenWav : str::outOfMemory;
-        showStringError(id);
-        return failed(id);
-    }
+WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes) {
     WavSamples result = parseWavSamples(ByteView(bytes));
     if (result.rate != 0) {
         selectSampleRate(result.rate);
@@ -241,26 +224,33 @@ WavSamples readWavSamples(const std::string& path) {
     return result;
 }
 
+WavSamples readWavSamples(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    ReadOutcome read = readFile(path, bytes);
+    if (read != ReadOutcome::Ok) {
+        showStringError(wavReadFailure(read));
+        return failed(wavReadFailure(read));
+    }
+    return takeWavSamples(std::move(bytes));
+}
+
 int appendRawCapture(const std::uint8_t* block, std::size_t size) {
-    File file(std::fopen(tempPath.c_str(), "ab"));
-    if (!file) {
-        ui().trace("Fehler beim Öffnen temp.wav");
-        return -1;
+    switch (appendFile(tempPath, block, size)) {
+    case WriteOutcome::Ok: return 0;
+    case WriteOutcome::CannotCreate:
+    case WriteOutcome::CannotReplace: ui().trace("Fehler beim Öffnen temp.wav"); return -1;
+    case WriteOutcome::ShortWrite: ui().trace("Fehler beim Schreiben temp.wav"); return -1;
     }
-    bool written = writeAll(file.get(), block, size);
-    if (std::fclose(file.release()) != 0 || !written) {
-        ui().trace("Fehler beim Schreiben temp.wav");
-        return -1;
-    }
-    return 0;
+    return -1;
 }
 
 int convertRawCaptureToWav() {
     std::vector<std::uint8_t> raw;
-    switch (readFileBytes(tempPath, raw)) {
-    case ReadResult::Ok: break;
-    case ReadResult::CannotOpen: ui().trace("Kann Rohdaten nicht öffnen"); return -1;
-    case ReadResult::OutOfMemory: ui().trace("Speicher nicht ausreichend"); return -1;
+    switch (readFile(tempPath, raw)) {
+    case ReadOutcome::Ok: break;
+    case ReadOutcome::CannotOpen:
+    case ReadOutcome::NotRegularFile: ui().trace("Kann Rohdaten nicht öffnen"); return -1;
+    case ReadOutcome::OutOfMemory: ui().trace("Speicher nicht ausreichend"); return -1;
     }
     if (raw.empty()) {
         ui().trace("Fehler beim Einlesen");
@@ -271,18 +261,14 @@ int convertRawCaptureToWav() {
         return -1;
     }
     // The recording is the only copy: it is replaced only by a complete WAV file.
-    std::string wavPath = tempPath + ".neu";
-    if (writeWavFile(wavPath, raw.data(), static_cast<std::uint32_t>(raw.size()), "Fehler beim Datenschreiben") != 0) {
-        std::remove(wavPath.c_str());
-        return -1;
+    auto count = static_cast<std::uint32_t>(raw.size());
+    auto header = makeWavHeader(currentAudioFormat(), count);
+    const std::uint8_t pad = 0;
+    switch (replaceFile(tempPath, {ByteView(header), ByteView(raw), ByteView(&pad, count & 1)})) {
+    case WriteOutcome::Ok: return 0;
+    case WriteOutcome::CannotCreate: ui().trace("Fehler bei open"); return -1;
+    case WriteOutcome::ShortWrite: ui().trace("Fehler beim Datenschreiben"); return -1;
+    case WriteOutcome::CannotReplace: ui().trace("Fehler beim Umbenennen temp.wav"); return -1;
     }
-    if (std::rename(wavPath.c_str(), tempPath.c_str()) != 0) {
-        // Windows does not rename onto an existing file.
-        std::remove(tempPath.c_str());
-        if (std::rename(wavPath.c_str(), tempPath.c_str()) != 0) {
-            ui().trace("Fehler beim Umbenennen temp.wav");
-            return -1;
-        }
-    }
-    return 0;
+    return -1;
 }

@@ -27,7 +27,7 @@ std::array<std::uint8_t, wavHeaderBytes> makeWavHeader(const AudioFormat& format
 std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std::uint8_t* samples, std::uint32_t count);
 
 // Writes `count` samples in the current format to `path` (replacing it).
-// Failures go to the trace ("Fehler bei open", ... , `dataFailLine`); returns 0 or -1.
+// Failures go to the trace ("Fehler bei RIFF", "Fehler bei open" or `dataFailLine`); returns 0 or -1.
 int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint32_t count,
                  const char* dataFailLine = "Fehler bei Daten");
 
@@ -50,6 +50,8 @@ WavSamples parseWavSamples(ByteView file);
 // status shows the file's own rate) and returns the samples; on failure shows
 // the message of its string id and returns it in `error`. The result owns the bytes.
 WavSamples readWavSamples(const std::string& path);
+// The same for bytes read elsewhere (standard input); the result takes them over.
+WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes);
 
 // Appends one returned recording block to "temp.wav" (created when missing).
 int appendRawCapture(const std::uint8_t* block, std::size_t size = rawCaptureBlockBytes);

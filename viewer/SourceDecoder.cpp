@@ -1,6 +1,7 @@
 #include "viewer/SourceDecoder.h"
 
 #include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 #include "shell/UserInterface.h"
 
 namespace {
@@ -101,7 +102,7 @@ DecodeResult decodeSourceFile(const std::string& path, bool umlautMode, SourceLi
     if (path == noFileLoaded) return DecodeResult::NoFile;
     listing.clear();
     std::vector<std::uint8_t> bytes;
-    if (readFileBytes(path, bytes) != ReadResult::Ok) {
+    if (readFile(path, bytes) != ReadOutcome::Ok) {
         ui().ask(Message{"Dateiöffnen schlug fehl", "Fehler!", mb::ok, nullptr});
         return DecodeResult::NotOpened;
     }

@@ -1,22 +1,13 @@
 #include "viewer/TextExport.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
-
 #include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 
 namespace {
 const char* const errorCaption = "Fehler!";
 }
 
-std::string proposeTextFileName(std::string_view sourceName) {
-    std::size_t dot = sourceName.find_last_of('.');
-    std::size_t separator = sourceName.find_last_of("\\/");
-    bool hasExtension = dot != std::string_view::npos && (separator == std::string_view::npos || dot > separator);
-    std::string proposal(hasExtension ? sourceName.substr(0, dot) : sourceName);
-    return proposal + ".TXT";
-}
+std::string proposeTextFileName(std::string_view sourceName) { return replaceExtension(sourceName, ".TXT"); }
 
 std::vector<std::uint8_t> listingTextBytes(const SourceListing& listing) {
     std::vector<std::uint8_t> bytes;
@@ -30,41 +21,32 @@ std::vector<std::uint8_t> listingTextBytes(const SourceListing& listing) {
     return bytes;
 }
 
-WriteOutcome writeBytesToFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return WriteOutcome::CannotCreate;
-    bool complete = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) != 0) complete = false;
-    return complete ? WriteOutcome::Written : WriteOutcome::CannotWrite;
-}
-
 TextSaveResult saveListingAsText(const SourceListing& listing, const std::string& sourceName, WindowRef owner) {
     if (listing.empty()) {
         ui().ask(Message{"Nichts da zum Sichern :-)", errorCaption, mb::ok, owner});
         return TextSaveResult::NothingToSave;
     }
     std::string proposal = proposeTextFileName(sourceName);
-    FileNameBuffer& buffer = sharedFileName();
-    std::size_t length = std::min(proposal.size(), fileNameBufferSize - 1);
-    std::memcpy(buffer, proposal.data(), length);
-    buffer[length] = '\0';
+    offerFileName(proposal);
     if (!chooseSaveFile(owner, "Speichern als ASCII-Text", makeFilter({"Textdateien (*.TXT)", "*.txt"})))
         return TextSaveResult::Cancelled;
-    std::string path(buffer);
+    std::string path(sharedFileName());
 
     if (fileExists(path) &&
         ui().ask(Message{"Datei schon vorhanden, überschreiben?", errorCaption, mb::yesNo, owner}) != Answer::Yes)
         return TextSaveResult::NotOverwritten;
 
-    switch (writeBytesToFile(path, listingTextBytes(listing))) {
+    std::vector<std::uint8_t> text = listingTextBytes(listing);
+    switch (writeFile(path, text.data(), text.size())) {
     case WriteOutcome::CannotCreate:
+    case WriteOutcome::CannotReplace:
         ui().ask(Message{"Dateierzeugung schlug fehl", errorCaption, mb::ok, nullptr});
         return TextSaveResult::CannotCreate;
-    case WriteOutcome::CannotWrite:
+    case WriteOutcome::ShortWrite:
         // Creating worked, but the text did not reach the file whole (disk full ...).
         ui().ask(Message{"Datei konnte nicht vollständig geschrieben werden", errorCaption, mb::ok, nullptr});
         return TextSaveResult::CannotWrite;
-    case WriteOutcome::Written:
+    case WriteOutcome::Ok:
         break;
     }
     ui().ask(Message{path, "Listing wurde als ASCII-Text gespeichert", mb::ok, owner});

@@ -22,9 +22,3 @@ enum class TextSaveResult { Written, NothingToSave, Cancelled, NotOverwritten, C
 // question about an existing file, writing, and the closing box. Boxes owned
 // by the dialog get `owner`. Every outcome is shown to the user here.
 TextSaveResult saveListingAsText(const SourceListing& listing, const std::string& sourceName, WindowRef owner);
-
-enum class WriteOutcome { Written, CannotCreate, CannotWrite };
-
-// Writes `bytes` to `path`, replacing a file there; CannotWrite when the file
-// was created but not every byte reached it.
-WriteOutcome writeBytesToFile(const std::string& path, const std::vector<std::uint8_t>& bytes);

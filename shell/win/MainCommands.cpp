@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "hexdump/Crc16.h"
+#include "shell/Crc16.h"
 #include "hexdump/win/HexDumpDialog.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/CommonServices.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <numeric>
 
-#include "hexdump/Crc16.h"
+#include "shell/Crc16.h"
 #include "hexdump/DumpLines.h"
 
 namespace {

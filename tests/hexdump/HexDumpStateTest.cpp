@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hexdump/Crc16.h"
+#include "shell/Crc16.h"
 #include "hexdump/HexDumpState.h"
 #include "shell/HexText.h"
 #include "support/RecordingInterface.h"

@@ -148,7 +148,20 @@ TEST(WavReader, FindsTheChunksWhereverTheyStand) {
     auto cutShort = wav(Format{}, data);
     cutShort[cutShort.size() - 5] = 0xFF;   // data size far beyond the end, as a streaming writer leaves it
     cutShort.pop_back();
+    // Sizes as a streaming writer leaves them (unset), or a recorder that crashed (RIFF too small).
+    auto withSizes = [&](std::uint32_t riffSize, std::uint32_t dataSize) {
+        auto file = wav(Format{}, data);
+        file.pop_back();   // a stream has no pad byte
+        for (int i = 0; i < 4; ++i) {
+            file[4 + i] = static_cast<std::uint8_t>(riffSize >> (8 * i));
+            file[40 + i] = static_cast<std::uint8_t>(dataSize >> (8 * i));
+        }
+        return file;
+    };
     const Case cases[] = {
+        {"sizes unset as 0", withSizes(0, 0)},
+        {"sizes unset as FFFFFFFF", withSizes(0xFFFFFFFF, 0xFFFFFFFF)},
+        {"RIFF size too small", withSizes(4, 3)},
         {"chunks before the format", junkFirst},
         {"something before RIFF", wrapped},
         {"format of 18 bytes", riff({chunk("fmt ", fmtBody(Format{}, 18)), chunk("data", data)})},

@@ -114,8 +114,3 @@ TEST(TextExport, SavesTheListingAfterTheUsualQuestions) {
     EXPECT_EQ(seam.messages[0].text, "Dateierzeugung schlug fehl");
     EXPECT_EQ(seam.messages[0].owner, nullptr);
 }
-
-TEST(TextExport, ReportsAWriteThatDidNotComplete) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no full device here";
-    EXPECT_EQ(writeBytesToFile("/dev/full", listingTextBytes({"0001 A"})), WriteOutcome::CannotWrite);
-}

@@ -1,4 +1,4 @@
-#include "hexdump/Crc16.h"
+#include "shell/Crc16.h"
 
 std::uint16_t crc16Sdlc(const std::uint8_t* bytes, std::size_t count) {
     unsigned crc = 0xFFFF;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "hexdump/Crc16.h"
+#include "shell/Crc16.h"
 
 TEST(Crc16Sdlc, MatchesTheKnownCheckValues) {
     struct Case {

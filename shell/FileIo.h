@@ -1,0 +1,54 @@
+#pragma once
+// The one way files are read and written. Every outcome is a small enum; the
+// caller turns it into its own German message (or trace line). Nothing here
+// shows a box.
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/ByteReader.h"
+
+enum class ReadOutcome { Ok, CannotOpen, NotRegularFile, OutOfMemory };
+enum class WriteOutcome { Ok, CannotCreate, ShortWrite, CannotReplace };
+
+constexpr std::uint64_t wholeFile = ~std::uint64_t{0};
+
+// Reads `path` into `bytes`, at most `maxBytes` of it (the rest stays unread).
+// Only regular files are opened: a named pipe or a device would block or never
+// end. A file larger than memory (or the address space) gives OutOfMemory.
+ReadOutcome readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
+
+// Reads an open stream (standard input) to its end, at most `maxBytes`.
+ReadOutcome readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
+
+// Creates or truncates `path` and writes `count` bytes. A file that could not be
+// written whole (disk full, failed close) is removed again: ShortWrite.
+WriteOutcome writeFile(const std::string& path, const std::uint8_t* bytes, std::size_t count);
+// The same for a file made of several parts (a header and the samples), written one after the other.
+WriteOutcome writeFile(const std::string& path, std::initializer_list<ByteView> parts);
+
+// Appends `count` bytes to `path`, creating it when missing. A short append
+// leaves what was there before untouched as far as the system allows.
+WriteOutcome appendFile(const std::string& path, const std::uint8_t* bytes, std::size_t count);
+
+// Writes `count` bytes to an open stream (standard output) and flushes it.
+WriteOutcome writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size_t count);
+
+// Replaces `path` by `bytes` without ever leaving it half written: the bytes go
+// to "<path>.neu" first, which then moves over `path`. Until that move the old
+// file stays as it was; when only the move fails, "<path>.neu" is kept.
+WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView> parts);
+
+// Moves `from` to `to`, replacing `to`. True when done.
+bool moveReplacing(const std::string& from, const std::string& to);
+
+// Name helpers.
+// "name.ext" of "dir\name.ext" or "dir/name.ext".
+std::string_view fileNamePart(std::string_view path);
+// True when the last four characters of `name` are `extension` (".wav") in any letter case.
+bool hasExtension(std::string_view name, std::string_view extension);
+// `name` with its extension (from the last dot of the file part on) replaced by `extension`.
+std::string replaceExtension(std::string_view name, std::string_view extension);

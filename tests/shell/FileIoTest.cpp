@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include <cstdlib>
+
+#include "shell/FileIo.h"
+#include "support/TestFiles.h"
+
+namespace {
+std::string freshDir(const std::string& name) {
+    std::string dir = testing::TempDir() + "fileio-" + name + "/";
+    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
+    return dir;
+}
+}
+
+TEST(FileIo, ReadsOnlyRegularFilesAndAtMostWhatIsAsked) {
+    std::string dir = freshDir("read");
+    writeFile(dir + "five", {1, 2, 3, 4, 5});
+    ASSERT_EQ(mkfifo((dir + "pipe").c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        std::uint64_t maxBytes;
+        ReadOutcome outcome;
+        std::vector<std::uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {dir + "five", wholeFile, ReadOutcome::Ok, {1, 2, 3, 4, 5}},
+        {dir + "five", 3, ReadOutcome::Ok, {1, 2, 3}},
+        {dir + "five", 0, ReadOutcome::Ok, {}},
+        {dir + "missing", wholeFile, ReadOutcome::CannotOpen, {}},
+        {"", wholeFile, ReadOutcome::CannotOpen, {}},
+        {dir, wholeFile, ReadOutcome::NotRegularFile, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> bytes = {9};
+        EXPECT_EQ(readFile(c.path, bytes, c.maxBytes), c.outcome) << c.path;
+        EXPECT_EQ(bytes, c.bytes) << c.path;
+    }
+    // Opening a named pipe would wait for a writer: read it in a child that must end by itself.
+    pid_t child = fork();
+    if (child == 0) {
+        std::vector<std::uint8_t> bytes;
+        _exit(readFile(dir + "pipe", bytes) == ReadOutcome::NotRegularFile ? 0 : 1);
+    }
+    int status = -1;
+    for (int i = 0; i < 500 && waitpid(child, &status, WNOHANG) == 0; ++i) usleep(10000);
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        ADD_FAILURE() << "reading a named pipe did not return";
+    } else {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+}
+
+TEST(FileIo, WritesWholeOrReportsWhyNot) {
+    std::string dir = freshDir("write");
+    const std::uint8_t bytes[] = {'a', 'b', 'c'};
+    EXPECT_EQ(writeFile(dir + "new", bytes, 3), WriteOutcome::Ok);
+    EXPECT_EQ(writeFile(dir + "parts", {ByteView(bytes, 1), ByteView(), ByteView(bytes + 1, 2)}), WriteOutcome::Ok);
+    EXPECT_EQ(appendFile(dir + "parts", bytes, 2), WriteOutcome::Ok);
+    EXPECT_EQ(readFile(dir + "new"), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
+    EXPECT_EQ(readFile(dir + "parts"), (std::vector<std::uint8_t>{'a', 'b', 'c', 'a', 'b'}));
+    EXPECT_EQ(writeFile(dir + "no/such/dir", bytes, 3), WriteOutcome::CannotCreate);
+    EXPECT_EQ(appendFile(dir + "no/such/dir", bytes, 3), WriteOutcome::CannotCreate);
+    struct stat info {};
+    if (stat("/dev/full", &info) == 0) {   // a disk that is full
+        EXPECT_EQ(writeFile("/dev/full", bytes, 3), WriteOutcome::ShortWrite);
+        EXPECT_EQ(stat("/dev/full", &info), 0) << "only regular files are removed after a short write";
+    }
+}
+
+TEST(FileIo, ReplacesAFileOnlyByACompleteOne) {
+    std::string dir = freshDir("replace");
+    writeFile(dir + "take", {1, 2});
+    const std::uint8_t bytes[] = {7, 8, 9};
+    EXPECT_EQ(replaceFile(dir + "take", {ByteView(bytes, 3)}), WriteOutcome::Ok);
+    EXPECT_EQ(readFile(dir + "take"), (std::vector<std::uint8_t>{7, 8, 9}));
+    struct stat info {};
+    EXPECT_NE(stat((dir + "take.neu").c_str(), &info), 0);
+    // Where the new file cannot be made, the old one stays.
+    ASSERT_EQ(mkdir((dir + "take.neu").c_str(), 0700), 0);
+    EXPECT_EQ(replaceFile(dir + "take", {ByteView(bytes, 1)}), WriteOutcome::CannotCreate);
+    EXPECT_EQ(readFile(dir + "take"), (std::vector<std::uint8_t>{7, 8, 9}));
+}
+
+TEST(FileIo, NameHelpers) {
+    struct Case {
+        const char* name;
+        const char* filePart;
+        bool isWav;
+        const char* asTxt;
+    };
+    const Case cases[] = {
+        {"C:\\bv7\\PROG.WAV", "PROG.WAV", true, "C:\\bv7\\PROG.TXT"},
+        {"dir/aufnahme.wav", "aufnahme.wav", true, "dir/aufnahme.TXT"},
+        {"dir.x/noext", "noext", false, "dir.x/noext.TXT"},
+        {"a.b.c", "a.b.c", false, "a.b.TXT"},
+        {"wav", "wav", false, "wav.TXT"},
+        {"", "", false, ".TXT"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fileNamePart(c.name), c.filePart) << c.name;
+        EXPECT_EQ(hasExtension(c.name, ".wav"), c.isWav) << c.name;
+        EXPECT_EQ(replaceExtension(c.name, ".TXT"), c.asTxt) << c.name;
+    }
+}
