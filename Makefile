@@ -4,16 +4,19 @@ BUILD      := build
 NATIVE     := $(BUILD)/native
 WIN        := $(BUILD)/win
 JOBS       ?= 2
+PREFIX     ?= $(HOME)/.local
 
-.PHONY: all deps native win sanitize fuzz test run dist bench screenshots clean
+.PHONY: all deps native win sanitize fuzz test run dist bench screenshots install clean
 
 all: native win
 
 deps:
 	@scripts/install-deps
 
+# Optimised: bv7 is a tool people run on whole tape sides. The sanitizer
+# build below keeps the tests under a Debug build as well.
 native: deps
-	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(NATIVE) -j$(JOBS)
 
 win: deps
@@ -45,6 +48,13 @@ bench: deps
 
 screenshots: win
 	@scripts/screenshots
+
+# bv7 and its manual page under PREFIX (default ~/.local): PREFIX/bin/bv7, PREFIX/share/man/man1/bv7.1.
+install: native
+	@install -d "$(DESTDIR)$(PREFIX)/bin" "$(DESTDIR)$(PREFIX)/share/man/man1"
+	@install -m 755 $(NATIVE)/bv7 "$(DESTDIR)$(PREFIX)/bin/bv7"
+	@install -m 644 cli/bv7.1 "$(DESTDIR)$(PREFIX)/share/man/man1/bv7.1"
+	@echo "bv7 installiert: $(DESTDIR)$(PREFIX)/bin/bv7 (man bv7)"
 
 clean:
 	rm -rf $(BUILD)

@@ -1,7 +1,9 @@
 // bv7 bin2wav and bv7 wav2bin: the encoder and the decoder of the exchange dialog.
 #include "cli/Commands.h"
 
-#include "hexdump/Crc16.h"
+#include "cli/SoundFileImport.h"
+
+#include "shell/Crc16.h"
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
@@ -20,13 +22,17 @@ const char* const bin2wavUsage =
     "Schreibt die BIN-Datei als BV7-Kassettensignal (44,1 kHz, 8 Bit mono) in eine WAV-Datei.\n"
     "Programmname und Adressen kommen aus dem Dateinamen \"Programmname_AA_EA_SA.BIN\";\n"
     "--name, --aa und --sa (4 HEX-Ziffern, groß) ersetzen sie.\n"
-    "Ohne -o entsteht Programmname.wav neben der BIN-Datei. Eine vorhandene Datei\n"
-    "bleibt erhalten, außer mit --force.\n";
+    "Ohne -o entsteht Programmname.wav neben der BIN-Datei; \"-o -\" schreibt auf die\n"
+    "Standardausgabe, \"-\" als EIN.BIN liest die Standardeingabe. Eine vorhandene\n"
+    "Datei bleibt erhalten, außer mit --force.\n";
 
 const char* const wav2binUsage =
     "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--force]\n"
     "Liest eine BV7-Aufnahme und schreibt das Programm als BIN-Datei\n"
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o).\n"
+    "Die Aufnahme darf auch FLAC, Ogg Vorbis, AIFF oder W64 sein; \"-\" liest sie von der\n"
+    "Standardeingabe (das Programm landet dann im aktuellen Verzeichnis), \"-o -\"\n"
+    "schreibt es auf die Standardausgabe.\n"
     "  --keep-faulty  auch bei Prüfsummenfehlern schreiben (mit Warnung)\n"
     "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen\n"
     "  --force        vorhandene Dateien überschreiben\n";
@@ -124,11 +130,16 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
     std::string output = arguments.value("-o") ? *arguments.value("-o") : directoryOf(input) + wavNameFor(header.name);
     bool force = arguments.has("--force");
     if (!mayWrite(output, force, io.err)) return exitFailed;
-    auto image = loadWholeFile(input);
-    if (!image) return exitFailed;
+    std::vector<std::uint8_t> image;
+    if (!readInput(input, image, loadString(str::cannotOpenBinary), io.err)) return exitFailed;
+    if (image.empty()) {
+        // Its tape would hold no data block, and no reader could take it back.
+        io.err << "Fehler: Die BIN-Datei ist leer, daraus entsteht keine lesbare Aufnahme. (" << input << ")\n";
+        return exitFailed;
+    }
 
     selectSampleRate(44100);
-    std::vector<std::uint8_t> samples = encodeRecordSamples(image->data, header, currentHalfCellSamples());
+    std::vector<std::uint8_t> samples = encodeRecordSamples(image, header, currentHalfCellSamples());
     if (samples.size() > maxWavSampleCount) {
         io.err << "WAV-Daten konnten nicht berechnet werden\n";
         return exitFailed;
@@ -136,7 +147,8 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
     std::vector<std::uint8_t> file =
         makeWavFileBytes(currentAudioFormat(), samples.data(), static_cast<std::uint32_t>(samples.size()));
     if (!writeNewFile(output, file.data(), file.size(), force, io.err)) return exitFailed;
-    io.out << "WAV-Daten erfolgreich geschrieben: " << output << "\n";
+    // On standard output the WAV goes alone; what happened goes to the error stream.
+    (isStandardStream(output) ? io.err : io.out) << "WAV-Daten erfolgreich geschrieben: " << output << "\n";
     return exitOk;
 }
 
@@ -154,8 +166,17 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     if (all && arguments.value("-o"))
         return usageError(io, "-o geht nicht mit --all: jede Aufnahme bekommt ihren eigenen Namen.", wav2binUsage);
     const std::string& input = arguments.positionals()[0];
+    // With the program on standard output, the report goes to the error stream.
+    const std::string* output = arguments.value("-o");
+    CommandIo reportIo{output && isStandardStream(*output) ? io.err : io.out, io.err};
 
-    WavSamples wav = readWavSamples(input);
+    std::vector<std::uint8_t> bytes;
+    if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return exitFailed;
+    if (importSoundFile(bytes, problem) == ImportResult::Failed) {
+        io.err << "Fehler: " << problem << " (" << input << ")\n";
+        return exitFailed;
+    }
+    WavSamples wav = takeWavSamples(std::move(bytes));
     if (wav.error) return exitFailed;
     DecoderSettings settings;
     settings.threshold = currentStretchThreshold();
@@ -169,16 +190,14 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
         bool nothingMore = record.status == DecodeStatus::TooQuiet || record.status == DecodeStatus::NoSync;
         if (nothingMore && found > 0) break;
         ++found;
-        if (all) io.out << (found > 1 ? "\n" : "") << "Aufnahme " << found << ":\n";
+        if (all) reportIo.out << (found > 1 ? "\n" : "") << "Aufnahme " << found << ":\n";
         if (record.status != DecodeStatus::Ok) {
             showStringError(decodeStatusMessage(record.status));
             ++failures;
         } else {
-            printRecord(record, io);
-            std::string target = arguments.value("-o")
-                                     ? *arguments.value("-o")
-                                     : directoryOf(input) + binNameFor(record.header);
-            if (!saveRecord(record, target, arguments, io)) ++failures;
+            printRecord(record, reportIo);
+            std::string target = output ? *output : directoryOf(input) + binNameFor(record.header);
+            if (!saveRecord(record, target, arguments, reportIo)) ++failures;
         }
         if (!all || nothingMore || record.endPosition <= position) break;
         position = record.endPosition;

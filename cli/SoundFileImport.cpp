@@ -1,0 +1,91 @@
+#include "cli/SoundFileImport.h"
+
+#include <cstring>
+
+#include "tape/AudioFormat.h"
+#include "tape/WavFile.h"
+
+bool looksLikeRiffWave(const std::vector<std::uint8_t>& bytes) {
+    return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 &&
+           std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
+}
+
+#ifndef BV7_HAVE_SNDFILE
+ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&) { return ImportResult::NotASoundFile; }
+#else
+#include <sndfile.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+// The sound-file library reads from our bytes in memory, so standard input
+// works as well as a file.
+struct MemoryStream {
+    const std::vector<std::uint8_t>& bytes;
+    sf_count_t position = 0;
+};
+
+sf_count_t streamLength(void* user) { return static_cast<sf_count_t>(static_cast<MemoryStream*>(user)->bytes.size()); }
+
+sf_count_t streamSeek(sf_count_t offset, int whence, void* user) {
+    auto* stream = static_cast<MemoryStream*>(user);
+    sf_count_t base = whence == SEEK_CUR ? stream->position : whence == SEEK_END ? streamLength(user) : 0;
+    sf_count_t target = base + offset;
+    if (target < 0 || target > streamLength(user)) return -1;
+    stream->position = target;
+    return target;
+}
+
+sf_count_t streamRead(void* out, sf_count_t count, void* user) {
+    auto* stream = static_cast<MemoryStream*>(user);
+    sf_count_t available = std::max<sf_count_t>(0, streamLength(user) - stream->position);
+    sf_count_t taken = std::min(count, available);
+    if (taken > 0) std::memcpy(out, stream->bytes.data() + stream->position, static_cast<std::size_t>(taken));
+    stream->position += taken;
+    return taken;
+}
+
+sf_count_t streamWrite(const void*, sf_count_t, void*) { return 0; }
+
+sf_count_t streamTell(void* user) { return static_cast<MemoryStream*>(user)->position; }
+
+struct SoundFileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+}
+
+ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem) {
+    if (looksLikeRiffWave(bytes)) return ImportResult::NotASoundFile;
+    MemoryStream stream{bytes};
+    SF_VIRTUAL_IO io{streamLength, streamSeek, streamRead, streamWrite, streamTell};
+    SF_INFO info{};
+    std::unique_ptr<SNDFILE, SoundFileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &stream));
+    if (!file) return ImportResult::NotASoundFile;
+    if (info.channels < 1 || info.samplerate < 1 || info.frames < 0) {
+        problem = "Audiodaten nicht auswertbar";
+        return ImportResult::Failed;
+    }
+
+    // The top byte of the first channel, as the WAV reader takes 16-bit samples.
+    std::vector<std::uint8_t> samples;
+    std::vector<short> frames(4096 * static_cast<std::size_t>(info.channels));
+    for (;;) {
+        sf_count_t got = sf_readf_short(file.get(), frames.data(), 4096);
+        if (got <= 0) break;
+        for (sf_count_t i = 0; i < got; ++i) {
+            auto value = static_cast<std::uint16_t>(frames[static_cast<std::size_t>(i) * info.channels]);
+            samples.push_back(static_cast<std::uint8_t>((value >> 8) ^ 0x80));
+        }
+        if (samples.size() > maxWavSampleCount) {
+            problem = "Nicht genügend Speicher verfügbar.";
+            return ImportResult::Failed;
+        }
+    }
+    AudioFormat format;
+    format.samplesPerSecond = static_cast<std::uint32_t>(info.samplerate);
+    format.bytesPerSecond = format.samplesPerSecond;
+    bytes = makeWavFileBytes(format, samples.data(), static_cast<std::uint32_t>(samples.size()));
+    return ImportResult::Converted;
+}
+#endif
