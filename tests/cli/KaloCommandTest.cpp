@@ -82,6 +82,7 @@ TEST(KaloCommand, FailsOnFilesItCannotConvert) {
     cut.resize(cut.size() - 4);     // the last line's end and the end marker are gone
     writeFile(dir + "CUT.BIN", cut);
     writeFile(dir + "EMPTY.ASM", KaloSample().finish());
+    writeFile(dir + "TINY.BIN", {0x05, 0x00, 0x4B, 0x34, 0xFF});
     struct Case {
         CommandArgs args;
         int code;
@@ -94,6 +95,7 @@ TEST(KaloCommand, FailsOnFilesItCannotConvert) {
         {{dir + "CUT.BIN", "-o", dir + "CUT.TXT"}, 1, "", "Keine KALO*4-Datei"},
         {{dir + "FEHLT.ASM"}, 1, "", "Dateiöffnen schlug fehl"},
         {{dir + "EMPTY.ASM"}, 0, "", ""},
+        {{dir + "TINY.BIN"}, 1, "", "Keine KALO*4-Datei, hier nicht darstellbar."},
         {{dir + "EMPTY.ASM", "-o", dir + "EMPTY.TXT"}, 1, "", "Nichts da zum Sichern :-)"},
         {{}, 2, "", "Aufruf: bv7 kalo"},
         {{dir + "A.ASM", dir + "B.ASM"}, 2, "", "Aufruf"},
