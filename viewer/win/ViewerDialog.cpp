@@ -19,6 +19,15 @@ struct ViewerWindow {
     ViewerState state;
 } viewer;
 
+// The working directory, however long it is ("" if it cannot be read).
+std::string currentDirectory() {
+    DWORD size = GetCurrentDirectoryA(0, nullptr);
+    std::string directory(size, '\0');
+    DWORD length = size ? GetCurrentDirectoryA(size, directory.data()) : 0;
+    directory.resize(length < size ? length : 0);
+    return directory;
+}
+
 // The dialog shows what the state holds after each step.
 void showState() {
     HWND dialog = viewer.dialog;
@@ -32,6 +41,23 @@ void showState() {
     InvalidateRect(list, nullptr, TRUE);
     bool uml = viewer.state.settings.umlautMode;
     CheckRadioButton(dialog, IDC_UML, IDC_OEM, uml ? IDC_UML : IDC_OEM);
+}
+
+// The short (8.3) form of `path`, or `path` itself when there is none.
+std::string shortPath(const std::string& path) {
+    DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
+    std::string shortened(size, '\0');
+    DWORD length = size ? GetShortPathNameA(path.c_str(), shortened.data(), size) : 0;
+    if (length == 0 || length >= size) return path;
+    shortened.resize(length);
+    return shortened;
+}
+
+// "KALOV.INI" in the working directory. The file and profile calls stop short
+// of MAX_PATH characters; a longer path goes through the directory's short form.
+std::string iniPath(const std::string& workingDirectory) {
+    std::string ini = kalovIniPath(workingDirectory);
+    return ini.size() < MAX_PATH ? ini : kalovIniPath(shortPath(workingDirectory));
 }
 
 void addTooltips(HWND dialog) {
@@ -110,11 +136,9 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 ViewerStart prepareViewer(const char* commandLine) {
     ViewerStart start;
     start.file = startFile(commandLine ? commandLine : "");
-    char directory[256] = {};
-    GetCurrentDirectoryA(sizeof directory, directory);
-    start.workingDirectory = directory;
+    start.workingDirectory = currentDirectory();
 
-    std::string ini = kalovIniPath(start.workingDirectory);
+    std::string ini = iniPath(start.workingDirectory);
     if (fileExists(ini)) {
         auto read = [&ini](const char* key) {
             return GetPrivateProfileIntA(kalovIniSection, key, kalovIniMissingKey, ini.c_str());

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "../viewer/KaloSample.h"
 #include "common/BoxDriver.h"
@@ -192,4 +194,27 @@ TEST_F(ViewerTest, AFileThatIsNoSourceAsksThenSaysSo) {
     EXPECT_EQ(driver.seen[1].owner, nullptr);
     EXPECT_EQ(seen.fileName, "(keine Datei geladen)");
     EXPECT_TRUE(seen.lines.empty());
+}
+
+TEST_F(ViewerTest, ReadsTheIniOfAWorkingDirectoryOf256CharactersOrMore) {
+    // Two nested folders, long enough together that the working directory
+    // reaches 256 characters.
+    std::string deep = folder;
+    std::vector<std::string> created;
+    while (deep.size() < 256) {
+        deep += "\\" + std::string(std::min<std::size_t>(120, 257 - deep.size()), 'k');
+        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep;
+        created.push_back(deep);
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(deep.c_str()));
+    std::ofstream("KALOV.INI") << "[Prefs]\r\nUML=0\r\n";
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    DeleteFileA("KALOV.INI");
+    SetCurrentDirectoryA(folder.c_str());
+    for (auto made = created.rbegin(); made != created.rend(); ++made) RemoveDirectoryA(made->c_str());
+
+    EXPECT_GE(start.workingDirectory.size(), 256u);
+    EXPECT_EQ(start.workingDirectory, deep);
+    EXPECT_FALSE(start.settings.umlautMode) << "UML=0 of the INI in " << deep;
+    EXPECT_EQ(start.settings.backgroundColour, 0u);
 }
