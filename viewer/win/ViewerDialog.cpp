@@ -108,7 +108,7 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             switch (LOWORD(wParam)) {
                 case IDC_LOAD:
                     if (std::optional<KalovFile> chosen = chooseSourceFile()) {
-                        loadViewerFile(viewer.state, *chosen);
+                        loadViewerFile(viewer.state, anchoredKalovFile(*chosen, currentDirectory()));
                         showState();
                     }
                     break;
@@ -137,6 +137,8 @@ ViewerStart prepareViewer(const char* commandLine) {
     ViewerStart start;
     start.file = startFile(commandLine ? commandLine : "");
     start.workingDirectory = currentDirectory();
+    // Opened by its full path from now on: the save chooser changes the working directory.
+    start.file = anchoredKalovFile(start.file, start.workingDirectory);
 
     std::string ini = iniPath(start.workingDirectory);
     if (fileExists(ini)) {

@@ -218,3 +218,40 @@ TEST_F(ViewerTest, ReadsTheIniOfAWorkingDirectoryOf256CharactersOrMore) {
     EXPECT_FALSE(start.settings.umlautMode) << "UML=0 of the INI in " << deep;
     EXPECT_EQ(start.settings.backgroundColour, 0u);
 }
+
+TEST_F(ViewerTest, AfterSavingIntoAnotherFolderTheModeSwitchStillShowsTheFile) {
+    // The real save chooser makes the chosen folder the working directory; the
+    // folder holds another PROG.ASM that must not be shown instead.
+    const std::string other = folder + "\\Texte";
+    CreateDirectoryA(other.c_str(), nullptr);
+    const std::string otherSource = other + "\\PROG.ASM";
+    std::ofstream(otherSource, std::ios::binary) << bytesOf(KaloSample().line(1, "NOP").finish());
+    struct Scripted : Win32UserInterface {
+        std::string folder;
+        bool chooseFile(const Chooser&, FileNameBuffer& buffer) override {
+            lstrcpynA(buffer, (folder + "\\PROG.TXT").c_str(), fileNameBufferSize);
+            return SetCurrentDirectoryA(folder.c_str()) != FALSE;
+        }
+    } scripted;
+    scripted.folder = other;
+    UserInterface* previous = setUserInterface(&scripted);
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    BoxDriver driver;
+    ListState oem;
+    runViewerWith(start, driver, [&oem](HWND dialog) {
+        SendMessageA(dialog, WM_COMMAND, IDC_SAVE_TEXT, 0);
+        SendMessageA(GetDlgItem(dialog, IDC_OEM), BM_CLICK, 0, 0);
+        oem = readViewer(dialog);
+    });
+    setUserInterface(previous);
+    SetCurrentDirectoryA(folder.c_str());
+    DeleteFileA((other + "\\PROG.TXT").c_str());
+    DeleteFileA(otherSource.c_str());
+    RemoveDirectoryA(other.c_str());
+
+    ASSERT_EQ(driver.seen.size(), 2u) << "the viewer and the saved box, no error";
+    EXPECT_EQ(driver.seen[1].caption, "Listing wurde als ASCII-Text gespeichert");
+    EXPECT_EQ(oem.fileName, "PROG.ASM");
+    ASSERT_EQ(oem.lines.size(), 3u);
+    EXPECT_EQ(oem.lines[0], "0010 LD A,[");
+}
