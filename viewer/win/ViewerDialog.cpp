@@ -19,6 +19,11 @@ struct ViewerWindow {
     ViewerState state;
 } viewer;
 
+// The button bitmaps: given to the buttons at WM_INITDIALOG, freed at WM_DESTROY
+// (a button does not free the picture it was handed).
+const std::pair<int, int> buttonBitmaps[] = {
+    {IDC_LOAD, IDB_OPEN}, {IDC_SAVE_TEXT, IDB_SAVE_TEXT}, {IDC_PRINT, IDB_PRINTER}, {IDC_QUIT, IDB_DOOR}};
+
 // The working directory, however long it is ("" if it cannot be read).
 std::string currentDirectory() {
     DWORD size = GetCurrentDirectoryA(0, nullptr);
@@ -80,9 +85,19 @@ void addTooltips(HWND dialog) {
     }
 }
 
-void setButtonBitmap(HWND dialog, int id, int bitmap) {
-    HANDLE picture = LoadImageA(programInstance(), MAKEINTRESOURCEA(bitmap), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
-    SendDlgItemMessageA(dialog, id, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+void setButtonBitmaps(HWND dialog) {
+    for (const auto& [id, bitmap] : buttonBitmaps) {
+        HANDLE picture =
+            LoadImageA(programInstance(), MAKEINTRESOURCEA(bitmap), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+        SendDlgItemMessageA(dialog, id, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    }
+}
+
+void freeButtonBitmaps(HWND dialog) {
+    for (const auto& [id, bitmap] : buttonBitmaps) {
+        LRESULT picture = SendDlgItemMessageA(dialog, id, BM_SETIMAGE, IMAGE_BITMAP, 0);
+        if (picture) DeleteObject(reinterpret_cast<HGDIOBJ>(picture));
+    }
 }
 
 INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -90,10 +105,7 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case WM_INITDIALOG:
             viewer.dialog = dialog;
             SetDlgItemTextA(dialog, IDC_FILE_NAME, viewer.state.file.name.c_str());
-            setButtonBitmap(dialog, IDC_LOAD, IDB_OPEN);
-            setButtonBitmap(dialog, IDC_SAVE_TEXT, IDB_SAVE_TEXT);
-            setButtonBitmap(dialog, IDC_PRINT, IDB_PRINTER);
-            setButtonBitmap(dialog, IDC_QUIT, IDB_DOOR);
+            setButtonBitmaps(dialog);
             CheckDlgButton(dialog, viewer.state.settings.umlautMode ? IDC_UML : IDC_OEM, BST_CHECKED);
             addTooltips(dialog);
             loadViewerFile(viewer.state, viewer.state.file);
@@ -126,6 +138,7 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             EndDialog(dialog, 0);
             return TRUE;
         case WM_DESTROY:
+            freeButtonBitmaps(dialog);
             viewer.dialog = nullptr;
             return FALSE;
     }

@@ -255,3 +255,16 @@ TEST_F(ViewerTest, AfterSavingIntoAnotherFolderTheModeSwitchStillShowsTheFile) {
     ASSERT_EQ(oem.lines.size(), 3u);
     EXPECT_EQ(oem.lines[0], "0010 LD A,[");
 }
+
+TEST_F(ViewerTest, FreesTheButtonBitmapsWhenTheDialogEnds) {
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    BoxDriver driver;
+    std::vector<HGDIOBJ> bitmaps;
+    runViewerWith(start, driver, [&bitmaps](HWND dialog) {
+        for (int id : {IDC_LOAD, IDC_SAVE_TEXT, IDC_PRINT, IDC_QUIT})
+            bitmaps.push_back(reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(dialog, id, BM_GETIMAGE, IMAGE_BITMAP, 0)));
+        for (HGDIOBJ bitmap : bitmaps) EXPECT_EQ(GetObjectType(bitmap), static_cast<DWORD>(OBJ_BITMAP));
+    });
+    ASSERT_EQ(bitmaps.size(), 4u);
+    for (HGDIOBJ bitmap : bitmaps) EXPECT_EQ(GetObjectType(bitmap), 0u) << "bitmap still alive";
+}
