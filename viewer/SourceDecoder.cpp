@@ -45,12 +45,19 @@ bool isPlausibleSource(const std::uint8_t* data, std::size_t size) {
     return end != 0 && end <= size && data[end - 1] == endOfText;
 }
 
+bool isEmptySource(const std::uint8_t* data, std::size_t size) {
+    return isPlausibleSource(data, size) && endOffset(data, size) == sourceTextStart + 1;
+}
+
 DecodeStop decodeSourceData(const std::uint8_t* data, std::size_t size, bool umlautMode, SourceListing& listing) {
     listing.clear();
     // The end bound: the end marker's offset when L fits the data, else the data end.
     // A line record has to start before it; text bytes are read up to the data end.
     const std::size_t end = endOffset(data, size);
     const std::size_t bound = end != 0 && end <= size ? end - 1 : size;
+
+    // The first line number would reach into the end marker or past the data.
+    if (bound <= sourceTextStart) return isEmptySource(data, size) ? DecodeStop::EndBound : DecodeStop::NoText;
 
     std::string line;
     line.reserve(maxSourceLineLength);

@@ -34,6 +34,8 @@ bool isPlausibleSource(const std::uint8_t* data, std::size_t size);
 enum class DecodeStop {
     EndMarker,          // 0xFF in a line: success, that line is dropped
     EndBound,           // nothing left before the end bound: success
+    NoText,             // no line can start before the end bound (a file of up to 5 bytes, or
+                        // L - 1 <= 5) and it is not the empty source: failure
     DataEndInNumber,    // the data end inside a line number: failure
     DataEndInText,      // the data end inside a line: failure, the partial line is kept
     LineTooLong,        // a line would pass 4096 characters: failure, that line is dropped
@@ -43,8 +45,13 @@ inline bool decodedSuccessfully(DecodeStop stop) {
     return stop == DecodeStop::EndMarker || stop == DecodeStop::EndBound;
 }
 
+// The empty source: plausible, and its end marker right after the header
+// (L = 6), so there is no line record at all.
+bool isEmptySource(const std::uint8_t* data, std::size_t size);
+
 // Decodes without any question: empties `listing` and appends each finished
-// line in file order. Reads only inside data[0, size).
+// line in file order. Reads only inside data[0, size). Of the files that hold
+// no line, only the empty source decodes successfully.
 DecodeStop decodeSourceData(const std::uint8_t* data, std::size_t size, bool umlautMode, SourceListing& listing);
 
 enum class DecodeResult {

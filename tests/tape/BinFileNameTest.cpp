@@ -33,9 +33,11 @@ TEST(BinFileName, RefusesNamesOffTheScheme) {
         }
     }
     EXPECT_TRUE(seam.messages.empty()) << "a failed parse is silent";
-    std::string longPath(5000, 'x');
-    EXPECT_FALSE(parseBinFileName(longPath, header));
-    EXPECT_FALSE(parseBinFileName(longPath + "_1_2_3", header) && header.name.size() != 5000);
+    const std::string longName(5000, 'x');
+    EXPECT_FALSE(parseBinFileName(longName, header));
+    EXPECT_FALSE(parseBinFileName(longName + "_1_2_3", header)) << "an address is the 4 characters after its '_'";
+    ASSERT_TRUE(parseBinFileName(longName + "_1000_1FFF_1000.BIN", header));
+    EXPECT_EQ(header.name.size(), longName.size()) << "the name comes whole; cutting it is the caller's rule";
 }
 
 TEST(BinFileName, NormalisesAddressFieldsOnLeaving) {

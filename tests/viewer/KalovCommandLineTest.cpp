@@ -45,3 +45,30 @@ TEST(KalovCommandLine, ShowsTheFilePartButOpensThePathGiven) {
     EXPECT_EQ(noKalovFile().name, "(keine Datei geladen)");
     EXPECT_EQ(noKalovFile().path, noFileLoaded);
 }
+
+TEST(KalovCommandLine, AnchorsTheFileAtTheWorkingDirectoryOfTheStart) {
+    struct Case {
+        const char* given;
+        const char* workingDirectory;
+        const char* path;
+    } cases[] = {
+        {"PROG.ASM", "C:\\BV7", "C:\\BV7\\PROG.ASM"},
+        {"PROG.ASM", "C:\\", "C:\\PROG.ASM"},
+        {"Quellen\\PROG.ASM", "C:\\BV7", "C:\\BV7\\Quellen\\PROG.ASM"},
+        {"..\\PROG.ASM", "C:\\BV7", "C:\\BV7\\..\\PROG.ASM"},
+        {"D:\\Ablage\\PROG.ASM", "C:\\BV7", "D:\\Ablage\\PROG.ASM"},
+        {"\\\\server\\share\\PROG.ASM", "C:\\BV7", "\\\\server\\share\\PROG.ASM"},
+        {"\\Ablage\\PROG.ASM", "D:\\BV7", "D:\\Ablage\\PROG.ASM"},
+        {"c:PROG.ASM", "C:\\BV7", "C:\\BV7\\PROG.ASM"},
+        {"E:PROG.ASM", "C:\\BV7", "E:\\PROG.ASM"},
+        {"PROG.ASM", "/home/bv7", "/home/bv7/PROG.ASM"},
+        {"/tmp/PROG.ASM", "/home/bv7", "/tmp/PROG.ASM"},
+        {"PROG.ASM", "", "PROG.ASM"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(anchoredKalovFile(kalovFile(c.given), c.workingDirectory).path, c.path)
+            << c.given << " in " << c.workingDirectory;
+    }
+    EXPECT_EQ(anchoredKalovFile(kalovFile("Quellen\\PROG.ASM"), "C:\\BV7").name, "PROG.ASM") << "still shown alone";
+    EXPECT_EQ(anchoredKalovFile(noKalovFile(), "C:\\BV7").path, noFileLoaded);
+}

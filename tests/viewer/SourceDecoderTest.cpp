@@ -98,7 +98,13 @@ TEST(SourceDecoder, StopsByEachRule) {
     } cases[] = {
         {"last line directly before the end marker", twoLines, DecodeStop::EndBound,
          {"0010 ORG 1000H", "0020 END"}},
-        {"no lines at all", KaloSample().finish(), DecodeStop::EndBound, {}},
+        {"no lines at all: the empty source", KaloSample().finish(), DecodeStop::EndBound, {}},
+        {"no file at all", {}, DecodeStop::NoText, {}},
+        {"a header of five bytes only", truncated(twoLines, 5), DecodeStop::NoText, {}},
+        {"an end marker inside the header (L = 3)", Bytes{0x03, 0x00, 0xFF, 0x00, 0x00, 0x01, 0x00, 'A', 0x00, 0xFF},
+         DecodeStop::NoText, {}},
+        {"L = 6 without the end marker at offset 5", Bytes{0x06, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 'A', 0x00},
+         DecodeStop::NoText, {}},
         {"bytes behind the end marker are never shown", KaloSample().line(1, "A").finish("\x01\x00X\x00\xFF"sv),
          DecodeStop::EndBound, {"0001 A"}},
         {"0xFF inside a line drops that line", KaloSample().line(1, "A").raw("\x02\x00" "B\xFF"sv).finish(),
@@ -177,7 +183,14 @@ TEST(SourceDecoder, AsksBeforeTryingAnImplausibleFile) {
     EXPECT_TRUE(seam.messages.empty()) << "a plausible file is shown without a question";
     EXPECT_EQ(listing, SourceListing{"0001 NOP"});
 
-    // Yes: a file without its end marker shows up to its partial last line and fails.
+    // Yes: a file too short for any line fails, and so does one without its end marker,
+    // after showing up to its partial last line.
+    const Bytes headerOnly(good.begin(), good.begin() + 5);
+    for (const Bytes* file : {&empty, &oneByte, &headerOnly}) {
+        seam.answers = {Answer::Yes};
+        EXPECT_EQ(decodeSourceImage(file->data(), file->size(), false, listing), DecodeResult::Failed) << file->size();
+        EXPECT_TRUE(listing.empty());
+    }
     seam.answers = {Answer::Yes};
     EXPECT_EQ(decodeSourceImage(noMarker.data(), noMarker.size(), false, listing), DecodeResult::Failed);
     EXPECT_EQ(listing, SourceListing{"0001 NOP"});

@@ -19,6 +19,20 @@ struct ViewerWindow {
     ViewerState state;
 } viewer;
 
+// The button bitmaps: given to the buttons at WM_INITDIALOG, freed at WM_DESTROY
+// (a button does not free the picture it was handed).
+const std::pair<int, int> buttonBitmaps[] = {
+    {IDC_LOAD, IDB_OPEN}, {IDC_SAVE_TEXT, IDB_SAVE_TEXT}, {IDC_PRINT, IDB_PRINTER}, {IDC_QUIT, IDB_DOOR}};
+
+// The working directory, however long it is ("" if it cannot be read).
+std::string currentDirectory() {
+    DWORD size = GetCurrentDirectoryA(0, nullptr);
+    std::string directory(size, '\0');
+    DWORD length = size ? GetCurrentDirectoryA(size, directory.data()) : 0;
+    directory.resize(length < size ? length : 0);
+    return directory;
+}
+
 // The dialog shows what the state holds after each step.
 void showState() {
     HWND dialog = viewer.dialog;
@@ -32,6 +46,23 @@ void showState() {
     InvalidateRect(list, nullptr, TRUE);
     bool uml = viewer.state.settings.umlautMode;
     CheckRadioButton(dialog, IDC_UML, IDC_OEM, uml ? IDC_UML : IDC_OEM);
+}
+
+// The short (8.3) form of `path`, or `path` itself when there is none.
+std::string shortPath(const std::string& path) {
+    DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
+    std::string shortened(size, '\0');
+    DWORD length = size ? GetShortPathNameA(path.c_str(), shortened.data(), size) : 0;
+    if (length == 0 || length >= size) return path;
+    shortened.resize(length);
+    return shortened;
+}
+
+// "KALOV.INI" in the working directory. The file and profile calls stop short
+// of MAX_PATH characters; a longer path goes through the directory's short form.
+std::string iniPath(const std::string& workingDirectory) {
+    std::string ini = kalovIniPath(workingDirectory);
+    return ini.size() < MAX_PATH ? ini : kalovIniPath(shortPath(workingDirectory));
 }
 
 void addTooltips(HWND dialog) {
@@ -54,9 +85,19 @@ void addTooltips(HWND dialog) {
     }
 }
 
-void setButtonBitmap(HWND dialog, int id, int bitmap) {
-    HANDLE picture = LoadImageA(programInstance(), MAKEINTRESOURCEA(bitmap), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
-    SendDlgItemMessageA(dialog, id, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+void setButtonBitmaps(HWND dialog) {
+    for (const auto& [id, bitmap] : buttonBitmaps) {
+        HANDLE picture =
+            LoadImageA(programInstance(), MAKEINTRESOURCEA(bitmap), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+        SendDlgItemMessageA(dialog, id, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    }
+}
+
+void freeButtonBitmaps(HWND dialog) {
+    for (const auto& [id, bitmap] : buttonBitmaps) {
+        LRESULT picture = SendDlgItemMessageA(dialog, id, BM_SETIMAGE, IMAGE_BITMAP, 0);
+        if (picture) DeleteObject(reinterpret_cast<HGDIOBJ>(picture));
+    }
 }
 
 INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -64,10 +105,7 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case WM_INITDIALOG:
             viewer.dialog = dialog;
             SetDlgItemTextA(dialog, IDC_FILE_NAME, viewer.state.file.name.c_str());
-            setButtonBitmap(dialog, IDC_LOAD, IDB_OPEN);
-            setButtonBitmap(dialog, IDC_SAVE_TEXT, IDB_SAVE_TEXT);
-            setButtonBitmap(dialog, IDC_PRINT, IDB_PRINTER);
-            setButtonBitmap(dialog, IDC_QUIT, IDB_DOOR);
+            setButtonBitmaps(dialog);
             CheckDlgButton(dialog, viewer.state.settings.umlautMode ? IDC_UML : IDC_OEM, BST_CHECKED);
             addTooltips(dialog);
             loadViewerFile(viewer.state, viewer.state.file);
@@ -82,7 +120,7 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             switch (LOWORD(wParam)) {
                 case IDC_LOAD:
                     if (std::optional<KalovFile> chosen = chooseSourceFile()) {
-                        loadViewerFile(viewer.state, *chosen);
+                        loadViewerFile(viewer.state, anchoredKalovFile(*chosen, currentDirectory()));
                         showState();
                     }
                     break;
@@ -100,6 +138,7 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             EndDialog(dialog, 0);
             return TRUE;
         case WM_DESTROY:
+            freeButtonBitmaps(dialog);
             viewer.dialog = nullptr;
             return FALSE;
     }
@@ -110,11 +149,11 @@ INT_PTR CALLBACK viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 ViewerStart prepareViewer(const char* commandLine) {
     ViewerStart start;
     start.file = startFile(commandLine ? commandLine : "");
-    char directory[256] = {};
-    GetCurrentDirectoryA(sizeof directory, directory);
-    start.workingDirectory = directory;
+    start.workingDirectory = currentDirectory();
+    // Opened by its full path from now on: the save chooser changes the working directory.
+    start.file = anchoredKalovFile(start.file, start.workingDirectory);
 
-    std::string ini = kalovIniPath(start.workingDirectory);
+    std::string ini = iniPath(start.workingDirectory);
     if (fileExists(ini)) {
         auto read = [&ini](const char* key) {
             return GetPrivateProfileIntA(kalovIniSection, key, kalovIniMissingKey, ini.c_str());

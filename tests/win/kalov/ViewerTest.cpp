@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "../viewer/KaloSample.h"
 #include "common/BoxDriver.h"
@@ -192,4 +194,77 @@ TEST_F(ViewerTest, AFileThatIsNoSourceAsksThenSaysSo) {
     EXPECT_EQ(driver.seen[1].owner, nullptr);
     EXPECT_EQ(seen.fileName, "(keine Datei geladen)");
     EXPECT_TRUE(seen.lines.empty());
+}
+
+TEST_F(ViewerTest, ReadsTheIniOfAWorkingDirectoryOf256CharactersOrMore) {
+    // Two nested folders, long enough together that the working directory
+    // reaches 256 characters.
+    std::string deep = folder;
+    std::vector<std::string> created;
+    while (deep.size() < 256) {
+        deep += "\\" + std::string(std::min<std::size_t>(120, 257 - deep.size()), 'k');
+        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep;
+        created.push_back(deep);
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(deep.c_str()));
+    std::ofstream("KALOV.INI") << "[Prefs]\r\nUML=0\r\n";
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    DeleteFileA("KALOV.INI");
+    SetCurrentDirectoryA(folder.c_str());
+    for (auto made = created.rbegin(); made != created.rend(); ++made) RemoveDirectoryA(made->c_str());
+
+    EXPECT_GE(start.workingDirectory.size(), 256u);
+    EXPECT_EQ(start.workingDirectory, deep);
+    EXPECT_FALSE(start.settings.umlautMode) << "UML=0 of the INI in " << deep;
+    EXPECT_EQ(start.settings.backgroundColour, 0u);
+}
+
+TEST_F(ViewerTest, AfterSavingIntoAnotherFolderTheModeSwitchStillShowsTheFile) {
+    // The real save chooser makes the chosen folder the working directory; the
+    // folder holds another PROG.ASM that must not be shown instead.
+    const std::string other = folder + "\\Texte";
+    CreateDirectoryA(other.c_str(), nullptr);
+    const std::string otherSource = other + "\\PROG.ASM";
+    std::ofstream(otherSource, std::ios::binary) << bytesOf(KaloSample().line(1, "NOP").finish());
+    struct Scripted : Win32UserInterface {
+        std::string folder;
+        bool chooseFile(const Chooser&, FileNameBuffer& buffer) override {
+            lstrcpynA(buffer, (folder + "\\PROG.TXT").c_str(), fileNameBufferSize);
+            return SetCurrentDirectoryA(folder.c_str()) != FALSE;
+        }
+    } scripted;
+    scripted.folder = other;
+    UserInterface* previous = setUserInterface(&scripted);
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    BoxDriver driver;
+    ListState oem;
+    runViewerWith(start, driver, [&oem](HWND dialog) {
+        SendMessageA(dialog, WM_COMMAND, IDC_SAVE_TEXT, 0);
+        SendMessageA(GetDlgItem(dialog, IDC_OEM), BM_CLICK, 0, 0);
+        oem = readViewer(dialog);
+    });
+    setUserInterface(previous);
+    SetCurrentDirectoryA(folder.c_str());
+    DeleteFileA((other + "\\PROG.TXT").c_str());
+    DeleteFileA(otherSource.c_str());
+    RemoveDirectoryA(other.c_str());
+
+    ASSERT_EQ(driver.seen.size(), 2u) << "the viewer and the saved box, no error";
+    EXPECT_EQ(driver.seen[1].caption, "Listing wurde als ASCII-Text gespeichert");
+    EXPECT_EQ(oem.fileName, "PROG.ASM");
+    ASSERT_EQ(oem.lines.size(), 3u);
+    EXPECT_EQ(oem.lines[0], "0010 LD A,[");
+}
+
+TEST_F(ViewerTest, FreesTheButtonBitmapsWhenTheDialogEnds) {
+    ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
+    BoxDriver driver;
+    std::vector<HGDIOBJ> bitmaps;
+    runViewerWith(start, driver, [&bitmaps](HWND dialog) {
+        for (int id : {IDC_LOAD, IDC_SAVE_TEXT, IDC_PRINT, IDC_QUIT})
+            bitmaps.push_back(reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(dialog, id, BM_GETIMAGE, IMAGE_BITMAP, 0)));
+        for (HGDIOBJ bitmap : bitmaps) EXPECT_EQ(GetObjectType(bitmap), static_cast<DWORD>(OBJ_BITMAP));
+    });
+    ASSERT_EQ(bitmaps.size(), 4u);
+    for (HGDIOBJ bitmap : bitmaps) EXPECT_EQ(GetObjectType(bitmap), 0u) << "bitmap still alive";
 }
