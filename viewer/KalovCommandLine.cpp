@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "shell/FileIo.h"
 #include "viewer/SourceDecoder.h"
 
 namespace {
@@ -32,13 +33,8 @@ std::optional<std::string> firstArgument(std::string_view commandLine) {
     return argument;
 }
 
-std::string_view sourceFileName(std::string_view path) {
-    std::size_t separator = path.find_last_of("\\/");
-    return separator == std::string_view::npos ? path : path.substr(separator + 1);
-}
-
 KalovFile kalovFile(std::string_view path) {
-    return KalovFile{std::string(path), std::string(sourceFileName(path))};
+    return KalovFile{std::string(path), std::string(fileNamePart(path))};
 }
 
 KalovFile noKalovFile() {

@@ -19,9 +19,6 @@ struct KalovFile {
     std::string name;
 };
 
-// The file part of a path: what follows the last "\" or "/".
-std::string_view sourceFileName(std::string_view path);
-
 KalovFile kalovFile(std::string_view path);
 
 // `path` made absolute against `workingDirectory` as the system would resolve
