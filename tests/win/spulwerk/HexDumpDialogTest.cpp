@@ -122,11 +122,10 @@ TEST_F(HexDumpDialogTest, PrintingAnEmptyListComplainsToTheMainWindowAndCloses) 
     BoxDriver driver;
     Seen seen;
     inspectThenPress(driver, seen, IDC_HEX_PRINT);
+    driver.answers = {IDOK};
     showHexDumpDialog(mainWindow, "C:\\gibt es nicht\\x.bin");
     ASSERT_EQ(driver.seen.size(), 2u);
-    EXPECT_EQ(driver.seen[1].text, "Nichts da zum Drucken :-)");
-    EXPECT_EQ(driver.seen[1].caption, "Fehler!");
-    EXPECT_EQ(driver.seen[1].owner, mainWindow);
+    EXPECT_TRUE(isBox(driver.seen[1], "Fehler!", "Nichts da zum Drucken :-)", mainWindow));
     DestroyWindow(mainWindow);
 }
 
