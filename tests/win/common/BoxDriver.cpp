@@ -137,16 +137,3 @@ bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     }
     return held;
 }
-
-void pumpFor(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    MSG message;
-    while (GetTickCount() - start < milliseconds) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
-}

@@ -62,6 +62,4 @@ bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
 inline bool pumpUntilDestroyed(HWND window, DWORD milliseconds = 5000) {
     return pumpUntil([window] { return !IsWindow(window); }, milliseconds);
 }
-// Processes pending messages for a short while.
-void pumpFor(DWORD milliseconds);
 std::string windowText(HWND window);

@@ -41,19 +41,23 @@ struct ShellDialogsTest : testing::Test {
         installWin32UserInterface(GetModuleHandleA(nullptr));
         window = createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
         ASSERT_NE(window, nullptr);
-        SetForegroundWindow(window);
-        SetFocus(window);
-        pumpFor(50);
     }
     void TearDown() override {
         SendMessageA(window, WM_CLOSE, 0, 0);
         SendMessageA(window, WM_CLOSE, 0, 0);
-        pumpUntilDestroyed(window);
+        EXPECT_TRUE(pumpUntilDestroyed(window));
     }
-    void pressF1() {
+    // A real F1 key, typed while the main window has the focus; true once
+    // `opened` shows that it arrived.
+    testing::AssertionResult pressF1(const std::function<bool()>& opened) {
+        SetForegroundWindow(window);
+        SetFocus(window);
+        if (!pumpUntil([this] { return GetForegroundWindow() == window && GetFocus() == window; }))
+            return testing::AssertionFailure() << "the main window does not get the focus";
         keybd_event(VK_F1, 0, 0, 0);
         keybd_event(VK_F1, 0, KEYEVENTF_KEYUP, 0);
-        pumpFor(300);
+        if (!pumpUntil(opened)) return testing::AssertionFailure() << "F1 opened nothing within 5 s";
+        return testing::AssertionSuccess();
     }
     HWND window = nullptr;
 };
@@ -63,14 +67,14 @@ TEST_F(ShellDialogsTest, F1OpensTheGeneralTextInStartModeAndTheScreenTextInScree
     BoxDriver driver;
     SeenDialog seen;
     driver.onDialog = readInfo(seen);
-    pressF1();
+    auto opened = [&seen] { return !seen.caption.empty(); };
+    ASSERT_TRUE(pressF1(opened));
     EXPECT_EQ(seen.caption, "Infos zu Spulwerk");
     EXPECT_EQ(seen.selected, seen.count - 1);
 
     SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
-    SetFocus(window);
     seen = SeenDialog{};
-    pressF1();
+    ASSERT_TRUE(pressF1(opened));
     EXPECT_EQ(seen.caption, "Infos zur Bildschirmarbeit");
     EXPECT_EQ(seen.count, 2);
     EXPECT_EQ(seen.selected, 1);
