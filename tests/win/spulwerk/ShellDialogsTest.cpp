@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "common/BoxDriver.h"
 #include "resources/SpulwerkIds.h"
@@ -124,20 +125,28 @@ TEST_F(ShellDialogsTest, PreferencesShowTheSettingsAndKeepColoursOnTheCloseBox) 
     EXPECT_EQ(globalSettings().inkColour, rgbColour(0xFF, 0xFF, 0xFF));
     EXPECT_EQ(globalSettings().triggerLevel, 0x72) << "a dragged level stays stored";
 
+    // Keys on the slider move the thumb for real (page, line and end steps,
+    // each followed by the end-of-track notification) and store nothing.
+    std::vector<int> keyedPositions;
     driver.onDialog = [&](HWND dialog) {
         CheckRadioButton(dialog, IDC_SCHEME_WHITE, IDC_SCHEME_GREEN, IDC_SCHEME_GREEN);
         CheckDlgButton(dialog, IDC_INVERSE, BST_CHECKED);
-        // A click on the track (page step) changes nothing stored.
-        SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_PAGEUP, 0), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_TRIGGER)));
+        HWND slider = GetDlgItem(dialog, IDC_TRIGGER);
+        for (WPARAM key : {VK_PRIOR, VK_RIGHT, VK_END}) {
+            SendMessageA(slider, WM_KEYDOWN, key, 1);
+            SendMessageA(slider, WM_KEYUP, key, 0xC0000001);
+            keyedPositions.push_back(static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0)));
+        }
         PostMessageA(dialog, WM_COMMAND, IDC_BACK, 0);
         return true;
     };
     SendMessageA(window, WM_COMMAND, CMD_PREFERENCES, 0);
+    EXPECT_EQ(keyedPositions, (std::vector<int>{0x70, 0x71, 0x7A})) << "the keys moved the thumb";
+    EXPECT_EQ(globalSettings().triggerLevel, 0x72) << "only dragging the thumb stores the level";
     EXPECT_EQ(globalSettings().colourScheme, 1);
     EXPECT_EQ(globalSettings().inkColour, rgbColour(0x00, 0xFF, 0x00));
     EXPECT_EQ(globalSettings().paperColour, rgbColour(0x00, 0x40, 0x00));
     EXPECT_EQ(globalSettings().inverse, 1);
-    EXPECT_EQ(globalSettings().triggerLevel, 0x72);
     resetGlobalSettings();
     applyColourScheme();
 }
