@@ -22,13 +22,13 @@ unset LC_ALL
 # line "WHAT: no end after SECONDS s" goes to stderr and LOG. Returns CMD's status,
 # 124 or 137 when the limit struck.
 with_timeout() {
-    limit=$1 what=$2 log=$3
+    timeout_limit=$1 timeout_what=$2 timeout_log=$3
     shift 3
     timeout_status=0
-    timeout -k 10 "$limit" "$@" >"$log" 2>&1 </dev/null || timeout_status=$?
+    timeout -k 10 "$timeout_limit" "$@" >"$timeout_log" 2>&1 </dev/null || timeout_status=$?
     if [ "$timeout_status" -eq 124 ] || [ "$timeout_status" -eq 137 ]; then
-        echo "$what: no end after $limit s" >&2
-        [ "$log" = /dev/null ] || echo "$what: no end after $limit s" >>"$log"
+        echo "$timeout_what: no end after $timeout_limit s" >&2
+        [ "$timeout_log" = /dev/null ] || echo "$timeout_what: no end after $timeout_limit s" >>"$timeout_log"
     fi
     return "$timeout_status"
 }
