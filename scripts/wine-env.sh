@@ -1,7 +1,9 @@
 # Sourced by the Wine scripts: a private 32-bit Wine prefix under build/wine.
 # Sets WINEPREFIX and friends and offers make_prefix, which creates the
 # prefix from a template (made once, needs a display) with the fonts and
-# registry settings Debian's Wine lacks.
+# registry settings Debian's Wine lacks, and with_timeout, which every Wine
+# call of the scripts goes through (only run-spulwerk's start for the user is
+# left without a limit).
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 WINE_DIR="$ROOT/build/wine"
 export WINEARCH=win32
@@ -14,14 +16,34 @@ else
 fi
 unset LC_ALL
 
+# with_timeout SECONDS WHAT LOG CMD...: runs CMD with stdin from /dev/null and
+# its output in LOG (Wine's background processes keep inherited pipes open).
+# After SECONDS it is ended (its process group: TERM, 10 s later KILL) and the
+# line "WHAT: no end after SECONDS s" goes to stderr and LOG. Returns CMD's status,
+# 124 or 137 when the limit struck.
+with_timeout() {
+    timeout_limit=$1 timeout_what=$2 timeout_log=$3
+    shift 3
+    timeout_status=0
+    timeout -k 10 "$timeout_limit" "$@" >"$timeout_log" 2>&1 </dev/null || timeout_status=$?
+    if [ "$timeout_status" -eq 124 ] || [ "$timeout_status" -eq 137 ]; then
+        echo "$timeout_what: no end after $timeout_limit s" >&2
+        [ "$timeout_log" = /dev/null ] || echo "$timeout_what: no end after $timeout_limit s" >>"$timeout_log"
+    fi
+    return "$timeout_status"
+}
+
 # make_prefix DIR: a ready prefix in DIR (copied from the template).
 make_prefix() {
     template="$WINE_DIR/template"
     if [ ! -f "$template/.ready" ]; then
         rm -rf "$template"
         mkdir -p "$template"
-        WINEPREFIX="$template" wineboot -i >"$WINE_DIR/wineboot.log" 2>&1
-        WINEPREFIX="$template" wineserver -w
+        # From here until .ready the template's wineserver is this run's own.
+        TEMPLATE_SERVER="$template"
+        WINEPREFIX="$template" with_timeout 120 "wineboot -i" "$WINE_DIR/wineboot.log" wineboot -i &&
+            WINEPREFIX="$template" with_timeout 60 "wineserver -w (after wineboot)" /dev/null wineserver -w ||
+            { end_template_server; return 1; }
         cp /usr/share/wine/fonts/* "$template/drive_c/windows/Fonts/" 2>/dev/null || true
         cat >"$WINE_DIR/settings.reg" <<'REG'
 REGEDIT4
@@ -43,10 +65,22 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 REG
-        WINEPREFIX="$template" wine regedit /S "$WINE_DIR/settings.reg" >/dev/null 2>&1
-        WINEPREFIX="$template" wineserver -w
+        WINEPREFIX="$template" with_timeout 60 "regedit" "$WINE_DIR/regedit.log" wine regedit /S "$WINE_DIR/settings.reg" &&
+            WINEPREFIX="$template" with_timeout 60 "wineserver -w (after regedit)" /dev/null wineserver -w ||
+            { end_template_server; return 1; }
         touch "$template/.ready"
+        TEMPLATE_SERVER=""
     fi
     rm -rf "$1"
     cp -a "$template" "$1"
+}
+
+# end_template_server: ends the template's wineserver (and its processes) if
+# this run started it and it is still there.
+TEMPLATE_SERVER=""
+end_template_server() {
+    if [ -n "$TEMPLATE_SERVER" ]; then
+        WINEPREFIX="$TEMPLATE_SERVER" with_timeout 30 "wineserver -k (template)" /dev/null wineserver -k || true
+        TEMPLATE_SERVER=""
+    fi
 }

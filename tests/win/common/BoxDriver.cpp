@@ -1,10 +1,10 @@
 #include "BoxDriver.h"
 
-#include <map>
+#include <sstream>
 
 namespace {
 BoxDriver* active = nullptr;
-std::map<HWND, int> pendingAnswers;
+HHOOK hookHandle = nullptr;
 
 BOOL CALLBACK collectButton(HWND child, LPARAM lParam) {
     char className[32] = {};
@@ -15,6 +15,41 @@ BOOL CALLBACK collectButton(HWND child, LPARAM lParam) {
     }
     return TRUE;
 }
+
+SeenBox readBox(HWND window) {
+    SeenBox box;
+    box.window = window;
+    box.caption = windowText(window);
+    if (HWND text = GetDlgItem(window, 0xFFFF)) box.text = windowText(text);
+    box.owner = GetWindow(window, GW_OWNER);
+    EnumChildWindows(window, collectButton, reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
+// Ends a box nobody planned for by the most cautious of its buttons.
+void dismiss(HWND window) {
+    for (int button : {IDCANCEL, IDNO, IDOK}) {
+        if (HWND control = GetDlgItem(window, button)) {
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+            return;
+        }
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+std::string joined(const std::vector<std::string>& texts) {
+    std::string result;
+    for (const std::string& text : texts) result += (result.empty() ? "" : "|") + text;
+    return result;
+}
+
+// The driver without plans that is active between the tests' own drivers.
+struct UnplannedBoxesFail : testing::Environment {
+    void SetUp() override { driver = new BoxDriver; }
+    void TearDown() override { delete driver; }
+    BoxDriver* driver = nullptr;
+};
+testing::Environment* const unplannedBoxesFail = testing::AddGlobalTestEnvironment(new UnplannedBoxesFail);
 }
 
 std::string windowText(HWND window) {
@@ -23,29 +58,26 @@ std::string windowText(HWND window) {
     return text;
 }
 
-BoxDriver::BoxDriver() {
+BoxDriver::BoxDriver() : previous(active) {
     active = this;
-    handle = SetWindowsHookExA(WH_CBT, hook, nullptr, GetCurrentThreadId());
+    if (!hookHandle) hookHandle = SetWindowsHookExA(WH_CBT, hook, nullptr, GetCurrentThreadId());
 }
 
 BoxDriver::~BoxDriver() {
-    UnhookWindowsHookEx(handle);
-    active = nullptr;
+    active = previous;
+    if (!active && hookHandle) {
+        UnhookWindowsHookEx(hookHandle);
+        hookHandle = nullptr;
+    }
 }
 
 LRESULT CALLBACK BoxDriver::hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && active) {
+    if (code == HCBT_ACTIVATE) {
         HWND window = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
         GetClassNameA(window, className, sizeof className);
-        if (lstrcmpA(className, "#32770") == 0 && !pendingAnswers.count(window) && !GetPropA(window, "BoxDriver")) {
+        if (lstrcmpA(className, "#32770") == 0 && !GetPropA(window, "BoxDriver")) {
             SetPropA(window, "BoxDriver", reinterpret_cast<HANDLE>(1));
-            int answer = 0;
-            if (!active->answers.empty()) {
-                answer = active->answers.front();
-                active->answers.pop_front();
-            }
-            pendingAnswers[window] = answer;
             SetTimer(window, 0xB0C5, 50, answerLater);
         }
     }
@@ -56,47 +88,52 @@ void CALLBACK BoxDriver::answerLater(HWND window, UINT, UINT_PTR timer, DWORD) {
     KillTimer(window, timer);
     // Read the box only now: while it is being activated its text and
     // buttons are not all in place yet.
-    if (active) {
-        SeenBox box;
-        box.window = window;
-        box.caption = windowText(window);
-        if (HWND text = GetDlgItem(window, 0xFFFF)) box.text = windowText(text);
-        box.owner = GetWindow(window, GW_OWNER);
-        EnumChildWindows(window, collectButton, reinterpret_cast<LPARAM>(&box));
-        active->seen.push_back(box);
+    SeenBox box = readBox(window);
+    if (!active) {
+        dismiss(window);
+        return;
     }
-    int answer = pendingAnswers[window];
-    pendingAnswers.erase(window);
-    if (answer == 0 && active && active->onDialog && active->onDialog(window)) return;
-    if (answer == 0) answer = GetDlgItem(window, IDOK) ? IDOK : IDCANCEL;
-    HWND button = GetDlgItem(window, answer);
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    active->seen.push_back(box);
+    if (active->onDialog && active->onDialog(window)) return;
+    if (active->answers.empty()) {
+        ADD_FAILURE() << "a box no test planned for: caption \"" << box.caption << "\", text \"" << box.text
+                      << "\", buttons " << joined(box.buttons);
+        dismiss(window);
+        return;
+    }
+    int answer = active->answers.front();
+    active->answers.pop_front();
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, answer)));
 }
 
-void pumpUntilDestroyed(HWND window, DWORD milliseconds) {
+testing::AssertionResult isBox(const SeenBox& box, const std::string& caption, const std::string& text, HWND owner,
+                               const std::vector<std::string>& buttons) {
+    std::ostringstream differences;
+    if (box.caption != caption) differences << "\n  caption \"" << box.caption << "\", expected \"" << caption << "\"";
+    if (box.text != text) differences << "\n  text \"" << box.text << "\", expected \"" << text << "\"";
+    if (owner != anyOwner && box.owner != owner)
+        differences << "\n  owner " << box.owner << ", expected " << owner;
+    if (!buttons.empty() && box.buttons != buttons)
+        differences << "\n  buttons " << joined(box.buttons) << ", expected " << joined(buttons);
+    if (differences.str().empty()) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the box \"" << box.caption << "\" differs:" << differences.str();
+}
+
+bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     DWORD start = GetTickCount();
     MSG message;
-    while (IsWindow(window) && GetTickCount() - start < milliseconds) {
+    bool held = done();
+    while (!held && GetTickCount() - start < milliseconds) {
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        Sleep(5);
+        held = done();
+        if (!held) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-}
-
-void pumpFor(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    MSG message;
-    while (GetTickCount() - start < milliseconds) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
+    return held;
 }

@@ -36,7 +36,6 @@ TEST(Screenshots, ViewerWithUmlauts) {
     ViewerStart start = prepareViewer("kalov.exe GRUSS.ASM");
     BoxDriver driver;
     driver.onDialog = [&folder](HWND dialog) {
-        pumpFor(300);
         EXPECT_EQ(windowText(GetDlgItem(dialog, 1002)), "GRUSS.ASM");
         EXPECT_TRUE(saveWindowShot(dialog, folder + "\\kalov.bmp"));
         PostMessageA(dialog, WM_CLOSE, 0, 0);

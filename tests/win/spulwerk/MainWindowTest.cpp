@@ -22,7 +22,7 @@ struct MainWindowTest : testing::Test {
             SendMessageA(window, WM_CLOSE, 0, 0);
             SendMessageA(window, WM_CLOSE, 0, 0);
         }
-        pumpUntilDestroyed(window);
+        EXPECT_TRUE(pumpUntilDestroyed(window));
     }
     SIZE size() const {
         RECT rect;
@@ -122,10 +122,10 @@ TEST_F(MainWindowTest, CloseBoxInScreenModeReturnsToStartModeAndASecondCloseEnds
 TEST_F(MainWindowTest, MonitorVersionBoxChangesNothing) {
     SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
     BoxDriver driver;
+    driver.answers = {IDOK};
     SendMessageA(window, WM_COMMAND, CMD_MONITOR, 0);
     ASSERT_EQ(driver.seen.size(), 1u);
-    EXPECT_EQ(driver.seen[0].caption, "Monitorwechsel");
-    EXPECT_EQ(driver.seen[0].text, "Momentan ist nur V. 3.1 verfügbar");
+    EXPECT_TRUE(isBox(driver.seen[0], "Monitorwechsel", "Momentan ist nur V. 3.1 verfügbar", window));
     EXPECT_EQ(shell().mode, WindowMode::Screen);
 }
 
@@ -133,6 +133,7 @@ TEST_F(MainWindowTest, NarrowScreensGetTheResolutionWarningOnEachEntry) {
     unsigned realWidth = shell().screenWidth;
     shell().screenWidth = 800;
     BoxDriver driver;
+    driver.answers = {IDOK, IDOK};
     for (int entry = 0; entry < 2; ++entry) {
         SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
         EXPECT_EQ(shell().mode, WindowMode::Screen) << "the mode changes anyway";
@@ -140,10 +141,9 @@ TEST_F(MainWindowTest, NarrowScreensGetTheResolutionWarningOnEachEntry) {
     }
     shell().screenWidth = realWidth;
     ASSERT_EQ(driver.seen.size(), 2u);
-    EXPECT_EQ(driver.seen[0].caption, "Fehler");
-    EXPECT_EQ(driver.seen[0].text,
-              "Du hast keine genügend hohe Bildschirmauflösung (>800x600) eingestellt, es wird nicht alles "
-              "sichtbar sein!");
+    EXPECT_TRUE(isBox(driver.seen[0], "Fehler",
+                      "Du hast keine genügend hohe Bildschirmauflösung (>800x600) eingestellt, es wird nicht alles "
+                      "sichtbar sein!"));
     SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
     EXPECT_EQ(driver.seen.size(), 2u) << "no warning on a wider screen";
 }

@@ -18,18 +18,17 @@ struct Screenshots : testing::Test {
         if (folder.empty()) GTEST_SKIP() << "SPULWERK_SCREENSHOTS is not set";
         installWin32UserInterface(GetModuleHandleA(nullptr));
         window = createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-        pumpFor(300);
+        ASSERT_NE(window, nullptr);
     }
     void TearDown() override {
         if (!window) return;
         SendMessageA(window, WM_CLOSE, 0, 0);
         SendMessageA(window, WM_CLOSE, 0, 0);
-        pumpUntilDestroyed(window);
+        EXPECT_TRUE(pumpUntilDestroyed(window));
     }
     // Photographs the next dialog that opens, then closes it.
     void shootDialog(BoxDriver& driver, const std::string& name) {
         driver.onDialog = [this, name](HWND dialog) {
-            pumpFor(200);
             EXPECT_TRUE(saveWindowShot(dialog, folder + "\\" + name + ".bmp"));
             PostMessageA(dialog, WM_CLOSE, 0, 0);
             return true;
@@ -43,7 +42,6 @@ struct Screenshots : testing::Test {
 TEST_F(Screenshots, StartAndScreenMode) {
     EXPECT_TRUE(saveWindowShot(window, folder + "\\start.bmp"));
     SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
-    pumpFor(600);
     EXPECT_TRUE(saveWindowShot(window, folder + "\\screen-mode.bmp"));
 }
 

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "common/BoxDriver.h"
 #include "resources/SpulwerkIds.h"
@@ -41,19 +42,23 @@ struct ShellDialogsTest : testing::Test {
         installWin32UserInterface(GetModuleHandleA(nullptr));
         window = createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
         ASSERT_NE(window, nullptr);
-        SetForegroundWindow(window);
-        SetFocus(window);
-        pumpFor(50);
     }
     void TearDown() override {
         SendMessageA(window, WM_CLOSE, 0, 0);
         SendMessageA(window, WM_CLOSE, 0, 0);
-        pumpUntilDestroyed(window);
+        EXPECT_TRUE(pumpUntilDestroyed(window));
     }
-    void pressF1() {
+    // A real F1 key, typed while the main window has the focus; true once
+    // `opened` shows that it arrived.
+    testing::AssertionResult pressF1(const std::function<bool()>& opened) {
+        SetForegroundWindow(window);
+        SetFocus(window);
+        if (!pumpUntil([this] { return GetForegroundWindow() == window && GetFocus() == window; }))
+            return testing::AssertionFailure() << "the main window does not get the focus";
         keybd_event(VK_F1, 0, 0, 0);
         keybd_event(VK_F1, 0, KEYEVENTF_KEYUP, 0);
-        pumpFor(300);
+        if (!pumpUntil(opened)) return testing::AssertionFailure() << "F1 opened nothing within 5 s";
+        return testing::AssertionSuccess();
     }
     HWND window = nullptr;
 };
@@ -63,14 +68,14 @@ TEST_F(ShellDialogsTest, F1OpensTheGeneralTextInStartModeAndTheScreenTextInScree
     BoxDriver driver;
     SeenDialog seen;
     driver.onDialog = readInfo(seen);
-    pressF1();
+    auto opened = [&seen] { return !seen.caption.empty(); };
+    ASSERT_TRUE(pressF1(opened));
     EXPECT_EQ(seen.caption, "Infos zu Spulwerk");
     EXPECT_EQ(seen.selected, seen.count - 1);
 
     SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
-    SetFocus(window);
     seen = SeenDialog{};
-    pressF1();
+    ASSERT_TRUE(pressF1(opened));
     EXPECT_EQ(seen.caption, "Infos zur Bildschirmarbeit");
     EXPECT_EQ(seen.count, 2);
     EXPECT_EQ(seen.selected, 1);
@@ -120,20 +125,28 @@ TEST_F(ShellDialogsTest, PreferencesShowTheSettingsAndKeepColoursOnTheCloseBox) 
     EXPECT_EQ(globalSettings().inkColour, rgbColour(0xFF, 0xFF, 0xFF));
     EXPECT_EQ(globalSettings().triggerLevel, 0x72) << "a dragged level stays stored";
 
+    // Keys on the slider move the thumb for real (page, line and end steps,
+    // each followed by the end-of-track notification) and store nothing.
+    std::vector<int> keyedPositions;
     driver.onDialog = [&](HWND dialog) {
         CheckRadioButton(dialog, IDC_SCHEME_WHITE, IDC_SCHEME_GREEN, IDC_SCHEME_GREEN);
         CheckDlgButton(dialog, IDC_INVERSE, BST_CHECKED);
-        // A click on the track (page step) changes nothing stored.
-        SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_PAGEUP, 0), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_TRIGGER)));
+        HWND slider = GetDlgItem(dialog, IDC_TRIGGER);
+        for (WPARAM key : {VK_PRIOR, VK_RIGHT, VK_END}) {
+            SendMessageA(slider, WM_KEYDOWN, key, 1);
+            SendMessageA(slider, WM_KEYUP, key, 0xC0000001);
+            keyedPositions.push_back(static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0)));
+        }
         PostMessageA(dialog, WM_COMMAND, IDC_BACK, 0);
         return true;
     };
     SendMessageA(window, WM_COMMAND, CMD_PREFERENCES, 0);
+    EXPECT_EQ(keyedPositions, (std::vector<int>{0x70, 0x71, 0x7A})) << "the keys moved the thumb";
+    EXPECT_EQ(globalSettings().triggerLevel, 0x72) << "only dragging the thumb stores the level";
     EXPECT_EQ(globalSettings().colourScheme, 1);
     EXPECT_EQ(globalSettings().inkColour, rgbColour(0x00, 0xFF, 0x00));
     EXPECT_EQ(globalSettings().paperColour, rgbColour(0x00, 0x40, 0x00));
     EXPECT_EQ(globalSettings().inverse, 1);
-    EXPECT_EQ(globalSettings().triggerLevel, 0x72);
     resetGlobalSettings();
     applyColourScheme();
 }
@@ -150,12 +163,11 @@ TEST_F(ShellDialogsTest, Crc16ShowsPathAndChecksumOfTheWholeFile) {
     scripted.chosen = path;
     UserInterface* previous = setUserInterface(&scripted);
     BoxDriver driver;
+    driver.answers = {IDOK};
     SendMessageA(window, WM_COMMAND, CMD_CRC16, 0);
     setUserInterface(previous);
     ASSERT_EQ(driver.seen.size(), 1u);
-    EXPECT_EQ(driver.seen[0].caption, "CRC-16");
-    EXPECT_EQ(driver.seen[0].text, path + "\r\n\r\nCRC (SDLC): 29B1");
-    EXPECT_EQ(driver.seen[0].owner, window);
+    EXPECT_TRUE(isBox(driver.seen[0], "CRC-16", path + "\r\n\r\nCRC (SDLC): 29B1", window));
     std::remove(path.c_str());
 }
 

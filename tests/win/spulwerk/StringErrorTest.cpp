@@ -21,13 +21,12 @@ TEST(StringError, ShowsTheChecksumTextWithTheBlockNumber) {
     installWin32UserInterface(GetModuleHandleA(nullptr));
     win32Interface().messageBox = recordingMessageBox;
     BoxDriver driver;
+    driver.answers = {IDOK};
     EXPECT_EQ(showStringError(16019, 7), -1);
     win32Interface().messageBox = MessageBoxA;
 
     ASSERT_EQ(driver.seen.size(), 1u);
-    EXPECT_EQ(driver.seen[0].text, "WAV: Prüfsummenfehler in Block 7");
-    EXPECT_EQ(driver.seen[0].caption, "Fehler");
-    EXPECT_EQ(driver.seen[0].buttons, std::vector<std::string>{"OK"});
+    EXPECT_TRUE(isBox(driver.seen[0], "Fehler", "WAV: Prüfsummenfehler in Block 7", nullptr, {"OK"}));
     EXPECT_EQ(lastStyle, static_cast<UINT>(MB_OK | MB_TASKMODAL));
     EXPECT_EQ(lastOwner, nullptr);
 }
