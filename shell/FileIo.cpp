@@ -23,25 +23,30 @@ using FileStatus = struct stat;
 int statusOf(const std::string& path, FileStatus& status) { return ::stat(path.c_str(), &status); }
 #endif
 
-// Reads until the end of `stream` or `maxBytes`, growing `bytes` from `expected`.
+// Reads until the end of `stream` or `maxBytes`. The size the file had when it
+// was looked at is read into one block of that size; only a file that grew
+// since (or a stream of unknown size) makes the block grow.
 ReadOutcome readAll(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t expected,
                     std::uint64_t maxBytes) {
     bytes.clear();
     std::uint64_t wanted = expected < maxBytes ? expected : maxBytes;
     try {
         if (wanted > std::numeric_limits<std::size_t>::max() || wanted > bytes.max_size()) throw std::bad_alloc();
-        bytes.reserve(static_cast<std::size_t>(wanted));
-        std::size_t have = 0;
-        while (have < maxBytes) {
-            std::uint64_t room = maxBytes - have;
-            std::size_t step = room < chunkBytes ? static_cast<std::size_t>(room) : chunkBytes;
-            if (have > bytes.max_size() - step) throw std::bad_alloc();
-            bytes.resize(have + step);
-            std::size_t got = std::fread(bytes.data() + have, 1, step, stream);
-            have += got;
-            if (got < step) break;
-        }
+        bytes.resize(static_cast<std::size_t>(wanted));
+        std::size_t have = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), stream);
         bytes.resize(have);
+        if (have == wanted) {
+            std::vector<std::uint8_t> chunk(chunkBytes);
+            while (have < maxBytes) {
+                std::uint64_t room = maxBytes - have;
+                std::size_t step = room < chunkBytes ? static_cast<std::size_t>(room) : chunkBytes;
+                std::size_t got = std::fread(chunk.data(), 1, step, stream);
+                if (got > bytes.max_size() - have) throw std::bad_alloc();
+                bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+                have += got;
+                if (got < step) break;
+            }
+        }
     } catch (const std::exception&) {   // bad_alloc, or a length beyond the address space
         bytes.clear();
         bytes.shrink_to_fit();
