@@ -64,6 +64,8 @@ BoxDriver::BoxDriver() : previous(active) {
 }
 
 BoxDriver::~BoxDriver() {
+    if (!answers.empty())
+        ADD_FAILURE() << answers.size() << " planned answer(s) left over: the boxes they were meant for never came";
     active = previous;
     if (!active && hookHandle) {
         UnhookWindowsHookEx(hookHandle);

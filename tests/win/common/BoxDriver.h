@@ -5,7 +5,8 @@
 //
 // Every box a test meets must be planned: claimed by onDialog or answered from
 // the queue. One that is neither fails the running test with its caption and
-// text and is closed, so the test goes on instead of waiting for a click.
+// text and is closed, so the test goes on instead of waiting for a click; a
+// planned answer no box came for fails it too.
 // Between a test's own drivers a driver without plans is active for the whole
 // test program, so that no box passes unseen.
 #include <windows.h>
@@ -37,7 +38,8 @@ class BoxDriver {
     // Asked first for each dialog, for dialogs a test inspects itself; when it
     // returns true it must end the dialog (e.g. by posting WM_CLOSE).
     std::function<bool(HWND)> onDialog;
-    // Ids of the buttons to press, one per box onDialog does not claim, in order.
+    // Ids of the buttons to press, one per box onDialog does not claim, in
+    // order. Answers still queued when the driver ends fail the test.
     std::deque<int> answers;
     std::vector<SeenBox> seen;
 

@@ -20,6 +20,7 @@
 #include "hexdump/win/ListingPrinter.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/win/Win32UserInterface.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 std::string environment(const char* name) {
@@ -45,17 +46,6 @@ std::set<std::string> textFiles(const std::string& folder) {
     return names;
 }
 
-std::string readWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "";
-    std::string text(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    if (!text.empty()) ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
-    CloseHandle(file);
-    text.resize(got);
-    return text;
-}
-
 // The text of the next PDF to appear: with-printer writes NAME.pdf.txt once
 // the job is through. Empty when none comes within a minute.
 std::string waitForPrintedText(const std::string& folder, const std::set<std::string>& before) {
@@ -63,7 +53,8 @@ std::string waitForPrintedText(const std::string& folder, const std::set<std::st
     pumpUntil([&] {
         for (const std::string& name : textFiles(folder)) {
             if (before.count(name)) continue;
-            text = readWholeFile(folder + "\\" + name);
+            std::vector<std::uint8_t> bytes = readFile(folder + "\\" + name);
+            text.assign(bytes.begin(), bytes.end());
             return true;
         }
         return false;
