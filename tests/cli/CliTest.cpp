@@ -19,11 +19,7 @@ namespace {
 bool exists(const std::string& path) { return std::ifstream(path).good(); }
 
 // A fresh directory per test, so names never collide.
-std::string freshDir(const std::string& name) {
-    std::string dir = testing::TempDir() + "cli-" + name + "/";
-    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-    return dir;
-}
+std::string freshDir(const std::string& name) { return freshTestDir("cli-" + name); }
 
 struct Outcome {
     int code;

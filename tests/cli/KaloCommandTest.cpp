@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/TestFiles.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -26,18 +28,10 @@ Outcome runKalo(const CommandArgs& args) {
     return Outcome{code, out.str(), err.str()};
 }
 
-std::string freshDir(const std::string& name) {
-    std::string dir = testing::TempDir() + "kalo-" + name + "/";
-    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-    return dir;
-}
-void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+std::string freshDir(const std::string& name) { return freshTestDir("kalo-" + name); }
+std::string readText(const std::string& path) {
+    auto bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 const Bytes sample = KaloSample().line(10, "\x05ORG E000H").line(20, ";Z[hler f}r \\l   ").line(30, "").finish("X");
@@ -65,15 +59,15 @@ TEST(KaloCommand, WritesTheTextFileKalovWrites) {
     Outcome written = runKalo({dir + "PROG.ASM", "-o", dir + "PROG.TXT"});
     EXPECT_EQ(written.code, 0) << written.err;
     EXPECT_EQ(written.out, "");
-    EXPECT_EQ(readFile(dir + "PROG.TXT"), std::string(expected.begin(), expected.end()));
-    EXPECT_EQ(readFile(dir + "PROG.TXT"), "0010      ORG E\xD8\xD8\xD8H\r\n0020 ;Z\xC4hler f\xFCr \xD6l\r\n0030\r\n");
+    EXPECT_EQ(readText(dir + "PROG.TXT"), std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(readText(dir + "PROG.TXT"), "0010      ORG E\xD8\xD8\xD8H\r\n0020 ;Z\xC4hler f\xFCr \xD6l\r\n0030\r\n");
 
     Outcome refused = runKalo({dir + "PROG.ASM", "--oem", "-o", dir + "PROG.TXT"});
     EXPECT_EQ(refused.code, 1);
-    EXPECT_EQ(readFile(dir + "PROG.TXT"), std::string(expected.begin(), expected.end())) << "never overwritten";
+    EXPECT_EQ(readText(dir + "PROG.TXT"), std::string(expected.begin(), expected.end())) << "never overwritten";
     Outcome forced = runKalo({dir + "PROG.ASM", "--oem", "--force", "-o", dir + "PROG.TXT"});
     EXPECT_EQ(forced.code, 0) << forced.err;
-    EXPECT_EQ(readFile(dir + "PROG.TXT"), "0010      ORG E000H\r\n0020 ;Z[hler f}r \\l\r\n0030\r\n");
+    EXPECT_EQ(readText(dir + "PROG.TXT"), "0010      ORG E000H\r\n0020 ;Z[hler f}r \\l\r\n0030\r\n");
 }
 
 TEST(KaloCommand, FailsOnFilesItCannotConvert) {

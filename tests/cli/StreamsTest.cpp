@@ -14,11 +14,7 @@
 #include "tape/Encoder.h"
 
 namespace {
-std::string freshDir(const std::string& name) {
-    std::string dir = testing::TempDir() + "streams-" + name + "/";
-    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-    return dir;
-}
+std::string freshDir(const std::string& name) { return freshTestDir("streams-" + name); }
 
 // Runs a shell line with the built bv7 as "$BV7", bounded so that a hang fails.
 struct Shell {

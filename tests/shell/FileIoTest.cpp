@@ -11,11 +11,7 @@
 #include "support/TestFiles.h"
 
 namespace {
-std::string freshDir(const std::string& name) {
-    std::string dir = testing::TempDir() + "fileio-" + name + "/";
-    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-    return dir;
-}
+std::string freshDir(const std::string& name) { return freshTestDir("fileio-" + name); }
 }
 
 TEST(FileIo, ReadsOnlyRegularFilesAndAtMostWhatIsAsked) {
