@@ -11,8 +11,8 @@ void startCharGenImage();
 // At the main window's destruction: the store is emptied again.
 void endCharGenImage();
 
-// "&ZG-Entwurf": the modal designer, in the layout that suits the system font.
-void openDesigner(HWND owner, const std::string& startDirectory);
-
 // "ZGDialogG" when the system font is taller than 16 pixels, else "ZGDialogK".
 const char* designerTemplateName();
+
+// "&ZG-Entwurf": the modal designer, by default in the layout that suits the system font.
+void openDesigner(HWND owner, const std::string& startDirectory, const char* layout = designerTemplateName());

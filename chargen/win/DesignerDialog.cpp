@@ -205,9 +205,9 @@ INT_PTR CALLBACK designerDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }
 }
 
-void openDesigner(HWND owner, const std::string& startDirectory) {
+void openDesigner(HWND owner, const std::string& startDirectory, const char* layout) {
     DesignerDialog self;
     self.startDirectory = startDirectory;
-    DialogBoxParamA(programInstance(), designerTemplateName(), owner, designerDialogProc,
+    DialogBoxParamA(programInstance(), layout, owner, designerDialogProc,
                     reinterpret_cast<LPARAM>(&self));
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "common/BoxDriver.h"
+#include "chargen/win/CharGenStart.h"
 #include "chargen/win/WindowBmp.h"
 #include "common/Screenshot.h"
 #include "resources/SpulwerkIds.h"
@@ -78,4 +79,11 @@ TEST_F(Screenshots, DesignerWithEachTemplate) {
         return true;
     };
     SendMessageA(window, WM_COMMAND, CMD_DESIGNER, 0);
+}
+
+// The layout for system fonts taller than 16 pixels.
+TEST_F(Screenshots, DesignerLargeFontLayout) {
+    BoxDriver driver;
+    shootDialog(driver, "designer-large-font");
+    openDesigner(window, shell().startDirectory, "ZGDialogG");
 }
