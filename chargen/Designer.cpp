@@ -81,7 +81,10 @@ void applyCharacter() {
     recomputeImageSize();
     view().repaintAll();
     if (image.templateFlag == 0) {
-        if (savePatternFile(state.firstStatus, false) != SaveResult::Written) box("Schreiben nicht erfolgreich");
+        // The status field holds only the file's name after a reopening; that
+        // name in whatever folder a chooser left current may be another file.
+        const std::string& path = state.filePath.empty() ? state.firstStatus : state.filePath;
+        if (savePatternFile(path, false) != SaveResult::Written) box("Schreiben nicht erfolgreich");
         return;
     }
     box("In die Vorlage kann nicht geschrieben werden, bitte unter neuem Dateinamen speichern.");
@@ -127,6 +130,7 @@ void runLoadFlow() {
     selectCharacter();
     view().repaintAll();
     image.name = std::string(fileNamePart(path)).substr(0, chargen::longestName);
+    state.filePath = path;
     setFirstStatus(path);
 }
 
@@ -141,6 +145,7 @@ void runSaveAsFlow(const std::string& startDirectory) {
                 loadPatternFile(path, false);
                 selectCharacter();
                 image.templateFlag = 0;
+                designerState().filePath = path;
                 view().repaintAll();
                 return;
             case SaveResult::AnotherName: continue;

@@ -31,7 +31,8 @@ struct DesignerState {
     int pendingColumn = 0;     // 0..5
     int pendingRow = 0;        // 0..8; row 8 edits nothing
     int photo = 0;             // 1 while painted for the BMP photo: no selection frame
-    std::string firstStatus;   // what the first status field shows; applied changes are written there
+    std::string firstStatus;   // what the first status field shows
+    std::string filePath;      // full path of the pattern file last loaded or saved; applied changes go there
     WindowRef owner = nullptr; // the open dialog, owner of its boxes
     DesignerView* view = nullptr;
 };

@@ -21,7 +21,11 @@ set(result "/* Generated from resources/chargen/*.txt by cmake/TemplateArt.cmake
 foreach(number RANGE 1 5)
     set(name "Vorlage_ZG${number}")
     set(art "${ART_DIR}/${name}.txt")
-    file(STRINGS "${art}" lines)
+    # One list element per line; ";" and brackets (which a comment may hold)
+    # would split or join CMake list elements.
+    file(READ "${art}" content)
+    string(REGEX REPLACE "[][;\r]" "" content "${content}")
+    string(REPLACE "\n" ";" lines "${content}")
     set(bytes "")
     set(next_code 0)
     set(rows_left 0)

@@ -30,6 +30,7 @@ struct DesignerTest : CharGenFixture {
         loadPatternFile(path, true);
         charGenImage().templateFlag = 0;
         setFirstStatus(path);
+        designerState().filePath = path;
         designerState().currentCode = code;
         designerState().edit = {0, 0x3F, 0, 0, 0, 0, 0, 0};
         designerState().modified = 1;
@@ -79,7 +80,7 @@ TEST_F(DesignerTest, AnUnsavedChangeIsAskedAboutBeforeATemplateReplacesIt) {
     EXPECT_EQ(designerState().modified, 0);
 }
 
-TEST_F(DesignerTest, ApplyingWritesTheFileOfTheFirstStatusFieldAndShrinksAnEmptyUpperKilobyte) {
+TEST_F(DesignerTest, ApplyingWritesTheLoadedFileAndShrinksAnEmptyUpperKilobyte) {
     std::string path = editedFile(2048, 0x41);
     applyCharacter();
     EXPECT_EQ(readFile(path).size(), 1024u);
@@ -87,7 +88,17 @@ TEST_F(DesignerTest, ApplyingWritesTheFileOfTheFirstStatusFieldAndShrinksAnEmpty
     EXPECT_EQ(designerState().reference, designerState().edit);
     EXPECT_TRUE(user.messages.empty());
 
-    setFirstStatus(dir + "no/such/folder.bin");
+    // Reopened, the status field shows only the name: the file written is still the loaded one.
+    charGenImage().name = "z.bin";
+    designerOpened();
+    EXPECT_EQ(lastStatus(0), "z.bin");
+    designerState().edit = {0x21};
+    std::remove("z.bin");
+    applyCharacter();
+    EXPECT_EQ(readFile(path)[0x41 * 8], 0x21);
+    EXPECT_TRUE(readFile("z.bin").empty()) << "nothing written beside the working directory's files";
+
+    designerState().filePath = dir + "no/such/folder.bin";
     applyCharacter();
     EXPECT_EQ(texts(), (std::vector<std::string>{"Fehler: Schreiben nicht erfolgreich"}));
 }
@@ -140,6 +151,7 @@ TEST_F(DesignerTest, LoadFlowTakesExactFilesAndAsksAboutOthers) {
     }
     EXPECT_EQ(charGenImage().name, "muster.bin");
     EXPECT_EQ(lastStatus(0), dir + "muster.bin");
+    EXPECT_EQ(designerState().filePath, dir + "muster.bin");
     EXPECT_EQ(user.choosers.back().title, "Bitmusterdatei auswählen");
     const char filter[] = "Binärdateien (*.bin)\0*.bin\0";
     EXPECT_EQ(user.choosers.back().filter, std::string(filter, sizeof filter));
@@ -160,6 +172,7 @@ TEST_F(DesignerTest, SaveAsProposesTheNameReloadsTheFileAndReportsFailure) {
     EXPECT_EQ(charGenImage().name, "Vorlage_ZG5");
     EXPECT_EQ(charGenImage().store[5], 5);
     EXPECT_EQ(lastStatus(0), dir + "eigen.bin");
+    EXPECT_EQ(designerState().filePath, dir + "eigen.bin");
 
     user.chosenFiles = {dir + "no/such/folder.bin"};
     runSaveAsFlow(dir);
