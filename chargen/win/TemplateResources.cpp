@@ -19,6 +19,8 @@ ByteView resourceBytes(const std::string& name) {
 
 void startCharGenImage() {
     setTemplateSource(resourceBytes);
+    // The designer starts afresh with the window: nothing edited, so no question.
+    designerState() = DesignerState{};
     loadTemplate("Vorlage_ZG3", false);
 }
 

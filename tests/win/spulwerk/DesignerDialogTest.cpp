@@ -54,7 +54,6 @@ struct DesignerDialogTest : testing::Test {
     void SetUp() override {
         installWin32UserInterface(GetModuleHandleA(nullptr));
         previous = setUserInterface(&user);
-        designerState() = DesignerState{};
         resetGlobalSettings();
         window = createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
         ASSERT_NE(window, nullptr);
@@ -95,6 +94,9 @@ struct DesignerDialogTest : testing::Test {
 }
 
 TEST_F(DesignerDialogTest, OpensWithItsMenuStatusBarAndTheStartImage) {
+    EXPECT_EQ(charGenImage().name, "Vorlage_ZG3") << "loaded as the main window was created";
+    EXPECT_EQ(charGenImage().size, 2048u);
+    EXPECT_EQ(charGenImage().templateFlag, 1);
     inDesigner([&](HWND dialog) {
         HMENU menu = GetMenu(dialog);
         ASSERT_NE(menu, nullptr);
