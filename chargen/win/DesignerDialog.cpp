@@ -40,6 +40,11 @@ struct DesignerDialog final : DesignerView {
     void showHexField(const std::string& text) override { SetDlgItemTextA(dialog, IDC_ZG_HEX, text.c_str()); }
 };
 
+// "in Datei speichern unter..." only while there is an image to save.
+void updateSaveItem(HWND dialog) {
+    EnableMenuItem(GetMenu(dialog), CMD_ZG_SAVE_AS, charGenImage().size != 0 ? MF_ENABLED : MF_GRAYED);
+}
+
 void box(HWND owner, const std::string& text, const char* caption) {
     ui().ask(Message{text, caption, mb::ok, owner});
 }
@@ -55,6 +60,7 @@ void open(HWND dialog, DesignerDialog& self) {
     state.owner = dialog;
     state.view = &self;
     designerOpened();
+    updateSaveItem(dialog);
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -177,8 +183,7 @@ void command(DesignerDialog& self, int id) {
         case IDC_ZG_ALL: edit(self, EditOperation::SetAll); break;
         default: return;
     }
-    if (IsWindow(dialog))
-        EnableMenuItem(GetMenu(dialog), CMD_ZG_SAVE_AS, charGenImage().size != 0 ? MF_ENABLED : MF_GRAYED);
+    if (IsWindow(dialog)) updateSaveItem(dialog);
 }
 
 INT_PTR CALLBACK designerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
