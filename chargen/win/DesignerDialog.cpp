@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include <cstring>
-
 #include "chargen/Designer.h"
 #include "chargen/GlyphRenderer.h"
 #include "chargen/win/CharGenStart.h"
@@ -49,7 +47,7 @@ void box(HWND owner, const std::string& text, const char* caption) {
     ui().ask(Message{text, caption, mb::ok, owner});
 }
 
-void open(HWND dialog, DesignerDialog& self) {
+void onOpen(HWND dialog, DesignerDialog& self) {
     self.dialog = dialog;
     SetMenu(dialog, LoadMenuA(programInstance(), MAKEINTRESOURCEA(IDM_DESIGNER)));
     self.previousStatusTarget = installStatusTarget(createStatusBar(dialog));
@@ -74,7 +72,7 @@ void open(HWND dialog, DesignerDialog& self) {
     self.sectionBits = static_cast<std::uint32_t*>(bits);
 }
 
-void close(DesignerDialog& self) {
+void onClose(DesignerDialog& self) {
     installStatusTarget(self.previousStatusTarget);
     DesignerState& state = designerState();
     state.owner = nullptr;
@@ -191,7 +189,7 @@ INT_PTR CALLBACK designerDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<DesignerDialog*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        open(dialog, *self);
+        onOpen(dialog, *self);
         return TRUE;
     }
     if (!self) return FALSE;
@@ -204,7 +202,7 @@ INT_PTR CALLBACK designerDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         case WM_CLOSE:
             if (designerMayClose()) EndDialog(dialog, 0);
             return TRUE;
-        case WM_DESTROY: close(*self); return FALSE;
+        case WM_DESTROY: onClose(*self); return FALSE;
     }
     return FALSE;
 }
