@@ -35,9 +35,24 @@ target_link_libraries(kalov_gui PUBLIC wincommon)
 
 set(SPULWERK_RC ${CMAKE_SOURCE_DIR}/resources/Spulwerk.rc)
 set(KALOV_RC ${CMAKE_SOURCE_DIR}/resources/kalov.rc)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/resources")
+
+# The five character generator templates: text art in resources/chargen/,
+# turned into "MYDATA" resources that Spulwerk.rc includes.
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+set(TEMPLATES_RC ${GENERATED_DIR}/Templates.rc)
+file(GLOB TEMPLATE_ART CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/chargen/*.txt)
+add_custom_command(OUTPUT ${TEMPLATES_RC}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${GENERATED_DIR}
+    COMMAND ${CMAKE_COMMAND} -DART_DIR=${CMAKE_SOURCE_DIR}/resources/chargen -DOUTPUT=${TEMPLATES_RC}
+            -P ${CMAKE_SOURCE_DIR}/cmake/TemplateArt.cmake
+    DEPENDS ${TEMPLATE_ART} ${CMAKE_SOURCE_DIR}/cmake/TemplateArt.cmake
+    COMMENT "Character generator templates from their text art")
+add_custom_target(chargen_templates DEPENDS ${TEMPLATES_RC})
+
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/resources -I${GENERATED_DIR}")
 file(GLOB_RECURSE RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
-set_source_files_properties(${SPULWERK_RC} ${KALOV_RC} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
+set_source_files_properties(${SPULWERK_RC} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES};${TEMPLATES_RC}")
+set_source_files_properties(${KALOV_RC} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 
 function(win_program name entry rc gui)
     add_executable(${name} WIN32 ${entry} ${rc})
@@ -47,6 +62,7 @@ function(win_program name entry rc gui)
 endfunction()
 
 win_program(Spulwerk shell/win/SpulwerkMain.cpp ${SPULWERK_RC} spulwerk_gui)
+add_dependencies(Spulwerk chargen_templates)
 win_program(kalov viewer/win/KalovMain.cpp ${KALOV_RC} kalov_gui)
 
 # bv7.exe: the command line as a Windows console program.
@@ -75,4 +91,5 @@ function(win_tests name rc gui)
 endfunction()
 
 win_tests(spulwerk_wintests ${SPULWERK_RC} spulwerk_gui spulwerk)
+add_dependencies(spulwerk_wintests chargen_templates)
 win_tests(kalov_wintests ${KALOV_RC} kalov_gui kalov)

@@ -68,3 +68,28 @@
 #define IDC_HEX_LIST        3013
 #define IDC_HEX_TOGGLE      3030
 #define IDC_HEX_PRINT       3050
+
+/* Designer dialog "ZGDialogK" / "ZGDialogG" and its menu */
+#define IDM_DESIGNER         200
+#define CMD_ZG_TEMPLATE1    1500
+#define CMD_ZG_TEMPLATE2    1501
+#define CMD_ZG_TEMPLATE3    1502
+#define CMD_ZG_TEMPLATE4    1503
+#define CMD_ZG_TEMPLATE5    1504
+#define CMD_ZG_PREFERENCES  1505
+#define CMD_ZG_LOAD         1510
+#define CMD_ZG_SAVE_AS      1520
+#define CMD_ZG_PHOTO        2500
+#define CMD_ZG_HELP         9999
+#define IDC_ZG_BACK         3000
+#define IDC_ZG_HEX          3005
+#define IDC_ZG_EDITOR_HELP  3015
+#define IDC_ZG_APPLY        3020
+#define IDC_ZG_UNDO         3021
+#define IDC_ZG_HINT         3025
+#define IDC_ZG_LEFT         3030
+#define IDC_ZG_RIGHT        3031
+#define IDC_ZG_UP           3032
+#define IDC_ZG_DOWN         3033
+#define IDC_ZG_INVERT       3034
+#define IDC_ZG_ALL          3035

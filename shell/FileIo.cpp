@@ -81,6 +81,15 @@ ReadOutcome readFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
     return readAll(file.get(), bytes, static_cast<std::uint64_t>(status.st_size), maxBytes);
 }
 
+ReadOutcome probeFile(const std::string& path, std::uint64_t& size) {
+    size = 0;
+    FileStatus status{};
+    if (path.empty() || statusOf(path, status) != 0) return ReadOutcome::CannotOpen;
+    if ((status.st_mode & S_IFMT) != S_IFREG) return ReadOutcome::NotRegularFile;
+    size = static_cast<std::uint64_t>(status.st_size);
+    return ReadOutcome::Ok;
+}
+
 ReadOutcome readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
     return readAll(stream, bytes, 0, maxBytes);
 }

@@ -21,6 +21,10 @@ constexpr std::uint64_t wholeFile = ~std::uint64_t{0};
 // end. A file larger than memory (or the address space) gives OutOfMemory.
 ReadOutcome readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
 
+// The size of the regular file `path` without reading it; the outcome is the
+// one readFile would give for opening it.
+ReadOutcome probeFile(const std::string& path, std::uint64_t& size);
+
 // Reads an open stream (standard input) to its end, at most `maxBytes`.
 ReadOutcome readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
 

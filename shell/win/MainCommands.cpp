@@ -1,7 +1,6 @@
 #include "shell/win/MainCommands.h"
 
-#include <vector>
-
+#include "chargen/win/CharGenStart.h"
 #include "shell/Crc16.h"
 #include "hexdump/win/HexDumpDialog.h"
 #include "resources/SpulwerkIds.h"
@@ -14,9 +13,6 @@
 #include "shell/win/Win32UserInterface.h"
 
 namespace {
-// The character generator's pattern store, shared by the screen and the designer.
-std::vector<unsigned char> characterGenerator;
-
 HWND mainWindow() { return shell().mainWindow; }
 
 void notReadyYet() { showStringError(str::notReady); }
@@ -40,18 +36,6 @@ void toggleInverse() {
 }
 }
 
-// The designer's layout follows the height of the system font.
-const char* designerTemplateName() {
-    HWND desktop = GetDesktopWindow();
-    HDC context = GetWindowDC(desktop);
-    int oldMode = SetMapMode(context, MM_TEXT);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(context, &metrics);
-    SetMapMode(context, oldMode);
-    ReleaseDC(desktop, context);
-    return metrics.tmHeight > 16 ? "ZGDialogG" : "ZGDialogK";
-}
-
 void runMainCommand(int command) {
     switch (command) {
         case CMD_PREFERENCES: showPreferences(mainWindow()); break;
@@ -65,8 +49,8 @@ void runMainCommand(int command) {
         case CMD_MONITOR: box("Momentan ist nur V. 3.1 verfügbar", "Monitorwechsel"); break;
         case CMD_INVERT: toggleInverse(); break;
         case CMD_HEXDUMP: openHexDump(mainWindow()); break;
+        case CMD_DESIGNER: openDesigner(mainWindow(), shell().startDirectory); break;
         case CMD_CONVERTER:
-        case CMD_DESIGNER:
         case CMD_RESET:
         case CMD_REGISTERS:
         case CMD_RANDOM:
@@ -89,16 +73,13 @@ void showModeHelp(WindowMode mode) {
 }
 
 void mainCommandsOnCreate() {
-    characterGenerator.assign(4096, 0);
     applyColourScheme();
+    startCharGenImage();
 }
 
 void mainCommandsOnStart() { resetGlobalSettings(); }
 
-void mainCommandsOnDestroy() {
-    characterGenerator.clear();
-    characterGenerator.shrink_to_fit();
-}
+void mainCommandsOnDestroy() { endCharGenImage(); }
 
 void screenModeEntered() { applyColourScheme(); }
 void screenModeStarted() {}

@@ -18,6 +18,3 @@ void blinkStep();
 void typeCharacter(unsigned char code);
 bool mouseForDrawing(UINT message, int x, int y);
 void paintScreen(HWND window);
-
-// "ZGDialogG" when the system font is taller than 16 pixels, else "ZGDialogK".
-const char* designerTemplateName();

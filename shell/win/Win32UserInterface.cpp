@@ -57,6 +57,12 @@ void Win32UserInterface::trace(std::string_view line) {
 
 Win32UserInterface& win32Interface() { return theInterface; }
 
+HWND installStatusTarget(HWND bar) {
+    HWND previous = Win32UserInterface::statusBar;
+    Win32UserInterface::statusBar = bar;
+    return previous;
+}
+
 void installWin32UserInterface(HINSTANCE instance) {
     theInstance = instance;
     setUserInterface(&theInterface);

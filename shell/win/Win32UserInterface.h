@@ -14,12 +14,18 @@ struct Win32UserInterface : UserInterface {
     void trace(std::string_view line) override;
 
     // The status bar that receives setStatus; null while no tool shows one.
-    HWND statusBar = nullptr;
+    // One for the program, whichever instance of the seam is installed.
+    static inline HWND statusBar = nullptr;
     // MessageBoxA, or a recorder in tests that wraps it.
     MessageBoxFunction messageBox = MessageBoxA;
 };
 
 // The program's instance of the seam (installed by installWin32UserInterface).
 Win32UserInterface& win32Interface();
+
+// A tool's status bar as the target of setStatus while the tool is open:
+// installed on opening, and the returned previous target installed again on
+// closing, so the tool below gets its own bar back.
+HWND installStatusTarget(HWND statusBar);
 void installWin32UserInterface(HINSTANCE instance);
 HINSTANCE programInstance();

@@ -1,9 +1,11 @@
 #include "Screenshot.h"
 
 #include "BoxDriver.h"
+#include "chargen/BmpFile.h"
+#include "shell/FileIo.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -13,14 +15,11 @@ struct Shot {
     std::vector<unsigned char> pixels;   // 24-bit rows, bottom up, 4-byte aligned
 };
 
+// The info header of the file, as GetDIBits wants it.
 BITMAPINFOHEADER bitmapHeader(const Shot& shot) {
     BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = shot.width;
-    info.biHeight = shot.height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
+    std::array<std::uint8_t, bmp::headerBytes> headers = bmpHeaders(shot.width, shot.height, 24);
+    std::memcpy(&info, headers.data() + 14, sizeof info);
     return info;
 }
 
@@ -40,8 +39,7 @@ Shot takeShot(HWND window) {
     BitBlt(memory, 0, 0, shot.width, shot.height, screen, area.left, area.top, SRCCOPY);
     SelectObject(memory, old);
     BITMAPINFOHEADER info = bitmapHeader(shot);
-    int stride = (shot.width * 3 + 3) & ~3;
-    shot.pixels.resize(static_cast<size_t>(stride) * shot.height);
+    shot.pixels.resize(static_cast<size_t>(bmpRowBytes(shot.width, 24)) * shot.height);
     GetDIBits(memory, bitmap, 0, shot.height, shot.pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
               DIB_RGB_COLORS);
     DeleteObject(bitmap);
@@ -66,17 +64,8 @@ bool saveWindowShot(HWND window, const std::string& path) {
     }, 2000);
     if (shot.pixels.empty()) return false;
 
-    BITMAPINFOHEADER info = bitmapHeader(shot);
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info;
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(shot.pixels.size());
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    std::fwrite(&header, sizeof header, 1, file);
-    std::fwrite(&info, sizeof info, 1, file);
-    std::fwrite(shot.pixels.data(), 1, shot.pixels.size(), file);
-    return std::fclose(file) == 0;
+    std::array<std::uint8_t, bmp::headerBytes> headers = bmpHeaders(shot.width, shot.height, 24);
+    return writeFile(path, {ByteView(headers.data(), headers.size()), ByteView(shot.pixels)}) == WriteOutcome::Ok;
 }
 
 std::string screenshotFolder() {

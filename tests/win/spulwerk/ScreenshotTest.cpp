@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include "common/BoxDriver.h"
+#include "chargen/win/CharGenStart.h"
+#include "chargen/win/WindowBmp.h"
 #include "common/Screenshot.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/win/MainWindow.h"
@@ -59,4 +61,29 @@ TEST_F(Screenshots, Dialogs) {
     }
     shootDialog(driver, "about");
     showAbout(window);
+}
+
+// The designer with each template, and each set's overview on its own (scaled
+// up by scripts/screenshots for a close look at every character).
+TEST_F(Screenshots, DesignerWithEachTemplate) {
+    BoxDriver driver;
+    driver.onDialog = [this](HWND dialog) {
+        if (windowText(dialog) != "BV7-Zeichengenerator-Entwurf") return false;
+        for (int number = 1; number <= 5; ++number) {
+            SendMessageA(dialog, WM_COMMAND, CMD_ZG_TEMPLATE1 + number - 1, 0);
+            std::string suffix = std::to_string(number) + ".bmp";
+            EXPECT_TRUE(saveWindowShot(dialog, folder + "\\designer-zg" + suffix));
+            EXPECT_TRUE(saveWindowAreaAsBmp(dialog, 55, 40, 331, 331, folder + "\\charset-zg" + suffix));
+        }
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        return true;
+    };
+    SendMessageA(window, WM_COMMAND, CMD_DESIGNER, 0);
+}
+
+// The layout for system fonts taller than 16 pixels.
+TEST_F(Screenshots, DesignerLargeFontLayout) {
+    BoxDriver driver;
+    shootDialog(driver, "designer-large-font");
+    openDesigner(window, shell().startDirectory, "ZGDialogG");
 }

@@ -1,0 +1,80 @@
+#include "chargen/CharGenImage.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "chargen/Designer.h"
+#include "chargen/DesignerEdit.h"
+#include "shell/FileIo.h"
+#include "shell/OverwriteQuestion.h"
+
+namespace {
+CharGenImage image;
+TemplateSource source = nullptr;
+}
+
+const std::array<TemplateEntry, 5> builtInTemplates = {{
+    {"Vorlage_ZG1", "1k-Standard nach BZ 6/86", chargen::smallImage},
+    {"Vorlage_ZG2", "1k-Erweitert (Umlaute)", chargen::smallImage},
+    {"Vorlage_ZG3", "2k-Erweitert nach ...", chargen::largeImage},
+    {"Vorlage_ZG4", "2k-Erweitert nach HGKB(1)", chargen::largeImage},
+    {"Vorlage_ZG5", "2k-Erweitert nach HGKB(2)", chargen::largeImage},
+}};
+
+CharGenImage& charGenImage() { return image; }
+
+void setTemplateSource(TemplateSource newSource) { source = newSource; }
+
+ByteView templateBytes(const std::string& name) { return source ? source(name) : ByteView(); }
+
+void clearImage() {
+    image.store.fill(0);
+    image.size = 0;
+    DesignerState& state = designerState();
+    state.edit.fill(0);
+    state.modified = 0;
+}
+
+std::optional<std::uint64_t> probePatternFile(const std::string& path) {
+    std::uint64_t size = 0;
+    if (probeFile(path, size) != ReadOutcome::Ok) {
+        setFirstStatus("Fehler");
+        return std::nullopt;
+    }
+    return size;
+}
+
+void loadPatternFile(const std::string& path, bool force) {
+    clearImage();
+    std::vector<std::uint8_t> bytes;
+    // One byte more than an image holds tells a 2048-byte file from a longer one.
+    if (readFile(path, bytes, chargen::largeImage + 1) != ReadOutcome::Ok) {
+        setFirstStatus("Fehler");
+        return;
+    }
+    std::size_t count = bytes.size();
+    if (!force && count != chargen::smallImage && count != chargen::largeImage) return;
+    count = std::min<std::size_t>(count, chargen::largeImage);
+    std::copy_n(bytes.begin(), count, image.store.begin());
+    image.size = static_cast<std::uint32_t>(count);
+}
+
+SaveResult savePatternFile(const std::string& path, bool askOverwrite) {
+    if (askOverwrite) {
+        switch (askBeforeOverwriting(path, designerState().owner)) {
+            case OverwriteAnswer::Write: break;
+            case OverwriteAnswer::AnotherName: return SaveResult::AnotherName;
+            case OverwriteAnswer::Cancelled: return SaveResult::Cancelled;
+        }
+    }
+    if (replaceFile(path, {ByteView(image.store.data(), image.size)}) != WriteOutcome::Ok)
+        return SaveResult::CannotCreate;
+    setFirstStatus(path);
+    return SaveResult::Written;
+}
+
+void recomputeImageSize() {
+    auto upper = image.store.begin() + chargen::smallImage;
+    bool used = std::any_of(upper, upper + (chargen::largeImage - chargen::smallImage), [](std::uint8_t b) { return b != 0; });
+    image.size = used ? chargen::largeImage : chargen::smallImage;
+}

@@ -1,0 +1,172 @@
+#include "chargen/Designer.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "shell/CommonServices.h"
+#include "shell/FileIo.h"
+
+namespace {
+DesignerView noView;
+
+DesignerView& view() {
+    DesignerView* open = designerState().view;
+    return open ? *open : noView;
+}
+
+void box(const std::string& text) { ui().ask(Message{text, "Fehler", mb::ok, designerState().owner}); }
+
+bool startsWithTemplatePrefix(const std::string& name) {
+    const std::string prefix = "vorlage";
+    if (name.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[i])) != prefix[i]) return false;
+    return true;
+}
+
+// The save chooser of the pattern files on the shared buffer, which holds the proposal.
+bool choosePatternFileToSave() {
+    return chooseSaveFile(designerState().owner, "Bitmuster speichern unter", patternFileFilter()) != 0;
+}
+}
+
+std::string patternFileFilter() { return makeFilter({"Binärdateien (*.bin)", "*.bin"}); }
+
+void setFirstStatus(const std::string& text) {
+    designerState().firstStatus = text;
+    ui().setStatus(0, text);
+}
+
+void loadTemplate(const std::string& name, bool refresh) {
+    CharGenImage& image = charGenImage();
+    DesignerState& state = designerState();
+    image.name = name.substr(0, chargen::longestName);
+    if (state.modified == 1 && !askAboutUnsavedChange("Anfrage")) return;
+    state.modified = 0;
+    image.templateFlag = 1;
+    clearImage();
+    ByteView bytes = templateBytes(name);
+    std::size_t count = std::min(bytes.size, chargen::storeBytes);
+    std::copy_n(bytes.data, count, image.store.begin());
+    image.size = static_cast<std::uint32_t>(count);
+    if (!refresh) return;
+    setFirstStatus(name);
+    selectCharacter();
+    view().repaintAll();
+}
+
+void selectCharacter() {
+    DesignerState& state = designerState();
+    const std::uint8_t* rows = charGenImage().character(state.currentCode);
+    std::copy_n(rows, 8, state.reference.begin());
+    state.edit = state.reference;
+    view().showHexField(hexFieldText(state.currentCode));
+}
+
+bool askAboutUnsavedChange(const char* caption) {
+    Message question{"Aktuelles Zeichen wurde geändert, erst speichern?", caption, mb::yesNoCancel,
+                     designerState().owner};
+    switch (ui().ask(question)) {
+        case Answer::Yes: applyCharacter(); return true;
+        case Answer::No: return true;
+        default: return false;
+    }
+}
+
+void applyCharacter() {
+    CharGenImage& image = charGenImage();
+    DesignerState& state = designerState();
+    std::copy(state.edit.begin(), state.edit.end(), image.store.begin() + state.currentCode * 8);
+    state.reference = state.edit;
+    recomputeImageSize();
+    view().repaintAll();
+    if (image.templateFlag == 0) {
+        // The status field holds only the file's name after a reopening; that
+        // name in whatever folder a chooser left current may be another file.
+        const std::string& path = state.filePath.empty() ? state.firstStatus : state.filePath;
+        if (savePatternFile(path, false) != SaveResult::Written) box("Schreiben nicht erfolgreich");
+        return;
+    }
+    box("In die Vorlage kann nicht geschrieben werden, bitte unter neuem Dateinamen speichern.");
+    offerFileName("BM.bin");
+    // "No" to the overwrite question asks for another name; a file that
+    // cannot be written is reported rather than passed over in silence.
+    while (choosePatternFileToSave()) {
+        SaveResult result = savePatternFile(sharedFileName(), true);
+        if (result == SaveResult::AnotherName) continue;
+        if (result == SaveResult::CannotCreate) box("Schreiben nicht erfolgreich");
+        return;
+    }
+}
+
+void clickOverviewCharacter(int code) {
+    DesignerState& state = designerState();
+    if (state.modified == 1 && !askAboutUnsavedChange("Anfrage")) return;
+    state.modified = 0;
+    state.currentCode = code;
+    selectCharacter();
+    view().repaintMagnifier();
+    view().repaintOverview();
+}
+
+void runLoadFlow() {
+    CharGenImage& image = charGenImage();
+    DesignerState& state = designerState();
+    if (state.modified == 1 && !askAboutUnsavedChange("Anfrage")) return;
+    state.modified = 0;
+    if (!chooseOpenFile(state.owner, "Bitmusterdatei auswählen", patternFileFilter())) return;
+    std::string path = sharedFileName();
+    std::optional<std::uint64_t> size = probePatternFile(path);
+    if (!size) return;
+    if (*size == chargen::smallImage || *size == chargen::largeImage) {
+        loadPatternFile(path, false);
+        image.templateFlag = 0;
+    } else {
+        Message question{"Vermutlich keine Bitmusterdatei. Sollen max. 2kB trotzdem geladen werden?", "Fehler",
+                         mb::yesNo, state.owner};
+        if (ui().ask(question) != Answer::Yes) return;
+        loadPatternFile(path, true);
+    }
+    selectCharacter();
+    view().repaintAll();
+    image.name = std::string(fileNamePart(path)).substr(0, chargen::longestName);
+    state.filePath = path;
+    setFirstStatus(path);
+}
+
+void runSaveAsFlow(const std::string& startDirectory) {
+    CharGenImage& image = charGenImage();
+    offerFileName(startDirectory + "\\" + image.name + ".BIN");
+    while (choosePatternFileToSave()) {
+        std::string path = sharedFileName();
+        switch (savePatternFile(path, true)) {
+            case SaveResult::Written:
+                clearImage();
+                loadPatternFile(path, false);
+                selectCharacter();
+                image.templateFlag = 0;
+                designerState().filePath = path;
+                view().repaintAll();
+                return;
+            case SaveResult::AnotherName: continue;
+            case SaveResult::Cancelled: return;
+            case SaveResult::CannotCreate: box("Schreiben nicht erfolgreich"); return;
+        }
+    }
+}
+
+std::string photoPath(const std::string& startDirectory) {
+    return startDirectory + "\\" + charGenImage().name + ".bmp";
+}
+
+void designerOpened() {
+    CharGenImage& image = charGenImage();
+    if (startsWithTemplatePrefix(image.name))
+        image.templateFlag = 1;
+    else if (image.size == chargen::smallImage || image.size == chargen::largeImage)
+        image.templateFlag = 0;
+    setFirstStatus(std::string(fileNamePart(image.name)));
+    designerState().photo = 0;
+}
+
+bool designerMayClose() { return designerState().modified != 1 || askAboutUnsavedChange("Beenden?"); }

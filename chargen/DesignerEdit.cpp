@@ -1,0 +1,70 @@
+#include "chargen/DesignerEdit.h"
+
+#include "shell/HexText.h"
+
+namespace {
+DesignerState state;
+
+int floorDiv(int value, int divisor) { return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor); }
+int limited(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+}
+
+DesignerState& designerState() { return state; }
+
+GlyphRows edited(const GlyphRows& rows, EditOperation operation) {
+    GlyphRows result{};
+    for (int i = 0; i < 8; ++i) {
+        std::uint8_t row = rows[i];
+        switch (operation) {
+            case EditOperation::ShiftLeft: result[i] = static_cast<std::uint8_t>(row >> 1); break;
+            case EditOperation::ShiftRight: result[i] = static_cast<std::uint8_t>(row << 1); break;
+            case EditOperation::ShiftUp: result[i] = i < 7 ? rows[i + 1] : 0; break;
+            case EditOperation::ShiftDown: result[i] = i > 0 ? rows[i - 1] : 0; break;
+            case EditOperation::Invert: result[i] = static_cast<std::uint8_t>(~row); break;
+            case EditOperation::SetAll: result[i] = 0x3F; break;
+        }
+    }
+    return result;
+}
+
+ClickTarget mapClick(int x, int y) {
+    ClickTarget target;
+    if (x >= 55 && x <= 382 && y >= 40 && y <= 378) {
+        int column = limited(floorDiv(x - 60, 20), 0, 15);
+        int row = limited(floorDiv(y - 50, 20), 0, 15);
+        target.area = ClickTarget::Area::Overview;
+        target.code = row * 16 + column;
+    } else if (x >= 451 && x <= 568 && y >= 40 && y <= 199) {
+        target.area = ClickTarget::Area::Magnifier;
+        target.column = (x - 450) / 20;
+        target.row = (y - 38) / 20;
+    }
+    return target;
+}
+
+void carryOutPendingAction(DesignerState& designer) {
+    if (designer.pending != CellAction::None && designer.pendingRow >= 0 && designer.pendingRow < 8 &&
+        designer.pendingColumn >= 0 && designer.pendingColumn < 6) {
+        std::uint8_t bit = static_cast<std::uint8_t>(1u << designer.pendingColumn);
+        std::uint8_t& row = designer.edit[designer.pendingRow];
+        row = designer.pending == CellAction::Set ? static_cast<std::uint8_t>(row | bit)
+                                                  : static_cast<std::uint8_t>(row & ~bit);
+    }
+    designer.pending = CellAction::None;
+}
+
+ButtonStates applyButtonRule(DesignerState& designer, int templateFlag) {
+    ButtonStates buttons;
+    if (designer.edit == designer.reference) {
+        designer.modified = 0;
+        return buttons;
+    }
+    buttons.undo = true;
+    if (templateFlag == 0) {
+        designer.modified = 1;
+        buttons.apply = true;
+    }
+    return buttons;
+}
+
+std::string hexFieldText(int code) { return formatHex4(code).substr(2) + "h"; }
