@@ -43,8 +43,9 @@ dist: win
 
 bench: deps
 	@cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD)/bench -j$(JOBS) --target bench
+	@cmake --build $(BUILD)/bench -j$(JOBS) --target bench screen_bench
 	@$(BUILD)/bench/bench
+	@$(BUILD)/bench/screen_bench
 
 screenshots: win
 	@scripts/screenshots

@@ -33,6 +33,10 @@ if(CLI_SOURCES)
     add_dependencies(native_tests bv7)
 endif()
 
+add_executable(screen_bench ${CMAKE_SOURCE_DIR}/bench/screen/ScreenRepaintBench.cpp)
+target_link_libraries(screen_bench PRIVATE bv7core)
+target_compile_options(screen_bench PRIVATE ${PROJECT_WARNINGS})
+
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 if(BENCH_SOURCES)
     add_executable(bench ${BENCH_SOURCES})
