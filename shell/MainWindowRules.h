@@ -1,6 +1,6 @@
 #pragma once
 // The rules of the main window that need no window: placement, the two modes'
-// sizes and titles, and the pseudo-random generator of the random pattern.
+// sizes and titles.
 #include <cstdint>
 
 namespace mainwindow {
@@ -28,18 +28,3 @@ struct Placement {
 // x = screen/2 - w/2, each halving in unsigned arithmetic (385/2 = 192).
 Placement centredPlacement(std::uint32_t screenWidth, std::uint32_t screenHeight, std::uint32_t width,
                            std::uint32_t height);
-
-// The minimal standard generator (multiplier 16807, modulus 2^31 - 1) by Schrage's method.
-class ParkMiller {
-  public:
-    // Seeds from a time-stamp counter reading: (low 32 bits >> 2) + 1.
-    void seedFromCounter(std::uint64_t counter) { seed = (static_cast<std::uint32_t>(counter) >> 2) + 1; }
-    void setSeed(std::uint32_t value) { seed = value; }
-    std::uint32_t state() const { return seed; }
-    std::uint32_t next();
-    // Advances the generator and returns seed mod n (n > 0).
-    std::uint32_t draw(std::uint32_t n) { return next() % n; }
-
-  private:
-    std::uint32_t seed = 1;
-};

@@ -23,6 +23,7 @@ constexpr int recordTooLong = 16022;
 constexpr int cannotWriteBinary = 16023;
 constexpr int badHexAddress = 16030;
 constexpr int cannotOpenScreenFile = 16050;
+constexpr int cannotWriteScreenFile = 16051;
 constexpr int lowResolution = 16100;
 }
 

@@ -30,7 +30,7 @@ void showSplash() {
 }
 
 void onCreate() {
-    state.random.seedFromCounter(__rdtsc());
+    screenRandom().seedFromCounter(__rdtsc());
     mainCommandsOnCreate();
     state.mode = WindowMode::Start;
 }

@@ -20,7 +20,6 @@ struct ShellState {
     WindowMode mode = WindowMode::Start;
     std::string startDirectory;
     std::string tempWavPath;
-    ParkMiller random;
 };
 
 ShellState& shell();

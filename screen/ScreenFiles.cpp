@@ -1,0 +1,40 @@
+#include "screen/ScreenFiles.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "shell/CommonServices.h"
+#include "shell/FileIo.h"
+#include "shell/OverwriteQuestion.h"
+#include "shell/StringTable.h"
+
+namespace {
+std::string screenFileFilter() { return makeFilter({"Bildschirmkopie (*.bsk)", "*.bsk"}); }
+}
+
+bool saveScreenFile(const ScreenBuffer& screen, WindowRef owner) {
+    if (!chooseSaveFile(owner, "Bildschirminhalt speichern unter", screenFileFilter())) return false;
+    std::string path = sharedFileName();
+    if (!hasExtension(path, ".bsk")) path += ".bsk";
+    if (askBeforeOverwriting(path, owner) != OverwriteAnswer::Write) return false;
+    ui().setStatus(0, path);
+    // The old file stays until the new one is complete.
+    if (replaceFile(path, {ByteView(screen.cells)}) != WriteOutcome::Ok) {
+        showStringError(str::cannotWriteScreenFile);
+        return false;
+    }
+    return true;
+}
+
+bool loadScreenFile(ScreenBuffer& screen, WindowRef owner) {
+    if (!chooseOpenFile(owner, "Bildschirminhalt laden aus:", screenFileFilter())) return false;
+    std::vector<std::uint8_t> bytes;
+    // One byte more than a screen tells a longer file from a screen.
+    if (readFile(sharedFileName(), bytes, screen::cellCount + 1) != ReadOutcome::Ok || bytes.size() != screen::cellCount) {
+        showStringError(str::cannotOpenScreenFile);
+        return false;
+    }
+    std::copy(bytes.begin(), bytes.end(), screen.cells.begin());
+    screen.repaintWanted = true;
+    return true;
+}
