@@ -11,6 +11,7 @@
 #include "shell/win/MainWindow.h"
 #include "shell/win/ShellDialogs.h"
 #include "shell/win/Win32UserInterface.h"
+#include "screen/win/ScreenView.h"
 
 namespace {
 HWND mainWindow() { return shell().mainWindow; }
@@ -50,21 +51,8 @@ void runMainCommand(int command) {
         case CMD_INVERT: toggleInverse(); break;
         case CMD_HEXDUMP: openHexDump(mainWindow()); break;
         case CMD_DESIGNER: openDesigner(mainWindow(), shell().startDirectory); break;
-        case CMD_CONVERTER:
-        case CMD_RESET:
-        case CMD_REGISTERS:
-        case CMD_RANDOM:
-        case CMD_PICTURE1:
-        case CMD_GREETING:
-        case CMD_FREEHAND:
-        case CMD_CLS:
-        case CMD_PHOTO:
-        case CMD_LOAD_SCREEN:
-        case CMD_SAVE_SCREEN:
-            notReadyYet();
-            break;
-        default:
-            break;
+        case CMD_CONVERTER: notReadyYet(); break;
+        default: runScreenCommand(mainWindow(), command, shell().startDirectory); break;
     }
 }
 
@@ -82,8 +70,3 @@ void mainCommandsOnStart() { resetGlobalSettings(); }
 void mainCommandsOnDestroy() { endCharGenImage(); }
 
 void screenModeEntered() { applyColourScheme(); }
-void screenModeStarted() {}
-void blinkStep() {}
-void typeCharacter(unsigned char) {}
-bool mouseForDrawing(UINT, int, int) { return false; }
-void paintScreen(HWND) {}

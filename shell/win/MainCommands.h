@@ -1,6 +1,6 @@
 #pragma once
-// What the main window's messages turn into: the menu commands and the hooks
-// of the emulated screen.
+// What the main window's menu commands turn into; screen mode's own messages
+// go to screen/win/ScreenView.
 #include <windows.h>
 
 #include "shell/MainWindowRules.h"
@@ -13,8 +13,3 @@ void mainCommandsOnStart();     // after the window exists, before it is shown
 void mainCommandsOnDestroy();
 
 void screenModeEntered();       // colours again, before the blink timer starts
-void screenModeStarted();       // screen reset and cursor, after the timer started
-void blinkStep();
-void typeCharacter(unsigned char code);
-bool mouseForDrawing(UINT message, int x, int y);
-void paintScreen(HWND window);

@@ -8,6 +8,8 @@
 #include "shell/StringTable.h"
 #include "shell/win/MainCommands.h"
 #include "shell/win/Win32UserInterface.h"
+#include "screen/ScreenDemos.h"
+#include "screen/win/ScreenView.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -37,6 +39,7 @@ void onCreate() {
 
 void onDestroy() {
     mainCommandsOnDestroy();
+    screenViewEnd();
     if (fileExists(state.tempWavPath)) DeleteFileA(state.tempWavPath.c_str());
     PostQuitMessage(0);
 }
@@ -61,16 +64,20 @@ void enterScreenMode() {
     if (state.screenWidth <= mainwindow::narrowScreen) showStringError(str::lowResolution);
     placeCentred(mainwindow::screenWidth, mainwindow::screenHeight);
     InvalidateRect(state.mainWindow, nullptr, TRUE);
+    // One status bar while in screen mode; it goes again on the return.
     state.statusBar = createStatusBar(state.mainWindow);
-    win32Interface().statusBar = state.statusBar;
+    state.previousStatusTarget = installStatusTarget(state.statusBar);
     SetWindowTextA(state.mainWindow, mainwindow::screenTitle);
     screenModeEntered();
     state.blinkTimer = SetTimer(state.mainWindow, 1, mainwindow::blinkMilliseconds, nullptr);
-    screenModeStarted();
+    screenViewEntered(state.mainWindow);
 }
 
 void returnToStartMode() {
     KillTimer(state.mainWindow, state.blinkTimer);
+    installStatusTarget(state.previousStatusTarget);
+    DestroyWindow(state.statusBar);
+    state.statusBar = nullptr;
     attachMenu(IDM_START);
     placeCentred(mainwindow::startWidth, mainwindow::startHeight);
     InvalidateRect(state.mainWindow, nullptr, TRUE);
@@ -93,21 +100,23 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             showModeHelp(state.mode);
             return TRUE;
         case WM_TIMER:
-            blinkStep();
+            if (state.mode == WindowMode::Screen) screenViewBlink(window);
             return 0;
         case WM_CHAR:
-            typeCharacter(static_cast<unsigned char>(wParam & 0xFF));
+            if (state.mode == WindowMode::Screen) screenViewCharacter(window, static_cast<unsigned char>(wParam & 0xFF));
             return 0;
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-            if (mouseForDrawing(message, LOWORD(lParam), HIWORD(lParam))) return 0;
+            if (state.mode == WindowMode::Screen &&
+                screenViewMouse(window, message, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))))
+                return 0;
             break;
         case WM_PAINT: {
             PAINTSTRUCT paint;
             BeginPaint(window, &paint);
             EndPaint(window, &paint);
-            if (state.mode == WindowMode::Screen) paintScreen(window);
+            if (state.mode == WindowMode::Screen) screenViewPaint(window);
             return 0;
         }
         case WM_CLOSE:

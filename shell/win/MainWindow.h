@@ -15,7 +15,8 @@ struct ShellState {
     HMENU currentMenu = nullptr;
     HWND splashControl = nullptr;
     HBITMAP splashBitmap = nullptr;
-    HWND statusBar = nullptr;
+    HWND statusBar = nullptr;               // screen mode's, while it is shown
+    HWND previousStatusTarget = nullptr;
     UINT_PTR blinkTimer = 0;
     WindowMode mode = WindowMode::Start;
     std::string startDirectory;

@@ -9,6 +9,7 @@
 #include "chargen/win/WindowBmp.h"
 #include "common/Screenshot.h"
 #include "resources/SpulwerkIds.h"
+#include "shell/GlobalSettings.h"
 #include "shell/win/MainWindow.h"
 #include "shell/win/ShellDialogs.h"
 #include "shell/win/Win32UserInterface.h"
@@ -45,6 +46,24 @@ TEST_F(Screenshots, StartAndScreenMode) {
     EXPECT_TRUE(saveWindowShot(window, folder + "\\start.bmp"));
     SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
     EXPECT_TRUE(saveWindowShot(window, folder + "\\screen-mode.bmp"));
+    const std::pair<int, const char*> demos[] = {{CMD_PICTURE1, "screen-picture"},
+                                                 {CMD_GREETING, "screen-greeting"},
+                                                 {CMD_RANDOM, "screen-random"},
+                                                 {CMD_REGISTERS, "screen-registers"}};
+    for (const auto& [command, name] : demos) {
+        SendMessageA(window, WM_COMMAND, CMD_RESET, 0);
+        SendMessageA(window, WM_COMMAND, command, 0);
+        UpdateWindow(window);
+        EXPECT_TRUE(saveWindowShot(window, folder + "\\" + name + ".bmp"));
+    }
+    // The banner in the green scheme, with a command typed and answered.
+    SendMessageA(window, WM_COMMAND, CMD_BACK, 0);
+    globalSettings().colourScheme = 1;
+    SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
+    for (char key : std::string("a 1000 2000 10\r")) SendMessageA(window, WM_CHAR, static_cast<unsigned char>(key), 0);
+    UpdateWindow(window);
+    EXPECT_TRUE(saveWindowShot(window, folder + "\\screen-green.bmp"));
+    globalSettings().colourScheme = 0;
 }
 
 TEST_F(Screenshots, Dialogs) {

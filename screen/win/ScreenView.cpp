@@ -1,0 +1,160 @@
+#include "screen/win/ScreenView.h"
+
+#include "chargen/CharGenImage.h"
+#include "chargen/win/WindowBmp.h"
+#include "resources/SpulwerkIds.h"
+#include "screen/MonitorLine.h"
+#include "screen/ScreenDemos.h"
+#include "screen/ScreenFiles.h"
+#include "screen/ScreenRenderer.h"
+#include "shell/GlobalSettings.h"
+#include "shell/HexText.h"
+#include "shell/UserInterface.h"
+
+namespace {
+struct ScreenView {
+    PixelBuffer canvas{screen::frameRight, screen::frameBottom};
+    HBITMAP section = nullptr;
+    std::uint32_t* sectionBits = nullptr;
+    bool freehand = false;   // once switched on, on for the rest of the run
+};
+
+ScreenView& view() {
+    static ScreenView self;
+    return self;
+}
+
+const RECT screenRect{screen::frameLeft, screen::frameTop, screen::frameRight, screen::frameBottom};
+
+void repaintIfWanted(HWND window) {
+    if (takeRepaintRequest(theScreen())) InvalidateRect(window, &screenRect, FALSE);
+}
+
+ByteView resourceData(const char* name) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10));   // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes) return {};
+    return ByteView(static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found));
+}
+
+bool ensureSection(ScreenView& self) {
+    if (self.section) return true;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = screen::frameRight;
+    info.bmiHeader.biHeight = -screen::frameBottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    self.section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    self.sectionBits = static_cast<std::uint32_t*>(bits);
+    return self.section != nullptr;
+}
+
+// Draws the cells into the section and shows the screen rectangle with one blit.
+void drawScreen(HWND window) {
+    ScreenView& self = view();
+    if (!ensureSection(self)) return;
+    renderScreen(self.canvas, theScreen(), charGenImage(), screenColours(globalSettings()));
+    // 0x00BBGGRR to the section's 0x00RRGGBB, only inside the screen rectangle.
+    for (int y = screen::frameTop; y < screen::frameBottom; ++y) {
+        const RgbColour* from = self.canvas.pixels.data() + static_cast<std::size_t>(y) * self.canvas.width;
+        std::uint32_t* to = self.sectionBits + static_cast<std::size_t>(y) * screen::frameRight;
+        for (int x = screen::frameLeft; x < screen::frameRight; ++x)
+            to[x] = (from[x] & 0xFF) << 16 | (from[x] & 0xFF00) | (from[x] >> 16 & 0xFF);
+    }
+    HDC context = GetDC(window);
+    HDC memory = CreateCompatibleDC(context);
+    HGDIOBJ old = SelectObject(memory, self.section);
+    BitBlt(context, screen::frameLeft, screen::frameTop, screen::frameRight - screen::frameLeft,
+           screen::frameBottom - screen::frameTop, memory, screen::frameLeft, screen::frameTop, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(window, context);
+}
+
+void takePhoto(HWND window, const std::string& startDirectory) {
+    ScreenBuffer& screen = theScreen();
+    std::string path = nextPhotoPath(startDirectory);
+    screen.blinkOn = false;
+    drawScreen(window);
+    // The box names the file only when it was written.
+    if (saveWindowAreaAsBmp(window, 8, 8, 790, 538, path))
+        ui().ask(Message{path, "Bildschirmansicht wurde als BMP gespeichert:", mb::ok, window});
+    else
+        ui().ask(Message{path, "Das Bild konnte nicht gespeichert werden:", mb::ok | mb::iconError, window});
+    screen.blinkOn = true;
+}
+}
+
+void screenViewEntered(HWND window) {
+    ScreenBuffer& screen = theScreen();
+    screen.blinkOn = true;
+    screen.savedCharacter = screen::cursorMark;
+    screenReset(screen);
+    repaintIfWanted(window);
+}
+
+void screenViewPaint(HWND window) {
+    takeRepaintRequest(theScreen());
+    drawScreen(window);
+}
+
+void screenViewBlink(HWND window) {
+    cursorBlinkStep(theScreen());
+    repaintIfWanted(window);
+}
+
+void screenViewCharacter(HWND window, unsigned code) {
+    if (code == '\r')
+        executeLine(theScreen());
+    else
+        typeCharacter(theScreen(), static_cast<std::uint8_t>(code));
+    repaintIfWanted(window);
+}
+
+bool screenViewMouse(HWND window, UINT message, int x, int y) {
+    if (!view().freehand) return false;
+    CellHit hit = freehandCell(x, y);
+    if (!hit.hit) return true;
+    if (message == WM_MOUSEMOVE) {
+        ui().setStatus(1, formatDecimal(hit.column) + "/" + formatDecimal(hit.row));
+    } else {
+        theScreen().at(hit.column, hit.row) = message == WM_LBUTTONDOWN ? '*' : ' ';
+        theScreen().repaintWanted = true;
+    }
+    repaintIfWanted(window);
+    return true;
+}
+
+bool runScreenCommand(HWND window, int command, const std::string& startDirectory) {
+    ScreenBuffer& screen = theScreen();
+    switch (command) {
+        case CMD_RESET: screenReset(screen); break;
+        case CMD_CLS: screenClear(screen); break;
+        case CMD_REGISTERS: showRegisterDemo(screen); break;
+        case CMD_GREETING: runGreetingProgram(screen, resourceData("Prog1")); break;
+        case CMD_RANDOM: showRandomPattern(screen, screenRandom()); break;
+        case CMD_PICTURE1: showPicture(screen, resourceData("Bild1")); break;
+        case CMD_FREEHAND:
+            ui().ask(Message{"LMB=Zeichen setzen, RMB=Zeichen löschen", "'Zeichnen' ist aktiviert", mb::ok, nullptr});
+            view().freehand = true;
+            break;
+        case CMD_PHOTO: takePhoto(window, startDirectory); break;
+        case CMD_LOAD_SCREEN: loadScreenFile(screen, window); break;
+        case CMD_SAVE_SCREEN: saveScreenFile(screen, window); break;
+        default: return false;
+    }
+    repaintIfWanted(window);
+    return true;
+}
+
+void screenViewEnd() {
+    ScreenView& self = view();
+    if (self.section) DeleteObject(self.section);
+    self.section = nullptr;
+    self.sectionBits = nullptr;
+}

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "chargen/CharGenImage.h"
+#include "common/BoxDriver.h"
+#include "resources/SpulwerkIds.h"
+#include "screen/ScreenRenderer.h"
+#include "shell/GlobalSettings.h"
+#include "shell/win/MainWindow.h"
+#include "shell/win/Win32UserInterface.h"
+
+namespace {
+struct ScreenModeTest : testing::Test {
+    void SetUp() override {
+        installWin32UserInterface(GetModuleHandleA(nullptr));
+        window = createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+        ASSERT_NE(window, nullptr);
+        SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
+        SetForegroundWindow(window);
+    }
+    void TearDown() override {
+        if (IsWindow(window)) {
+            SendMessageA(window, WM_CLOSE, 0, 0);
+            SendMessageA(window, WM_CLOSE, 0, 0);
+        }
+        EXPECT_TRUE(pumpUntilDestroyed(window));
+    }
+    void type(const std::string& keys) {
+        for (char key : keys) SendMessageA(window, WM_CHAR, static_cast<unsigned char>(key), 0);
+    }
+    std::string statusText(int part) {
+        char text[256] = {};
+        SendMessageA(GetDlgItem(window, IDC_STATUSBAR), SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    std::string rowText(int row) {
+        std::string text;
+        for (int column = 0; column < screen::columns; ++column) text += static_cast<char>(theScreen().at(column, row));
+        return text.substr(0, text.find_last_not_of('\0') + 1);
+    }
+    // The window's pixels of the screen rectangle, as the display shows them.
+    std::vector<std::uint32_t> shownPixels() {
+        const int width = screen::frameRight, height = screen::frameBottom;
+        HDC context = GetDC(window);
+        HDC memory = CreateCompatibleDC(context);
+        HBITMAP bitmap = CreateCompatibleBitmap(context, width, height);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, context, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+        GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(window, context);
+        return pixels;
+    }
+    HWND window = nullptr;
+};
+}
+
+TEST_F(ScreenModeTest, TypedCommandIsAnsweredOnScreenAndStatusBar) {
+    EXPECT_EQ(rowText(1), "      BV 7   U 880 - MONITOR  V 3.1");
+    type("a 1000 2000 10\r");
+    EXPECT_EQ(rowText(3), " # A 1000 2000 10");
+    EXPECT_EQ(rowText(4), "DSPL --   SUM 3000   DIF F000   DEC 4096");
+    EXPECT_EQ(statusText(0), "Kommando: --A 1000 2000 10--");
+    EXPECT_EQ(theScreen().row, 5);
+    EXPECT_EQ(theScreen().column, 3);
+}
+
+TEST_F(ScreenModeTest, TheWindowShowsWhatTheRendererDraws) {
+    // Colours whose red and blue differ, so that the two cannot be mixed up unnoticed.
+    globalSettings().inkColour = rgbColour(200, 10, 50);
+    globalSettings().paperColour = rgbColour(0, 64, 128);
+    SendMessageA(window, WM_COMMAND, CMD_PICTURE1, 0);
+    type("A");
+    // The blink timer may change the cursor cell between the two readings: compare
+    // against the cells as they are when the window is read, twice at most.
+    bool same = false;
+    for (int attempt = 0; attempt < 2 && !same; ++attempt) {
+        UpdateWindow(window);
+        std::vector<std::uint32_t> shown = shownPixels();
+        PixelBuffer expected(screen::frameRight, screen::frameBottom);
+        renderScreen(expected, theScreen(), charGenImage(), screenColours(globalSettings()));
+        same = true;
+        for (int y = screen::frameTop; y < screen::frameBottom && same; ++y)
+            for (int x = screen::frameLeft; x < screen::frameRight && same; ++x) {
+                RgbColour colour = expected.at(x, y);
+                std::uint32_t asShown = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+                if ((shown[static_cast<std::size_t>(y) * screen::frameRight + x] & 0xFFFFFF) != asShown) same = false;
+            }
+    }
+    EXPECT_TRUE(same);
+    EXPECT_EQ(theScreen().at(0, 0), 0xD8) << "the picture's top-left corner";
+    applyColourScheme();
+}
+
+TEST_F(ScreenModeTest, ReturnAndReentryKeepOneStatusBar) {
+    for (int entry = 0; entry < 3; ++entry) {
+        SendMessageA(window, WM_COMMAND, CMD_BACK, 0);
+        SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
+    }
+    int bars = 0;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[64] = {};
+        GetClassNameA(child, className, sizeof className);
+        if (lstrcmpiA(className, STATUSCLASSNAMEA) == 0) ++bars;
+    }
+    EXPECT_EQ(bars, 1);
+}
