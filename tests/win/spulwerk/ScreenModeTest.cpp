@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "chargen/CharGenImage.h"
 #include "common/BoxDriver.h"
 #include "resources/SpulwerkIds.h"
@@ -10,6 +13,7 @@
 #include "shell/GlobalSettings.h"
 #include "shell/win/MainWindow.h"
 #include "shell/win/Win32UserInterface.h"
+#include "support/WinTestFiles.h"
 
 namespace {
 struct ScreenModeTest : testing::Test {
@@ -116,4 +120,59 @@ TEST_F(ScreenModeTest, ReturnAndReentryKeepOneStatusBar) {
         if (lstrcmpiA(className, STATUSCLASSNAMEA) == 0) ++bars;
     }
     EXPECT_EQ(bars, 1);
+}
+
+TEST_F(ScreenModeTest, FreehandPhotoAndScreenFile) {
+    BoxDriver driver;
+    std::string photo = shell().startDirectory + "\\BS_Foto1.bmp";
+    std::remove(photo.c_str());
+    bool steadyWhileOpen = false;
+    driver.answers = {IDOK};   // "'Zeichnen' ist aktiviert"
+    SendMessageA(window, WM_COMMAND, CMD_FREEHAND, 0);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(29, 25));   // column 1, row 0
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(785, 25));  // outside: nothing
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(784, 524));
+    EXPECT_EQ(theScreen().at(1, 0), '*');
+    EXPECT_EQ(statusText(1), "63/31");
+    SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(29, 25));
+    EXPECT_EQ(theScreen().at(1, 0), ' ');
+
+    driver.onDialog = [&](HWND box) {
+        steadyWhileOpen = !theScreen().blinkOn;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+    SendMessageA(window, WM_COMMAND, CMD_PHOTO, 0);
+    driver.onDialog = nullptr;
+    ASSERT_EQ(driver.seen.size(), 2u);
+    EXPECT_TRUE(isBox(driver.seen[1], "Bildschirmansicht wurde als BMP gespeichert:", photo, window));
+    EXPECT_TRUE(steadyWhileOpen);
+    EXPECT_TRUE(theScreen().blinkOn);
+    std::ifstream in(photo, std::ios::binary);
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    in.close();
+    std::remove(photo.c_str());
+    ASSERT_GE(bytes.size(), 54u);
+    EXPECT_EQ(bytes[18] | bytes[19] << 8, 790);
+    EXPECT_EQ(bytes[22] | bytes[23] << 8, 538);
+
+    // A screen saved and loaded again holds the same cells.
+    struct Scripted : Win32UserInterface {
+        std::string name;
+        bool chooseFile(const Chooser&, FileNameBuffer& buffer) override {
+            lstrcpynA(buffer, name.c_str(), fileNameBufferSize);
+            return true;
+        }
+    } scripted;
+    scripted.name = testFilePath("bild");
+    std::remove((scripted.name + ".bsk").c_str());
+    UserInterface* previous = setUserInterface(&scripted);
+    auto saved = theScreen().cells;
+    SendMessageA(window, WM_COMMAND, CMD_SAVE_SCREEN, 0);
+    SendMessageA(window, WM_COMMAND, CMD_CLS, 0);
+    scripted.name += ".bsk";
+    SendMessageA(window, WM_COMMAND, CMD_LOAD_SCREEN, 0);
+    setUserInterface(previous);
+    std::remove(scripted.name.c_str());
+    EXPECT_EQ(theScreen().cells, saved);
 }
