@@ -55,6 +55,18 @@ void Win32UserInterface::trace(std::string_view line) {
     OutputDebugStringA(copy.c_str());
 }
 
+void StatusTargetScope::install(HWND bar) {
+    if (!installed) previous = theInterface.statusBar;
+    installed = true;
+    theInterface.statusBar = bar;
+}
+
+void StatusTargetScope::restore() {
+    if (!installed) return;
+    theInterface.statusBar = previous;
+    installed = false;
+}
+
 Win32UserInterface& win32Interface() { return theInterface; }
 
 void installWin32UserInterface(HINSTANCE instance) {
