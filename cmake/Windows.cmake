@@ -33,11 +33,29 @@ list(REMOVE_ITEM KALOV_GUI_SOURCES ${CMAKE_SOURCE_DIR}/viewer/win/KalovMain.cpp)
 win_library(kalov_gui ${KALOV_GUI_SOURCES})
 target_link_libraries(kalov_gui PUBLIC wincommon)
 
+# The test tone, WAVE resource 101, is written at build time by a small program
+# for the build machine made of the portable sources that generate it.
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+set(TEST_TONE ${GENERATED_DIR}/testtone.wav)
+set(TEST_TONE_SOURCES cmake/MakeTestTone.cpp sound/TestTone.cpp tape/WavFile.cpp tape/AudioFormat.cpp
+    shell/FileIo.cpp shell/CommonServices.cpp shell/StringTable.cpp shell/UserInterface.cpp
+    shell/GlobalSettings.cpp shell/HexText.cpp)
+list(TRANSFORM TEST_TONE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+find_program(HOST_CXX NAMES c++ g++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+add_custom_command(OUTPUT ${TEST_TONE}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${GENERATED_DIR}
+    COMMAND ${HOST_CXX} -std=c++17 -O1 -I${CMAKE_SOURCE_DIR} ${TEST_TONE_SOURCES} -o ${GENERATED_DIR}/make-test-tone
+    COMMAND ${GENERATED_DIR}/make-test-tone ${TEST_TONE}
+    DEPENDS ${TEST_TONE_SOURCES} ${CMAKE_SOURCE_DIR}/sound/TestTone.h
+    COMMENT "Test tone for WAVE resource 101")
+add_custom_target(test_tone DEPENDS ${TEST_TONE})
+
 set(SPULWERK_RC ${CMAKE_SOURCE_DIR}/resources/Spulwerk.rc)
 set(KALOV_RC ${CMAKE_SOURCE_DIR}/resources/kalov.rc)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/resources")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/resources -I${GENERATED_DIR}")
 file(GLOB_RECURSE RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
 set_source_files_properties(${SPULWERK_RC} ${KALOV_RC} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
+set_property(SOURCE ${SPULWERK_RC} APPEND PROPERTY OBJECT_DEPENDS ${TEST_TONE})
 
 function(win_program name entry rc gui)
     add_executable(${name} WIN32 ${entry} ${rc})
@@ -47,6 +65,7 @@ function(win_program name entry rc gui)
 endfunction()
 
 win_program(Spulwerk shell/win/SpulwerkMain.cpp ${SPULWERK_RC} spulwerk_gui)
+add_dependencies(Spulwerk test_tone)
 win_program(kalov viewer/win/KalovMain.cpp ${KALOV_RC} kalov_gui)
 
 # bv7.exe: the command line as a Windows console program.
@@ -75,4 +94,5 @@ function(win_tests name rc gui)
 endfunction()
 
 win_tests(spulwerk_wintests ${SPULWERK_RC} spulwerk_gui spulwerk)
+add_dependencies(spulwerk_wintests test_tone)
 win_tests(kalov_wintests ${KALOV_RC} kalov_gui kalov)

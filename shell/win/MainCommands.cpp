@@ -12,6 +12,7 @@
 #include "shell/win/MainWindow.h"
 #include "shell/win/ShellDialogs.h"
 #include "shell/win/Win32UserInterface.h"
+#include "sound/win/ExchangeDialog.h"
 
 namespace {
 // The character generator's pattern store, shared by the screen and the designer.
@@ -65,7 +66,7 @@ void runMainCommand(int command) {
         case CMD_MONITOR: box("Momentan ist nur V. 3.1 verfügbar", "Monitorwechsel"); break;
         case CMD_INVERT: toggleInverse(); break;
         case CMD_HEXDUMP: openHexDump(mainWindow()); break;
-        case CMD_CONVERTER:
+        case CMD_CONVERTER: showExchangeDialog(mainWindow()); break;
         case CMD_DESIGNER:
         case CMD_RESET:
         case CMD_REGISTERS:
