@@ -6,7 +6,7 @@ enable_testing()
 set(WIN_FLAGS -fexec-charset=CP1252)
 target_compile_options(bv7core PRIVATE ${WIN_FLAGS})
 set(WIN_LINK -static -static-libgcc -static-libstdc++)
-set(WIN_SYSTEM_LIBS comctl32 comdlg32 winmm gdi32 user32 shell32 kernel32)
+set(WIN_SYSTEM_LIBS comctl32 comdlg32 winmm uxtheme gdi32 user32 shell32 kernel32)
 
 function(win_library name)
     add_library(${name} STATIC ${ARGN})

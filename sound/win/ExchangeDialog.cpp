@@ -234,7 +234,7 @@ void onInit(HWND window, ExchangeDialog& dialog) {  // owns `dialog` from here u
     dialog.sound.fillDeviceLists();
     dialog.sound.saveVolume();
     dialog.sound.applyVolume();
-    SendDlgItemMessageA(window, IDC_SND_LEVEL_METER, PBM_SETRANGE32, 0, 100);
+    dialog.sound.setUpMeter();
     applyView(dialog);
     SetFocus(item(dialog, IDC_SND_BACK));
 }

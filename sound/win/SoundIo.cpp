@@ -1,6 +1,7 @@
 #include "sound/win/SoundIo.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <cstring>
 #include <vector>
@@ -94,6 +95,13 @@ void SoundIo::restoreVolume() {
 void SoundIo::applyVolume() {
     if (waveOutSetVolume(outputDeviceHandle(), volumeOfLevel(globalSettings().outputVolume)) != MMSYSERR_NOERROR)
         ui().trace("Fehler beim Setzen der Lautstärke");
+}
+
+void SoundIo::setUpMeter() {
+    HWND meter = item(IDC_SND_LEVEL_METER);
+    // A themed bar keeps the colour of its theme; the meter's colour tells the level.
+    SetWindowTheme(meter, L" ", L" ");   // a class list no theme knows
+    SendMessageA(meter, PBM_SETRANGE32, 0, 100);
 }
 
 void SoundIo::setUpVolumeSlider() {

@@ -28,6 +28,8 @@ class SoundIo final : public WavPlayer {
     void restoreVolume();
     void applyVolume();
     void setUpVolumeSlider();
+    // The level meter: range 0..100, coloured by the level.
+    void setUpMeter();
     void onVolumeSlider(int position);
 
     // Opens the recording device with the two blocks cycling; false after the
