@@ -9,6 +9,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <fstream>
@@ -88,6 +89,7 @@ struct ExchangeSession {
     // Answers a box by its caption when set (0: not planned); else driver.answers.
     std::function<int(const SeenBox&)> answerBox;
     std::vector<SeenBox> boxes;
+    std::vector<DWORD> boxTicks;   // when each box was answered
     HWND dialog = nullptr;
 
     void run(const std::function<void(HWND)>& script) {
@@ -115,6 +117,7 @@ struct ExchangeSession {
             }
             SeenBox box = driver.seen.back();
             boxes.push_back(box);
+            boxTicks.push_back(GetTickCount());
             if (answerBox) {
                 if (int answer = answerBox(box)) {
                     PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
@@ -515,4 +518,42 @@ TEST_F(ExchangeDialogTest, LoopbackTestToneSoundsAt1470Hz) {
     ASSERT_GT(distances.size(), 300u) << "the tone sounded for at least a fifth of the second";
     std::sort(distances.begin(), distances.end());
     EXPECT_EQ(distances[distances.size() / 2], 30) << "44100 / 1470";
+}
+
+// "Stopp" after three minutes: the recording is turned into a WAV file and
+// moved to its name whole. The raw file is filled up to three minutes' worth
+// of samples behind the blocks the cable delivered, so the run does not take
+// three minutes; the work after "Stopp" is the same. The time from "Stopp" to
+// the question after the move is printed (it includes the chooser and the
+// test's 50 ms answer timers), not checked.
+TEST_F(ExchangeDialogTest, LoopbackStopKeepsAThreeMinuteRecordingWhole) {
+    if (!withCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    std::string wav = made_("drei-minuten.wav");
+    ExchangeSession session;
+    session.files = {wav};
+    session.answerBox = [](const SeenBox& box) { return box.caption == "Anfrage" ? IDNO : 0; };
+    DWORD stopped = 0;
+    std::size_t rawBytes = 0;
+    session.run([&](HWND dialog) {
+        press(dialog, IDC_SND_RECORD);
+        press(dialog, IDC_SND_START);
+        ASSERT_TRUE(pumpUntil([&] { return number(statusText(dialog, 1)) >= 8; }, 10000));
+        std::vector<char> filler(180 * 44100, static_cast<char>(0x80));
+        HANDLE file = CreateFileA(tempWavPath().c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, filler.data(), static_cast<DWORD>(filler.size()), &written, nullptr);
+        CloseHandle(file);
+        WIN32_FILE_ATTRIBUTE_DATA attributes{};
+        GetFileAttributesExA(tempWavPath().c_str(), GetFileExInfoStandard, &attributes);
+        rawBytes = attributes.nFileSizeLow;
+        stopped = GetTickCount();
+        press(dialog, IDC_SND_STOP);
+    });
+    ASSERT_EQ(session.boxes.size(), 1u);
+    EXPECT_EQ(session.boxes[0].caption, "Anfrage");
+    EXPECT_GE(rawBytes, 180u * 44100);
+    EXPECT_EQ(fileBytes(wav).size(), wavHeaderBytes + rawBytes + (rawBytes & 1)) << "every byte kept";
+    std::printf("from Stopp to the saved WAV of %u bytes of recording: %lu ms\n", static_cast<unsigned>(rawBytes),
+                static_cast<unsigned long>(session.boxTicks[0] - stopped));
 }
