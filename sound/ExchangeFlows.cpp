@@ -98,3 +98,10 @@ KeptRecording keepRecording(WindowRef owner) {
     kept.convertNow = answer == Answer::Yes;
     return kept;
 }
+
+bool mayOverwriteTempWav(bool recordingLeftThere, WindowRef owner) {
+    if (!recordingLeftThere || !fileExists(tempWavPath())) return true;
+    return ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
+                                "\r\nÜberschreiben?",
+                            "Anfrage", mb::yesNo, owner}) == Answer::Yes;
+}

@@ -53,3 +53,8 @@ struct KeptRecording {
     bool convertNow = false;
 };
 KeptRecording keepRecording(WindowRef owner);
+
+// Before a capture or an encoding writes "temp.wav" anew: when the last
+// recording was left there unsaved, the user is asked first. True when
+// "temp.wav" may be overwritten.
+bool mayOverwriteTempWav(bool recordingLeftThere, WindowRef owner);

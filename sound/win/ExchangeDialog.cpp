@@ -140,11 +140,12 @@ void onOutput(ExchangeDialog& dialog) {
 
 void onStart(ExchangeDialog& dialog) {
     ExchangeState& state = dialog.state;
+    bool writesTempWav = dialog.sound.captureArmed() || !state.playWavDirectly;
+    if (writesTempWav && !mayOverwriteTempWav(state.recordingInTemp, dialog.window)) return;
+    if (writesTempWav) state.recordingInTemp = false;
     state.startPressed = true;
     applyView(dialog);
     if (dialog.sound.captureArmed()) {
-        // The recording that "temp.wav" may hold was either named after its
-        // "Stopp" or left there on purpose; a new one takes its place.
         removeFile(tempWavPath());
         dialog.sound.resetRecordedBytes();
         enter(dialog, ExchangeEvent::StartCapture);
@@ -177,6 +178,7 @@ void onStop(ExchangeDialog& dialog) {
     if (!dialog.state.capturing()) return;
     dialog.sound.stopCapture();
     KeptRecording kept = keepRecording(dialog.window);
+    dialog.state.recordingInTemp = !kept.saved;
     if (kept.convertNow) {
         returnToIdle(dialog, ExchangeEvent::Stop);
         decodeWavToBin(kept.path, &dialog, dialog.window);

@@ -201,3 +201,18 @@ TEST_F(ExchangeFlows, NothingIsLostWhenTheUserCancelsOrTheMoveFails) {
     EXPECT_EQ(nameTempWav(target), -1) << "no temp.wav any more";
     EXPECT_EQ(readFile(target), (std::vector<std::uint8_t>{1, 2}));
 }
+
+TEST_F(ExchangeFlows, AnUnsavedRecordingInTempWavIsOverwrittenOnlyAfterYes) {
+    EXPECT_TRUE(mayOverwriteTempWav(true, dialog)) << "no temp.wav, nothing to ask";
+    writeFile(tempWavPath(), {1});
+    EXPECT_TRUE(mayOverwriteTempWav(false, dialog)) << "saved under its name before";
+    EXPECT_TRUE(seam.messages.empty());
+    seam.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(mayOverwriteTempWav(true, dialog));
+    EXPECT_TRUE(mayOverwriteTempWav(true, dialog));
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?");
+    EXPECT_EQ(seam.messages[0].caption, "Anfrage");
+    EXPECT_EQ(seam.messages[0].style, mb::yesNo);
+    EXPECT_EQ(seam.messages[0].owner, dialog);
+}
