@@ -97,6 +97,9 @@ struct ExchangeSession {
             std::string title = windowText(window);
             if (!dialog && title == caption) {
                 dialog = window;
+                // The dialog is activated (the focus on "zurück") before its
+                // modal loop shows it; on a busy machine this timer can come first.
+                ShowWindow(window, SW_SHOW);
                 script(window);
                 press(window, IDC_SND_ABORT);
                 press(window, IDC_SND_BACK);
@@ -173,6 +176,7 @@ struct ExchangeDialogTest : testing::Test {
 TEST_F(ExchangeDialogTest, OpensIdleWithItsControlsMenuAndStatusBar) {
     HWND before = win32Interface().statusBar;
     ExchangeSession session;
+    session.answerBox = [](const SeenBox& box) { return box.caption == "Infos zum Datenkonverter" ? IDC_INFO_OK : 0; };
     bool checked = false;
     session.run([&](HWND dialog) {
         checked = true;
@@ -195,8 +199,15 @@ TEST_F(ExchangeDialogTest, OpensIdleWithItsControlsMenuAndStatusBar) {
         // The dialog's status bar is the seam's target while it is open.
         ui().setStatus(1, "Probe");
         EXPECT_EQ(statusText(dialog, 1), "Probe");
+        // The menu: help on the converter, and the hex dump's chooser (cancelled).
+        press(dialog, CMD_SND_HELP);
+        press(dialog, CMD_SND_HEXDUMP);
+        EXPECT_TRUE(isIdle(dialog));
     });
     EXPECT_TRUE(checked);
+    ASSERT_EQ(session.boxes.size(), 1u);
+    EXPECT_EQ(session.boxes[0].caption, "Infos zum Datenkonverter");
+    EXPECT_EQ(session.chooserTitles, std::vector<std::string>{"Wähle eine Datei:"});
     EXPECT_EQ(win32Interface().statusBar, before) << "the previous target is back";
 }
 
@@ -351,6 +362,31 @@ void shoot(HWND dialog, const char* name) {
     EXPECT_TRUE(saveWindowShot(dialog, folder + "\\" + name + ".bmp"));
 }
 
+// Plays a WAV file into the cable with the sound server's own player
+// (paplay, a Unix program that Wine starts like any other), so that a busy
+// machine cannot starve the sound on its way in. False when it cannot start.
+bool playWithServer(const std::string& path) {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return false;
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    char* file = unixName(wide);
+    if (!file) return false;
+    std::string command = "/usr/bin/paplay \"" + std::string(file) + "\"";
+    HeapFree(GetProcessHeap(), 0, file);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA("Z:\\usr\\bin\\paplay", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
 struct Capture {
     std::vector<SeenBox> boxes;
     std::vector<std::string> offered;
@@ -395,7 +431,7 @@ TEST_F(ExchangeDialogTest, LoopbackRecordsAProgramAndKeepsItAsWavAndBin) {
             if (attempt == 1) shoot(dialog, "exchange-armed");
             press(dialog, IDC_SND_START);
             capture.capturingPrompt = statusText(dialog, 0);
-            ASSERT_TRUE(PlaySoundA(signal.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
+            ASSERT_TRUE(playWithServer(signal));
             // The whole signal and a second of silence behind it.
             const int wantedKb = static_cast<int>((signalSamples + 44100) / 1024);
             bool shot = attempt != 1;
@@ -556,4 +592,30 @@ TEST_F(ExchangeDialogTest, LoopbackStopKeepsAThreeMinuteRecordingWhole) {
     EXPECT_EQ(fileBytes(wav).size(), wavHeaderBytes + rawBytes + (rawBytes & 1)) << "every byte kept";
     std::printf("from Stopp to the saved WAV of %u bytes of recording: %lu ms\n", static_cast<unsigned>(rawBytes),
                 static_cast<unsigned long>(session.boxTicks[0] - stopped));
+}
+
+// "Abbruch" while only armed ends quietly; while recording it says so.
+TEST_F(ExchangeDialogTest, LoopbackAbbruchDiscardsARecordingWithAWord) {
+    if (!withCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    ExchangeSession session;
+    session.driver.answers = {IDOK};
+    std::size_t boxesWhenArmed = 99;
+    session.run([&](HWND dialog) {
+        press(dialog, IDC_SND_RECORD);
+        EXPECT_FALSE(enabled(dialog, IDC_SND_TEST_TONE));
+        press(dialog, IDC_SND_ABORT);
+        boxesWhenArmed = session.boxes.size();
+        EXPECT_TRUE(isIdle(dialog));
+        press(dialog, IDC_SND_RECORD);
+        press(dialog, IDC_SND_START);
+        EXPECT_TRUE(shown(dialog, IDC_SND_STOP));
+        EXPECT_FALSE(enabled(dialog, IDC_SND_START));
+        EXPECT_TRUE(pumpUntil([&] { return number(statusText(dialog, 1)) >= 4; }, 10000));
+        press(dialog, IDC_SND_ABORT);
+        EXPECT_TRUE(isIdle(dialog));
+        EXPECT_EQ(statusText(dialog, 1), " ");
+    });
+    EXPECT_EQ(boxesWhenArmed, 0u);
+    ASSERT_EQ(session.boxes.size(), 1u);
+    EXPECT_TRUE(isBox(session.boxes[0], "Spulwerk Vers. 0.9e", "Aufgezeichnung abgebrochen", session.dialog));
 }
