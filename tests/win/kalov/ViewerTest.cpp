@@ -258,6 +258,7 @@ TEST_F(ViewerTest, AfterSavingIntoAnotherFolderTheModeSwitchStillShowsTheFile) {
     UserInterface* previous = setUserInterface(&scripted);
     ViewerStart start = prepareViewer("kalov.exe PROG.ASM");
     BoxDriver driver;
+    driver.answers = {IDOK};   // "Listing wurde als ASCII-Text gespeichert"
     ListState oem;
     runViewerWith(start, driver, [&oem](HWND dialog) {
         SendMessageA(dialog, WM_COMMAND, IDC_SAVE_TEXT, 0);
