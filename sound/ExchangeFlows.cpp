@@ -105,3 +105,10 @@ bool mayOverwriteTempWav(bool recordingLeftThere, WindowRef owner) {
                                 "\r\nÜberschreiben?",
                             "Anfrage", mb::yesNo, owner}) == Answer::Yes;
 }
+
+bool mayCloseWithTempRecording(bool recordingLeftThere, WindowRef owner) {
+    if (!recordingLeftThere || !fileExists(tempWavPath())) return true;
+    return ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
+                                "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?",
+                            "Anfrage", mb::yesNo, owner}) == Answer::Yes;
+}

@@ -58,3 +58,7 @@ KeptRecording keepRecording(WindowRef owner);
 // recording was left there unsaved, the user is asked first. True when
 // "temp.wav" may be overwritten.
 bool mayOverwriteTempWav(bool recordingLeftThere, WindowRef owner);
+
+// Before the dialog closes: "temp.wav" goes when the program ends, so a
+// recording left there unsaved is mentioned first. True when the dialog may close.
+bool mayCloseWithTempRecording(bool recordingLeftThere, WindowRef owner);

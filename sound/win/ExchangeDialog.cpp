@@ -300,6 +300,7 @@ INT_PTR CALLBACK exchangeDialogProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_CLOSE:
         // Only "zurück" ends the dialog, and it is there only while idle.
         if (dialog->state.stage != ExchangeStage::Idle) return TRUE;
+        if (!mayCloseWithTempRecording(dialog->state.recordingInTemp, window)) return TRUE;
         dialog->sound.restoreVolume();
         EndDialog(window, 0);
         return TRUE;

@@ -215,4 +215,16 @@ TEST_F(ExchangeFlows, AnUnsavedRecordingInTempWavIsOverwrittenOnlyAfterYes) {
     EXPECT_EQ(seam.messages[0].caption, "Anfrage");
     EXPECT_EQ(seam.messages[0].style, mb::yesNo);
     EXPECT_EQ(seam.messages[0].owner, dialog);
+
+    // Closing the dialog: the program's end would take "temp.wav" with it.
+    seam.messages.clear();
+    EXPECT_TRUE(mayCloseWithTempRecording(false, dialog));
+    seam.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(mayCloseWithTempRecording(true, dialog));
+    EXPECT_TRUE(mayCloseWithTempRecording(true, dialog));
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
+                                         "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?");
+    std::remove(tempWavPath().c_str());
+    EXPECT_TRUE(mayCloseWithTempRecording(true, dialog)) << "nothing left to lose";
 }

@@ -619,3 +619,39 @@ TEST_F(ExchangeDialogTest, LoopbackAbbruchDiscardsARecordingWithAWord) {
     ASSERT_EQ(session.boxes.size(), 1u);
     EXPECT_TRUE(isBox(session.boxes[0], "Spulwerk Vers. 0.9e", "Aufgezeichnung abgebrochen", session.dialog));
 }
+
+// A recording whose naming was cancelled stays in "temp.wav"; neither the
+// next recording nor leaving the dialog takes it away without a question.
+TEST_F(ExchangeDialogTest, LoopbackARecordingLeftInTempWavIsNotLostSilently) {
+    if (!withCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    ExchangeSession session;
+    session.files = {""};
+    session.driver.answers = {IDNO, IDNO};
+    std::size_t kept = 0, keptAfterNo = 0;
+    bool stillOpen = false;
+    session.run([&](HWND dialog) {
+        press(dialog, IDC_SND_RECORD);
+        press(dialog, IDC_SND_START);
+        ASSERT_TRUE(pumpUntil([&] { return number(statusText(dialog, 1)) >= 4; }, 10000));
+        press(dialog, IDC_SND_STOP);
+        EXPECT_TRUE(isIdle(dialog));
+        kept = fileBytes(tempWavPath()).size();
+        press(dialog, IDC_SND_RECORD);
+        press(dialog, IDC_SND_START);   // No: the recording stays
+        EXPECT_TRUE(enabled(dialog, IDC_SND_START));
+        EXPECT_FALSE(shown(dialog, IDC_SND_STOP));
+        keptAfterNo = fileBytes(tempWavPath()).size();
+        press(dialog, IDC_SND_ABORT);
+        press(dialog, IDC_SND_BACK);   // No: the dialog stays
+        stillOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+        session.driver.answers = {IDYES};
+    });
+    EXPECT_GE(kept, wavHeaderBytes + 4096) << "a WAV file with the recording";
+    EXPECT_EQ(keptAfterNo, kept);
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(session.boxes.size(), 3u);
+    for (const SeenBox& box : session.boxes) EXPECT_EQ(box.caption, "Anfrage");
+    EXPECT_NE(session.boxes[0].text.find("Überschreiben?"), std::string::npos);
+    EXPECT_NE(session.boxes[1].text.find("Trotzdem schließen?"), std::string::npos);
+    EXPECT_EQ(session.boxes[2].text, session.boxes[1].text);
+}
