@@ -6,7 +6,7 @@ enable_testing()
 set(WIN_FLAGS -fexec-charset=CP1252)
 target_compile_options(bv7core PRIVATE ${WIN_FLAGS})
 set(WIN_LINK -static -static-libgcc -static-libstdc++)
-set(WIN_SYSTEM_LIBS comctl32 comdlg32 winmm gdi32 user32 shell32 kernel32)
+set(WIN_SYSTEM_LIBS comctl32 comdlg32 winmm uxtheme gdi32 user32 shell32 kernel32)
 
 function(win_library name)
     add_library(${name} STATIC ${ARGN})
@@ -33,12 +33,28 @@ list(REMOVE_ITEM KALOV_GUI_SOURCES ${CMAKE_SOURCE_DIR}/viewer/win/KalovMain.cpp)
 win_library(kalov_gui ${KALOV_GUI_SOURCES})
 target_link_libraries(kalov_gui PUBLIC wincommon)
 
+# The test tone, WAVE resource 101, is written at build time by a small program
+# for the build machine made of the portable sources that generate it.
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+set(TEST_TONE ${GENERATED_DIR}/testtone.wav)
+set(TEST_TONE_SOURCES cmake/MakeTestTone.cpp sound/TestTone.cpp tape/WavFile.cpp tape/AudioFormat.cpp
+    shell/FileIo.cpp shell/CommonServices.cpp shell/StringTable.cpp shell/UserInterface.cpp
+    shell/GlobalSettings.cpp shell/HexText.cpp)
+list(TRANSFORM TEST_TONE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+find_program(HOST_CXX NAMES c++ g++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+add_custom_command(OUTPUT ${TEST_TONE}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${GENERATED_DIR}
+    COMMAND ${HOST_CXX} -std=c++17 -O1 -I${CMAKE_SOURCE_DIR} ${TEST_TONE_SOURCES} -o ${GENERATED_DIR}/make-test-tone
+    COMMAND ${GENERATED_DIR}/make-test-tone ${TEST_TONE}
+    DEPENDS ${TEST_TONE_SOURCES} ${CMAKE_SOURCE_DIR}/sound/TestTone.h
+    COMMENT "Test tone for WAVE resource 101")
+add_custom_target(test_tone DEPENDS ${TEST_TONE})
+
 set(SPULWERK_RC ${CMAKE_SOURCE_DIR}/resources/Spulwerk.rc)
 set(KALOV_RC ${CMAKE_SOURCE_DIR}/resources/kalov.rc)
 
 # The five character generator templates: text art in resources/chargen/,
 # turned into "MYDATA" resources that Spulwerk.rc includes.
-set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 set(TEMPLATES_RC ${GENERATED_DIR}/Templates.rc)
 file(GLOB TEMPLATE_ART CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/chargen/*.txt)
 add_custom_command(OUTPUT ${TEMPLATES_RC}
@@ -53,6 +69,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR
 file(GLOB_RECURSE RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
 set_source_files_properties(${SPULWERK_RC} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES};${TEMPLATES_RC}")
 set_source_files_properties(${KALOV_RC} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
+set_property(SOURCE ${SPULWERK_RC} APPEND PROPERTY OBJECT_DEPENDS ${TEST_TONE})
 
 function(win_program name entry rc gui)
     add_executable(${name} WIN32 ${entry} ${rc})
@@ -63,6 +80,7 @@ endfunction()
 
 win_program(Spulwerk shell/win/SpulwerkMain.cpp ${SPULWERK_RC} spulwerk_gui)
 add_dependencies(Spulwerk chargen_templates)
+add_dependencies(Spulwerk test_tone)
 win_program(kalov viewer/win/KalovMain.cpp ${KALOV_RC} kalov_gui)
 
 # bv7.exe: the command line as a Windows console program.
@@ -92,4 +110,5 @@ endfunction()
 
 win_tests(spulwerk_wintests ${SPULWERK_RC} spulwerk_gui spulwerk)
 add_dependencies(spulwerk_wintests chargen_templates)
+add_dependencies(spulwerk_wintests test_tone)
 win_tests(kalov_wintests ${KALOV_RC} kalov_gui kalov)

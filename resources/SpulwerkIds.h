@@ -93,3 +93,30 @@
 #define IDC_ZG_DOWN         3033
 #define IDC_ZG_INVERT       3034
 #define IDC_ZG_ALL          3035
+
+/* Exchange dialog "Sounddialog", its menu and the test tone */
+#define IDM_SOUND             230
+#define IDW_TEST_TONE         101
+#define CMD_SND_PREFERENCES  1505
+#define CMD_SND_HEXDUMP      1002
+#define CMD_SND_HELP         8888
+#define IDC_SND_BACK         3000
+#define IDC_SND_ABORT        3001
+#define IDC_SND_START        3002
+#define IDC_SND_MIXER        3004
+#define IDC_SND_IN_DEVICE    3008
+#define IDC_SND_OUT_DEVICE   3009
+#define IDC_SND_LEVEL_METER  3011
+#define IDC_SND_LEVEL_TEXT   3012
+#define IDC_SND_VOLUME       3014
+#define IDC_SND_STOP         3016
+#define IDC_SND_PROGRESS     3020
+#define IDC_SND_WAV_TO_BIN   3025
+#define IDC_SND_RECORD       3026
+#define IDC_SND_BIN_TO_WAV   3027
+#define IDC_SND_OUTPUT       3028
+#define IDC_SND_TEST_TONE    3030
+#define IDC_SND_NAME         3040
+#define IDC_SND_AA           3041
+#define IDC_SND_EA           3042
+#define IDC_SND_SA           3043

@@ -123,6 +123,11 @@ WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView
     return moveReplacing(beside, path) ? WriteOutcome::Ok : WriteOutcome::CannotReplace;
 }
 
+bool removeFile(const std::string& path) {
+    FileStatus status{};
+    return statusOf(path, status) != 0 || std::remove(path.c_str()) == 0;
+}
+
 bool moveReplacing(const std::string& from, const std::string& to) {
     if (std::rename(from.c_str(), to.c_str()) == 0) return true;
     // Windows does not rename onto an existing file. The new file keeps the

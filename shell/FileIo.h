@@ -46,6 +46,9 @@ WriteOutcome writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size
 // file stays as it was; when only the move fails, "<path>.neu" is kept.
 WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView> parts);
 
+// Removes `path`. True when it is gone (or was never there).
+bool removeFile(const std::string& path);
+
 // Moves `from` to `to`, replacing `to`. True when done.
 bool moveReplacing(const std::string& from, const std::string& to);
 

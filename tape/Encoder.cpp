@@ -20,8 +20,6 @@ constexpr std::uint8_t lowLevel = centre - amplitude;
 // A ramp has at most N + 1 samples; N is 14 at most in practice, 7 at 22050.
 constexpr int maxHalfCell = 64;
 
-PlaybackHandler playback;
-
 // The bit cells of a record, one pre-sized buffer filled front to back. The
 // cells of every byte after either previous bit are prepared once, so a byte
 // is one copy.
@@ -154,9 +152,7 @@ std::vector<std::uint8_t> encodeRecordSamples(const std::vector<std::uint8_t>& i
     return samples;
 }
 
-void setPlaybackHandler(PlaybackHandler handler) { playback = std::move(handler); }
-
-int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const TapeHeader& header) {
+int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const TapeHeader& header, WavPlayer* player) {
     selectSampleRate(44100);
     auto image = loadWholeFile(binPath);
     if (!image) return failed();
@@ -178,9 +174,13 @@ int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const T
     image.reset();
     if (written != 0) return failed();
 
-    if (variant == EncodeVariant::Write)
+    if (variant == EncodeVariant::Write) {
         ui().ask(Message{"WAV-Daten erfolgreich geschrieben", "BV7-->WAV", mb::ok, nullptr});
-    else if (playback)
-        playback(tempWavPath());
-    return 0;
+        return 0;
+    }
+    if (!player) {
+        ui().trace("Keine Tonausgabe für temp.wav");
+        return -1;
+    }
+    return player->play(tempWavPath()) == 0 ? 0 : -1;
 }

@@ -2,7 +2,6 @@
 // BIN to WAV: a memory image and its header become the cassette signal, 8-bit
 // unsigned mono PCM, levels 0x80 +/- 100 with softened transitions.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,13 +28,18 @@ std::size_t encodeBytesInto(const std::uint8_t* bytes, std::size_t count, int ha
 std::vector<std::uint8_t> encodeRecordSamples(const std::vector<std::uint8_t>& image, const TapeHeader& header,
                                               int halfCell = 14);
 
-// What the output variant does with the finished "temp.wav": play it to the
-// BV7. Until the sound engine installs its player, nothing happens.
-using PlaybackHandler = std::function<void(const std::string& wavPath)>;
-void setPlaybackHandler(PlaybackHandler handler);
+// What plays the finished "temp.wav" to the BV7: the sound engine of the
+// exchange dialog. play() returns 0 when the sound runs; on failure it has
+// told the user why.
+struct WavPlayer {
+    virtual int play(const std::string& wavPath) = 0;
+    virtual ~WavPlayer() = default;
+};
 
 // Encodes the BIN file at `binPath` under `header` at 44100 samples per second
 // into tempWavPath(). Write variant: "WAV-Daten erfolgreich geschrieben";
-// output variant: hands the file to the playback handler. Returns 0, or -1
-// after "WAV-Daten konnten nicht berechnet werden".
-int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const TapeHeader& header);
+// output variant: `player` plays the file. Returns 0; -1 after "WAV-Daten
+// konnten nicht berechnet werden", or when the output variant could not play
+// (no player, or its own message shown).
+int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const TapeHeader& header,
+                      WavPlayer* player = nullptr);

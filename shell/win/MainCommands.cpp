@@ -12,11 +12,10 @@
 #include "shell/win/ShellDialogs.h"
 #include "shell/win/Win32UserInterface.h"
 #include "screen/win/ScreenView.h"
+#include "sound/win/ExchangeDialog.h"
 
 namespace {
 HWND mainWindow() { return shell().mainWindow; }
-
-void notReadyYet() { showStringError(str::notReady); }
 
 void box(const char* text, const char* caption) { ui().ask(Message{text, caption, mb::ok, mainWindow()}); }
 
@@ -51,7 +50,7 @@ void runMainCommand(int command) {
         case CMD_INVERT: toggleInverse(); break;
         case CMD_HEXDUMP: openHexDump(mainWindow()); break;
         case CMD_DESIGNER: openDesigner(mainWindow(), shell().startDirectory); break;
-        case CMD_CONVERTER: notReadyYet(); break;
+        case CMD_CONVERTER: showExchangeDialog(mainWindow()); break;
         default: runScreenCommand(mainWindow(), command, shell().startDirectory); break;
     }
 }

@@ -55,6 +55,18 @@ void Win32UserInterface::trace(std::string_view line) {
     OutputDebugStringA(copy.c_str());
 }
 
+void StatusTargetScope::install(HWND bar) {
+    HWND before = installStatusTarget(bar);
+    if (!installed) previous = before;
+    installed = true;
+}
+
+void StatusTargetScope::restore() {
+    if (!installed) return;
+    installStatusTarget(previous);
+    installed = false;
+}
+
 Win32UserInterface& win32Interface() { return theInterface; }
 
 HWND installStatusTarget(HWND bar) {

@@ -20,6 +20,23 @@ struct Win32UserInterface : UserInterface {
     MessageBoxFunction messageBox = MessageBoxA;
 };
 
+// Makes `bar` the status target of the seam while it lives and gives the
+// target back to the one before: a dialog with its own status bar installs
+// it when it opens and restores the previous one when it closes.
+class StatusTargetScope {
+  public:
+    StatusTargetScope() = default;
+    ~StatusTargetScope() { restore(); }
+    StatusTargetScope(const StatusTargetScope&) = delete;
+    StatusTargetScope& operator=(const StatusTargetScope&) = delete;
+    void install(HWND bar);
+    void restore();
+
+  private:
+    bool installed = false;
+    HWND previous = nullptr;
+};
+
 // The program's instance of the seam (installed by installWin32UserInterface).
 Win32UserInterface& win32Interface();
 

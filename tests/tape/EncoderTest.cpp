@@ -149,14 +149,26 @@ TEST(EncodeStandardWav, WritesTempWavAndReportsSuccess) {
     EXPECT_EQ(seam.messages[0].caption, "BV7-->WAV");
     EXPECT_EQ(seam.messages[0].owner, nullptr);
 
-    // The output variant plays the same file instead of reporting.
-    std::vector<std::string> played;
-    setPlaybackHandler([&played](const std::string& path) { played.push_back(path); });
-    ASSERT_EQ(encodeStandardWav(EncodeVariant::Output, binPath, TapeHeader{"A", 0x1000, 0x1000, 0x1000}), 0);
-    EXPECT_EQ(played, std::vector<std::string>{tempWavPath()});
+    // The output variant plays the same file instead of reporting, and fails
+    // when it cannot play.
+    struct Player : WavPlayer {
+        int result = 0;
+        std::vector<std::string> played;
+        int play(const std::string& path) override {
+            played.push_back(path);
+            return result;
+        }
+    } player;
+    TapeHeader header{"A", 0x1000, 0x1000, 0x1000};
+    ASSERT_EQ(encodeStandardWav(EncodeVariant::Output, binPath, header, &player), 0);
+    EXPECT_EQ(player.played, std::vector<std::string>{tempWavPath()});
     EXPECT_EQ(seam.messages.size(), 1u);
     EXPECT_EQ(readFile(tempWavPath()), file);
-    setPlaybackHandler(nullptr);
+    player.result = -1;
+    EXPECT_EQ(encodeStandardWav(EncodeVariant::Output, binPath, header, &player), -1);
+    EXPECT_EQ(player.played.size(), 2u);
+    EXPECT_EQ(encodeStandardWav(EncodeVariant::Output, binPath, header, nullptr), -1);
+    EXPECT_EQ(seam.messages.size(), 1u) << "the player tells why it cannot play";
     std::remove(binPath.c_str());
     std::remove(tempWavPath().c_str());
     setTempWavPath("temp.wav");

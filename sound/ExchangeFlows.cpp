@@ -1,0 +1,114 @@
+#include "sound/ExchangeFlows.h"
+
+#include "shell/CommonServices.h"
+#include "shell/FileIo.h"
+#include "shell/HexText.h"
+#include "tape/BinFileName.h"
+#include "tape/WavFile.h"
+
+namespace {
+const char* const wavFilterPair[] = {"WAV-Audio-Dateien (*.wav)", "*.wav"};
+
+std::string wavFilter() { return makeFilter({wavFilterPair[0], wavFilterPair[1]}); }
+}
+
+std::optional<std::string> chooseWavTarget(WindowRef owner, const std::string& title) {
+    for (;;) {
+        if (!chooseSaveFile(owner, title, wavFilter())) return std::nullopt;
+        std::string chosen = sharedFileName();
+        if (!hasExtension(chosen, ".wav")) chosen += ".wav";
+        if (!fileExists(chosen)) return chosen;
+        Answer answer = ui().ask(Message{"Datei existiert schon. Überschreiben?", "Fehler", mb::yesNoCancel, nullptr});
+        if (answer == Answer::Yes) return chosen;
+        if (answer != Answer::No) return std::nullopt;
+    }
+}
+
+std::optional<ConversionFiles> chooseConversionFiles(WindowRef owner) {
+    if (!chooseOpenFile(owner, "Binärdatei auswählen",
+                        makeFilter({"Binärdateien (*.bin)", "*.bin", "Alle Dateien (*.*)", "*.*"})))
+        return std::nullopt;
+    ConversionFiles files;
+    files.source = sharedFileName();
+    ui().setStatus(0, files.source);
+    offerFileName(proposeWavFileName(files.source));
+    std::optional<std::string> target = chooseWavTarget(owner, "WAV speichern unter");
+    if (!target) return std::nullopt;
+    files.target = *target;
+    return files;
+}
+
+std::optional<std::string> chooseOutputSource(WindowRef owner) {
+    if (!chooseOpenFile(owner, "Binärdatei auswählen",
+                        makeFilter({"Binär-/Wav-Dateien (*.bin, *.wav)", "*.bin;*.wav", "Binärdateien (*.bin)", "*.bin",
+                                    wavFilterPair[0], wavFilterPair[1], "Alle Dateien (*.*)", "*.*"})))
+        return std::nullopt;
+    return std::string(sharedFileName());
+}
+
+std::optional<std::string> chooseWavToDecode(WindowRef owner) {
+    if (!chooseOpenFile(owner, "Wähle eine WAV-Datei:", wavFilter())) return std::nullopt;
+    return std::string(sharedFileName());
+}
+
+TapeHeader headerOfBinSource(const std::string& path, WindowRef owner) {
+    TapeHeader header;
+    if (!parseBinFileName(path, header)) {
+        header = TapeHeader{"unbenannt", 0, 0, 0};
+        ui().ask(Message{"Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben.\r\n"
+                         "Du musst jetzt noch Programmname sowie Adressen anpassen",
+                         "Ton-Ausgabe ist vorbereitet", mb::ok, owner});
+        return header;
+    }
+    normaliseProgramName(header.name);
+    return header;
+}
+
+std::optional<TapeHeader> headerOfFields(const std::string& name, const std::string& aa, const std::string& ea,
+                                         const std::string& sa) {
+    TapeHeader header;
+    std::uint16_t* targets[] = {&header.aa, &header.ea, &header.sa};
+    const std::string* texts[] = {&aa, &ea, &sa};
+    for (int i = 0; i < 3; ++i) {
+        int value = parseHexAddress(*texts[i], true);
+        if (value < 0) return std::nullopt;
+        *targets[i] = static_cast<std::uint16_t>(value);
+    }
+    header.name = name;
+    normaliseProgramName(header.name);
+    return header;
+}
+
+int nameTempWav(const std::string& target) {
+    if (moveReplacing(tempWavPath(), target)) return 0;
+    ui().ask(Message{"Fehler beim Benennen des WAV", "Fehler", mb::ok, nullptr});
+    return -1;
+}
+
+KeptRecording keepRecording(WindowRef owner) {
+    KeptRecording kept;
+    convertRawCaptureToWav();   // its failures are on the trace; the user still names what there is
+    offerFileName("proggi.wav");
+    std::optional<std::string> target = chooseWavTarget(owner, "Aufzeichnung beendet. Als WAV-Datei speichern unter");
+    if (!target || nameTempWav(*target) != 0) return kept;
+    kept.saved = true;
+    kept.path = *target;
+    Answer answer = ui().ask(Message{"Aufnahme wurde als WAV gespeichert. Jetzt in BIN konvertieren?", "Anfrage",
+                                     mb::yesNo, nullptr});
+    kept.convertNow = answer == Answer::Yes;
+    return kept;
+}
+
+bool mayOverwriteTempWav(bool recordingLeftThere, WindowRef owner) {
+    if (!recordingLeftThere || !fileExists(tempWavPath())) return true;
+    return ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
+                                "\r\nÜberschreiben?",
+                            "Anfrage", mb::yesNo, owner}) == Answer::Yes;
+}
+
+bool mayCloseWithTempRecording(bool recordingLeftThere, WindowRef owner) {
+    if (!recordingLeftThere || !fileExists(tempWavPath())) return true;
+    return ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
+                                "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?",
+                            "Anfrage", mb::yesNo, owner}) == Answer::Yes;
+}

@@ -1,0 +1,227 @@
+#include "sound/win/SoundIo.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <cstring>
+#include <vector>
+
+#include "resources/SpulwerkIds.h"
+#include "shell/GlobalSettings.h"
+#include "shell/UserInterface.h"
+#include "shell/win/Win32UserInterface.h"
+#include "sound/DeviceList.h"
+#include "sound/MmError.h"
+#include "sound/SoundRules.h"
+
+namespace {
+constexpr int sizePart = 1;
+
+WAVEFORMATEX recordingFormat() {
+    const AudioFormat& format = currentAudioFormat();
+    WAVEFORMATEX wave{};
+    wave.wFormatTag = format.formatTag;
+    wave.nChannels = format.channels;
+    wave.nSamplesPerSec = format.samplesPerSecond;
+    wave.nAvgBytesPerSec = format.bytesPerSecond;
+    wave.nBlockAlign = format.blockAlign;
+    wave.wBitsPerSample = format.bitsPerSample;
+    wave.cbSize = format.extraSize;
+    return wave;
+}
+
+template <typename Caps, typename GetCaps>
+std::vector<DeviceCaps> devicesOf(UINT count, GetCaps getCaps) {
+    std::vector<DeviceCaps> devices;
+    for (UINT device = 0; device < count; ++device) {
+        Caps caps{};
+        if (getCaps(device, &caps, sizeof caps) != MMSYSERR_NOERROR) continue;
+        devices.push_back(DeviceCaps{caps.szPname, caps.dwFormats});
+    }
+    return devices;
+}
+
+void fillList(HWND list, const DeviceList& devices) {
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    for (const std::string& entry : devices.entries)
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(devices.selected), 0);
+}
+
+HWAVEOUT outputDeviceHandle() {
+    return reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(globalSettings().outputDevice));
+}
+
+DWORD mciStatus(MCIDEVICEID device, DWORD item) {
+    MCI_STATUS_PARMS status{};
+    status.dwItem = item;
+    if (mciSendCommandA(device, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)) != 0) return 0;
+    return static_cast<DWORD>(status.dwReturn);
+}
+}
+
+SoundIo::SoundIo(HWND dialog) : dialog_(dialog) {}
+
+SoundIo::~SoundIo() {
+    if (captureArmed()) stopCapture();
+    closePlayback();
+}
+
+void SoundIo::fillDeviceLists() {
+    GlobalSettings& settings = globalSettings();
+    auto inputs = devicesOf<WAVEINCAPSA>(waveInGetNumDevs(), [](UINT device, WAVEINCAPSA* caps, UINT size) {
+        return waveInGetDevCapsA(device, caps, size);
+    });
+    auto outputs = devicesOf<WAVEOUTCAPSA>(waveOutGetNumDevs(), [](UINT device, WAVEOUTCAPSA* caps, UINT size) {
+        return waveOutGetDevCapsA(device, caps, size);
+    });
+    fillList(item(IDC_SND_IN_DEVICE), recordingDeviceList(inputs, settings.inputDevice));
+    fillList(item(IDC_SND_OUT_DEVICE), playbackDeviceList(outputs, settings.outputDevice));
+}
+
+void SoundIo::selectRecordingDevice(int entry) { globalSettings().inputDevice = inputDeviceOfEntry(entry); }
+void SoundIo::selectPlaybackDevice(int entry) { globalSettings().outputDevice = outputDeviceOfEntry(entry); }
+
+void SoundIo::saveVolume() {
+    if (waveOutGetVolume(outputDeviceHandle(), &savedVolume_) != MMSYSERR_NOERROR)
+        ui().trace("Fehler beim Lesen+Sichern der Lautstärke");
+}
+
+void SoundIo::restoreVolume() {
+    if (waveOutSetVolume(outputDeviceHandle(), savedVolume_) != MMSYSERR_NOERROR)
+        ui().trace("Fehler beim Zurückschreiben der Lautstärke");
+}
+
+void SoundIo::applyVolume() {
+    if (waveOutSetVolume(outputDeviceHandle(), volumeOfLevel(globalSettings().outputVolume)) != MMSYSERR_NOERROR)
+        ui().trace("Fehler beim Setzen der Lautstärke");
+}
+
+void SoundIo::setUpMeter() {
+    HWND meter = item(IDC_SND_LEVEL_METER);
+    // A themed bar keeps the colour of its theme; the meter's colour tells the level.
+    SetWindowTheme(meter, L" ", L" ");   // a class list no theme knows
+    SendMessageA(meter, PBM_SETRANGE32, 0, 100);
+}
+
+void SoundIo::setUpVolumeSlider() {
+    HWND slider = item(IDC_SND_VOLUME);
+    SendMessageA(slider, TBM_SETRANGE, FALSE, MAKELPARAM(0, maxVolumeLevel));
+    SendMessageA(slider, TBM_SETPOS, TRUE, sliderPositionOfLevel(globalSettings().outputVolume));
+}
+
+void SoundIo::onVolumeSlider(int position) {
+    globalSettings().outputVolume = levelOfSliderPosition(position);
+    applyVolume();
+}
+
+bool SoundIo::armCapture() {
+    WAVEFORMATEX format = recordingFormat();
+    UINT device = static_cast<UINT>(globalSettings().inputDevice);   // -1 is WAVE_MAPPER
+    if (reportMmError(waveInOpen(nullptr, device, &format, 0, 0, WAVE_FORMAT_QUERY))) return false;
+    HWAVEIN opened = nullptr;
+    if (reportMmError(waveInOpen(&opened, device, &format, reinterpret_cast<DWORD_PTR>(dialog_), 0, CALLBACK_WINDOW)))
+        return false;
+    input_ = opened;
+    std::memset(blockA_, 0, sizeof blockA_);
+    std::memset(blockB_, 0, sizeof blockB_);
+    headerA_ = WAVEHDR{};
+    headerA_.lpData = reinterpret_cast<LPSTR>(blockA_);
+    headerA_.dwBufferLength = rawCaptureBlockBytes;
+    headerB_ = headerA_;
+    headerB_.lpData = reinterpret_cast<LPSTR>(blockB_);
+    // A device that opened but cannot cycle its blocks is released again, so
+    // that the next attempt finds it free.
+    if (reportMmError(waveInPrepareHeader(input_, &headerA_, sizeof headerA_)) ||
+        reportMmError(waveInPrepareHeader(input_, &headerB_, sizeof headerB_)) ||
+        reportMmError(waveInAddBuffer(input_, &headerA_, sizeof headerA_)) ||
+        reportMmError(waveInAddBuffer(input_, &headerB_, sizeof headerB_)) || reportMmError(waveInStart(input_))) {
+        waveInReset(input_);
+        waveInUnprepareHeader(input_, &headerA_, sizeof headerA_);
+        waveInUnprepareHeader(input_, &headerB_, sizeof headerB_);
+        waveInClose(input_);
+        input_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void SoundIo::onCaptureBlock(WAVEHDR* header, bool capturing) {
+    // Blocks returned by a stop arrive after the handle was cleared.
+    if (!input_ || (header != &headerA_ && header != &headerB_)) return;
+    bytesRecorded_ += header->dwBytesRecorded;
+    std::memcpy(blockC_, header->lpData, rawCaptureBlockBytes);
+    std::memset(header->lpData, 0, rawCaptureBlockBytes);
+    if (reportMmError(waveInAddBuffer(input_, header, sizeof *header))) return;
+    showLevel(captureLevel(blockC_, rawCaptureBlockBytes));
+    if (capturing) {
+        appendRawCapture(blockC_, rawCaptureBlockBytes);
+        ui().setStatus(sizePart, kilobytesText(bytesRecorded_));
+    }
+}
+
+void SoundIo::showLevel(int level) {
+    SetDlgItemTextA(dialog_, IDC_SND_LEVEL_TEXT, levelText(level).c_str());
+    HWND meter = item(IDC_SND_LEVEL_METER);
+    SendMessageA(meter, PBM_SETPOS, static_cast<WPARAM>(level), 0);
+    SendMessageA(meter, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(meterColour(level)));
+}
+
+void SoundIo::stopCapture() {
+    if (input_) {
+        HWAVEIN input = input_;
+        waveInReset(input);
+        waveInUnprepareHeader(input, &headerA_, sizeof headerA_);
+        waveInUnprepareHeader(input, &headerB_, sizeof headerB_);
+        waveInClose(input);
+        input_ = nullptr;
+    }
+    for (int part = 0; part < 3; ++part) ui().setStatus(part, " ");
+    SetDlgItemTextA(dialog_, IDC_SND_LEVEL_TEXT, " ");
+}
+
+int SoundIo::play(const std::string& path) {
+    closePlayback();
+    MCI_OPEN_PARMSA open{};
+    open.lpstrDeviceType = reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(MCI_DEVTYPE_WAVEFORM_AUDIO));
+    open.lpstrElementName = path.c_str();
+    MCIERROR opened = mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT, reinterpret_cast<DWORD_PTR>(&open));
+    if (opened == 0) playDevice_ = open.wDeviceID;
+    MCI_PLAY_PARMS start{};
+    // A device without a sound path accepts the play command and stops at once.
+    if (opened != 0 || mciSendCommandA(playDevice_, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&start)) != 0 ||
+        mciStatus(playDevice_, MCI_STATUS_MODE) == MCI_MODE_STOP) {
+        closePlayback();
+        ui().ask(Message{"Wiedergabe konnte nicht gestartet werden", "Fehler", mb::ok, nullptr});
+        return -1;
+    }
+    lengthMs_ = mciStatus(playDevice_, MCI_STATUS_LENGTH);
+    ui().setStatus(sizePart, durationText(lengthMs_));
+    HWND progress = item(IDC_SND_PROGRESS);
+    SendMessageA(progress, PBM_SETRANGE32, 0, static_cast<LPARAM>(lengthMs_));
+    SetTimer(dialog_, playbackTimer, playbackPeriod, nullptr);
+    return 0;
+}
+
+bool SoundIo::onPlaybackTimer() {
+    if (!playDevice_) return false;
+    SendMessageA(item(IDC_SND_PROGRESS), PBM_SETPOS, mciStatus(playDevice_, MCI_STATUS_POSITION), 0);
+    if (mciStatus(playDevice_, MCI_STATUS_MODE) != MCI_MODE_STOP) return false;
+    closePlayback();
+    return true;
+}
+
+void SoundIo::closePlayback() {
+    KillTimer(dialog_, playbackTimer);
+    if (playDevice_) {
+        mciSendCommandA(playDevice_, MCI_CLOSE, 0, 0);
+        playDevice_ = 0;
+    }
+}
+
+void SoundIo::startTestTone() {
+    applyVolume();
+    PlaySoundA(MAKEINTRESOURCEA(IDW_TEST_TONE), programInstance(), SND_RESOURCE | SND_ASYNC | SND_LOOP);
+}
+
+void SoundIo::stopTestTone() { PlaySoundA(nullptr, nullptr, 0); }

@@ -1,0 +1,75 @@
+#pragma once
+// The audio engine of the exchange dialog on winmm: device lists, the capture
+// with its level meter, MCI playback with progress, the test tone and the
+// playback volume. Every notification arrives as a message to the dialog.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <string>
+
+#include "sound/TestTone.h"
+#include "tape/Encoder.h"
+#include "tape/WavFile.h"
+
+class SoundIo final : public WavPlayer {
+  public:
+    explicit SoundIo(HWND dialog);
+    ~SoundIo() override;
+    SoundIo(const SoundIo&) = delete;
+    SoundIo& operator=(const SoundIo&) = delete;
+
+    void fillDeviceLists();
+    void selectRecordingDevice(int entry);
+    void selectPlaybackDevice(int entry);
+
+    // Volume of the playback device outputDevice; failures go to the trace only.
+    void saveVolume();
+    void restoreVolume();
+    void applyVolume();
+    void setUpVolumeSlider();
+    // The level meter: range 0..100, coloured by the level.
+    void setUpMeter();
+    void onVolumeSlider(int position);
+
+    // Opens the recording device with the two blocks cycling; false after the
+    // failure was reported.
+    bool armCapture();
+    bool captureArmed() const { return input_ != nullptr; }
+    // MM_WIM_DATA: level, meter and, while `capturing`, the block appended to "temp.wav".
+    void onCaptureBlock(WAVEHDR* header, bool capturing);
+    void stopCapture();
+    void resetRecordedBytes() { bytesRecorded_ = 0; }
+    std::uint32_t recordedBytes() const { return bytesRecorded_; }
+
+    // Opens and starts a WAV file through MCI, with the duration in status
+    // part 1 and the 500 ms timer. 0 when the sound runs; otherwise the device
+    // is closed again after "Wiedergabe konnte nicht gestartet werden".
+    int play(const std::string& path) override;
+    // The timer: progress, and true once the device has stopped (the device is closed then).
+    bool onPlaybackTimer();
+    void closePlayback();
+    bool playing() const { return playDevice_ != 0; }
+
+    void startTestTone();
+    void stopTestTone();
+
+    static constexpr UINT_PTR playbackTimer = 1;
+    static constexpr UINT playbackPeriod = 500;
+
+  private:
+    HWND item(int id) const { return GetDlgItem(dialog_, id); }
+    void showLevel(int level);
+
+    HWND dialog_;
+    HWAVEIN input_ = nullptr;
+    WAVEHDR headerA_{};
+    WAVEHDR headerB_{};
+    std::uint8_t blockA_[rawCaptureBlockBytes] = {};
+    std::uint8_t blockB_[rawCaptureBlockBytes] = {};
+    std::uint8_t blockC_[rawCaptureBlockBytes] = {};
+    std::uint32_t bytesRecorded_ = 0;
+    MCIDEVICEID playDevice_ = 0;
+    DWORD lengthMs_ = 0;
+    DWORD savedVolume_ = 0;
+};

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "shell/CommonServices.h"
+#include "sound/ExchangeFlows.h"
+#include "support/RecordingInterface.h"
+#include "support/TestFiles.h"
+#include "tape/AudioFormat.h"
+#include "tape/WavFile.h"
+
+namespace {
+struct ExchangeFlows : testing::Test {
+    void SetUp() override {
+        dir = testing::TempDir() + "exchange-flows/";
+        std::filesystem::create_directories(dir);
+        setTempWavPath(dir + "temp.wav");
+        clearSharedFileName();
+    }
+    void TearDown() override {
+        for (const std::string& name : made) std::remove(name.c_str());
+        std::remove(tempWavPath().c_str());
+        setTempWavPath("temp.wav");
+    }
+    std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        made.push_back(dir + name);
+        writeFile(dir + name, bytes);
+        return dir + name;
+    }
+    std::string path(const std::string& name) {
+        made.push_back(dir + name);
+        return dir + name;
+    }
+    RecordingInterface seam;
+    std::string dir;
+    std::vector<std::string> made;
+    const WindowRef dialog = reinterpret_cast<WindowRef>(0x3026);
+};
+}
+
+TEST_F(ExchangeFlows, WavTargetGetsItsExtensionAndAsksBeforeReplacing) {
+    file("da.wav", {1});
+    struct Case {
+        std::vector<std::string> typed;
+        std::vector<Answer> answers;
+        std::optional<std::string> result;
+        std::size_t questions;
+    };
+    const Case cases[] = {
+        {{dir + "neu"}, {}, dir + "neu.wav", 0},
+        {{dir + "neu.WAV"}, {}, dir + "neu.WAV", 0},
+        {{dir + "da"}, {Answer::Yes}, dir + "da.wav", 1},
+        {{dir + "da", dir + "anders"}, {Answer::No}, dir + "anders.wav", 1},
+        {{dir + "da.wav"}, {Answer::Cancel}, std::nullopt, 1},
+        {{""}, {}, std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        seam.messages.clear();
+        seam.chosenFiles.assign(c.typed.begin(), c.typed.end());
+        seam.answers.assign(c.answers.begin(), c.answers.end());
+        EXPECT_EQ(chooseWavTarget(dialog, "WAV speichern unter"), c.result) << c.typed[0];
+        ASSERT_EQ(seam.messages.size(), c.questions);
+        if (c.questions) {
+            EXPECT_EQ(seam.messages[0].text, "Datei existiert schon. Überschreiben?");
+            EXPECT_EQ(seam.messages[0].caption, "Fehler");
+            EXPECT_EQ(seam.messages[0].style, mb::yesNoCancel);
+            EXPECT_EQ(seam.messages[0].owner, nullptr);
+        }
+    }
+    // No reopens the chooser with the name last chosen.
+    seam.offered.clear();
+    seam.chosenFiles = {dir + "da", ""};
+    seam.answers = {Answer::No};
+    EXPECT_EQ(chooseWavTarget(dialog, "WAV speichern unter"), std::nullopt);
+    ASSERT_EQ(seam.offered.size(), 2u);
+    EXPECT_EQ(seam.offered[1], dir + "da");
+    EXPECT_EQ(seam.choosers[0].filter, std::string("WAV-Audio-Dateien (*.wav)\0*.wav\0", 33));
+}
+
+TEST_F(ExchangeFlows, ConversionProposesTheProgramNameOrProggi) {
+    struct Case {
+        std::string source, proposal;
+    };
+    for (const Case& c : {Case{"SPIEL_1000_1FFF_1000.BIN", "SPIEL.wav"}, Case{"plain.bin", "proggi.wav"}}) {
+        seam.choosers.clear();
+        seam.offered.clear();
+        seam.chosenFiles = {dir + c.source, dir + "ziel"};
+        auto files = chooseConversionFiles(dialog);
+        ASSERT_TRUE(files);
+        EXPECT_EQ(files->source, dir + c.source);
+        EXPECT_EQ(files->target, dir + "ziel.wav");
+        EXPECT_EQ(seam.statuses.back(), std::make_pair(0, dir + c.source));
+        ASSERT_EQ(seam.choosers.size(), 2u);
+        EXPECT_EQ(seam.choosers[0].title, "Binärdatei auswählen");
+        EXPECT_FALSE(seam.choosers[0].save);
+        EXPECT_EQ(seam.choosers[1].title, "WAV speichern unter");
+        EXPECT_TRUE(seam.choosers[1].save);
+        EXPECT_EQ(seam.offered[1], c.proposal);
+    }
+    seam.chosenFiles = {""};
+    EXPECT_FALSE(chooseConversionFiles(dialog));
+    seam.chosenFiles = {dir + "plain.bin", ""};
+    EXPECT_FALSE(chooseConversionFiles(dialog));
+}
+
+TEST_F(ExchangeFlows, BinSourceHeaderFromTheNameOrUnbenanntWithTheMessage) {
+    TapeHeader parsed = headerOfBinSource(dir + "EIN_LANGER_NAME_1000_1FFF_1000.BIN", dialog);
+    EXPECT_EQ(parsed.name, "unbenannt") << "four underscores are off the scheme";
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text, "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben.\r\n"
+                                     "Du musst jetzt noch Programmname sowie Adressen anpassen");
+    EXPECT_EQ(seam.messages[0].caption, "Ton-Ausgabe ist vorbereitet");
+    EXPECT_EQ(seam.messages[0].owner, dialog);
+    EXPECT_EQ(parsed.aa + parsed.ea + parsed.sa, 0);
+
+    seam.messages.clear();
+    parsed = headerOfBinSource(dir + "ABCDEFGHIJKLMNOPQRST_1000_1FFF_2000.BIN", dialog);
+    EXPECT_EQ(parsed.name, "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(parsed.aa, 0x1000);
+    EXPECT_EQ(parsed.ea, 0x1FFF);
+    EXPECT_EQ(parsed.sa, 0x2000);
+    ASSERT_EQ(seam.messages.size(), 1u) << "the message of the cut name";
+}
+
+TEST_F(ExchangeFlows, FieldsAreParsedInOrderAndTheFirstBadOneStops) {
+    auto header = headerOfFields("A_B", "1F", "", "FFFF");
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->name, "A-B");
+    EXPECT_EQ(header->aa, 0x001F);
+    EXPECT_EQ(header->ea, 0);
+    EXPECT_EQ(header->sa, 0xFFFF);
+    ASSERT_EQ(seam.messages.size(), 1u) << "the underscore line";
+
+    seam.messages.clear();
+    EXPECT_FALSE(headerOfFields("A_B", "1000", "1G", "xx"));
+    ASSERT_EQ(seam.messages.size(), 1u) << "one message, and the name is not touched";
+    EXPECT_EQ(seam.messages[0].text, "Eingabe HEX-Adresse fehlerhaft.");
+}
+
+TEST_F(ExchangeFlows, StoppedRecordingBecomesANamedWavAndMayBeConverted) {
+    selectSampleRate(44100);
+    std::vector<std::uint8_t> raw(3 * 2048, 0x90);
+    writeFile(tempWavPath(), raw);
+    seam.chosenFiles = {dir + "aufnahme"};
+    seam.answers = {Answer::Yes};
+    KeptRecording kept = keepRecording(dialog);
+    made.push_back(dir + "aufnahme.wav");
+    EXPECT_TRUE(kept.saved);
+    EXPECT_TRUE(kept.convertNow);
+    EXPECT_EQ(kept.path, dir + "aufnahme.wav");
+    EXPECT_EQ(readFile(kept.path).size(), 6190u);
+    EXPECT_FALSE(fileExists(tempWavPath()));
+    EXPECT_EQ(seam.offered[0], "proggi.wav");
+    EXPECT_EQ(seam.choosers[0].title, "Aufzeichnung beendet. Als WAV-Datei speichern unter");
+    EXPECT_EQ(seam.choosers[0].owner, dialog);
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text, "Aufnahme wurde als WAV gespeichert. Jetzt in BIN konvertieren?");
+    EXPECT_EQ(seam.messages[0].caption, "Anfrage");
+    EXPECT_EQ(seam.messages[0].style, mb::yesNo);
+    EXPECT_EQ(seam.messages[0].owner, nullptr);
+}
+
+TEST_F(ExchangeFlows, NothingIsLostWhenTheUserCancelsOrTheMoveFails) {
+    selectSampleRate(44100);
+    std::vector<std::uint8_t> raw(2048, 0x90);
+    // Cancel: the recording stays in "temp.wav", now a WAV file.
+    writeFile(tempWavPath(), raw);
+    seam.chosenFiles = {""};
+    EXPECT_FALSE(keepRecording(dialog).saved);
+    EXPECT_EQ(readFile(tempWavPath()).size(), 46u + 2048);
+    EXPECT_TRUE(seam.messages.empty());
+
+    // A target that cannot be written: the old file there and the recording both stay.
+    std::string target = file("alt.wav", {7, 7, 7});
+    writeFile(tempWavPath(), raw);
+    seam.chosenFiles = {dir + "no/such/dir/x.wav"};
+    EXPECT_FALSE(keepRecording(dialog).saved);
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text, "Fehler beim Benennen des WAV");
+    EXPECT_EQ(seam.messages[0].caption, "Fehler");
+    EXPECT_EQ(readFile(tempWavPath()).size(), 46u + 2048);
+
+    // Replacing after Yes: the old file gives way to the recording.
+    seam.messages.clear();
+    writeFile(tempWavPath(), raw);
+    seam.chosenFiles = {target};
+    seam.answers = {Answer::Yes, Answer::No};
+    KeptRecording kept = keepRecording(dialog);
+    EXPECT_TRUE(kept.saved);
+    EXPECT_FALSE(kept.convertNow);
+    EXPECT_EQ(readFile(target).size(), 46u + 2048);
+    EXPECT_FALSE(fileExists(tempWavPath()));
+
+    // An encoded WAV is named the same way.
+    writeFile(tempWavPath(), {1, 2});
+    EXPECT_EQ(nameTempWav(target), 0);
+    EXPECT_EQ(readFile(target), (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_EQ(nameTempWav(target), -1) << "no temp.wav any more";
+    EXPECT_EQ(readFile(target), (std::vector<std::uint8_t>{1, 2}));
+}
+
+TEST_F(ExchangeFlows, AnUnsavedRecordingInTempWavIsOverwrittenOnlyAfterYes) {
+    EXPECT_TRUE(mayOverwriteTempWav(true, dialog)) << "no temp.wav, nothing to ask";
+    writeFile(tempWavPath(), {1});
+    EXPECT_TRUE(mayOverwriteTempWav(false, dialog)) << "saved under its name before";
+    EXPECT_TRUE(seam.messages.empty());
+    seam.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(mayOverwriteTempWav(true, dialog));
+    EXPECT_TRUE(mayOverwriteTempWav(true, dialog));
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?");
+    EXPECT_EQ(seam.messages[0].caption, "Anfrage");
+    EXPECT_EQ(seam.messages[0].style, mb::yesNo);
+    EXPECT_EQ(seam.messages[0].owner, dialog);
+
+    // Closing the dialog: the program's end would take "temp.wav" with it.
+    seam.messages.clear();
+    EXPECT_TRUE(mayCloseWithTempRecording(false, dialog));
+    seam.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(mayCloseWithTempRecording(true, dialog));
+    EXPECT_TRUE(mayCloseWithTempRecording(true, dialog));
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
+                                         "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?");
+    std::remove(tempWavPath().c_str());
+    EXPECT_TRUE(mayCloseWithTempRecording(true, dialog)) << "nothing left to lose";
+}
