@@ -7,6 +7,8 @@
 // is followed too and taken off each quarter, which removes hum and drift
 // inside the cell.
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "shell/ByteReader.h"
 
@@ -16,7 +18,7 @@ struct CellQuarters {
 
 class SignalConditioner {
   public:
-    explicit SignalConditioner(ByteView samples) : samples_(samples) {}
+    explicit SignalConditioner(ByteView samples);
 
     std::size_t size() const { return samples_.size; }
     // True when the cell [start, start + length) lies within the samples but
@@ -30,7 +32,12 @@ class SignalConditioner {
     void followSlope(bool follow);
 
   private:
+    void buildChunk(std::size_t from);
+
     ByteView samples_;
+    std::vector<std::uint8_t> copy_;    // the chunk's samples
+    std::vector<std::int32_t> sums_;    // their running sums, every fourth sample
+    std::size_t base_ = 0, end_ = 0;    // the chunk: samples [base_, end_)
     bool follow_ = false;
     double lastMean_ = 0;          // the mean of the last cell
     double steps_[3] = {0, 0, 0};  // the last three steps between cell means, per sample
