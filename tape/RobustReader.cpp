@@ -12,7 +12,7 @@ namespace {
 // The bit clock: a second-order loop, corrected once per cell by the measured
 // offset of the transitions (phase gain) and slowly in its period (speed gain).
 constexpr double phaseGain = 0.2;
-constexpr double speedGain = 0.015;
+constexpr double speedGain = 0.008;
 // The level follows the cells' strength quickly enough for dips of a few ms.
 constexpr double levelGain = 0.3;
 // A bit counts as sure for the sync when it is at least this share of the level.
@@ -23,7 +23,8 @@ constexpr int searchCells = 6000;
 
 struct Bit {
     bool one = false;
-    bool sure = false;
+    bool sure = false;      // for the sync search: stronger than the other pairing's bit
+    double margin = 0;      // strength against the level followed so far
 };
 
 // Cells of a bit clock over the conditioned samples. Each cell's bit is the
@@ -47,15 +48,21 @@ class CellClock {
         if (!signal_->holds(start_, cell)) return false;
         CellQuarters now = signal_->cell(start_, cell);
         const double* q = now.q;
+        // Per sample of the cell: the strength of this bit and the level.
+        const double perSample = 1 / cell;
         double difference = (q[2] + q[3]) - (q[0] + q[1]);
-        double strength = std::fabs(difference) / cell;
+        double strength = std::fabs(difference) * perSample;
         double level = std::max(level_, strength);
         bit.one = difference > 0;
-        bit.sure = strength > sureShare * level_;
+        bit.margin = level > 0 ? strength / level : 0;
         if (shifted) {
-            double across = (q[0] + q[1]) - (previous_.q[2] + previous_.q[3]);
-            shifted->one = across > 0;
-            shifted->sure = havePrevious_ && std::fabs(across) / cell > sureShare * level_;
+            // Sure is a bit that is clearly stronger than the other pairing's at
+            // the same time: scale-free, so that it holds inside a level dip.
+            double across = std::fabs((q[0] + q[1]) - (previous_.q[2] + previous_.q[3])) * perSample;
+            shifted->one = (q[0] + q[1]) > (previous_.q[2] + previous_.q[3]);
+            double stronger = std::max(strength, across);
+            bit.sure = strength > sureShare * stronger;
+            shifted->sure = havePrevious_ && across > sureShare * stronger;
         }
 
         // Offset of the middle transition: the inner half of the cell against
@@ -63,11 +70,12 @@ class CellClock {
         // into the inner half with the sign of the first half.
         double offset = 0;
         if (level > 0) {
-            double mid = ((q[1] + q[2]) - (q[0] + q[3])) / (2 * level);
+            const double scale = 0.5 / level;
+            double mid = ((q[1] + q[2]) - (q[0] + q[3])) * scale;
             offset = std::clamp(bit.one ? -mid : mid, -quarter, quarter);
             // At the start of the cell there is a transition when the bits are equal.
             if (havePrevious_ && previousOne_ == bit.one) {
-                double edge = ((previous_.q[3] + q[0]) - (previous_.q[2] + q[1])) / (2 * level);
+                double edge = ((previous_.q[3] + q[0]) - (previous_.q[2] + q[1])) * scale;
                 offset = (offset + std::clamp(bit.one ? edge : -edge, -quarter, quarter)) / 2;
             }
         }

@@ -42,4 +42,7 @@ class SignalConditioner {
     double lastMean_ = 0;          // the mean of the last cell
     double steps_[3] = {0, 0, 0};  // the last three steps between cell means, per sample
     int known_ = 0;                // cells seen since the last change, up to 4
+    double slopes_[3] = {0, 0, 0}; // the last three slopes (medians)
+    double slopePower_ = 0;        // their mean square, and that of their noise
+    double noisePower_ = 0;
 };
