@@ -1,6 +1,9 @@
 // A 2 KiB program encoded by the project, worn along each fault at growing
 // strength (bench/SignalDegrader.h), read by the first reader alone and by
-// both readers. A cell counts as read when name, addresses and image come
+// both readers. Combinations take three faults at middle strength. Hiss
+// behind level dips of 20 % (amplifier noise) is beyond reach: inside a dip it
+// stands to the signal as noise of 2.5 times the peak; hiss on the tape
+// (Bandrauschen) dips with the signal. A cell counts as read when name, addresses and image come
 // back byte for byte with every block good.
 #include "bench/DegradationBench.h"
 
@@ -14,6 +17,8 @@
 #include "tape/ReaderFallback.h"
 
 namespace {
+constexpr unsigned seeds = 3;
+
 struct Cell {
     const char* fault;
     const char* strength;
@@ -79,7 +84,9 @@ const Cell cells[] = {
     {"Tiefpass + Geschw. + Einbrüche", "1,5 kHz / -10 % / 20 %",
      FAULTS(f.lowPassHz = 1500; f.speed = -0.1; f.dipLevel = 0.2), true},
     {"Brumm + Gleichlauf + Pegel", "1 / 2,5 % 1 Hz / 10 %", FAULTS(f.hum = 1; f.wobble = 0.025; f.level = 0.1), true},
-    {"Rauschen + Drift + Einbrüche", "0,5 / 1 / 20 %", FAULTS(f.noise = 0.5; f.drift = 1; f.dipLevel = 0.2), true},
+    {"Bandrauschen + Drift + Einbrüche", "0,5 / 1 / 20 %", FAULTS(f.tapeNoise = 0.5; f.drift = 1; f.dipLevel = 0.2),
+     true},
+    {"Rauschen + Drift + Einbrüche", "0,5 / 1 / 20 %", FAULTS(f.noise = 0.5; f.drift = 1; f.dipLevel = 0.2), false},
     {"Rauschen + Tiefpass + Geschw.", "1,0 / 1 kHz / +20 %",
      FAULTS(f.noise = 1.0; f.lowPassHz = 1000; f.speed = 0.2), false},
 };
@@ -101,20 +108,26 @@ int printDegradationTable() {
     std::printf("\n| Störung | Stärke | nur erster Leser | beide Leser |\n|---|---|---|---|\n");
     int missed = 0, firstRead = 0, bothRead = 0, count = 0;
     for (const Cell& cell : cells) {
-        std::vector<std::uint8_t> samples = degrade::degradeSignal(clean, cell.faults);
-        DecoderSettings settings;
-        ReadingChoice exact;
-        exact.exact = true;
-        bool first = sameRecord(decodeRecordEitherWay(ByteView(samples), settings, 44100, 0, nullptr, exact), image,
+        // Three recordings per cell, with different noise.
+        int first = 0, both = 0;
+        for (unsigned seed = 1; seed <= seeds; ++seed) {
+            degrade::Faults faults = cell.faults;
+            faults.seed = seed;
+            std::vector<std::uint8_t> samples = degrade::degradeSignal(clean, faults);
+            DecoderSettings settings;
+            ReadingChoice exact;
+            exact.exact = true;
+            first += sameRecord(decodeRecordEitherWay(ByteView(samples), settings, 44100, 0, nullptr, exact), image,
                                 header);
-        bool both = sameRecord(decodeRecordEitherWay(ByteView(samples), settings, 44100, 0, nullptr, ReadingChoice{}),
+            both += sameRecord(decodeRecordEitherWay(ByteView(samples), settings, 44100, 0, nullptr, ReadingChoice{}),
                                image, header);
-        std::printf("| %s | %s%s | %s | %s |\n", cell.fault, cell.strength, cell.target ? "" : " (über Ziel)",
-                    first ? "gelesen" : "-", both ? "gelesen" : "-");
-        firstRead += first, bothRead += both, ++count;
-        if (cell.target && !both) ++missed;
+        }
+        std::printf("| %s | %s%s | %d/%u | %d/%u |\n", cell.fault, cell.strength, cell.target ? "" : " (über Ziel)", first,
+                    seeds, both, seeds);
+        firstRead += first == seeds, bothRead += both == seeds, ++count;
+        if (cell.target && both < static_cast<int>(seeds)) ++missed;
     }
-    std::printf("\nGelesen: erster Leser %d, beide Leser %d von %d Zellen; Zielzellen nicht gelesen: %d\n", firstRead,
+    std::printf("\nGanz gelesen: erster Leser %d, beide Leser %d von %d Zellen; Zielzellen nicht ganz gelesen: %d\n", firstRead,
                 bothRead, count, missed);
     return missed;
 }

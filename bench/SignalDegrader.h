@@ -19,12 +19,19 @@ struct Faults {
     double dipLevel = 1;    // level inside the dips (10 ms every 250 ms); 1: no dips
     double hum = 0;         // 50 Hz hum, amplitude relative to the signal's peak
     double drift = 0;       // slow drift (0.3 and 1.1 Hz), amplitude relative to the peak
-    double noise = 0;       // white noise, RMS relative to the signal's peak
+    double noise = 0;       // white noise behind the tape (amplifier), RMS relative to the signal's peak
+    double tapeNoise = 0;   // the same as hiss on the tape: level dips take it along
     double level = 1;       // overall level relative to the encoder's
     unsigned seed = 1;
 };
 
 constexpr double pi = 3.14159265358979323846;
+
+// Box-Muller from the generator's raw numbers: the same noise on every platform for a seed.
+inline double gaussian(std::mt19937& random) {
+    double first = (random() + 1.0) / 4294967297.0, second = random() / 4294967296.0;
+    return std::sqrt(-2 * std::log(first)) * std::cos(2 * pi * second);
+}
 
 // `clean`: 8-bit samples at `rate` as the encoder writes them (peak 100 about 0x80).
 // Where the faults would clip, the recording level is lowered so that the
@@ -53,19 +60,15 @@ inline std::vector<std::uint8_t> degradeSignal(const std::vector<std::uint8_t>& 
         }
     }
     std::mt19937 random(faults.seed);
-    std::uniform_real_distribution<double> uniform(1e-12, 1.0);
     double peak = 0;
     for (std::size_t i = 0; i < signal.size(); ++i) {
         double seconds = i / rate;
         double inDip = std::fmod(seconds, 0.25);
+        if (faults.tapeNoise > 0) signal[i] += faults.tapeNoise * gaussian(random);
         if (faults.dipLevel < 1 && inDip >= 0.1 && inDip < 0.11) signal[i] *= faults.dipLevel;
         signal[i] += faults.hum * std::sin(2 * pi * 50 * seconds);
         signal[i] += faults.drift * (0.6 * std::sin(2 * pi * 0.3 * seconds) + 0.4 * std::sin(2 * pi * 1.1 * seconds + 1));
-        if (faults.noise > 0) {
-            // Box-Muller: the same noise on every platform for a seed.
-            double radius = std::sqrt(-2 * std::log(uniform(random))), angle = 2 * pi * uniform(random);
-            signal[i] += faults.noise * radius * std::cos(angle);
-        }
+        if (faults.noise > 0) signal[i] += faults.noise * gaussian(random);
         peak = std::max(peak, std::fabs(signal[i]));
     }
     double gain = 100 * faults.level * (peak > 1.2 ? 1.2 / peak : 1.0);

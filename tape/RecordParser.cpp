@@ -49,6 +49,7 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
     record.blocks = 1;
     for (;;) {
         std::uint8_t length = 0, low = 0, high = 0, checksum = 0;
+        source.beginBlock();
         if (!source.readByte(length) || !source.readByte(low) || !source.readByte(high))
             return stop(record, DecodeStatus::CutShort, source);
         std::size_t count = length == 0 ? 256 : length;
@@ -61,7 +62,7 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
             sum += byte;
         }
         if (!source.readByte(checksum)) return stop(record, DecodeStatus::CutShort, source);
-        if (checksum != static_cast<std::uint8_t>(sum)) {
+        if (checksum != static_cast<std::uint8_t>(sum) || source.doubtsBlock()) {
             ++record.faulty;
             record.faultyBlocks.push_back(record.blocks);
         }

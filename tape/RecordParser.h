@@ -16,6 +16,12 @@ struct ByteSource {
     virtual void setInverted(bool inverted) = 0;
     // The sample after the last one read.
     virtual std::size_t position() const = 0;
+    // Called before the length byte of each block, and after its checksum came
+    // out true: true when the source doubts the block all the same (some bits
+    // were so weak that flipping them would leave the checksum true). The
+    // block then counts as faulty. By default a source never doubts.
+    virtual void beginBlock() {}
+    virtual bool doubtsBlock() { return false; }
     virtual ~ByteSource() = default;
 };
 

@@ -1,6 +1,7 @@
 #include "tape/RobustReader.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 
 #include "tape/LeadInFinder.h"
@@ -19,12 +20,18 @@ constexpr double levelGain = 0.3;
 constexpr double sureShare = 0.35;
 // Lead-in bits demanded before the sync byte, and cells tried behind a lead-in.
 constexpr int leadInBits = 48;
+// A bit weaker than this share of the noise measure may be wrong (with white
+// noise the measure is about twice the spread of a bit's strength); more weak
+// bits than maxWeakBits in one block make the block doubtful as a whole.
+constexpr double noiseGain = 0.05;
+constexpr double weakShare = 0.45;
+constexpr int maxWeakBits = 24;
 constexpr int searchCells = 6000;
 
 struct Bit {
     bool one = false;
     bool sure = false;      // for the sync search: stronger than the other pairing's bit
-    double margin = 0;      // strength against the level followed so far
+    bool weak = false;      // hardly stronger than the noise: it may be wrong
 };
 
 // Cells of a bit clock over the conditioned samples. Each cell's bit is the
@@ -54,7 +61,15 @@ class CellClock {
         double strength = std::fabs(difference) * perSample;
         double level = std::max(level_, strength);
         bit.one = difference > 0;
-        bit.margin = level > 0 ? strength / level : 0;
+        // The noise: a cell's sum is the baseline's alone, so its second
+        // difference over three cells (blind to hum and drift) is noise.
+        double sum = q[0] + q[1] + q[2] + q[3];
+        double bend = std::fabs(sum - 2 * sums_[1] + sums_[0]) * perSample;
+        sums_[0] = sums_[1], sums_[1] = sum;
+        // A level dip bends the sums once at each edge: such steps count only
+        // up to a few times the measure so far.
+        noise_ += noiseGain * (std::min(bend, 3 * noise_ + 0.05 * level_) - noise_);
+        bit.weak = strength < weakShare * noise_;
         if (shifted) {
             // Sure is a bit that is clearly stronger than the other pairing's at
             // the same time: scale-free, so that it holds inside a level dip.
@@ -106,6 +121,8 @@ class CellClock {
     double cell_;
     double shortest_, longest_;
     double level_ = 0;
+    double noise_ = 0;          // mean second difference of the cell sums, per sample
+    double sums_[2] = {0, 0};   // the sums of the last two cells
     CellQuarters previous_;
     bool previousOne_ = false;
     bool havePrevious_ = false;
@@ -129,7 +146,7 @@ class FilteredReader final : public ByteSource {
     }
 
     bool readByte(std::uint8_t& byte) override {
-        unsigned value = 0;
+        unsigned value = 0, weak = 0;
         for (int i = 0; i < 8; ++i) {
             Bit bit;
             if (!clock_.step(bit)) {
@@ -137,9 +154,34 @@ class FilteredReader final : public ByteSource {
                 return false;
             }
             value = value << 1 | (bit.one ? 1u : 0u);
+            weak = weak << 1 | (bit.weak ? 1u : 0u);
         }
         byte = static_cast<std::uint8_t>(inverted_ ? ~value : value);
+        noteWeakBits(byte, weak);
         return true;
+    }
+    void beginBlock() override {
+        blockBytes_ = 0;
+        weakCount_ = 0;
+    }
+    // Each weak bit, flipped, would change the block's sum (address, data) or
+    // its checksum byte by a power of two. When some of these changes cancel
+    // out modulo 256, a wrong block could show a true checksum: doubt it.
+    bool doubtsBlock() override {
+        if (weakCount_ > maxWeakBits) return true;
+        std::bitset<256> reachable;
+        reachable.set(0);
+        const int checksumByte = blockBytes_ - 1;
+        for (int i = 0; i < weakCount_; ++i) {
+            const WeakBit& weak = weakBits_[i];
+            if (weak.byte == 0) return true;   // the length byte: the whole framing is in doubt
+            int change = (weak.one ? -1 : 1) << weak.bit;
+            if (weak.byte == checksumByte) change = -change;
+            int step = (change % 256 + 256) % 256;
+            if (reachable[(256 - step) % 256]) return true;
+            reachable |= (reachable << step) | (reachable >> (256 - step));
+        }
+        return false;
     }
     void setInverted(bool inverted) override { inverted_ = inverted; }
     std::size_t position() const override {
@@ -190,6 +232,20 @@ class FilteredReader final : public ByteSource {
     std::size_t syncPosition() const { return syncPosition_; }
 
   private:
+    struct WeakBit {
+        int byte;   // counted from the block's length byte
+        int bit;    // 0: least significant
+        bool one;   // as read
+    };
+    void noteWeakBits(std::uint8_t byte, unsigned weak) {
+        for (int bit = 0; weak != 0; ++bit, weak >>= 1) {
+            if (!(weak & 1)) continue;
+            if (weakCount_ < maxWeakBits) weakBits_[weakCount_] = {blockBytes_, bit, ((byte >> bit) & 1) != 0};
+            ++weakCount_;
+        }
+        ++blockBytes_;
+    }
+
     ByteView samples_;
     SignalConditioner signal_;
     double nominal_;
@@ -197,6 +253,9 @@ class FilteredReader final : public ByteSource {
     bool inverted_ = false;
     bool exhausted_ = false;
     std::size_t syncPosition_ = 0;
+    int blockBytes_ = 0;                    // bytes read since the block began
+    WeakBit weakBits_[maxWeakBits];
+    int weakCount_ = 0;
 };
 }
 
