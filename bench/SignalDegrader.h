@@ -17,7 +17,8 @@ struct Faults {
     double wobbleHz = 1;
     double lowPassHz = 0;   // second-order low-pass, 0: none
     double dipLevel = 1;    // level inside the dips (10 ms every 250 ms); 1: no dips
-    double hum = 0;         // 50 Hz hum, amplitude relative to the signal's peak
+    double hum = 0;         // mains hum, amplitude relative to the signal's peak
+    double humHz = 50;
     double drift = 0;       // slow drift (0.3 and 1.1 Hz), amplitude relative to the peak
     double noise = 0;       // white noise behind the tape (amplifier), RMS relative to the signal's peak
     double tapeNoise = 0;   // the same as hiss on the tape: level dips take it along
@@ -66,7 +67,7 @@ inline std::vector<std::uint8_t> degradeSignal(const std::vector<std::uint8_t>& 
         double inDip = std::fmod(seconds, 0.25);
         if (faults.tapeNoise > 0) signal[i] += faults.tapeNoise * gaussian(random);
         if (faults.dipLevel < 1 && inDip >= 0.1 && inDip < 0.11) signal[i] *= faults.dipLevel;
-        signal[i] += faults.hum * std::sin(2 * pi * 50 * seconds);
+        signal[i] += faults.hum * std::sin(2 * pi * faults.humHz * seconds);
         signal[i] += faults.drift * (0.6 * std::sin(2 * pi * 0.3 * seconds) + 0.4 * std::sin(2 * pi * 1.1 * seconds + 1));
         if (faults.noise > 0) signal[i] += faults.noise * gaussian(random);
         peak = std::max(peak, std::fabs(signal[i]));

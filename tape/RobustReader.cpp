@@ -194,7 +194,6 @@ class FilteredReader final : public ByteSource {
     // one of the two pairings of half-cells shows lead-in bits and the sync byte.
     bool followLeadIn(const LeadIn& leadIn, std::size_t& from, std::size_t limit) {
         clock_ = CellClock(signal_, leadIn.cell, nominal_);
-        signal_.followSlope(false);
         double best = -1, phase = static_cast<double>(leadIn.position);
         for (int eighth = 0; eighth < 8; ++eighth) {
             double position = static_cast<double>(leadIn.position) + leadIn.cell * eighth / 8;
@@ -218,7 +217,6 @@ class FilteredReader final : public ByteSource {
                 if (pattern != tape::syncByte && pattern != (syncMask & ~std::uint64_t{tape::syncByte})) continue;
                 // The shifted pairing's cells begin half a cell before the clock's.
                 if (pairing == 1) clock_.startAt(clock_.start() - clock_.cell() / 2);
-                signal_.followSlope(true);
                 syncPosition_ = static_cast<std::size_t>(clock_.start());
                 from = std::max(from, syncPosition_);
                 return true;

@@ -11,8 +11,6 @@ constexpr std::size_t lookBack = 64;
 // Positions inside a cell are counted in 1/256 of a sample.
 constexpr int fractionBits = 8;
 constexpr double fractionScale = 1 << fractionBits;
-// How quickly the power of the baseline's slope and of its noise are followed.
-constexpr double slopeGain = 0.05;
 }
 
 SignalConditioner::SignalConditioner(ByteView samples)
@@ -59,36 +57,5 @@ CellQuarters SignalConditioner::cell(double start, double length) {
     CellQuarters out;
     for (int part = 0; part < 4; ++part)
         out.q[part] = static_cast<double>(edges[part + 1] - edges[part]) * (1 / fractionScale);
-    const double quarter = length * 0.25;
-
-    // The slope: the median of the last three steps between cell means, so
-    // that one cell whose level changed inside it (a dip) does not bend it.
-    const double perSample = 1 / length;
-    double mean = (out.q[0] + out.q[1] + out.q[2] + out.q[3]) * perSample;
-    steps_[0] = steps_[1], steps_[1] = steps_[2];
-    steps_[2] = known_ > 0 ? (mean - lastMean_) * perSample : 0;
-    lastMean_ = mean;
-    if (known_ < 4) ++known_;
-    if (follow_ && known_ == 4) {
-        double slope = std::max(std::min(steps_[0], steps_[1]), std::min(std::max(steps_[0], steps_[1]), steps_[2]));
-        // Taken off only as far as it stands out of its own noise: hiss alone
-        // makes the medians wander, and following them would add to the hiss.
-        // Medians three cells apart share no step; their difference is noise
-        // (a hum's slope changes little in three cells).
-        double wander = slope - slopes_[0];
-        slopes_[0] = slopes_[1], slopes_[1] = slopes_[2], slopes_[2] = slope;
-        slopePower_ += slopeGain * (slope * slope - slopePower_);
-        noisePower_ += slopeGain * (wander * wander / 2 - noisePower_);
-        double weight = slopePower_ > noisePower_ ? 1 - noisePower_ / slopePower_ : 0;
-        slope *= weight;
-        for (int part = 0; part < 4; ++part) out.q[part] -= slope * quarter * quarter * (part - 1.5);
-    }
     return out;
-}
-
-void SignalConditioner::followSlope(bool follow) {
-    follow_ = follow;
-    known_ = 0;
-    slopePower_ = noisePower_ = 0;
-    slopes_[0] = slopes_[1] = slopes_[2] = 0;
 }
