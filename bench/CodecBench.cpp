@@ -1,7 +1,8 @@
 // Speed of the cassette codec on a random 64 KiB image (about 16 M samples):
 // encoding into memory, and decoding from the WAV file's bytes in memory, by
 // the first reader and by the noise-proof one, clean and worn. Then the
-// degradation table (DegradationBench.cpp).
+// degradation table (DegradationBench.cpp). `bench --abgenutzt AUS.wav` writes
+// one of its worn recordings.
 // The memory taken while decoding is measured in a second run of this program
 // that only reads the WAV file and decodes it.
 #include <sys/resource.h>
@@ -21,6 +22,7 @@
 #include "tape/AudioFormat.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
+#include "tape/ReaderFallback.h"
 #include "tape/RobustReader.h"
 #include "tape/WavFile.h"
 
@@ -72,6 +74,7 @@ int decodeOnly(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--dekodieren") == 0) return decodeOnly(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
 
     std::mt19937 random(1);
     std::vector<std::uint8_t> image(65536);
@@ -118,6 +121,15 @@ int main(int argc, char** argv) {
                 wornFirst * 1e3, firstWorn.status == DecodeStatus::Ok && firstWorn.faulty == 0 ? "gelesen" : "gescheitert",
                 wornSecond * 1e3, filtered.image == image && filtered.faulty == 0 ? "Bild gleich" : "FEHLER",
                 wornSecond / wornFirst);
+    // Pure noise of the same length: both readers must give up within about one pass.
+    std::mt19937 hiss(3);
+    for (auto& sample : noisy) sample = static_cast<std::uint8_t>(hiss());
+    DecodedRecord none;
+    double noiseBoth = bestOf(3, [&] {
+        none = decodeRecordEitherWay(ByteView(noisy), settings, 44100, 0, nullptr, ReadingChoice{});
+    });
+    std::printf("Reines Rauschen, gleiche Länge: beide Leser %.2f ms (%s)\n", noiseBoth * 1e3,
+                none.status == DecodeStatus::NoSync ? "kein SYNC, wie beim ersten Leser" : "FEHLER");
     std::fflush(stdout);
 
     std::string path = "/tmp/bv7-bench-" + std::to_string(getpid()) + ".wav";

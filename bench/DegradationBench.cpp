@@ -13,8 +13,10 @@
 
 #include "bench/SignalDegrader.h"
 #include "tape/Decoder.h"
+#include "shell/FileIo.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
+#include "tape/WavFile.h"
 
 namespace {
 constexpr unsigned seeds = 3;
@@ -96,13 +98,31 @@ bool sameRecord(const DecodedRecord& record, const std::vector<std::uint8_t>& im
            record.header.aa == header.aa && record.header.sa == header.sa &&
            record.header.name.substr(0, header.name.size()) == header.name;
 }
-}
 
-int printDegradationTable() {
+
+std::vector<std::uint8_t> benchImage() {
     std::mt19937 random(2);
     std::vector<std::uint8_t> image(2048);
     for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-    const TapeHeader header{"ABGENUTZT", 0x1000, 0x17FF, 0x1000};
+    return image;
+}
+
+const TapeHeader header{"ABGENUTZT", 0x1000, 0x17FF, 0x1000};
+}
+
+bool writeWornExample(const char* path) {
+    for (const Cell& cell : cells) {
+        if (cell.faults.noise == 0 || cell.faults.hum == 0 || cell.faults.lowPassHz == 0) continue;
+        std::vector<std::uint8_t> samples = degrade::degradeSignal(encodeRecordSamples(benchImage(), header), cell.faults);
+        std::vector<std::uint8_t> file = makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                                          static_cast<std::uint32_t>(samples.size()));
+        return writeFile(path, file.data(), file.size()) == WriteOutcome::Ok;
+    }
+    return false;
+}
+
+int printDegradationTable() {
+    const std::vector<std::uint8_t> image = benchImage();
     const std::vector<std::uint8_t> clean = encodeRecordSamples(image, header);
 
     std::printf("\n| Störung | Stärke | nur erster Leser | beide Leser |\n|---|---|---|---|\n");

@@ -5,3 +5,7 @@
 // Prints the table; returns the number of target cells that both readers
 // together did not read.
 int printDegradationTable();
+
+// Writes the recording of one cell (the first combination: hiss, hum and
+// low-pass) as a WAV file to try `bv7 wav2bin` on; false when it cannot.
+bool writeWornExample(const char* path);
