@@ -6,6 +6,7 @@
 // leaves no more than its slope across one cell (a tenth of a bit's strength
 // for 50 Hz at twice the signal). The sums come from running sums over a
 // chunk of samples at a time: no allocation per sample or cell.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -27,9 +28,14 @@ class SignalConditioner {
         return start >= 0 && start + 0.5 * length < static_cast<double>(samples_.size);
     }
     // The quarters of the cell [start, start + length); holds() must be true.
+    // Inline: it runs once per bit cell.
     CellQuarters cell(double start, double length);
 
   private:
+    // Positions inside a cell are counted in 1/256 of a sample.
+    static constexpr int fractionBits = 8;
+    static constexpr double fractionScale = 1 << fractionBits;
+
     void buildChunk(std::size_t from);
 
     ByteView samples_;
@@ -37,3 +43,32 @@ class SignalConditioner {
     std::vector<std::int32_t> sums_;    // their running sums, every fourth sample
     std::size_t base_ = 0, end_ = 0;    // the chunk: samples [base_, end_)
 };
+
+inline CellQuarters SignalConditioner::cell(double start, double length) {
+    // Sample i spans [i, i + 1); beyond the last sample the signal counts as the centre line.
+    const double stop = std::min(start + length, static_cast<double>(samples_.size));
+    const std::int64_t firstSample = static_cast<std::int64_t>(start);
+    if (firstSample < static_cast<std::int64_t>(base_) || static_cast<std::int64_t>(stop) >= static_cast<std::int64_t>(end_))
+        buildChunk(static_cast<std::size_t>(firstSample));
+    const std::int64_t origin = static_cast<std::int64_t>(base_) << fractionBits;
+    auto fixed = [](double position) { return static_cast<std::int64_t>(position * fractionScale + 0.5); };
+    const std::int64_t first = fixed(start) - origin;
+    const std::int64_t last = std::min(fixed(stop) - origin, static_cast<std::int64_t>(end_ - base_) << fractionBits);
+    const std::int64_t span = fixed(length);
+    const std::uint8_t* s = copy_.data();
+    // The sum about the centre line from the chunk's base to `at`, in 1/256 sample.
+    auto sumTo = [&](std::int64_t at) {
+        std::int64_t whole = at >> fractionBits, block = whole >> 2, rest = whole & 3;
+        const std::uint8_t* x = s + 4 * block;
+        std::int64_t sum = sums_[static_cast<std::size_t>(block)] + (x[0] - 128) * (rest > 0) +
+                           (x[1] - 128) * (rest > 1) + (x[2] - 128) * (rest > 2);
+        return (sum << fractionBits) + (at & ((1 << fractionBits) - 1)) * (s[whole] - 128);
+    };
+    std::int64_t edges[5];
+    edges[0] = sumTo(first);
+    for (int part = 1; part <= 4; ++part) edges[part] = sumTo(std::min(first + (span * part >> 2), last));
+    CellQuarters out;
+    for (int part = 0; part < 4; ++part)
+        out.q[part] = static_cast<double>(edges[part + 1] - edges[part]) * (1.0 / fractionScale);
+    return out;
+}
