@@ -175,7 +175,7 @@ class FilteredReader final : public ByteSource {
         for (int i = 0; i < weakCount_; ++i) {
             const WeakBit& weak = weakBits_[i];
             if (weak.byte == 0) return true;   // the length byte: the whole framing is in doubt
-            int change = (weak.one ? -1 : 1) << weak.bit;
+            int change = (weak.one ? -1 : 1) * (1 << weak.bit);
             if (weak.byte == checksumByte) change = -change;
             int step = (change % 256 + 256) % 256;
             if (reachable[(256 - step) % 256]) return true;

@@ -62,7 +62,7 @@ inline CellQuarters SignalConditioner::cell(double start, double length) {
         const std::uint8_t* x = s + 4 * block;
         std::int64_t sum = sums_[static_cast<std::size_t>(block)] + (x[0] - 128) * (rest > 0) +
                            (x[1] - 128) * (rest > 1) + (x[2] - 128) * (rest > 2);
-        return (sum << fractionBits) + (at & ((1 << fractionBits) - 1)) * (s[whole] - 128);
+        return sum * (1 << fractionBits) + (at & ((1 << fractionBits) - 1)) * (s[whole] - 128);
     };
     std::int64_t edges[5];
     edges[0] = sumTo(first);
