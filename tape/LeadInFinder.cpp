@@ -1,17 +1,21 @@
 #include "tape/LeadInFinder.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
 
 namespace {
 constexpr std::size_t window = 4096;
+// Only every third window is heard: a lead-in lasts 4096 cells, at least
+// 98000 samples even 20 % fast, so at least seven of them fall into it.
+constexpr std::size_t stride = 3 * window;
 
 // Crossings of a band-passed copy: the sum of `width` samples before minus the
 // sum of `width` after each point (blind to DC and drift, deaf to hiss above the
 // tone), with hysteresis against the noise. Their spacing is a half-period.
 struct Spacing {
-    std::array<int, 64> histogram{};
+    std::array<int, 66> histogram{};   // by spacing; beyond the longest: the bin behind it
     int intervals = 0;
 };
 
@@ -28,18 +32,22 @@ Spacing crossingSpacing(const std::uint8_t* s, int width, int longest) {
         after += s[i + 2 * width] - s[i + width];
     }
     const long hysteresis = magnitude / count / 2;
+    // Without branches: on noise the crossings come at random, and guessing
+    // them wrong would cost more than the rest of the scan. Spacings beyond
+    // the longest land in a bin left out afterwards.
     Spacing spacing;
-    int side = 0, last = -1;
+    int side = 0, last = 0, intervals = 0;
     for (int i = 0; i < count; ++i) {
-        int now = band[i] > hysteresis ? 1 : band[i] < -hysteresis ? -1 : side;
-        if (now != side && side != 0) {
-            int interval = i - last;
-            if (last >= 0 && interval <= longest) ++spacing.histogram[interval];
-            ++spacing.intervals;
-            last = i;
-        }
+        int now = (band[i] > hysteresis) - (band[i] < -hysteresis);
+        now = now != 0 ? now : side;
+        const bool crossing = now != side && side != 0;
+        const int interval = std::min(i - last, longest + 1);
+        spacing.histogram[interval] += crossing;
+        intervals += crossing;
+        last = crossing ? i : last;
         side = now;
     }
+    spacing.intervals = intervals;
     return spacing;
 }
 }
@@ -52,7 +60,7 @@ bool findLeadIn(ByteView samples, double nominalCell, std::size_t& from, LeadIn&
     while (from + window + 2 * static_cast<std::size_t>(width) <= samples.size) {
         Spacing spacing = crossingSpacing(samples.data + from, width, longest);
         std::size_t here = from;
-        from += window;
+        from += stride;
         // The densest band of +/- 12 % around some half-period must hold nearly
         // every crossing, and there must be about as many as that tone gives.
         int best = 0;

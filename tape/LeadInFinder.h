@@ -11,7 +11,8 @@ struct LeadIn {
     double cell = 0;            // samples per bit cell
 };
 
-// Scans windows of samples from `from` on for a tone whose half-period lies
+// Scans windows of samples from `from` on (every third window of 4096 at
+// 44100 per second: a lead-in is at least 24 windows long) for a tone whose half-period lies
 // within +/- 30 % of half of `nominalCell` (samples per cell at normal speed).
 // True with `found` at the first such window; `from` is then set behind it, so
 // a later call goes on from there. False when the samples end.
