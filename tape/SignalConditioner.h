@@ -39,8 +39,7 @@ class SignalConditioner {
     void buildChunk(std::size_t from);
 
     ByteView samples_;
-    std::vector<std::uint8_t> copy_;    // the chunk's samples
-    std::vector<std::int32_t> sums_;    // their running sums, every fourth sample
+    std::vector<std::int32_t> sums_;    // running sums over the chunk's samples
     std::size_t base_ = 0, end_ = 0;    // the chunk: samples [base_, end_)
 };
 
@@ -55,14 +54,12 @@ inline CellQuarters SignalConditioner::cell(double start, double length) {
     const std::int64_t first = fixed(start) - origin;
     const std::int64_t last = std::min(fixed(stop) - origin, static_cast<std::int64_t>(end_ - base_) << fractionBits);
     const std::int64_t span = fixed(length);
-    const std::uint8_t* s = copy_.data();
+    const std::int32_t* sums = sums_.data();
     // The sum about the centre line from the chunk's base to `at`, in 1/256 sample.
-    auto sumTo = [&](std::int64_t at) {
-        std::int64_t whole = at >> fractionBits, block = whole >> 2, rest = whole & 3;
-        const std::uint8_t* x = s + 4 * block;
-        std::int64_t sum = sums_[static_cast<std::size_t>(block)] + (x[0] - 128) * (rest > 0) +
-                           (x[1] - 128) * (rest > 1) + (x[2] - 128) * (rest > 2);
-        return sum * (1 << fractionBits) + (at & ((1 << fractionBits) - 1)) * (s[whole] - 128);
+    auto sumTo = [sums](std::int64_t at) {
+        std::int64_t whole = at >> fractionBits;
+        std::int64_t here = sums[whole];
+        return here * (1 << fractionBits) + (at & ((1 << fractionBits) - 1)) * (sums[whole + 1] - here);
     };
     std::int64_t edges[5];
     edges[0] = sumTo(first);
