@@ -24,7 +24,7 @@ constexpr int leadInBits = 48;
 // noise the measure is about twice the spread of a bit's strength); more weak
 // bits than maxWeakBits in one block make the block doubtful as a whole.
 constexpr double noiseGain = 0.05;
-constexpr double weakShare = 0.45;
+constexpr double weakShare = 0.35;
 constexpr int maxWeakBits = 24;
 constexpr int searchCells = 6000;
 
