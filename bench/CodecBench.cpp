@@ -1,5 +1,8 @@
 // Speed of the cassette codec on a random 64 KiB image (about 16 M samples):
-// encoding into memory, and decoding from the WAV file's bytes in memory.
+// encoding into memory, and decoding from the WAV file's bytes in memory, by
+// the first reader and by the noise-proof one, clean and worn. Then the
+// degradation table (DegradationBench.cpp). `bench --abgenutzt AUS.wav` writes
+// one of its worn recordings.
 // The memory taken while decoding is measured in a second run of this program
 // that only reads the WAV file and decodes it.
 #include <sys/resource.h>
@@ -13,10 +16,13 @@
 #include <random>
 #include <vector>
 
+#include "bench/DegradationBench.h"
+#include "bench/SignalDegrader.h"
 #include "shell/FileIo.h"
 #include "tape/AudioFormat.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
+#include "tape/RobustReader.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -67,6 +73,7 @@ int decodeOnly(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--dekodieren") == 0) return decodeOnly(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
 
     std::mt19937 random(1);
     std::vector<std::uint8_t> image(65536);
@@ -93,11 +100,40 @@ int main(int argc, char** argv) {
     std::printf("Kodieren in den Speicher:   %7.2f ms  %6.0f M Samples/s\n", encode * 1e3, count / encode / 1e6);
     std::printf("Dekodieren aus WAV-Bytes:   %7.2f ms  %6.0f M Samples/s  (%s)\n", decode * 1e3, count / decode / 1e6,
                 same ? "Bild gleich" : "FEHLER: Bild verschieden");
+
+    // The second reader on the same recording, and both on a worn one (the
+    // first reader then fails and the second takes over).
+    DecodedRecord filtered;
+    double second = bestOf(10, [&] { filtered = decodeRecordFiltered(ByteView(samples), 44100); });
+    std::printf("Zweiter Leser (Störfilter), gleiche Aufnahme: %7.2f ms  %6.0f M Samples/s  (%s), %.1f x erster\n",
+                second * 1e3, count / second / 1e6, filtered.image == image ? "Bild gleich" : "FEHLER: Bild verschieden",
+                second / decode);
+    degrade::Faults worn;
+    worn.noise = 0.5;
+    worn.hum = 1;
+    std::vector<std::uint8_t> noisy = degrade::degradeSignal(samples, worn);
+    DecoderSettings settings;
+    DecodedRecord firstWorn;
+    double wornFirst = bestOf(3, [&] { firstWorn = decodeRecord(ByteView(noisy), settings); });
+    double wornSecond = bestOf(3, [&] { filtered = decodeRecordFiltered(ByteView(noisy), 44100); });
+    std::printf("Abgenutzt (Rauschen 0,5, Brumm 1): erster Leser %.2f ms (%s), zweiter %.2f ms (%s), %.1f x erster\n",
+                wornFirst * 1e3, firstWorn.status == DecodeStatus::Ok && firstWorn.faulty == 0 ? "gelesen" : "gescheitert",
+                wornSecond * 1e3, filtered.image == image && filtered.faulty == 0 ? "Bild gleich" : "FEHLER",
+                wornSecond / wornFirst);
+    // Pure noise of the same length: both readers must give up within about one pass.
+    std::mt19937 hiss(3);
+    for (auto& sample : noisy) sample = static_cast<std::uint8_t>(hiss());
+    DecodedRecord none;
+    double noiseFirst = bestOf(3, [&] { none = decodeRecord(ByteView(noisy), settings); });
+    double noiseSecond = bestOf(3, [&] { none = decodeRecordFiltered(ByteView(noisy), 44100); });
+    std::printf("Reines Rauschen, gleiche Länge: erster Leser %.2f ms, zweiter %.2f ms (%s)\n", noiseFirst * 1e3,
+                noiseSecond * 1e3, none.status == DecodeStatus::NoSync ? "kein SYNC" : "FEHLER");
     std::fflush(stdout);
 
     std::string path = "/tmp/bv7-bench-" + std::to_string(getpid()) + ".wav";
     if (writeFile(path, file.data(), file.size()) != WriteOutcome::Ok) return 1;
     int status = std::system(("'" + std::string(argv[0]) + "' --dekodieren '" + path + "'").c_str());
     std::remove(path.c_str());
+    printDegradationTable();
     return same && status == 0 ? 0 : 1;
 }

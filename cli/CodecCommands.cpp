@@ -12,6 +12,7 @@
 #include "tape/BinFileName.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
+#include "tape/ReaderFallback.h"
 #include "tape/WavFile.h"
 
 using namespace cli;
@@ -27,14 +28,18 @@ const char* const bin2wavUsage =
     "Datei bleibt erhalten, außer mit --force.\n";
 
 const char* const wav2binUsage =
-    "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--force]\n"
+    "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--exact] [--force]\n"
     "Liest eine BV7-Aufnahme und schreibt das Programm als BIN-Datei\n"
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o).\n"
     "Die Aufnahme darf auch FLAC, Ogg Vorbis, AIFF oder W64 sein; \"-\" liest sie von der\n"
     "Standardeingabe (das Programm landet dann im aktuellen Verzeichnis), \"-o -\"\n"
     "schreibt es auf die Standardausgabe.\n"
-    "  --keep-faulty  auch bei Prüfsummenfehlern schreiben (mit Warnung)\n"
+    "Wo der genaue Leser scheitert, liest ein zweiter mit Störfilter (Rauschen, Brumm,\n"
+    "dumpfe Höhen, Pegeleinbrüche, Gleichlauf); der Bericht sagt es dann.\n"
+    "  --keep-faulty  auch bei Prüfsummenfehlern schreiben (mit Warnung), mit den\n"
+    "                 besten Blöcken beider Leser\n"
     "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen\n"
+    "  --exact        nur der genaue Leser, ohne Störfilter\n"
     "  --force        vorhandene Dateien überschreiben\n";
 
 int usageError(CommandIo& io, const std::string& problem, const char* usage) {
@@ -81,6 +86,7 @@ void printRecord(const DecodedRecord& record, CommandIo& io) {
            << "Anfangsadresse (AA):\t" << formatHex4(record.header.aa) << "\n"
            << "Endadresse (EA):\t" << formatHex4(record.header.ea) << "\n"
            << "Startadresse (SA):\t" << formatHex4(record.header.sa) << "\n";
+    if (record.filtered) io.out << filteredReportLine << "\n";
 }
 
 // Writes one decoded record; false when it was not written.
@@ -155,7 +161,7 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
 int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
     std::string problem;
-    if (!arguments.parse(args, {"-o"}, {"--keep-faulty", "--all", "--force", "--help"}, problem))
+    if (!arguments.parse(args, {"-o"}, {"--keep-faulty", "--all", "--exact", "--force", "--help"}, problem))
         return usageError(io, problem, wav2binUsage);
     if (arguments.has("--help")) {
         io.out << wav2binUsage;
@@ -182,11 +188,14 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     settings.threshold = currentStretchThreshold();
     settings.triggerLevel = globalSettings().triggerLevel;
     settings.resumeSearch = all;
+    ReadingChoice choice;
+    choice.exact = arguments.has("--exact");
+    choice.keepBestBlocks = arguments.has("--keep-faulty");
 
     int found = 0, failures = 0;
     std::size_t position = 0;
     for (;;) {
-        DecodedRecord record = decodeRecord(wav.samples, settings, position);
+        DecodedRecord record = decodeRecordEitherWay(wav.samples, settings, wav.rate, position, nullptr, choice);
         bool nothingMore = record.status == DecodeStatus::TooQuiet || record.status == DecodeStatus::NoSync;
         if (nothingMore && found > 0) break;
         ++found;

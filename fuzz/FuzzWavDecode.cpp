@@ -1,5 +1,6 @@
-// Any bytes as a WAV file, and as bare samples, go through the reader and the
-// decoder without reading outside their buffers. Every eighth input also builds a real
+// Any bytes as a WAV file, and as bare samples, go through the reader and
+// both decoders (the first, and the noise-proof one behind it) without
+// reading outside their buffers. Every eighth input also builds a real
 // record from their bytes, damage it where the input says and cut it short, so
 // that the stages behind the sync are reached as well.
 #include <cstdint>
@@ -8,6 +9,8 @@
 #include "tape/AudioFormat.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
+#include "tape/ReaderFallback.h"
+#include "tape/RobustReader.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -16,7 +19,7 @@ void decodeWav(ByteView file) {
     if (wav.error != 0) return;
     DecoderSettings settings;
     settings.threshold = stretchThresholdAt(wav.rate);
-    decodeRecord(wav.samples, settings);
+    decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, ReadingChoice{false, true});
 }
 
 void decodeDamagedRecord(const std::uint8_t* data, std::size_t size) {
@@ -51,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         DecodedRecord record = decodeRecord(bytes, settings, size > 1 ? data[1] * 16u : 0);
         if (record.status == DecodeStatus::Ok && record.endPosition < size)
             decodeRecord(bytes, settings, record.endPosition);
+        std::size_t start = size > 2 ? data[2] * 64u : 0;
+        decodeRecordFiltered(bytes, threshold == 20 ? 44100 : 22050, start, nullptr, size > 3 ? data[3] * 512u : 0);
+        decodeRecordFiltered(bytes, threshold == 20 ? 44100 : 22050, start);
     }
     if (size && (data[0] & 7) == 1) decodeDamagedRecord(data, size);
     return 0;

@@ -8,6 +8,7 @@
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
 #include "tape/Decoder.h"
+#include "tape/ReaderFallback.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -22,7 +23,8 @@ std::string decodeReportText(const DecodedRecord& record) {
     const std::vector<std::uint8_t>& image = record.image;
     return "Programmname:\t" + record.header.name + "\r\n" + "gelesene Blöcke: \t" + formatDecimal(record.blocks) +
            "\r\n" + "Programmlänge:\t" + formatDecimal(static_cast<std::int32_t>(image.size())) + "\r\n" +
-           "Prüfsumme:\t" + formatHex4(crc16Sdlc(image.data(), image.size()));
+           "Prüfsumme:\t" + formatHex4(crc16Sdlc(image.data(), image.size())) +
+           (record.filtered ? std::string("\r\n") + filteredReportLine : std::string());
 }
 
 std::string faultyReportText(const DecodedRecord& record) {
@@ -62,7 +64,7 @@ DecodeOutcome decodeWavToBin(const std::string& path, HeaderFieldSink* fields, W
         DecoderSettings settings;
         settings.threshold = currentStretchThreshold();
         settings.triggerLevel = globalSettings().triggerLevel;
-        record = decodeRecord(wav.samples, settings, 0, fields);
+        record = decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, fields, ReadingChoice{});
     }   // the samples are released here, before any box
     if (record.status != DecodeStatus::Ok) {
         showStringError(decodeStatusMessage(record.status));

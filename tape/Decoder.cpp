@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/HexText.h"
 #include "shell/StringTable.h"
+#include "tape/RecordParser.h"
 
 namespace {
 constexpr std::uint8_t centre = 0x80;
@@ -44,7 +44,7 @@ std::uint64_t deviationSum(const std::uint8_t* samples, std::size_t count) {
     return total;
 }
 
-class RecordReader {
+class RecordReader final : public ByteSource {
   public:
     RecordReader(ByteView samples, const DecoderSettings& settings)
         : s_(samples.data), n_(samples.size), threshold_(settings.threshold), trigger_(settings.triggerLevel),
@@ -74,7 +74,7 @@ class RecordReader {
 
     // One byte, most significant bit first: each bit is the direction of the
     // next crossing of the trigger level; then T samples are skipped.
-    bool readByte(std::uint8_t& byte) {
+    bool readByte(std::uint8_t& byte) override {
         unsigned value = 0;
         for (int bit = 0; bit < 8; ++bit) {
             if (position_ >= n_) return false;
@@ -92,8 +92,8 @@ class RecordReader {
         return true;
     }
 
-    void setInverted(bool inverted) { inverted_ = inverted; }
-    std::size_t position() const { return std::min(position_, n_); }
+    void setInverted(bool inverted) override { inverted_ = inverted; }
+    std::size_t position() const override { return std::min(position_, n_); }
 
   private:
     // The first sample of the next stretch: samples above the centre line are
@@ -148,16 +148,6 @@ class RecordReader {
     bool inverted_ = false;
     std::size_t position_ = 0;
 };
-
-void setField(HeaderFieldSink* fields, int id, std::string_view text) {
-    if (fields) fields->setField(id, text);
-}
-
-DecodedRecord& stop(DecodedRecord& record, DecodeStatus status, const RecordReader& reader) {
-    record.status = status;
-    record.endPosition = reader.position();
-    return record;
-}
 }
 
 int decodeStatusMessage(DecodeStatus status) {
@@ -178,74 +168,17 @@ DecodedRecord decodeRecord(ByteView samples, const DecoderSettings& settings, st
                            HeaderFieldSink* fields) {
     DecodedRecord record;
     RecordReader reader(samples, settings);
-    if (!reader.analyseLevels()) return stop(record, DecodeStatus::TooQuiet, reader);
+    if (!reader.analyseLevels()) {
+        record.status = DecodeStatus::TooQuiet;
+        return record;
+    }
     DecodeStatus sync = reader.findSync(start);
     if (sync != DecodeStatus::Ok) {
         record.status = sync;
         record.endPosition = samples.size;
         return record;
     }
-
-    std::uint8_t byte = 0;
-    if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
-    if (byte == 0xAA) record.inverted = true;
-    else if (byte != 0x55) return stop(record, DecodeStatus::NoPreByte, reader);
-    reader.setInverted(record.inverted);
-
-    // The name: 16 bytes; a zero byte ends it.
-    std::string name;
-    bool ended = false;
-    for (int i = 0; i < 16; ++i) {
-        if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
-        ended = ended || byte == 0;
-        if (!ended) name += static_cast<char>(byte);
-    }
-    record.header.name = name;
-    record.nameRead = true;
-    setField(fields, headerField::name, name);
-
-    // The gap: on to the first control character (skipping what a longer name
-    // left), then on to the first byte that is not 0x00, which opens a block.
-    do {
-        if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
-    } while (byte >= 0x20);
-    do {
-        if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
-    } while (byte == 0x00);
-    if (byte != 0x3C) return stop(record, DecodeStatus::NoBlockPreByte, reader);
-
-    record.image.reserve(maxImageBytes);
-    record.blocks = 1;
-    for (;;) {
-        std::uint8_t length = 0, low = 0, high = 0, checksum = 0;
-        if (!reader.readByte(length) || !reader.readByte(low) || !reader.readByte(high))
-            return stop(record, DecodeStatus::CutShort, reader);
-        std::size_t count = length == 0 ? 256 : length;
-        if (record.blocks == 1) record.header.aa = static_cast<std::uint16_t>(low | high << 8);
-        if (record.image.size() + count > maxImageBytes) return stop(record, DecodeStatus::TooLong, reader);
-        unsigned sum = low + high;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
-            record.image.push_back(byte);
-            sum += byte;
-        }
-        if (!reader.readByte(checksum)) return stop(record, DecodeStatus::CutShort, reader);
-        if (checksum != static_cast<std::uint8_t>(sum)) {
-            ++record.faulty;
-            record.faultyBlocks.push_back(record.blocks);
-        }
-        if (!reader.readByte(byte)) return stop(record, DecodeStatus::CutShort, reader);
-        if (byte == 0x78) break;
-        if (byte != 0x3C) return stop(record, DecodeStatus::NoEndByte, reader);
-        ++record.blocks;
-    }
-
-    std::uint8_t low = 0, high = 0;
-    if (!reader.readByte(low) || !reader.readByte(high)) return stop(record, DecodeStatus::CutShort, reader);
-    record.header.sa = static_cast<std::uint16_t>(low | high << 8);
-    record.header.ea = static_cast<std::uint16_t>(record.header.aa + record.image.size() - 1);
-    setField(fields, headerField::aa, formatHex4(record.header.aa));
-    setField(fields, headerField::ea, formatHex4(record.header.ea));
-    setField(fields, headerField::sa, formatHex4(record.header.sa));
-    return stop(record, DecodeStatus::Ok, reader);
+    record.syncPosition = reader.position();
+    parseRecord(reader, record, fields);
+    return record;
 }

@@ -47,7 +47,9 @@ struct DecodedRecord {
     std::vector<int> faultyBlocks;      // numbers of the blocks with a wrong checksum, from 1
     bool inverted = false;              // the pre-byte read as 0xAA
     bool nameRead = false;
+    std::size_t syncPosition = 0;       // the first sample behind the sync (0: no sync found)
     std::size_t endPosition = 0;        // the sample after the last one read
+    bool filtered = false;              // read by the noise-proof reader (RobustReader.h)
 };
 
 // Decodes the first record found from sample `start` on. Pure: no messages; the

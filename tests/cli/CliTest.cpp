@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/CliSupport.h"
+#include "bench/SignalDegrader.h"
 #include "cli/Commands.h"
 #include "tape/Encoder.h"
 #include "tape/TapeRecord.h"
@@ -117,6 +118,26 @@ TEST(Cli, Wav2BinReportsAndRefusesFaultyBlocks) {
     EXPECT_EQ(kept.code, 0);
     EXPECT_NE(kept.err.find("Warnung: WAV: Prüfsummenfehler in Block 2\n"), std::string::npos) << kept.err;
     EXPECT_EQ(readFile(target).size(), 600u);
+}
+
+TEST(Cli, Wav2BinFallsBackToTheSecondReaderUnlessExact) {
+    std::string dir = freshDir("worn");
+    degrade::Faults faults;
+    faults.hum = 2;
+    auto samples = degrade::degradeSignal(encodeRecordSamples(image(300), TapeHeader{"BRUMM", 0x1000, 0, 0x1000}), faults);
+    std::string wav = dir + "worn.wav";
+    writeFile(wav, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                    static_cast<std::uint32_t>(samples.size())));
+
+    Outcome exact = run(wav2binCommand, {wav, "--exact", "-o", dir + "exact.bin"});
+    EXPECT_EQ(exact.code, 1);
+    EXPECT_NE(exact.err.find("WAV: "), std::string::npos) << exact.err;
+    EXPECT_FALSE(exists(dir + "exact.bin"));
+
+    Outcome both = run(wav2binCommand, {wav, "-o", dir + "both.bin"});
+    EXPECT_EQ(both.code, 0) << both.err;
+    EXPECT_NE(both.out.find("Startadresse (SA):\t1000\nmit Störfilter gelesen\n"), std::string::npos) << both.out;
+    EXPECT_EQ(readFile(dir + "both.bin"), image(300));
 }
 
 TEST(Cli, Wav2BinReadsAWholeTapeSide) {

@@ -7,6 +7,7 @@
 
 #include "support/RecordingInterface.h"
 #include "support/WavBuilder.h"
+#include "bench/SignalDegrader.h"
 #include "tape/AudioFormat.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
@@ -169,5 +170,24 @@ TEST(DecodeWavToBin, Reads16BitStereoAt48000) {
     EXPECT_EQ(seam.statuses.back(), std::make_pair(2, std::string("48 kHz")));
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_NE(seam.messages[0].text.find("Programmlänge:\t700"), std::string::npos) << seam.messages[0].text;
+    std::remove(wav.c_str());
+}
+
+TEST(DecodeWavToBin, ReadsAWornRecordingWithTheSecondReaderAndSaysSo) {
+    RecordingInterface seam;
+    degrade::Faults faults;
+    faults.noise = 0.5;
+    faults.lowPassHz = 1500;
+    std::string wav = writeWav("worn.wav", degrade::degradeSignal(encodeRecordSamples(image, header), faults));
+    FieldLog log;
+    EXPECT_EQ(decodeWavToBin(wav, &log, dialog), DecodeOutcome::NotSaved);
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].caption, "WAV wurde konvertiert. Jetzt als BIN speichern?");
+    const std::string& text = seam.messages[0].text;
+    EXPECT_EQ(text.rfind("Programmname:\tTEST            \r\ngelesene Blöcke: \t3\r\nProgrammlänge:\t700\r\n", 0), 0u);
+    const std::string line = "\r\nmit Störfilter gelesen";
+    ASSERT_GT(text.size(), line.size());
+    EXPECT_EQ(text.substr(text.size() - line.size()), line) << text;
+    EXPECT_EQ(log.fields.back(), std::make_pair(3043, std::string("1234")));
     std::remove(wav.c_str());
 }

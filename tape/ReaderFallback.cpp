@@ -1,0 +1,69 @@
+#include "tape/ReaderFallback.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tape/RobustReader.h"
+#include "tape/TapeRecord.h"
+
+namespace {
+// Holds the second reader's fields until its result is taken.
+struct HeldFields : HeaderFieldSink {
+    std::vector<std::pair<int, std::string>> fields;
+    void setField(int id, std::string_view text) override { fields.emplace_back(id, std::string(text)); }
+    void passTo(HeaderFieldSink* sink) const {
+        if (sink)
+            for (const auto& field : fields) sink->setField(field.first, field.second);
+    }
+};
+
+bool allGood(const DecodedRecord& record) { return record.status == DecodeStatus::Ok && record.faulty == 0; }
+
+bool isFaulty(const DecodedRecord& record, int block) {
+    return std::find(record.faultyBlocks.begin(), record.faultyBlocks.end(), block) != record.faultyBlocks.end();
+}
+}
+
+DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& second) {
+    const bool firstRead = first.status == DecodeStatus::Ok, secondRead = second.status == DecodeStatus::Ok;
+    if (!secondRead) return first;
+    if (!firstRead) return second;
+    const DecodedRecord& base = second.faulty < first.faulty ? second : first;
+    const DecodedRecord& other = &base == &first ? second : first;
+    if (base.blocks != other.blocks || base.image.size() != other.image.size()) return base;
+    DecodedRecord merged = base;
+    merged.faultyBlocks.clear();
+    for (int block : base.faultyBlocks) {
+        if (isFaulty(other, block)) {
+            merged.faultyBlocks.push_back(block);
+            continue;
+        }
+        // Block k (from 1) holds the image bytes from 256 (k - 1) on.
+        std::size_t from = static_cast<std::size_t>(block - 1) * tape::blockSize;
+        std::size_t to = std::min(merged.image.size(), from + tape::blockSize);
+        std::copy(other.image.begin() + static_cast<std::ptrdiff_t>(from),
+                  other.image.begin() + static_cast<std::ptrdiff_t>(to),
+                  merged.image.begin() + static_cast<std::ptrdiff_t>(from));
+        merged.filtered = merged.filtered || other.filtered;
+    }
+    merged.faulty = static_cast<int>(merged.faultyBlocks.size());
+    return merged;
+}
+
+DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
+                                    std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice) {
+    DecodedRecord first = decodeRecord(samples, settings, start, fields);
+    if (choice.exact || allGood(first)) return first;
+    // Where the first reader read a name, it was in a real record: the second
+    // must read that one (or one before it), not one further on.
+    std::size_t limit = first.nameRead ? first.endPosition : static_cast<std::size_t>(-1);
+    HeldFields held;
+    DecodedRecord second = decodeRecordFiltered(samples, rate, start, &held, limit);
+    if (allGood(second)) {
+        held.passTo(fields);
+        return second;
+    }
+    return choice.keepBestBlocks ? mergeBestBlocks(first, second) : first;
+}

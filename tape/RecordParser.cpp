@@ -1,0 +1,83 @@
+#include "tape/RecordParser.h"
+
+#include <string>
+
+#include "shell/HexText.h"
+#include "tape/TapeRecord.h"
+
+namespace {
+void setField(HeaderFieldSink* fields, int id, std::string_view text) {
+    if (fields) fields->setField(id, text);
+}
+
+void stop(DecodedRecord& record, DecodeStatus status, const ByteSource& source) {
+    record.status = status;
+    record.endPosition = source.position();
+}
+}
+
+void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields) {
+    std::uint8_t byte = 0;
+    if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+    if (byte == static_cast<std::uint8_t>(~tape::preByte)) record.inverted = true;
+    else if (byte != tape::preByte) return stop(record, DecodeStatus::NoPreByte, source);
+    source.setInverted(record.inverted);
+
+    // The name: 16 bytes; a zero byte ends it.
+    std::string name;
+    bool ended = false;
+    for (int i = 0; i < tape::nameBytes; ++i) {
+        if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+        ended = ended || byte == 0;
+        if (!ended) name += static_cast<char>(byte);
+    }
+    record.header.name = name;
+    record.nameRead = true;
+    setField(fields, headerField::name, name);
+
+    // The gap: on to the first control character (skipping what a longer name
+    // left), then on to the first byte that is not 0x00, which opens a block.
+    do {
+        if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+    } while (byte >= 0x20);
+    do {
+        if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+    } while (byte == 0x00);
+    if (byte != tape::blockPreByte) return stop(record, DecodeStatus::NoBlockPreByte, source);
+
+    record.image.reserve(maxImageBytes);
+    record.blocks = 1;
+    for (;;) {
+        std::uint8_t length = 0, low = 0, high = 0, checksum = 0;
+        source.beginBlock();
+        if (!source.readByte(length) || !source.readByte(low) || !source.readByte(high))
+            return stop(record, DecodeStatus::CutShort, source);
+        std::size_t count = length == 0 ? 256 : length;
+        if (record.blocks == 1) record.header.aa = static_cast<std::uint16_t>(low | high << 8);
+        if (record.image.size() + count > maxImageBytes) return stop(record, DecodeStatus::TooLong, source);
+        unsigned sum = low + high;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+            record.image.push_back(byte);
+            sum += byte;
+        }
+        if (!source.readByte(checksum)) return stop(record, DecodeStatus::CutShort, source);
+        if (checksum != static_cast<std::uint8_t>(sum) || source.doubtsBlock()) {
+            ++record.faulty;
+            record.faultyBlocks.push_back(record.blocks);
+        }
+        if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+        if (byte == tape::endByte) break;
+        if (byte != tape::blockPreByte) return stop(record, DecodeStatus::NoEndByte, source);
+        ++record.blocks;
+    }
+
+    std::uint8_t low = 0, high = 0;
+    if (!source.readByte(low) || !source.readByte(high)) return stop(record, DecodeStatus::CutShort, source);
+    record.header.sa = static_cast<std::uint16_t>(low | high << 8);
+    record.header.ea = static_cast<std::uint16_t>(record.header.aa + record.image.size() - 1);
+    setField(fields, headerField::aa, formatHex4(record.header.aa));
+    setField(fields, headerField::ea, formatHex4(record.header.ea));
+    setField(fields, headerField::sa, formatHex4(record.header.sa));
+    stop(record, DecodeStatus::Ok, source);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The record behind the sync, byte by byte: pre-byte, name, gap, blocks, end
+// byte and `sa`. Both readers hand their bytes to this one parser, so they
+// agree on header, block checksums and report.
+#include <cstddef>
+#include <cstdint>
+
+#include "tape/Decoder.h"
+
+// Where the parser takes its bytes from: one of the readers, placed just
+// behind the sync byte.
+struct ByteSource {
+    // The next byte, most significant bit first, inverted when asked to; false
+    // when the samples end first.
+    virtual bool readByte(std::uint8_t& byte) = 0;
+    virtual void setInverted(bool inverted) = 0;
+    // The sample after the last one read.
+    virtual std::size_t position() const = 0;
+    // Called before the length byte of each block, and after its checksum came
+    // out true: true when the source doubts the block all the same (some bits
+    // were so weak that flipping them would leave the checksum true). The
+    // block then counts as faulty. By default a source never doubts.
+    virtual void beginBlock() {}
+    virtual bool doubtsBlock() { return false; }
+    virtual ~ByteSource() = default;
+};
+
+// Reads the record from the pre-byte on into `record` (status, header, image,
+// blocks, faulty blocks, end position); writes the header fields to `fields`
+// (may be null) as soon as each is known.
+void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields);

@@ -1,0 +1,278 @@
+#include "tape/RobustReader.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cmath>
+
+#include "tape/LeadInFinder.h"
+#include "tape/RecordParser.h"
+#include "tape/SignalConditioner.h"
+#include "tape/TapeRecord.h"
+
+namespace {
+// The bit clock: a second-order loop, corrected once per cell by the measured
+// offset of the transitions (phase gain) and slowly in its period (speed gain).
+constexpr double phaseGain = 0.2;
+constexpr double speedGain = 0.008;
+// The level follows the cells' strength quickly enough for dips of a few ms.
+constexpr double levelGain = 0.3;
+// A bit counts as sure for the sync when it is at least this share of the level.
+constexpr double sureShare = 0.35;
+// Lead-in bits demanded before the sync byte, and cells tried behind a lead-in.
+constexpr int leadInBits = 48;
+// A bit weaker than this share of the noise measure may be wrong (with white
+// noise the measure is about twice the spread of a bit's strength); more weak
+// bits than maxWeakBits in one block make the block doubtful as a whole.
+constexpr double noiseGain = 0.05;
+constexpr double weakShare = 0.35;
+constexpr int maxWeakBits = 24;
+constexpr int searchCells = 6000;
+
+struct Bit {
+    bool one = false;
+    bool sure = false;      // for the sync search: stronger than the other pairing's bit
+    bool weak = false;      // hardly stronger than the noise: it may be wrong
+};
+
+// Cells of a bit clock over the conditioned samples. Each cell's bit is the
+// sign of (second half - first half): a 1 rises in the middle.
+class CellClock {
+  public:
+    CellClock(SignalConditioner& signal, double cell, double nominal)
+        : signal_(&signal), cell_(cell), shortest_(nominal / 1.3), longest_(nominal / 0.7) {}
+
+    void startAt(double position) {
+        start_ = position;
+        havePrevious_ = false;
+    }
+    double start() const { return start_; }
+    double cell() const { return cell_; }
+
+    // Reads the cell at start() and moves on; false when the samples end.
+    // `shifted` receives the bit of the cell that begins half a cell earlier.
+    bool step(Bit& bit, Bit* shifted = nullptr) {
+        const double cell = cell_, quarter = cell / 4;
+        if (!signal_->holds(start_, cell)) return false;
+        CellQuarters now = signal_->cell(start_, cell);
+        const double* q = now.q;
+        // Per sample of the cell: the strength of this bit and the level.
+        const double perSample = 1 / cell;
+        double difference = (q[2] + q[3]) - (q[0] + q[1]);
+        double strength = std::fabs(difference) * perSample;
+        double level = std::max(level_, strength);
+        bit.one = difference > 0;
+        // The noise: a cell's sum is the baseline's alone, so its second
+        // difference over three cells (blind to hum and drift) is noise.
+        double sum = q[0] + q[1] + q[2] + q[3];
+        double bend = std::fabs(sum - 2 * sums_[1] + sums_[0]) * perSample;
+        sums_[0] = sums_[1], sums_[1] = sum;
+        // A level dip bends the sums once at each edge: such steps count only
+        // up to a few times the measure so far.
+        noise_ += noiseGain * (std::min(bend, 3 * noise_ + 0.05 * level_) - noise_);
+        bit.weak = strength < weakShare * noise_;
+        if (shifted) {
+            // Sure is a bit that is clearly stronger than the other pairing's at
+            // the same time: scale-free, so that it holds inside a level dip.
+            double across = std::fabs((q[0] + q[1]) - (previous_.q[2] + previous_.q[3])) * perSample;
+            shifted->one = (q[0] + q[1]) > (previous_.q[2] + previous_.q[3]);
+            double stronger = std::max(strength, across);
+            bit.sure = strength > sureShare * stronger;
+            shifted->sure = havePrevious_ && across > sureShare * stronger;
+        }
+
+        // Offset of the middle transition: the inner half of the cell against
+        // its outer quarters; a transition later than expected moves weight
+        // into the inner half with the sign of the first half.
+        double offset = 0;
+        if (level > 0) {
+            const double scale = 0.5 / level;
+            double mid = ((q[1] + q[2]) - (q[0] + q[3])) * scale;
+            offset = std::clamp(bit.one ? -mid : mid, -quarter, quarter);
+            // At the start of the cell there is a transition when the bits are equal.
+            if (havePrevious_ && previousOne_ == bit.one) {
+                double edge = ((previous_.q[3] + q[0]) - (previous_.q[2] + q[1])) * scale;
+                offset = (offset + std::clamp(bit.one ? edge : -edge, -quarter, quarter)) / 2;
+            }
+        }
+        level_ += levelGain * (strength - level_);
+        cell_ = std::clamp(cell_ + speedGain * offset, shortest_, longest_);
+        start_ += cell + phaseGain * offset;
+        previous_ = now;
+        previousOne_ = bit.one;
+        havePrevious_ = true;
+        return true;
+    }
+
+    // The strength of the cells from `position`, summed over `cells` cells:
+    // greatest where the cells line up with the middle transitions.
+    double alignment(double position, int cells) {
+        double total = 0;
+        for (int i = 0; i < cells; ++i, position += cell_) {
+            if (!signal_->holds(position, cell_)) break;
+            CellQuarters c = signal_->cell(position, cell_);
+            total += std::fabs((c.q[2] + c.q[3]) - (c.q[0] + c.q[1]));
+        }
+        return total;
+    }
+
+  private:
+    SignalConditioner* signal_;
+    double start_ = 0;
+    double cell_;
+    double shortest_, longest_;
+    double level_ = 0;
+    double noise_ = 0;          // mean second difference of the cell sums, per sample
+    double sums_[2] = {0, 0};   // the sums of the last two cells
+    CellQuarters previous_;
+    bool previousOne_ = false;
+    bool havePrevious_ = false;
+};
+
+class FilteredReader final : public ByteSource {
+  public:
+    FilteredReader(ByteView samples, std::uint32_t rate)
+        : samples_(samples), signal_(samples), nominal_(rate == 44100 ? 29.5 : 14.75),
+          clock_(signal_, nominal_, nominal_) {}
+
+    // Searches from `from` for lead-in and sync; true with the clock on the
+    // first cell behind the sync byte.
+    bool findSync(std::size_t& from, std::size_t limit) {
+        LeadIn leadIn;
+        while (findLeadIn(samples_, nominal_, from, leadIn)) {
+            if (leadIn.position >= limit) return false;
+            if (followLeadIn(leadIn, from, limit)) return true;
+        }
+        return false;
+    }
+
+    bool readByte(std::uint8_t& byte) override {
+        unsigned value = 0, weak = 0;
+        for (int i = 0; i < 8; ++i) {
+            Bit bit;
+            if (!clock_.step(bit)) {
+                exhausted_ = true;
+                return false;
+            }
+            value = value << 1 | (bit.one ? 1u : 0u);
+            weak = weak << 1 | (bit.weak ? 1u : 0u);
+        }
+        byte = static_cast<std::uint8_t>(inverted_ ? ~value : value);
+        noteWeakBits(byte, weak);
+        return true;
+    }
+    void beginBlock() override {
+        blockBytes_ = 0;
+        weakCount_ = 0;
+    }
+    // Each weak bit, flipped, would change the block's sum (address, data) or
+    // its checksum byte by a power of two. When some of these changes cancel
+    // out modulo 256, a wrong block could show a true checksum: doubt it.
+    bool doubtsBlock() override {
+        if (weakCount_ > maxWeakBits) return true;
+        std::bitset<256> reachable;
+        reachable.set(0);
+        const int checksumByte = blockBytes_ - 1;
+        for (int i = 0; i < weakCount_; ++i) {
+            const WeakBit& weak = weakBits_[i];
+            if (weak.byte == 0) return true;   // the length byte: the whole framing is in doubt
+            int change = (weak.one ? -1 : 1) * (1 << weak.bit);
+            if (weak.byte == checksumByte) change = -change;
+            int step = (change % 256 + 256) % 256;
+            if (reachable[(256 - step) % 256]) return true;
+            reachable |= (reachable << step) | (reachable >> (256 - step));
+        }
+        return false;
+    }
+    void setInverted(bool inverted) override { inverted_ = inverted; }
+    std::size_t position() const override {
+        if (exhausted_) return samples_.size;
+        return std::min(samples_.size, static_cast<std::size_t>(clock_.start()));
+    }
+
+  private:
+    // Starts the clock at the lead-in's speed and phase and reads cells until
+    // one of the two pairings of half-cells shows lead-in bits and the sync byte.
+    bool followLeadIn(const LeadIn& leadIn, std::size_t& from, std::size_t limit) {
+        clock_ = CellClock(signal_, leadIn.cell, nominal_);
+        double best = -1, phase = static_cast<double>(leadIn.position);
+        for (int eighth = 0; eighth < 8; ++eighth) {
+            double position = static_cast<double>(leadIn.position) + leadIn.cell * eighth / 8;
+            double strength = clock_.alignment(position, 16);
+            if (strength > best) best = strength, phase = position;
+        }
+        clock_.startAt(phase);
+        std::uint64_t bits[2] = {0, 0}, sure[2] = {0, 0};
+        const std::uint64_t syncMask = (std::uint64_t{1} << (leadInBits + 8)) - 1;
+        for (int i = 0; i < searchCells; ++i) {
+            Bit bit, shifted;
+            double cellStart = clock_.start();
+            if (!clock_.step(bit, &shifted)) break;
+            if (cellStart >= static_cast<double>(limit)) break;
+            const Bit read[2] = {bit, shifted};
+            for (int pairing = 0; pairing < 2; ++pairing) {
+                bits[pairing] = bits[pairing] << 1 | (read[pairing].one ? 1u : 0u);
+                sure[pairing] = sure[pairing] << 1 | (read[pairing].sure ? 1u : 0u);
+                if ((sure[pairing] & syncMask) != syncMask) continue;
+                std::uint64_t pattern = bits[pairing] & syncMask;
+                if (pattern != tape::syncByte && pattern != (syncMask & ~std::uint64_t{tape::syncByte})) continue;
+                // The shifted pairing's cells begin half a cell before the clock's.
+                if (pairing == 1) clock_.startAt(clock_.start() - clock_.cell() / 2);
+                syncPosition_ = static_cast<std::size_t>(clock_.start());
+                from = std::max(from, syncPosition_);
+                return true;
+            }
+        }
+        from = std::max(from, static_cast<std::size_t>(std::max(0.0, clock_.start())));
+        return false;
+    }
+
+  public:
+    std::size_t syncPosition() const { return syncPosition_; }
+
+  private:
+    struct WeakBit {
+        int byte;   // counted from the block's length byte
+        int bit;    // 0: least significant
+        bool one;   // as read
+    };
+    void noteWeakBits(std::uint8_t byte, unsigned weak) {
+        for (int bit = 0; weak != 0; ++bit, weak >>= 1) {
+            if (!(weak & 1)) continue;
+            if (weakCount_ < maxWeakBits) weakBits_[weakCount_] = {blockBytes_, bit, ((byte >> bit) & 1) != 0};
+            ++weakCount_;
+        }
+        ++blockBytes_;
+    }
+
+    ByteView samples_;
+    SignalConditioner signal_;
+    double nominal_;
+    CellClock clock_;
+    bool inverted_ = false;
+    bool exhausted_ = false;
+    std::size_t syncPosition_ = 0;
+    int blockBytes_ = 0;                    // bytes read since the block began
+    WeakBit weakBits_[maxWeakBits];
+    int weakCount_ = 0;
+};
+}
+
+DecodedRecord decodeRecordFiltered(ByteView samples, std::uint32_t rate, std::size_t start, HeaderFieldSink* fields,
+                                   std::size_t syncLimit) {
+    DecodedRecord record;
+    record.filtered = true;
+    record.status = DecodeStatus::NoSync;
+    record.endPosition = samples.size;
+    FilteredReader reader(samples, rate);
+    std::size_t from = start;
+    // A sync whose pre-byte does not follow was a chance pattern: search on behind it.
+    while (reader.findSync(from, syncLimit)) {
+        DecodedRecord candidate;
+        candidate.filtered = true;
+        candidate.syncPosition = reader.syncPosition();
+        parseRecord(reader, candidate, fields);
+        if (candidate.status != DecodeStatus::NoPreByte) return candidate;
+        from = std::max(from, reader.position());
+    }
+    return record;
+}

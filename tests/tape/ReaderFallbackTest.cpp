@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "bench/SignalDegrader.h"
+#include "tape/Encoder.h"
+#include "tape/ReaderFallback.h"
+#include "tape/TapeRecord.h"
+
+namespace {
+struct FieldLog : HeaderFieldSink {
+    std::vector<std::pair<int, std::string>> fields;
+    void setField(int id, std::string_view text) override { fields.emplace_back(id, std::string(text)); }
+};
+
+std::vector<std::uint8_t> image(std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 29 + 3);
+    return bytes;
+}
+
+const TapeHeader header{"BEIDE", 0x3000, 0, 0x3000};
+
+DecodedRecord read(const std::vector<std::uint8_t>& samples, ReadingChoice choice = {}, FieldLog* log = nullptr) {
+    return decodeRecordEitherWay(ByteView(samples), DecoderSettings{}, 44100, 0, log, choice);
+}
+
+std::vector<std::uint8_t> worn(const std::vector<std::uint8_t>& clean) {
+    degrade::Faults faults;
+    faults.noise = 0.5;
+    faults.hum = 1;
+    return degrade::degradeSignal(clean, faults);
+}
+
+// A reading of three blocks (600 bytes) whose listed blocks are faulty, their
+// bytes spoiled with `spoil`.
+DecodedRecord reading(std::vector<int> faulty, std::uint8_t spoil, bool filtered) {
+    DecodedRecord record;
+    record.status = DecodeStatus::Ok;
+    record.image = image(600);
+    record.blocks = 3;
+    record.faultyBlocks = faulty;
+    record.faulty = static_cast<int>(faulty.size());
+    record.filtered = filtered;
+    for (int block : faulty) record.image[(block - 1) * 256] ^= spoil;
+    return record;
+}
+}
+
+TEST(ReaderFallback, TheFirstReaderDecidesWhereItSucceeds) {
+    FieldLog log;
+    DecodedRecord record = read(encodeRecordSamples(image(300), header), {}, &log);
+    EXPECT_EQ(record.status, DecodeStatus::Ok);
+    EXPECT_FALSE(record.filtered);
+    EXPECT_EQ(log.fields.size(), 4u);
+}
+
+TEST(ReaderFallback, TheSecondReaderTakesOverOnlyWithEveryBlockGood) {
+    auto clean = encodeRecordSamples(image(300), header);
+    auto samples = worn(clean);
+    FieldLog log;
+    DecodedRecord record = read(samples, {}, &log);
+    ASSERT_EQ(record.status, DecodeStatus::Ok);
+    EXPECT_TRUE(record.filtered);
+    EXPECT_TRUE(record.image == image(300));
+    EXPECT_EQ(log.fields.back(), std::make_pair(3043, std::string("3000")));
+
+    ReadingChoice exact;
+    exact.exact = true;
+    EXPECT_NE(read(samples, exact).status, DecodeStatus::Ok) << "--exact: the first reader alone";
+
+    // A fault in the record itself: both readers read the wrong checksum, and the
+    // first reader's result stands, fields as the first reader left them.
+    auto bytes = layoutTapeRecord(image(300), header);
+    bytes[tape::fixedBytes - 3 + 4 + 7] ^= 0x01;
+    std::vector<std::uint8_t> faulty(bytes.size() * 240);
+    faulty.resize(encodeBytesInto(bytes.data(), bytes.size(), 14, faulty.data()));
+    FieldLog firstOnly;
+    record = read(faulty, {}, &firstOnly);
+    EXPECT_FALSE(record.filtered);
+    EXPECT_EQ(record.faultyBlocks, std::vector<int>{1});
+    EXPECT_EQ(firstOnly.fields.size(), 4u);
+}
+
+TEST(ReaderFallback, MergesTheGoodBlocksOfBothReadings) {
+    struct Case {
+        const char* name;
+        DecodedRecord first, second;
+        std::vector<int> faulty;
+        bool filtered;
+    } cases[] = {
+        {"each reads what the other missed", reading({2}, 0x01, false), reading({1, 3}, 0x02, true), {}, true},
+        {"a block both missed stays faulty", reading({2, 3}, 0x01, false), reading({3}, 0x02, true), {3}, true},
+        {"the second adds nothing", reading({2}, 0x01, false), reading({2}, 0x02, true), {2}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecodedRecord merged = mergeBestBlocks(c.first, c.second);
+        EXPECT_EQ(merged.faultyBlocks, c.faulty);
+        EXPECT_EQ(merged.faulty, static_cast<int>(c.faulty.size()));
+        EXPECT_EQ(merged.filtered, c.filtered);
+        for (int block = 1; block <= 3; ++block) {
+            bool good = std::find(c.faulty.begin(), c.faulty.end(), block) == c.faulty.end();
+            EXPECT_EQ(merged.image[(block - 1) * 256] == image(600)[(block - 1) * 256], good) << "block " << block;
+        }
+    }
+    // Readings that do not match block for block, or that did not reach the end, are not mixed.
+    DecodedRecord shorter = reading({}, 0, true);
+    shorter.image.resize(500);
+    EXPECT_EQ(mergeBestBlocks(reading({1}, 1, false), shorter).image.size(), 500u);
+    DecodedRecord broken = reading({}, 0, true);
+    broken.status = DecodeStatus::NoEndByte;
+    EXPECT_EQ(mergeBestBlocks(reading({1}, 1, false), broken).faulty, 1);
+}
