@@ -195,6 +195,14 @@ TEST_F(ExchangeDialogTest, OpensIdleWithItsControlsMenuAndStatusBar) {
         EXPECT_EQ(text(dialog, IDC_SND_TEST_TONE), "Test-Ton");
         EXPECT_EQ(text(dialog, IDC_SND_RECORD), "Einlesen von BV7/Kassette");
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SND_VOLUME, TBM_GETPOS, 0, 0), 5) << "10 - level 5";
+        // Only dragging the thumb sets the level; the top is the loudest.
+        HWND slider = GetDlgItem(dialog, IDC_SND_VOLUME);
+        SendMessageA(slider, TBM_SETPOS, TRUE, 2);
+        SendMessageA(dialog, WM_VSCROLL, MAKEWPARAM(TB_THUMBTRACK, 2), reinterpret_cast<LPARAM>(slider));
+        EXPECT_EQ(globalSettings().outputVolume, 8);
+        SendMessageA(slider, TBM_SETPOS, TRUE, 9);
+        SendMessageA(dialog, WM_VSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
+        EXPECT_EQ(globalSettings().outputVolume, 8);
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SND_LEVEL_METER, PBM_GETRANGE, FALSE, 0), 100);
         // The dialog's status bar is the seam's target while it is open.
         ui().setStatus(1, "Probe");
