@@ -87,7 +87,9 @@ TEST(ScreenDemos, MouseHitsCellsAsMulDivRounds) {
     for (const Case& c : cases) {
         CellHit hit = freehandCell(c.x, c.y);
         EXPECT_EQ(hit.hit, c.hit) << c.x << "," << c.y;
-        if (c.hit) EXPECT_EQ(std::make_pair(hit.column, hit.row), std::make_pair(c.column, c.row)) << c.x << "," << c.y;
+        if (c.hit) {
+            EXPECT_EQ(std::make_pair(hit.column, hit.row), std::make_pair(c.column, c.row)) << c.x << "," << c.y;
+        }
     }
 }
 
