@@ -16,17 +16,18 @@ constexpr double phaseGain = 0.2;
 constexpr double speedGain = 0.008;
 // The level follows the cells' strength quickly enough for dips of a few ms.
 constexpr double levelGain = 0.3;
-// A bit counts as sure for the sync when it is at least this share of the level.
+// A bit counts as sure for the sync when it is at least this share of the
+// stronger of the two pairings' bits at the same time.
 constexpr double sureShare = 0.35;
 // Lead-in bits demanded before the sync byte, and cells tried behind a lead-in.
 constexpr int leadInBits = 48;
+constexpr int searchCells = 6000;
 // A bit weaker than this share of the noise measure may be wrong (with white
 // noise the measure is about twice the spread of a bit's strength); more weak
 // bits than maxWeakBits in one block make the block doubtful as a whole.
 constexpr double noiseGain = 0.05;
 constexpr double weakShare = 0.35;
 constexpr int maxWeakBits = 24;
-constexpr int searchCells = 6000;
 
 struct Bit {
     bool one = false;
