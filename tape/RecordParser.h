@@ -22,6 +22,13 @@ struct ByteSource {
     // block then counts as faulty. By default a source never doubts.
     virtual void beginBlock() {}
     virtual bool doubtsBlock() { return false; }
+    // Where a block's checksum came out wrong: reads the `count` bytes since
+    // beginBlock() once more in another way into `bytes` (without moving on);
+    // false when the source cannot. By default it cannot.
+    virtual bool rereadBlock(std::uint8_t* bytes, std::size_t count) {
+        (void)bytes, (void)count;
+        return false;
+    }
     virtual ~ByteSource() = default;
 };
 
