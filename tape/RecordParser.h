@@ -23,12 +23,13 @@ struct ByteSource {
     virtual void beginBlock() {}
     virtual bool doubtsBlock() { return false; }
     // Where a block's checksum came out wrong or the block is doubted: reads
-    // the `count` bytes since beginBlock() once more in another way into
-    // `bytes` (without moving on); false when the source cannot. The block
+    // the `count` bytes since beginBlock() once more in another way (the
+    // `attempt`-th, from 0) into `bytes` (without moving on); false when the
+    // source has no such way. The block
     // counts as good when the length is the same and the checksum true, and
     // the source does not doubt it. By default a source cannot.
-    virtual bool rereadBlock(std::uint8_t* bytes, std::size_t count) {
-        (void)bytes, (void)count;
+    virtual bool rereadBlock(std::uint8_t* bytes, std::size_t count, int attempt) {
+        (void)bytes, (void)count, (void)attempt;
         return false;
     }
     virtual ~ByteSource() = default;

@@ -31,6 +31,8 @@ constexpr int maxWeakBits = 24;
 // A block with a wrong checksum is read once more with the cells' starts
 // averaged over this many cells on either side.
 constexpr int smoothing = 20;
+// The attempts: the smoothed clock as it is, then a little late and early.
+constexpr double rereadShifts[] = {0, 0.5, -0.5};
 constexpr int maxBlockCells = 8 * (tape::blockSize + 4);
 
 struct Bit {
@@ -188,14 +190,15 @@ class FilteredReader final : public ByteSource {
     // began is averaged over some cells on either side (the straight course of
     // a steady or slowly wobbling tape stays), which takes out the clock's
     // jitter in hiss. The clock itself goes on where it was.
-    bool rereadBlock(std::uint8_t* bytes, std::size_t count) override {
+    bool rereadBlock(std::uint8_t* bytes, std::size_t count, int attempt) override {
         const int cells = static_cast<int>(count) * 8;
+        if (attempt >= static_cast<int>(sizeof rereadShifts / sizeof rereadShifts[0])) return false;
         if (cells != cellCount_ || cells > maxBlockCells) return false;
         for (int k = 0; k <= cells; ++k) {
             int reach = std::min({smoothing, k, cells - k});
             double total = 0;
             for (int j = k - reach; j <= k + reach; ++j) total += cellStarts_[j];
-            smoothed_[k] = total / (2 * reach + 1);
+            smoothed_[k] = total / (2 * reach + 1) + rereadShifts[attempt];
         }
         blockBytes_ = 0;
         weakCount_ = 0;
