@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -103,11 +104,18 @@ int main(int argc, char** argv) {
 
     // The second reader on the same recording, and both on a worn one (the
     // first reader then fails and the second takes over).
+    // Turn about with the first reader, so that both meet the same load of
+    // the machine: each figure is the best of its turns.
     DecodedRecord filtered;
-    double second = bestOf(10, [&] { filtered = decodeRecordFiltered(ByteView(samples), 44100); });
+    double first = 1e9, second = 1e9;
+    DecoderSettings plain;
+    for (int turn = 0; turn < 10; ++turn) {
+        first = std::min(first, bestOf(1, [&] { record = decodeRecord(ByteView(samples), plain); }));
+        second = std::min(second, bestOf(1, [&] { filtered = decodeRecordFiltered(ByteView(samples), 44100); }));
+    }
     std::printf("Zweiter Leser (Störfilter), gleiche Aufnahme: %7.2f ms  %6.0f M Samples/s  (%s), %.1f x erster\n",
                 second * 1e3, count / second / 1e6, filtered.image == image ? "Bild gleich" : "FEHLER: Bild verschieden",
-                second / decode);
+                second / first);
     degrade::Faults worn;
     worn.noise = 0.5;
     worn.hum = 1;

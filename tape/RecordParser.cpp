@@ -1,5 +1,6 @@
 #include "tape/RecordParser.h"
 
+#include <algorithm>
 #include <string>
 
 #include "shell/HexText.h"
@@ -62,7 +63,22 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
             sum += byte;
         }
         if (!source.readByte(checksum)) return stop(record, DecodeStatus::CutShort, source);
-        if (checksum != static_cast<std::uint8_t>(sum) || source.doubtsBlock()) {
+        bool good = checksum == static_cast<std::uint8_t>(sum) && !source.doubtsBlock();
+        if (!good) {
+            // Length, address, data and checksum once more; taken when the
+            // length is the same and the checksum now comes out true, undoubted.
+            std::uint8_t again[tape::blockSize + 4];
+            for (int attempt = 0; !good && source.rereadBlock(again, count + 4, attempt); ++attempt) {
+                if (again[0] != length) continue;
+                unsigned sumAgain = again[1] + again[2];
+                for (std::size_t i = 0; i < count; ++i) sumAgain += again[3 + i];
+                if (again[count + 3] != static_cast<std::uint8_t>(sumAgain) || source.doubtsBlock()) continue;
+                std::copy(again + 3, again + 3 + count, record.image.end() - static_cast<std::ptrdiff_t>(count));
+                if (record.blocks == 1) record.header.aa = static_cast<std::uint16_t>(again[1] | again[2] << 8);
+                good = true;
+            }
+        }
+        if (!good) {
             ++record.faulty;
             record.faultyBlocks.push_back(record.blocks);
         }

@@ -16,12 +16,22 @@ struct ByteSource {
     virtual void setInverted(bool inverted) = 0;
     // The sample after the last one read.
     virtual std::size_t position() const = 0;
-    // Called before the length byte of each block, and after its checksum came
-    // out true: true when the source doubts the block all the same (some bits
-    // were so weak that flipping them would leave the checksum true). The
-    // block then counts as faulty. By default a source never doubts.
+    // beginBlock: called before the length byte of each block. doubtsBlock:
+    // called once the checksum is read; true when the source doubts the block
+    // even where its checksum is true (some bits were so weak that flipping
+    // them would leave the checksum true). By default a source never doubts.
     virtual void beginBlock() {}
     virtual bool doubtsBlock() { return false; }
+    // Where a block's checksum came out wrong or the block is doubted: reads
+    // the `count` bytes since beginBlock() once more in another way (the
+    // `attempt`-th, from 0) into `bytes` (without moving on); false when the
+    // source has no such way. The block
+    // counts as good when the length is the same and the checksum true, and
+    // the source does not doubt it. By default a source cannot.
+    virtual bool rereadBlock(std::uint8_t* bytes, std::size_t count, int attempt) {
+        (void)bytes, (void)count, (void)attempt;
+        return false;
+    }
     virtual ~ByteSource() = default;
 };
 

@@ -16,17 +16,24 @@ constexpr double phaseGain = 0.2;
 constexpr double speedGain = 0.008;
 // The level follows the cells' strength quickly enough for dips of a few ms.
 constexpr double levelGain = 0.3;
-// A bit counts as sure for the sync when it is at least this share of the level.
+// A bit counts as sure for the sync when it is at least this share of the
+// stronger of the two pairings' bits at the same time.
 constexpr double sureShare = 0.35;
 // Lead-in bits demanded before the sync byte, and cells tried behind a lead-in.
 constexpr int leadInBits = 48;
+constexpr int searchCells = 6000;
 // A bit weaker than this share of the noise measure may be wrong (with white
 // noise the measure is about twice the spread of a bit's strength); more weak
 // bits than maxWeakBits in one block make the block doubtful as a whole.
 constexpr double noiseGain = 0.05;
 constexpr double weakShare = 0.35;
 constexpr int maxWeakBits = 24;
-constexpr int searchCells = 6000;
+// A block with a wrong checksum is read once more with the cells' starts
+// averaged over this many cells on either side.
+constexpr int smoothing = 20;
+// The attempts: the smoothed clock as it is, then a little late and early.
+constexpr double rereadShifts[] = {0, 0.5, -0.5};
+constexpr int maxBlockCells = 8 * (tape::blockSize + 4);
 
 struct Bit {
     bool one = false;
@@ -103,6 +110,18 @@ class CellClock {
         return true;
     }
 
+    // The bit of the cell [position, position + length) against the level and
+    // noise followed so far; changes nothing.
+    Bit judge(double position, double length) const {
+        Bit bit;
+        if (!signal_->holds(position, length)) return bit;
+        CellQuarters c = signal_->cell(position, length);
+        double difference = (c.q[2] + c.q[3]) - (c.q[0] + c.q[1]);
+        bit.one = difference > 0;
+        bit.weak = std::fabs(difference) / length < weakShare * noise_;
+        return bit;
+    }
+
     // The strength of the cells from `position`, summed over `cells` cells:
     // greatest where the cells line up with the middle transitions.
     double alignment(double position, int cells) {
@@ -149,10 +168,12 @@ class FilteredReader final : public ByteSource {
         unsigned value = 0, weak = 0;
         for (int i = 0; i < 8; ++i) {
             Bit bit;
+            if (cellCount_ < maxBlockCells) cellStarts_[cellCount_++] = clock_.start();
             if (!clock_.step(bit)) {
                 exhausted_ = true;
                 return false;
             }
+            cellStarts_[cellCount_] = clock_.start();
             value = value << 1 | (bit.one ? 1u : 0u);
             weak = weak << 1 | (bit.weak ? 1u : 0u);
         }
@@ -163,6 +184,35 @@ class FilteredReader final : public ByteSource {
     void beginBlock() override {
         blockBytes_ = 0;
         weakCount_ = 0;
+        cellCount_ = 0;
+    }
+    // Once more with the cells placed by a smoothed clock: where the cells
+    // began is averaged over some cells on either side (the straight course of
+    // a steady or slowly wobbling tape stays), which takes out the clock's
+    // jitter in hiss. The clock itself goes on where it was.
+    bool rereadBlock(std::uint8_t* bytes, std::size_t count, int attempt) override {
+        const int cells = static_cast<int>(count) * 8;
+        if (attempt >= static_cast<int>(sizeof rereadShifts / sizeof rereadShifts[0])) return false;
+        if (cells != cellCount_ || cells > maxBlockCells) return false;
+        for (int k = 0; k <= cells; ++k) {
+            int reach = std::min({smoothing, k, cells - k});
+            double total = 0;
+            for (int j = k - reach; j <= k + reach; ++j) total += cellStarts_[j];
+            smoothed_[k] = total / (2 * reach + 1) + rereadShifts[attempt];
+        }
+        blockBytes_ = 0;
+        weakCount_ = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            unsigned value = 0, weak = 0;
+            for (int k = static_cast<int>(i) * 8; k < static_cast<int>(i) * 8 + 8; ++k) {
+                Bit bit = clock_.judge(smoothed_[k], smoothed_[k + 1] - smoothed_[k]);
+                value = value << 1 | (bit.one ? 1u : 0u);
+                weak = weak << 1 | (bit.weak ? 1u : 0u);
+            }
+            bytes[i] = static_cast<std::uint8_t>(inverted_ ? ~value : value);
+            noteWeakBits(bytes[i], weak);
+        }
+        return true;
     }
     // Each weak bit, flipped, would change the block's sum (address, data) or
     // its checksum byte by a power of two. When some of these changes cancel
@@ -252,6 +302,9 @@ class FilteredReader final : public ByteSource {
     bool exhausted_ = false;
     std::size_t syncPosition_ = 0;
     int blockBytes_ = 0;                    // bytes read since the block began
+    double cellStarts_[maxBlockCells + 1];  // where its cells began, and the last one ended
+    double smoothed_[maxBlockCells + 1];
+    int cellCount_ = 0;
     WeakBit weakBits_[maxWeakBits];
     int weakCount_ = 0;
 };
