@@ -13,24 +13,24 @@ all: native win
 deps:
 	@scripts/install-deps
 
-# Optimised: bv7 is a tool people run on whole tape sides. The sanitizer
-# build below keeps the tests under a Debug build as well.
+# Optimised: bv7 is a tool people run on whole tape sides. The native tests
+# have a Debug build of their own, under the sanitizers (below).
 native: deps
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(NATIVE) -j$(JOBS)
+	@cmake --build $(NATIVE) -j$(JOBS) --target bv7
 
 win: deps
 	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WIN) -j$(JOBS)
 
-# The native tests once more under ASan and UBSan, and the fuzz targets with libFuzzer.
+# The native tests under ASan and UBSan, and the fuzz targets with libFuzzer.
 sanitize: deps
 	@cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DBV7_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD)/sanitize -j$(JOBS) --target native_tests
 
 fuzz: deps
 	@cmake -S . -B $(BUILD)/fuzz -DCMAKE_CXX_COMPILER=clang++ -DBV7_LIBFUZZER=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(BUILD)/fuzz -j$(JOBS)
+	@cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
 
 test: native win sanitize fuzz
 	@scripts/run-tests

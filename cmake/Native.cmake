@@ -48,8 +48,10 @@ endif()
 # (clang) they are coverage-guided libFuzzer targets; otherwise fuzz/Driver.cpp
 # runs them over a bounded stream of generated inputs.
 file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/Fuzz*.cpp)
+add_custom_target(fuzzers)
 foreach(target_source ${FUZZ_TARGETS})
     get_filename_component(target_name ${target_source} NAME_WE)
+    add_dependencies(fuzzers ${target_name})
     if(BV7_LIBFUZZER)
         add_executable(${target_name} ${target_source})
         target_compile_options(${target_name} PRIVATE -fsanitize=fuzzer)
