@@ -6,6 +6,7 @@
 #include "chargen/Designer.h"
 #include "chargen/GlyphRenderer.h"
 #include "chargen/win/CharGenStart.h"
+#include "chargen/win/PixelSection.h"
 #include "chargen/win/WindowBmp.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/GlobalSettings.h"
@@ -29,8 +30,7 @@ struct DesignerDialog final : DesignerView {
     std::string startDirectory;
     DesignerColours colours;
     PixelBuffer canvas{designer::canvasWidth, designer::canvasHeight};
-    HBITMAP section = nullptr;     // the canvas as the display takes it, 32 bits, top down
-    std::uint32_t* sectionBits = nullptr;
+    PixelSection section;          // the canvas as the display takes it
 
     void repaintAll() override { InvalidateRect(dialog, nullptr, TRUE); }
     void repaintMagnifier() override { InvalidateRect(dialog, &magnifierRect, FALSE); }
@@ -59,17 +59,7 @@ void onOpen(HWND dialog, DesignerDialog& self) {
     state.view = &self;
     designerOpened();
     updateSaveItem(dialog);
-
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = designer::canvasWidth;
-    info.bmiHeader.biHeight = -designer::canvasHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    self.section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    self.sectionBits = static_cast<std::uint32_t*>(bits);
+    self.section.ensure(designer::canvasWidth, designer::canvasHeight);
 }
 
 void onClose(DesignerDialog& self) {
@@ -77,7 +67,7 @@ void onClose(DesignerDialog& self) {
     DesignerState& state = designerState();
     state.owner = nullptr;
     state.view = nullptr;
-    if (self.section) DeleteObject(self.section);
+    self.section.release();
 }
 
 void paint(DesignerDialog& self) {
@@ -85,7 +75,7 @@ void paint(DesignerDialog& self) {
     HDC context = BeginPaint(self.dialog, &paintInfo);
     const CharGenImage& image = charGenImage();
     DesignerState& state = designerState();
-    if (image.size != 0 && self.sectionBits) {
+    if (image.size != 0 && self.section.ensure(designer::canvasWidth, designer::canvasHeight)) {
         if (state.pending == CellAction::None) ui().setStatus(1, formatDecimal(static_cast<int>(image.size)));
         carryOutPendingAction(state);
         ButtonStates buttons = applyButtonRule(state, image.templateFlag);
@@ -93,18 +83,7 @@ void paint(DesignerDialog& self) {
         EnableWindow(GetDlgItem(self.dialog, IDC_ZG_UNDO), buttons.undo);
 
         drawDesigner(self.canvas, image, state, self.colours);
-        // 0x00BBGGRR to the section's 0x00RRGGBB.
-        for (std::size_t i = 0; i < self.canvas.pixels.size(); ++i) {
-            RgbColour colour = self.canvas.pixels[i];
-            self.sectionBits[i] = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-        }
-        HDC memory = CreateCompatibleDC(context);
-        HGDIOBJ old = SelectObject(memory, self.section);
-        for (const RECT& area : drawnRects)
-            BitBlt(context, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left,
-                   area.top, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
+        for (const RECT& area : drawnRects) self.section.show(context, self.canvas, area);
     }
     EndPaint(self.dialog, &paintInfo);
 }

@@ -1,6 +1,7 @@
 #include "screen/win/ScreenView.h"
 
 #include "chargen/CharGenImage.h"
+#include "chargen/win/PixelSection.h"
 #include "chargen/win/WindowBmp.h"
 #include "resources/SpulwerkIds.h"
 #include "screen/MonitorLine.h"
@@ -14,8 +15,7 @@
 namespace {
 struct ScreenView {
     PixelBuffer canvas{screen::frameRight, screen::frameBottom};
-    HBITMAP section = nullptr;
-    std::uint32_t* sectionBits = nullptr;
+    PixelSection section;    // kept for the whole run
     bool freehand = false;   // once switched on, on for the rest of the run
 };
 
@@ -39,40 +39,13 @@ ByteView resourceData(const char* name) {
     return ByteView(static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found));
 }
 
-bool ensureSection(ScreenView& self) {
-    if (self.section) return true;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = screen::frameRight;
-    info.bmiHeader.biHeight = -screen::frameBottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    self.section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    self.sectionBits = static_cast<std::uint32_t*>(bits);
-    return self.section != nullptr;
-}
-
 // Draws the cells into the section and shows the screen rectangle with one blit.
 void drawScreen(HWND window) {
     ScreenView& self = view();
-    if (!ensureSection(self)) return;
+    if (!self.section.ensure(screen::frameRight, screen::frameBottom)) return;
     renderScreen(self.canvas, theScreen(), charGenImage(), screenColours(globalSettings()));
-    // 0x00BBGGRR to the section's 0x00RRGGBB, only inside the screen rectangle.
-    for (int y = screen::frameTop; y < screen::frameBottom; ++y) {
-        const RgbColour* from = self.canvas.pixels.data() + static_cast<std::size_t>(y) * self.canvas.width;
-        std::uint32_t* to = self.sectionBits + static_cast<std::size_t>(y) * screen::frameRight;
-        for (int x = screen::frameLeft; x < screen::frameRight; ++x)
-            to[x] = (from[x] & 0xFF) << 16 | (from[x] & 0xFF00) | (from[x] >> 16 & 0xFF);
-    }
     HDC context = GetDC(window);
-    HDC memory = CreateCompatibleDC(context);
-    HGDIOBJ old = SelectObject(memory, self.section);
-    BitBlt(context, screen::frameLeft, screen::frameTop, screen::frameRight - screen::frameLeft,
-           screen::frameBottom - screen::frameTop, memory, screen::frameLeft, screen::frameTop, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    self.section.show(context, self.canvas, screenRect);
     ReleaseDC(window, context);
 }
 
@@ -152,9 +125,4 @@ bool runScreenCommand(HWND window, int command, const std::string& startDirector
     return true;
 }
 
-void screenViewEnd() {
-    ScreenView& self = view();
-    if (self.section) DeleteObject(self.section);
-    self.section = nullptr;
-    self.sectionBits = nullptr;
-}
+void screenViewEnd() { view().section.release(); }
