@@ -61,16 +61,18 @@ class CellClock {
         const double cell = cell_, quarter = cell / 4;
         if (!signal_->holds(start_, cell)) return false;
         CellQuarters now = signal_->cell(start_, cell);
-        const double* q = now.q;
+        const std::int64_t* q = now.q;
+        const std::int64_t* p = previous_.q;
+        auto value = CellQuarters::value;
         // Per sample of the cell: the strength of this bit and the level.
         const double perSample = 1 / cell;
-        double difference = (q[2] + q[3]) - (q[0] + q[1]);
+        double difference = value((q[2] + q[3]) - (q[0] + q[1]));
         double strength = std::fabs(difference) * perSample;
         double level = std::max(level_, strength);
         bit.one = difference > 0;
         // The noise: a cell's sum is the baseline's alone, so its second
         // difference over three cells (blind to hum and drift) is noise.
-        double sum = q[0] + q[1] + q[2] + q[3];
+        double sum = value(q[0] + q[1] + q[2] + q[3]);
         double bend = std::fabs(sum - 2 * sums_[1] + sums_[0]) * perSample;
         sums_[0] = sums_[1], sums_[1] = sum;
         // A level dip bends the sums once at each edge: such steps count only
@@ -80,8 +82,8 @@ class CellClock {
         if (shifted) {
             // Sure is a bit that is clearly stronger than the other pairing's at
             // the same time: scale-free, so that it holds inside a level dip.
-            double across = std::fabs((q[0] + q[1]) - (previous_.q[2] + previous_.q[3])) * perSample;
-            shifted->one = (q[0] + q[1]) > (previous_.q[2] + previous_.q[3]);
+            double across = std::fabs(value((q[0] + q[1]) - (p[2] + p[3]))) * perSample;
+            shifted->one = (q[0] + q[1]) > (p[2] + p[3]);
             double stronger = std::max(strength, across);
             bit.sure = strength > sureShare * stronger;
             shifted->sure = havePrevious_ && across > sureShare * stronger;
@@ -93,11 +95,11 @@ class CellClock {
         double offset = 0;
         if (level > 0) {
             const double scale = 0.5 / level;
-            double mid = ((q[1] + q[2]) - (q[0] + q[3])) * scale;
+            double mid = value((q[1] + q[2]) - (q[0] + q[3])) * scale;
             offset = std::clamp(bit.one ? -mid : mid, -quarter, quarter);
             // At the start of the cell there is a transition when the bits are equal.
             if (havePrevious_ && previousOne_ == bit.one) {
-                double edge = ((previous_.q[3] + q[0]) - (previous_.q[2] + q[1])) * scale;
+                double edge = value((p[3] + q[0]) - (p[2] + q[1])) * scale;
                 offset = (offset + std::clamp(bit.one ? edge : -edge, -quarter, quarter)) / 2;
             }
         }
@@ -116,7 +118,7 @@ class CellClock {
         Bit bit;
         if (!signal_->holds(position, length)) return bit;
         CellQuarters c = signal_->cell(position, length);
-        double difference = (c.q[2] + c.q[3]) - (c.q[0] + c.q[1]);
+        double difference = CellQuarters::value((c.q[2] + c.q[3]) - (c.q[0] + c.q[1]));
         bit.one = difference > 0;
         bit.weak = std::fabs(difference) / length < weakShare * noise_;
         return bit;
@@ -129,7 +131,7 @@ class CellClock {
         for (int i = 0; i < cells; ++i, position += cell_) {
             if (!signal_->holds(position, cell_)) break;
             CellQuarters c = signal_->cell(position, cell_);
-            total += std::fabs((c.q[2] + c.q[3]) - (c.q[0] + c.q[1]));
+            total += std::fabs(CellQuarters::value((c.q[2] + c.q[3]) - (c.q[0] + c.q[1])));
         }
         return total;
     }

@@ -7,13 +7,10 @@
 #endif
 
 namespace {
-constexpr std::size_t chunk = 8192;
 // A chunk is built from a little before the position asked for, so that the
 // reader's small steps back (half a cell) stay within it.
 constexpr std::size_t lookBack = 64;
 }
-
-SignalConditioner::SignalConditioner(ByteView samples) : samples_(samples), sums_(chunk + 2) {}
 
 // Running sums about the centre line: sums_[i] holds the i samples from base_
 // on; one more entry repeats the last, so that a position at the chunk's end
