@@ -44,11 +44,13 @@ class SignalConditioner {
     static constexpr std::size_t chunk = 8192;
 
     void buildChunk(std::size_t from);
+    void extend(std::size_t needed);
 
     ByteView samples_;
     double length_;                     // samples_.size
     std::vector<std::int32_t> sums_;    // running sums over the chunk's samples
     std::size_t base_ = 0, end_ = 0;    // the chunk: samples [base_, end_)
+    std::size_t ready_ = 0;             // sums_[0 .. ready_] are made
 };
 
 inline CellQuarters SignalConditioner::cell(double start, double length) {
@@ -69,6 +71,10 @@ inline CellQuarters SignalConditioner::cell(double start, double length) {
         std::int64_t here = sums[whole];
         return here * (1 << fractionBits) + (at & ((1 << fractionBits) - 1)) * (sums[whole + 1] - here);
     };
+    // The running sums are made a little at a time ahead of the cells, so
+    // that this work runs alongside the reader's clock instead of after it.
+    const std::size_t needed = static_cast<std::size_t>(last >> fractionBits) + 1;
+    if (needed > ready_) extend(needed);
     std::int64_t edges[5];
     edges[0] = sumTo(first);
     for (int part = 1; part <= 4; ++part) edges[part] = sumTo(std::min(first + (span * part >> 2), last));
