@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cmath>
+#include <cstring>
 
 #include "tape/LeadInFinder.h"
 #include "tape/RecordParser.h"
@@ -35,6 +36,18 @@ constexpr int smoothing = 20;
 constexpr double rereadShifts[] = {0, 0.5, -0.5};
 constexpr int maxBlockCells = 8 * (tape::blockSize + 4);
 
+// pick ? a : b, without a branch.
+inline double choose(bool pick, double a, double b) {
+    std::uint64_t x, y;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    const std::uint64_t mask = 0 - static_cast<std::uint64_t>(pick);
+    const std::uint64_t chosen = (x & mask) | (y & ~mask);
+    double out;
+    std::memcpy(&out, &chosen, sizeof out);
+    return out;
+}
+
 struct Bit {
     bool one = false;
     bool sure = false;      // for the sync search: stronger than the other pairing's bit
@@ -65,11 +78,13 @@ class CellClock {
         const std::int64_t* p = previous_.q;
         auto value = CellQuarters::value;
         // Per sample of the cell: the strength of this bit and the level.
-        const double perSample = 1 / cell;
-        double difference = value((q[2] + q[3]) - (q[0] + q[1]));
-        double strength = std::fabs(difference) * perSample;
+        // Scaling by 1/256 is exact, so it is folded into the factors: a
+        // shorter way from one cell's sums to the next cell's start.
+        const double perSample = 1 / cell, perSample256 = (1.0 / 256) / cell;
+        const std::int64_t differenceSum = (q[2] + q[3]) - (q[0] + q[1]);
+        double strength = static_cast<double>(differenceSum < 0 ? -differenceSum : differenceSum) * perSample256;
         double level = std::max(level_, strength);
-        bit.one = difference > 0;
+        bit.one = differenceSum > 0;
         // The noise: a cell's sum is the baseline's alone, so its second
         // difference over three cells (blind to hum and drift) is noise.
         double sum = value(q[0] + q[1] + q[2] + q[3]);
@@ -92,16 +107,17 @@ class CellClock {
         // Offset of the middle transition: the inner half of the cell against
         // its outer quarters; a transition later than expected moves weight
         // into the inner half with the sign of the first half.
+        // The signs are taken on the whole numbers and the choice of the edge
+        // is made without a branch: the bits of a record come at random.
         double offset = 0;
         if (level > 0) {
-            const double scale = 0.5 / level;
-            double mid = value((q[1] + q[2]) - (q[0] + q[3])) * scale;
-            offset = std::clamp(bit.one ? -mid : mid, -quarter, quarter);
+            const double scale256 = (0.5 / 256) / level;
+            const std::int64_t inner = (q[1] + q[2]) - (q[0] + q[3]);
+            const std::int64_t atStart = (p[3] + q[0]) - (p[2] + q[1]);
+            offset = std::clamp(static_cast<double>(bit.one ? -inner : inner) * scale256, -quarter, quarter);
             // At the start of the cell there is a transition when the bits are equal.
-            if (havePrevious_ && previousOne_ == bit.one) {
-                double edge = value((p[3] + q[0]) - (p[2] + q[1])) * scale;
-                offset = (offset + std::clamp(bit.one ? edge : -edge, -quarter, quarter)) / 2;
-            }
+            const double edge = std::clamp(static_cast<double>(bit.one ? atStart : -atStart) * scale256, -quarter, quarter);
+            offset = choose(havePrevious_ && previousOne_ == bit.one, (offset + edge) / 2, offset);
         }
         level_ += levelGain * (strength - level_);
         cell_ = std::clamp(cell_ + speedGain * offset, shortest_, longest_);
