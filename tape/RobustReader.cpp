@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <bitset>
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "tape/LeadInFinder.h"
 #include "tape/RecordParser.h"
@@ -35,6 +40,23 @@ constexpr int smoothing = 20;
 constexpr double rereadShifts[] = {0, 0.5, -0.5};
 constexpr int maxBlockCells = 8 * (tape::blockSize + 4);
 
+// pick ? a : b, without a branch (with SSE2 without leaving its registers).
+inline double choose(bool pick, double a, double b) {
+#if defined(__SSE2__)
+    const __m128d mask = _mm_castsi128_pd(_mm_set1_epi64x(-static_cast<long long>(pick)));
+    return _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(mask, _mm_set_sd(a)), _mm_andnot_pd(mask, _mm_set_sd(b))));
+#else
+    std::uint64_t x, y;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    const std::uint64_t mask = 0 - static_cast<std::uint64_t>(pick);
+    const std::uint64_t chosen = (x & mask) | (y & ~mask);
+    double out;
+    std::memcpy(&out, &chosen, sizeof out);
+    return out;
+#endif
+}
+
 struct Bit {
     bool one = false;
     bool sure = false;      // for the sync search: stronger than the other pairing's bit
@@ -61,16 +83,20 @@ class CellClock {
         const double cell = cell_, quarter = cell / 4;
         if (!signal_->holds(start_, cell)) return false;
         CellQuarters now = signal_->cell(start_, cell);
-        const double* q = now.q;
+        const std::int64_t* q = now.q;
+        const std::int64_t* p = previous_.q;
+        auto value = CellQuarters::value;
         // Per sample of the cell: the strength of this bit and the level.
-        const double perSample = 1 / cell;
-        double difference = (q[2] + q[3]) - (q[0] + q[1]);
-        double strength = std::fabs(difference) * perSample;
+        // Scaling by 1/256 is exact, so it is folded into the factors: a
+        // shorter way from one cell's sums to the next cell's start.
+        const double perSample = 1 / cell, perSample256 = (1.0 / 256) / cell;
+        const std::int64_t differenceSum = (q[2] + q[3]) - (q[0] + q[1]);
+        double strength = static_cast<double>(differenceSum < 0 ? -differenceSum : differenceSum) * perSample256;
         double level = std::max(level_, strength);
-        bit.one = difference > 0;
+        bit.one = differenceSum > 0;
         // The noise: a cell's sum is the baseline's alone, so its second
         // difference over three cells (blind to hum and drift) is noise.
-        double sum = q[0] + q[1] + q[2] + q[3];
+        double sum = value(q[0] + q[1] + q[2] + q[3]);
         double bend = std::fabs(sum - 2 * sums_[1] + sums_[0]) * perSample;
         sums_[0] = sums_[1], sums_[1] = sum;
         // A level dip bends the sums once at each edge: such steps count only
@@ -80,8 +106,8 @@ class CellClock {
         if (shifted) {
             // Sure is a bit that is clearly stronger than the other pairing's at
             // the same time: scale-free, so that it holds inside a level dip.
-            double across = std::fabs((q[0] + q[1]) - (previous_.q[2] + previous_.q[3])) * perSample;
-            shifted->one = (q[0] + q[1]) > (previous_.q[2] + previous_.q[3]);
+            double across = std::fabs(value((q[0] + q[1]) - (p[2] + p[3]))) * perSample;
+            shifted->one = (q[0] + q[1]) > (p[2] + p[3]);
             double stronger = std::max(strength, across);
             bit.sure = strength > sureShare * stronger;
             shifted->sure = havePrevious_ && across > sureShare * stronger;
@@ -90,16 +116,17 @@ class CellClock {
         // Offset of the middle transition: the inner half of the cell against
         // its outer quarters; a transition later than expected moves weight
         // into the inner half with the sign of the first half.
+        // The signs are taken on the whole numbers and the choice of the edge
+        // is made without a branch: the bits of a record come at random.
         double offset = 0;
         if (level > 0) {
-            const double scale = 0.5 / level;
-            double mid = ((q[1] + q[2]) - (q[0] + q[3])) * scale;
-            offset = std::clamp(bit.one ? -mid : mid, -quarter, quarter);
+            const double scale256 = (0.5 / 256) / level;
+            const std::int64_t inner = (q[1] + q[2]) - (q[0] + q[3]);
+            const std::int64_t atStart = (p[3] + q[0]) - (p[2] + q[1]);
+            offset = std::clamp(static_cast<double>(bit.one ? -inner : inner) * scale256, -quarter, quarter);
             // At the start of the cell there is a transition when the bits are equal.
-            if (havePrevious_ && previousOne_ == bit.one) {
-                double edge = ((previous_.q[3] + q[0]) - (previous_.q[2] + q[1])) * scale;
-                offset = (offset + std::clamp(bit.one ? edge : -edge, -quarter, quarter)) / 2;
-            }
+            const double edge = std::clamp(static_cast<double>(bit.one ? atStart : -atStart) * scale256, -quarter, quarter);
+            offset = choose(havePrevious_ && previousOne_ == bit.one, (offset + edge) / 2, offset);
         }
         level_ += levelGain * (strength - level_);
         cell_ = std::clamp(cell_ + speedGain * offset, shortest_, longest_);
@@ -116,7 +143,7 @@ class CellClock {
         Bit bit;
         if (!signal_->holds(position, length)) return bit;
         CellQuarters c = signal_->cell(position, length);
-        double difference = (c.q[2] + c.q[3]) - (c.q[0] + c.q[1]);
+        double difference = CellQuarters::value((c.q[2] + c.q[3]) - (c.q[0] + c.q[1]));
         bit.one = difference > 0;
         bit.weak = std::fabs(difference) / length < weakShare * noise_;
         return bit;
@@ -129,7 +156,7 @@ class CellClock {
         for (int i = 0; i < cells; ++i, position += cell_) {
             if (!signal_->holds(position, cell_)) break;
             CellQuarters c = signal_->cell(position, cell_);
-            total += std::fabs((c.q[2] + c.q[3]) - (c.q[0] + c.q[1]));
+            total += std::fabs(CellQuarters::value((c.q[2] + c.q[3]) - (c.q[0] + c.q[1])));
         }
         return total;
     }

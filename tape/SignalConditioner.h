@@ -13,19 +13,24 @@
 
 #include "shell/ByteReader.h"
 
+// Sums over the four quarters of a cell, in 1/256 of a sample's value: whole
+// numbers, so that the reader adds and subtracts them exactly and converts
+// only what it needs (value() gives the sum itself).
 struct CellQuarters {
-    double q[4] = {0, 0, 0, 0};    // sums over the four quarters of the cell
+    std::int64_t q[4] = {0, 0, 0, 0};
+    static double value(std::int64_t sum) { return static_cast<double>(sum) * (1.0 / 256); }
 };
 
 class SignalConditioner {
   public:
-    explicit SignalConditioner(ByteView samples);
+    explicit SignalConditioner(ByteView samples)
+        : samples_(samples), length_(static_cast<double>(samples.size)), sums_(chunk + 2) {}
 
     std::size_t size() const { return samples_.size; }
     // True when the cell [start, start + length) lies within the samples but
     // for at most its second half (a recording may end right behind its last bit).
     bool holds(double start, double length) const {
-        return start >= 0 && start + 0.5 * length < static_cast<double>(samples_.size);
+        return start >= 0 && start + 0.5 * length < length_;
     }
     // The quarters of the cell [start, start + length); holds() must be true.
     // Inline: it runs once per bit cell.
@@ -35,17 +40,22 @@ class SignalConditioner {
     // Positions inside a cell are counted in 1/256 of a sample.
     static constexpr int fractionBits = 8;
     static constexpr double fractionScale = 1 << fractionBits;
+    // Running sums are kept for a chunk of samples at a time.
+    static constexpr std::size_t chunk = 8192;
 
     void buildChunk(std::size_t from);
+    void extend(std::size_t needed);
 
     ByteView samples_;
+    double length_;                     // samples_.size
     std::vector<std::int32_t> sums_;    // running sums over the chunk's samples
     std::size_t base_ = 0, end_ = 0;    // the chunk: samples [base_, end_)
+    std::size_t ready_ = 0;             // sums_[0 .. ready_] are made
 };
 
 inline CellQuarters SignalConditioner::cell(double start, double length) {
     // Sample i spans [i, i + 1); beyond the last sample the signal counts as the centre line.
-    const double stop = std::min(start + length, static_cast<double>(samples_.size));
+    const double stop = std::min(start + length, length_);
     const std::int64_t firstSample = static_cast<std::int64_t>(start);
     if (firstSample < static_cast<std::int64_t>(base_) || static_cast<std::int64_t>(stop) >= static_cast<std::int64_t>(end_))
         buildChunk(static_cast<std::size_t>(firstSample));
@@ -61,11 +71,15 @@ inline CellQuarters SignalConditioner::cell(double start, double length) {
         std::int64_t here = sums[whole];
         return here * (1 << fractionBits) + (at & ((1 << fractionBits) - 1)) * (sums[whole + 1] - here);
     };
+    // The running sums are made a little at a time ahead of the cells, so
+    // that this work runs alongside the reader's clock instead of after it.
+    const std::size_t needed = static_cast<std::size_t>(last >> fractionBits) + 1;
+    if (needed > ready_) extend(needed);
     std::int64_t edges[5];
     edges[0] = sumTo(first);
     for (int part = 1; part <= 4; ++part) edges[part] = sumTo(std::min(first + (span * part >> 2), last));
+    static_assert(fractionScale == 256, "CellQuarters counts in 1/256");
     CellQuarters out;
-    for (int part = 0; part < 4; ++part)
-        out.q[part] = static_cast<double>(edges[part + 1] - edges[part]) * (1.0 / fractionScale);
+    for (int part = 0; part < 4; ++part) out.q[part] = edges[part + 1] - edges[part];
     return out;
 }
