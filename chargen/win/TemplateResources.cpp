@@ -3,18 +3,10 @@
 #include "chargen/CharGenImage.h"
 #include "chargen/Designer.h"
 #include "chargen/win/CharGenStart.h"
+#include "shell/win/ProgramResource.h"
 
 namespace {
-// The bytes of a "MYDATA" resource of the program; they live as long as the program.
-ByteView resourceBytes(const std::string& name) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, name.c_str(), "MYDATA");
-    if (!found) return {};
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    return ByteView(static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found));
-}
+ByteView resourceBytes(const std::string& name) { return programResource(name.c_str(), "MYDATA"); }
 }
 
 void startCharGenImage() {

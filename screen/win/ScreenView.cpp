@@ -11,6 +11,7 @@
 #include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
 #include "shell/UserInterface.h"
+#include "shell/win/ProgramResource.h"
 
 namespace {
 struct ScreenView {
@@ -30,14 +31,7 @@ void repaintIfWanted(HWND window) {
     if (takeRepaintRequest(theScreen())) InvalidateRect(window, &screenRect, FALSE);
 }
 
-ByteView resourceData(const char* name) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10));   // RT_RCDATA
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return {};
-    return ByteView(static_cast<const std::uint8_t*>(bytes), SizeofResource(module, found));
-}
+ByteView resourceData(const char* name) { return programResource(name, MAKEINTRESOURCEA(10)); }   // RT_RCDATA
 
 // Draws the cells into the section and shows the screen rectangle with one blit.
 void drawScreen(HWND window) {

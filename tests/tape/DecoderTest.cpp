@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <random>
 
+#include "support/RandomImage.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
 #include "tape/TapeRecord.h"
 
 namespace {
-std::vector<std::uint8_t> randomImage(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> image(size);
-    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-    return image;
-}
-
 // Any byte sequence as signal, e.g. a record with a fault built in.
 std::vector<std::uint8_t> signalOf(const std::vector<std::uint8_t>& bytes, int halfCell = 14) {
     std::vector<std::uint8_t> out(bytes.size() * 16 * (halfCell + 1));

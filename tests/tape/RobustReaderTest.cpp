@@ -3,19 +3,13 @@
 #include <random>
 
 #include "bench/SignalDegrader.h"
+#include "support/RandomImage.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
 #include "tape/RobustReader.h"
 #include "tape/TapeRecord.h"
 
 namespace {
-std::vector<std::uint8_t> randomImage(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> image(size);
-    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-    return image;
-}
-
 const TapeHeader header{"ROBUST", 0x2000, 0, 0x2010};
 
 void expectRead(const DecodedRecord& record, const std::vector<std::uint8_t>& image) {

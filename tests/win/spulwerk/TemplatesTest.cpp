@@ -5,14 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "shell/win/ProgramResource.h"
+
 namespace {
 std::vector<unsigned char> templateResource(int number) {
     std::string name = "Vorlage_ZG" + std::to_string(number);
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, name.c_str(), "MYDATA");
-    if (!found) return {};
-    auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(module, found)));
-    return std::vector<unsigned char>(bytes, bytes + SizeofResource(module, found));
+    ByteView bytes = programResource(name.c_str(), "MYDATA");
+    return std::vector<unsigned char>(bytes.data, bytes.data + bytes.size);
 }
 
 std::vector<unsigned char> character(const std::vector<unsigned char>& set, int code) {
