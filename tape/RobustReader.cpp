@@ -86,13 +86,11 @@ class CellClock {
         const std::int64_t* q = now.q;
         const std::int64_t* p = previous_.q;
         auto value = CellQuarters::value;
-        // Per sample of the cell: the strength of this bit and the level.
-        // Scaling by 1/256 is exact, so it is folded into the factors: a
-        // shorter way from one cell's sums to the next cell's start.
+        // Per sample of the cell: the strength of this bit. Scaling by 1/256
+        // is exact, so it is folded into the factor.
         const double perSample = 1 / cell, perSample256 = (1.0 / 256) / cell;
         const std::int64_t differenceSum = (q[2] + q[3]) - (q[0] + q[1]);
         double strength = static_cast<double>(differenceSum < 0 ? -differenceSum : differenceSum) * perSample256;
-        double level = std::max(level_, strength);
         bit.one = differenceSum > 0;
         // The noise: a cell's sum is the baseline's alone, so its second
         // difference over three cells (blind to hum and drift) is noise.
@@ -115,20 +113,22 @@ class CellClock {
 
         // Offset of the middle transition: the inner half of the cell against
         // its outer quarters; a transition later than expected moves weight
-        // into the inner half with the sign of the first half.
-        // The signs are taken on the whole numbers and the choice of the edge
-        // is made without a branch: the bits of a record come at random.
-        double offset = 0;
-        if (level > 0) {
-            const double scale256 = (0.5 / 256) / level;
-            const std::int64_t inner = (q[1] + q[2]) - (q[0] + q[3]);
-            const std::int64_t atStart = (p[3] + q[0]) - (p[2] + q[1]);
-            offset = std::clamp(static_cast<double>(bit.one ? -inner : inner) * scale256, -quarter, quarter);
-            // At the start of the cell there is a transition when the bits are equal.
-            const double edge = std::clamp(static_cast<double>(bit.one ? atStart : -atStart) * scale256, -quarter, quarter);
-            offset = choose(havePrevious_ && previousOne_ == bit.one, (offset + edge) / 2, offset);
-        }
+        // into the inner half with the sign of the first half. It is measured
+        // against the level of the cells before: its factor is ready before
+        // this cell is weighed, so no division lies between one cell's sums
+        // and the next cell's start. The signs are taken on the whole numbers
+        // and the choice of the edge is made without a branch: the bits of a
+        // record come at random.
+        const std::int64_t inner = (q[1] + q[2]) - (q[0] + q[3]);
+        const std::int64_t atStart = (p[3] + q[0]) - (p[2] + q[1]);
+        // flip is all ones for a 1: (x ^ flip) - flip is then -x.
+        const std::int64_t flip = -static_cast<std::int64_t>(bit.one);
+        double offset = std::clamp(static_cast<double>((inner ^ flip) - flip) * offsetScale_, -quarter, quarter);
+        // At the start of the cell there is a transition when the bits are equal.
+        const double edge = std::clamp(static_cast<double>(flip - (atStart ^ flip)) * offsetScale_, -quarter, quarter);
+        offset = choose(havePrevious_ && previousOne_ == bit.one, (offset + edge) / 2, offset);
         level_ += levelGain * (strength - level_);
+        offsetScale_ = level_ > 0 ? (0.5 / 256) / level_ : 0;
         cell_ = std::clamp(cell_ + speedGain * offset, shortest_, longest_);
         start_ += cell + phaseGain * offset;
         previous_ = now;
@@ -167,6 +167,7 @@ class CellClock {
     double cell_;
     double shortest_, longest_;
     double level_ = 0;
+    double offsetScale_ = 0;    // 1/256 of half a sample per level: 0 while there is no level yet
     double noise_ = 0;          // mean second difference of the cell sums, per sample
     double sums_[2] = {0, 0};   // the sums of the last two cells
     CellQuarters previous_;
