@@ -48,7 +48,7 @@ class SignalConditioner {
 
     ByteView samples_;
     double length_;                     // samples_.size
-    std::vector<std::int32_t> sums_;    // running sums over the chunk's samples
+    std::vector<std::int32_t> sums_;    // running sums over the chunk's samples (0..255 each)
     std::size_t base_ = 0, end_ = 0;    // the chunk: samples [base_, end_)
     std::size_t ready_ = 0;             // sums_[0 .. ready_] are made
 };
@@ -65,7 +65,8 @@ inline CellQuarters SignalConditioner::cell(double start, double length) {
     const std::int64_t last = std::min(fixed(stop) - origin, static_cast<std::int64_t>(end_ - base_) << fractionBits);
     const std::int64_t span = fixed(length);
     const std::int32_t* sums = sums_.data();
-    // The sum about the centre line from the chunk's base to `at`, in 1/256 sample.
+    // The sum of the samples as they are from the chunk's base to `at`, in
+    // 1/256 sample; the centre line is taken off the quarters below.
     auto sumTo = [sums](std::int64_t at) {
         std::int64_t whole = at >> fractionBits;
         std::int64_t here = sums[whole];
@@ -75,11 +76,13 @@ inline CellQuarters SignalConditioner::cell(double start, double length) {
     // that this work runs alongside the reader's clock instead of after it.
     const std::size_t needed = static_cast<std::size_t>(last >> fractionBits) + 1;
     if (needed > ready_) extend(needed);
-    std::int64_t edges[5];
-    edges[0] = sumTo(first);
-    for (int part = 1; part <= 4; ++part) edges[part] = sumTo(std::min(first + (span * part >> 2), last));
+    std::int64_t positions[5], edges[5];
+    positions[0] = first;
+    for (int part = 1; part <= 4; ++part) positions[part] = std::min(first + (span * part >> 2), last);
+    for (int part = 0; part <= 4; ++part) edges[part] = sumTo(positions[part]);
     static_assert(fractionScale == 256, "CellQuarters counts in 1/256");
     CellQuarters out;
-    for (int part = 0; part < 4; ++part) out.q[part] = edges[part + 1] - edges[part];
+    // A span of w (in 1/256 sample) holds 128 * w of the centre line.
+    for (int part = 0; part < 4; ++part) out.q[part] = edges[part + 1] - edges[part] - 128 * (positions[part + 1] - positions[part]);
     return out;
 }
