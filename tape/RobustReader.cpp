@@ -88,7 +88,7 @@ class CellClock {
         auto value = CellQuarters::value;
         // Per sample of the cell: the strength of this bit. Scaling by 1/256
         // is exact, so it is folded into the factor.
-        const double perSample = 1 / cell, perSample256 = (1.0 / 256) / cell;
+        const double perSample = 1 / cell, perSample256 = perSample * (1.0 / 256);
         const std::int64_t differenceSum = (q[2] + q[3]) - (q[0] + q[1]);
         double strength = static_cast<double>(differenceSum < 0 ? -differenceSum : differenceSum) * perSample256;
         bit.one = differenceSum > 0;
