@@ -113,9 +113,9 @@ int main(int argc, char** argv) {
         first = std::min(first, bestOf(1, [&] { record = decodeRecord(ByteView(samples), plain); }));
         second = std::min(second, bestOf(1, [&] { filtered = decodeRecordFiltered(ByteView(samples), 44100); }));
     }
-    std::printf("Zweiter Leser (Störfilter), gleiche Aufnahme: %7.2f ms  %6.0f M Samples/s  (%s), %.1f x erster\n",
+    std::printf("Zweiter Leser (Störfilter), gleiche Aufnahme: %7.2f ms  %6.0f M Samples/s  (%s), %.1f x erster (%.2f ms)\n",
                 second * 1e3, count / second / 1e6, filtered.image == image ? "Bild gleich" : "FEHLER: Bild verschieden",
-                second / first);
+                second / first, first * 1e3);
     degrade::Faults worn;
     worn.noise = 0.5;
     worn.hum = 1;

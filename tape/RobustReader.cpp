@@ -68,21 +68,22 @@ struct Bit {
 class CellClock {
   public:
     CellClock(SignalConditioner& signal, double cell, double nominal)
-        : signal_(&signal), cell_(cell), shortest_(nominal / 1.3), longest_(nominal / 0.7) {}
+        : signal_(&signal), cell_(cell), span_(SignalConditioner::fixed(cell)), shortest_(nominal / 1.3),
+          longest_(nominal / 0.7) {}
 
     void startAt(double position) {
-        start_ = position;
+        position_ = position * 256 + 0.5;
         havePrevious_ = false;
     }
-    double start() const { return start_; }
+    double start() const { return (position_ - 0.5) * (1.0 / 256); }
     double cell() const { return cell_; }
 
     // Reads the cell at start() and moves on; false when the samples end.
     // `shifted` receives the bit of the cell that begins half a cell earlier.
     bool step(Bit& bit, Bit* shifted = nullptr) {
         const double cell = cell_, quarter = cell / 4;
-        if (!signal_->holds(start_, cell)) return false;
-        CellQuarters now = signal_->cell(start_, cell);
+        if (!signal_->holds(start(), cell)) return false;
+        CellQuarters now = signal_->cellAt(static_cast<std::int64_t>(position_), span_);
         const std::int64_t* q = now.q;
         const std::int64_t* p = previous_.q;
         auto value = CellQuarters::value;
@@ -113,12 +114,15 @@ class CellClock {
 
         // Offset of the middle transition: the inner half of the cell against
         // its outer quarters; a transition later than expected moves weight
-        // into the inner half with the sign of the first half. It is measured
-        // against the level of the cells before: its factor is ready before
-        // this cell is weighed, so no division lies between one cell's sums
-        // and the next cell's start. The signs are taken on the whole numbers
-        // and the choice of the edge is made without a branch: the bits of a
-        // record come at random.
+        // into the inner half with the sign of the first half.
+        // The time goes into the way from one cell's sums to the next cell's
+        // start, which the clock cannot shorten by working ahead, so that way
+        // is kept short: the offset is measured against the level of the cells
+        // before (its factor is ready before this cell is weighed: no division
+        // on the way), the signs are taken on the whole numbers, the choice of
+        // the edge is made without a branch (the bits of a record come at
+        // random), the next start is kept in 1/256 sample as the sums want it,
+        // and a cell is weighed with the length its clock had one cell before.
         const std::int64_t inner = (q[1] + q[2]) - (q[0] + q[3]);
         const std::int64_t atStart = (p[3] + q[0]) - (p[2] + q[1]);
         // flip is all ones for a 1: (x ^ flip) - flip is then -x.
@@ -126,11 +130,13 @@ class CellClock {
         double offset = std::clamp(static_cast<double>((inner ^ flip) - flip) * offsetScale_, -quarter, quarter);
         // At the start of the cell there is a transition when the bits are equal.
         const double edge = std::clamp(static_cast<double>(flip - (atStart ^ flip)) * offsetScale_, -quarter, quarter);
-        offset = choose(havePrevious_ && previousOne_ == bit.one, (offset + edge) / 2, offset);
+        // Twice the offset: the mean of the two, or the middle's alone.
+        const double twice = choose(havePrevious_ && previousOne_ == bit.one, offset + edge, offset + offset);
         level_ += levelGain * (strength - level_);
         offsetScale_ = level_ > 0 ? (0.5 / 256) / level_ : 0;
-        cell_ = std::clamp(cell_ + speedGain * offset, shortest_, longest_);
-        start_ += cell + phaseGain * offset;
+        span_ = SignalConditioner::fixed(cell);
+        cell_ = std::clamp(cell_ + (speedGain / 2) * twice, shortest_, longest_);
+        position_ = (position_ + cell * 256) + (phaseGain * 256 / 2) * twice;
         previous_ = now;
         previousOne_ = bit.one;
         havePrevious_ = true;
@@ -163,8 +169,9 @@ class CellClock {
 
   private:
     SignalConditioner* signal_;
-    double start_ = 0;
+    double position_ = 0.5;     // the start of the next cell in 1/256 sample, plus a half to round
     double cell_;
+    std::int64_t span_;         // the length a cell is weighed with, in 1/256 sample
     double shortest_, longest_;
     double level_ = 0;
     double offsetScale_ = 0;    // 1/256 of half a sample per level: 0 while there is no level yet

@@ -26,11 +26,15 @@ void SignalConditioner::buildChunk(std::size_t from) {
     ready_ = 0;
 }
 
-// Makes the running sums at least up to sums_[needed] (at most up to the
-// chunk's end and the entry behind it), some way ahead in steps of sixteen.
+// Makes the running sums at least up to sums_[needed], some way ahead in steps of sixteen.
 void SignalConditioner::extend(std::size_t needed) {
+    makeSums(ready_ + ((needed + ahead - ready_ + 15) & ~std::size_t{15}));
+}
+
+// Makes the running sums up to sums_[to] (at most up to the chunk's end and
+// the entry behind it); ready_ stays a multiple of sixteen but at the end.
+void SignalConditioner::makeSums(std::size_t to) {
     const std::size_t count = end_ - base_;
-    std::size_t to = ready_ + ((needed + ahead - ready_ + 15) & ~std::size_t{15});
     if (to > count) to = count;
     const std::uint8_t* s = samples_.data + base_;
     std::int32_t* sums = sums_.data();

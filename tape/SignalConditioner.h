@@ -33,8 +33,12 @@ class SignalConditioner {
         return start >= 0 && start + 0.5 * length < length_;
     }
     // The quarters of the cell [start, start + length); holds() must be true.
-    // Inline: it runs once per bit cell.
-    CellQuarters cell(double start, double length);
+    CellQuarters cell(double start, double length) { return cellAt(fixed(start), fixed(length)); }
+    // The same with start and length already counted in 1/256 sample (as
+    // fixed() gives them). Inline: it runs once per bit cell.
+    CellQuarters cellAt(std::int64_t first, std::int64_t span);
+    // A position in samples counted in 1/256 sample, rounded.
+    static std::int64_t fixed(double position) { return static_cast<std::int64_t>(position * fractionScale + 0.5); }
 
   private:
     // Positions inside a cell are counted in 1/256 of a sample.
@@ -45,6 +49,7 @@ class SignalConditioner {
 
     void buildChunk(std::size_t from);
     void extend(std::size_t needed);
+    void makeSums(std::size_t to);
 
     ByteView samples_;
     double length_;                     // samples_.size
@@ -53,17 +58,14 @@ class SignalConditioner {
     std::size_t ready_ = 0;             // sums_[0 .. ready_] are made
 };
 
-inline CellQuarters SignalConditioner::cell(double start, double length) {
+inline CellQuarters SignalConditioner::cellAt(std::int64_t first, std::int64_t span) {
     // Sample i spans [i, i + 1); beyond the last sample the signal counts as the centre line.
-    const double stop = std::min(start + length, length_);
-    const std::int64_t firstSample = static_cast<std::int64_t>(start);
-    if (firstSample < static_cast<std::int64_t>(base_) || static_cast<std::int64_t>(stop) >= static_cast<std::int64_t>(end_))
-        buildChunk(static_cast<std::size_t>(firstSample));
+    const std::int64_t stop = std::min(first + span, static_cast<std::int64_t>(samples_.size) << fractionBits);
+    if ((first >> fractionBits) < static_cast<std::int64_t>(base_) || (stop >> fractionBits) >= static_cast<std::int64_t>(end_))
+        buildChunk(static_cast<std::size_t>(first >> fractionBits));
     const std::int64_t origin = static_cast<std::int64_t>(base_) << fractionBits;
-    auto fixed = [](double position) { return static_cast<std::int64_t>(position * fractionScale + 0.5); };
-    const std::int64_t first = fixed(start) - origin;
-    const std::int64_t last = std::min(fixed(stop) - origin, static_cast<std::int64_t>(end_ - base_) << fractionBits);
-    const std::int64_t span = fixed(length);
+    first -= origin;
+    const std::int64_t last = std::min(stop - origin, static_cast<std::int64_t>(end_ - base_) << fractionBits);
     const std::int32_t* sums = sums_.data();
     // The sum of the samples as they are from the chunk's base to `at`, in
     // 1/256 sample; the centre line is taken off the quarters below.
@@ -73,7 +75,11 @@ inline CellQuarters SignalConditioner::cell(double start, double length) {
         return here * (1 << fractionBits) + (at & ((1 << fractionBits) - 1)) * (sums[whole + 1] - here);
     };
     // The running sums are made a little at a time ahead of the cells, so
-    // that this work runs alongside the reader's clock instead of after it.
+    // that this work runs alongside the reader's clock instead of after it:
+    // with each cell the next 48, a pace that does not depend on where the
+    // clock stands (such a choice would have the processor guess and wait).
+    // Only after a new chunk has a cell to wait for them.
+    if (ready_ < end_ - base_) makeSums(ready_ + 48);
     const std::size_t needed = static_cast<std::size_t>(last >> fractionBits) + 1;
     if (needed > ready_) extend(needed);
     std::int64_t positions[5], edges[5];
