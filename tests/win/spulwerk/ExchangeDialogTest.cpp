@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/SignalDegrader.h"
 #include "common/BoxDriver.h"
 #include "common/Screenshot.h"
 #include "resources/SpulwerkIds.h"
@@ -159,9 +160,12 @@ struct ExchangeDialogTest : testing::Test {
         writeTestFile(name, std::string(image.begin(), image.end()));
         return path;
     }
-    // The encoder's signal of `image` as a WAV file at 44100 samples per second.
-    std::string signalFile(const std::string& name, const std::vector<std::uint8_t>& image, const TapeHeader& header) {
+    // The encoder's signal of `image` as a WAV file at 44100 samples per
+    // second, worn by `faults` if given.
+    std::string signalFile(const std::string& name, const std::vector<std::uint8_t>& image, const TapeHeader& header,
+                           const degrade::Faults* faults = nullptr) {
         std::vector<std::uint8_t> samples = encodeRecordSamples(image, header, 14);
+        if (faults) samples = degrade::degradeSignal(samples, *faults);
         AudioFormat format;
         format.samplesPerSecond = format.bytesPerSecond = 44100;
         std::vector<std::uint8_t> bytes = makeWavFileBytes(format, samples.data(), static_cast<std::uint32_t>(samples.size()));
@@ -327,6 +331,30 @@ TEST_F(ExchangeDialogTest, BinToWavAndBackGiveTheSameImage) {
     EXPECT_TRUE(isBox(session.boxes[0], "BV7-->WAV", "WAV-Daten erfolgreich geschrieben", nullptr));
     EXPECT_EQ(session.boxes[1].caption, "WAV wurde konvertiert. Jetzt als BIN speichern?");
     EXPECT_TRUE(isBox(session.boxes[2], "WAV-->BV7", "Binärdatei erfolgreich geschrieben"));
+    EXPECT_EQ(fileBytes(back), image);
+}
+
+TEST_F(ExchangeDialogTest, AWornRecordingIsReadByTheSecondReaderAndTheReportSaysSo) {
+    std::vector<std::uint8_t> image;
+    binFile("ALT_1000_112B_1000.BIN", 300, image);
+    degrade::Faults worn;
+    worn.noise = 0.5;
+    worn.lowPassHz = 1500;
+    std::string wav = signalFile("alt.wav", image, TapeHeader{"ALT", 0x1000, 0x112B, 0x1000}, &worn);
+    std::string back = made_("alt-zurueck.BIN");
+    ExchangeSession session;
+    session.files = {wav, back};
+    session.driver.answers = {IDYES, IDOK};
+    session.run([&](HWND dialog) {
+        press(dialog, IDC_SND_WAV_TO_BIN);
+        EXPECT_TRUE(isIdle(dialog));
+    });
+    ASSERT_EQ(session.boxes.size(), 2u);
+    EXPECT_EQ(session.boxes[0].caption, "WAV wurde konvertiert. Jetzt als BIN speichern?");
+    const std::string line = "\r\nmit Störfilter gelesen";
+    const std::string& report = session.boxes[0].text;
+    EXPECT_TRUE(report.size() > line.size() && report.compare(report.size() - line.size(), line.size(), line) == 0) << report;
+    EXPECT_TRUE(isBox(session.boxes[1], "WAV-->BV7", "Binärdatei erfolgreich geschrieben"));
     EXPECT_EQ(fileBytes(back), image);
 }
 
