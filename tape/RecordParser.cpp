@@ -15,13 +15,21 @@ void stop(DecodedRecord& record, DecodeStatus status, const ByteSource& source) 
     record.status = status;
     record.endPosition = source.position();
 }
+
+// Whether the last byte read is the framing byte `expected`, or may have been.
+// Only for bytes that, taken wrongly, make the record fail and never make a
+// wrong one look good: the pre-byte (a wrong polarity fails every block), the
+// gap and the first block's pre-byte (a block out of step fails its checksum).
+bool is(const ByteSource& source, std::uint8_t byte, std::uint8_t expected) {
+    return byte == expected || source.mayBe(byte, expected);
+}
 }
 
 void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields) {
     std::uint8_t byte = 0;
     if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
-    if (byte == static_cast<std::uint8_t>(~tape::preByte)) record.inverted = true;
-    else if (byte != tape::preByte) return stop(record, DecodeStatus::NoPreByte, source);
+    if (byte != tape::preByte && is(source, byte, static_cast<std::uint8_t>(~tape::preByte))) record.inverted = true;
+    else if (!is(source, byte, tape::preByte)) return stop(record, DecodeStatus::NoPreByte, source);
     source.setInverted(record.inverted);
 
     // The name: 16 bytes; a zero byte ends it.
@@ -43,8 +51,8 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
     } while (byte >= 0x20);
     do {
         if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
-    } while (byte == 0x00);
-    if (byte != tape::blockPreByte) return stop(record, DecodeStatus::NoBlockPreByte, source);
+    } while (byte != tape::blockPreByte && is(source, byte, 0x00));
+    if (!is(source, byte, tape::blockPreByte)) return stop(record, DecodeStatus::NoBlockPreByte, source);
 
     record.image.reserve(maxImageBytes);
     record.blocks = 1;
@@ -83,6 +91,7 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
             record.faultyBlocks.push_back(record.blocks);
         }
         if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+        // Exactly: a block taken for the end would cut the image short unseen.
         if (byte == tape::endByte) break;
         if (byte != tape::blockPreByte) return stop(record, DecodeStatus::NoEndByte, source);
         ++record.blocks;

@@ -32,6 +32,12 @@ struct ByteSource {
         (void)bytes, (void)count, (void)attempt;
         return false;
     }
+    // Whether the last byte read, `byte`, may have been `expected`: they
+    // differ only in bits the source doubts. By default a byte is what it is.
+    virtual bool mayBe(std::uint8_t byte, std::uint8_t expected) const {
+        (void)byte, (void)expected;
+        return false;
+    }
     virtual ~ByteSource() = default;
 };
 

@@ -24,8 +24,10 @@ constexpr double levelGain = 0.3;
 // A bit counts as sure for the sync when it is at least this share of the
 // stronger of the two pairings' bits at the same time.
 constexpr double sureShare = 0.35;
-// Lead-in bits demanded before the sync byte, and cells tried behind a lead-in.
+// Lead-in bits demanded before the sync byte (of which a few may be unsure),
+// and cells tried behind a lead-in.
 constexpr int leadInBits = 48;
+constexpr std::size_t unsureLeadInBits = 2;
 constexpr int searchCells = 6000;
 // A bit weaker than this share of the noise measure may be wrong (with white
 // noise the measure is about twice the spread of a bit's strength); more weak
@@ -214,7 +216,13 @@ class FilteredReader final : public ByteSource {
         }
         byte = static_cast<std::uint8_t>(inverted_ ? ~value : value);
         noteWeakBits(byte, weak);
+        lastWeak_ = weak;
         return true;
+    }
+    // A framing byte read with weak bits may have been one that differs from
+    // it only in those.
+    bool mayBe(std::uint8_t byte, std::uint8_t expected) const override {
+        return ((byte ^ expected) & ~lastWeak_) == 0;
     }
     void beginBlock() override {
         blockBytes_ = 0;
@@ -297,7 +305,10 @@ class FilteredReader final : public ByteSource {
             for (int pairing = 0; pairing < 2; ++pairing) {
                 bits[pairing] = bits[pairing] << 1 | (read[pairing].one ? 1u : 0u);
                 sure[pairing] = sure[pairing] << 1 | (read[pairing].sure ? 1u : 0u);
-                if ((sure[pairing] & syncMask) != syncMask) continue;
+                // The sync byte's bits must all be sure; of the lead-in bits
+                // before it, hiss may leave a few unsure.
+                if ((sure[pairing] & 0xFF) != 0xFF || std::bitset<64>(~sure[pairing] & syncMask).count() > unsureLeadInBits)
+                    continue;
                 std::uint64_t pattern = bits[pairing] & syncMask;
                 if (pattern != tape::syncByte && pattern != (syncMask & ~std::uint64_t{tape::syncByte})) continue;
                 // The shifted pairing's cells begin half a cell before the clock's.
@@ -342,6 +353,7 @@ class FilteredReader final : public ByteSource {
     int cellCount_ = 0;
     WeakBit weakBits_[maxWeakBits];
     int weakCount_ = 0;
+    unsigned lastWeak_ = 0;     // the weak bits of the last byte read
 };
 }
 
