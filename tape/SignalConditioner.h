@@ -4,12 +4,15 @@
 // ever compares spans of equal length (second half against first half, inner
 // half against outer quarters), so DC and slow drift cancel out, and hum
 // leaves no more than its slope across one cell (a tenth of a bit's strength
-// for 50 Hz at twice the signal). The sums come from running sums over a
-// chunk of samples at a time: no allocation per sample or cell.
+// for 50 Hz at twice the signal). Each quarter is summed straight from the
+// samples when the cell is asked for: nothing is kept, stored or allocated.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "shell/ByteReader.h"
 
@@ -23,8 +26,7 @@ struct CellQuarters {
 
 class SignalConditioner {
   public:
-    explicit SignalConditioner(ByteView samples)
-        : samples_(samples), length_(static_cast<double>(samples.size)), sums_(chunk + 2) {}
+    explicit SignalConditioner(ByteView samples) : samples_(samples), length_(static_cast<double>(samples.size)) {}
 
     std::size_t size() const { return samples_.size; }
     // True when the cell [start, start + length) lies within the samples but
@@ -33,10 +35,10 @@ class SignalConditioner {
         return start >= 0 && start + 0.5 * length < length_;
     }
     // The quarters of the cell [start, start + length); holds() must be true.
-    CellQuarters cell(double start, double length) { return cellAt(fixed(start), fixed(length)); }
+    CellQuarters cell(double start, double length) const { return cellAt(fixed(start), fixed(length)); }
     // The same with start and length already counted in 1/256 sample (as
     // fixed() gives them). Inline: it runs once per bit cell.
-    CellQuarters cellAt(std::int64_t first, std::int64_t span);
+    CellQuarters cellAt(std::int64_t first, std::int64_t span) const;
     // A position in samples counted in 1/256 sample, rounded.
     static std::int64_t fixed(double position) { return static_cast<std::int64_t>(position * fractionScale + 0.5); }
 
@@ -44,51 +46,61 @@ class SignalConditioner {
     // Positions inside a cell are counted in 1/256 of a sample.
     static constexpr int fractionBits = 8;
     static constexpr double fractionScale = 1 << fractionBits;
-    // Running sums are kept for a chunk of samples at a time.
-    static constexpr std::size_t chunk = 8192;
-
-    void buildChunk(std::size_t from);
-    void extend(std::size_t needed);
-    void makeSums(std::size_t to);
 
     ByteView samples_;
-    double length_;                     // samples_.size
-    std::vector<std::int32_t> sums_;    // running sums over the chunk's samples (0..255 each)
-    std::size_t base_ = 0, end_ = 0;    // the chunk: samples [base_, end_)
-    std::size_t ready_ = 0;             // sums_[0 .. ready_] are made
+    double length_;     // samples_.size
 };
 
-inline CellQuarters SignalConditioner::cellAt(std::int64_t first, std::int64_t span) {
+inline CellQuarters SignalConditioner::cellAt(std::int64_t first, std::int64_t span) const {
     // Sample i spans [i, i + 1); beyond the last sample the signal counts as the centre line.
-    const std::int64_t stop = std::min(first + span, static_cast<std::int64_t>(samples_.size) << fractionBits);
-    if ((first >> fractionBits) < static_cast<std::int64_t>(base_) || (stop >> fractionBits) >= static_cast<std::int64_t>(end_))
-        buildChunk(static_cast<std::size_t>(first >> fractionBits));
-    const std::int64_t origin = static_cast<std::int64_t>(base_) << fractionBits;
-    first -= origin;
-    const std::int64_t last = std::min(stop - origin, static_cast<std::int64_t>(end_ - base_) << fractionBits);
-    const std::int32_t* sums = sums_.data();
-    // The sum of the samples as they are from the chunk's base to `at`, in
-    // 1/256 sample; the centre line is taken off the quarters below.
-    auto sumTo = [sums](std::int64_t at) {
-        std::int64_t whole = at >> fractionBits;
-        std::int64_t here = sums[whole];
-        return here * (1 << fractionBits) + (at & ((1 << fractionBits) - 1)) * (sums[whole + 1] - here);
-    };
-    // The running sums are made a little at a time ahead of the cells, so
-    // that this work runs alongside the reader's clock instead of after it:
-    // with each cell the next 48, a pace that does not depend on where the
-    // clock stands (such a choice would have the processor guess and wait).
-    // Only after a new chunk has a cell to wait for them.
-    if (ready_ < end_ - base_) makeSums(ready_ + 48);
-    const std::size_t needed = static_cast<std::size_t>(last >> fractionBits) + 1;
-    if (needed > ready_) extend(needed);
-    std::int64_t positions[5], edges[5];
-    positions[0] = first;
-    for (int part = 1; part <= 4; ++part) positions[part] = std::min(first + (span * part >> 2), last);
-    for (int part = 0; part <= 4; ++part) edges[part] = sumTo(positions[part]);
     static_assert(fractionScale == 256, "CellQuarters counts in 1/256");
+    const std::int64_t end = static_cast<std::int64_t>(samples_.size) << fractionBits;
+    const std::uint8_t* s = samples_.data;
+    // The quarters' edges: the whole samples before each edge, and what the
+    // part of the sample at the edge adds.
+    std::int64_t positions[5], whole[5];
+    for (int edge = 0; edge <= 4; ++edge) positions[edge] = first + (span * edge >> 2);
+    std::int64_t between[4], part[5];
+#if defined(__SSE2__)
+    // Sixteen samples from each quarter's first one, those beyond it masked
+    // out, summed in one step. A quarter of a cell up to 59 samples long
+    // starts and ends within 16; where sixteen could reach past the samples,
+    // the plain loop below does it.
+    if (span <= 59 << fractionBits && (positions[4] >> fractionBits) + 16 <= static_cast<std::int64_t>(samples_.size)) {
+        alignas(16) static const std::uint8_t ones[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                         0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        const __m128i zero = _mm_setzero_si128();
+        for (int edge = 0; edge <= 4; ++edge) {
+            whole[edge] = positions[edge] >> fractionBits;
+            part[edge] = (positions[edge] & ((1 << fractionBits) - 1)) * s[whole[edge]];
+        }
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            const std::int64_t count = whole[quarter + 1] - whole[quarter];
+            const __m128i mask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ones + 16 - count));
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + whole[quarter]));
+            const __m128i sums = _mm_sad_epu8(_mm_and_si128(bytes, mask), zero);
+            between[quarter] = _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+        }
+    } else
+#endif
+    {
+        const std::int64_t lastSample = static_cast<std::int64_t>(samples_.size) - 1;
+        for (int edge = 0; edge <= 4; ++edge) {
+            positions[edge] = std::min(positions[edge], end);
+            whole[edge] = positions[edge] >> fractionBits;
+            part[edge] = (positions[edge] & ((1 << fractionBits) - 1)) * s[std::min(whole[edge], lastSample)];
+        }
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            std::int64_t total = 0;
+            for (std::int64_t i = whole[quarter]; i < whole[quarter + 1]; ++i) total += s[i];
+            between[quarter] = total;
+        }
+    }
+    // The samples between two edges as they are (0..255), then the centre
+    // line taken off: a span of w (in 1/256 sample) holds 128 * w of it.
     CellQuarters out;
-    // A span of w (in 1/256 sample) holds 128 * w of the centre line.
-    for (int part = 0; part < 4; ++part) out.q[part] = edges[part + 1] - edges[part] - 128 * (positions[part + 1] - positions[part]);
+    for (int quarter = 0; quarter < 4; ++quarter)
+        out.q[quarter] = (between[quarter] << fractionBits) + part[quarter + 1] - part[quarter] -
+                         128 * (positions[quarter + 1] - positions[quarter]);
     return out;
 }
