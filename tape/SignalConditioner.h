@@ -28,7 +28,6 @@ class SignalConditioner {
   public:
     explicit SignalConditioner(ByteView samples) : samples_(samples), length_(static_cast<double>(samples.size)) {}
 
-    std::size_t size() const { return samples_.size; }
     // True when the cell [start, start + length) lies within the samples but
     // for at most its second half (a recording may end right behind its last bit).
     bool holds(double start, double length) const {
