@@ -2,15 +2,20 @@
 
 #include <algorithm>
 
-bool PixelSection::ensure(int sectionWidth, int sectionHeight) {
-    if (bitmap) return true;
+BITMAPINFO topDownPixels(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = sectionWidth;
-    info.bmiHeader.biHeight = -sectionHeight;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+bool PixelSection::ensure(int sectionWidth, int sectionHeight) {
+    if (bitmap) return true;
+    BITMAPINFO info = topDownPixels(sectionWidth, sectionHeight);
     void* pixels = nullptr;
     bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     bits = static_cast<std::uint32_t*>(pixels);

@@ -8,6 +8,9 @@
 
 #include "chargen/GlyphRenderer.h"
 
+// The format of a section's pixels for GDI: 32 bits per pixel, top down.
+BITMAPINFO topDownPixels(int width, int height);
+
 class PixelSection {
   public:
     PixelSection() = default;

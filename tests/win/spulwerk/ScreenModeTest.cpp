@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "chargen/CharGenImage.h"
+#include "chargen/win/PixelSection.h"
 #include "common/BoxDriver.h"
 #include "resources/SpulwerkIds.h"
 #include "screen/ScreenRenderer.h"
@@ -53,13 +54,7 @@ struct ScreenModeTest : testing::Test {
         HGDIOBJ old = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width, height, context, 0, 0, SRCCOPY);
         SelectObject(memory, old);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = topDownPixels(width, height);
         std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
         GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
         DeleteObject(bitmap);
