@@ -135,6 +135,22 @@ int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint
     return -1;
 }
 
+WavParts findWavParts(ByteView file) {
+    WavParts parts;
+    ByteView form;
+    Chunk fmt, data;
+    if (!findWaveForm(file, form))
+        parts.error = str::riffNotFound;
+    else if (!(fmt = findChunk(form, "fmt ")).found || fmt.body.size < 16)
+        parts.error = str::formatNotFound;
+    else if (!fmt.complete || !(data = findChunk(form, "data")).found)
+        parts.error = str::audioNotFound;
+    if (parts.error) return parts;
+    parts.format = fmt.body;
+    parts.sound = data.body;
+    return parts;
+}
+
 WavSamples parseWavSamples(ByteView file) {
     ByteView form;
     if (!findWaveForm(file, form)) return failed(str::riffNotFound);

@@ -46,6 +46,15 @@ struct WavSamples {
 // into `file`, which must outlive the result.
 WavSamples parseWavSamples(ByteView file);
 
+// A WAV file as it is, for playing: its format chunk and its sound bytes, as
+// views into `file`. `error` is 0 or the string id of what is missing.
+struct WavParts {
+    int error = 0;
+    ByteView format;
+    ByteView sound;
+};
+WavParts findWavParts(ByteView file);
+
 // The decoder's first step: reads `path`, checks it, selects the rate (the
 // status shows the file's own rate) and returns the samples; on failure shows
 // the message of its string id and returns it in `error`. The result owns the bytes.

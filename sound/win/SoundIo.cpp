@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "resources/SpulwerkIds.h"
+#include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 #include "shell/GlobalSettings.h"
+#include "shell/StringTable.h"
 #include "shell/UserInterface.h"
 #include "shell/win/Win32UserInterface.h"
 #include "sound/DeviceList.h"
@@ -50,13 +53,6 @@ void fillList(HWND list, const DeviceList& devices) {
 
 HWAVEOUT outputDeviceHandle() {
     return reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(globalSettings().outputDevice));
-}
-
-DWORD mciStatus(MCIDEVICEID device, DWORD item) {
-    MCI_STATUS_PARMS status{};
-    status.dwItem = item;
-    if (mciSendCommandA(device, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)) != 0) return 0;
-    return static_cast<DWORD>(status.dwReturn);
 }
 }
 
@@ -182,41 +178,90 @@ void SoundIo::stopCapture() {
 
 int SoundIo::play(const std::string& path) {
     closePlayback();
-    MCI_OPEN_PARMSA open{};
-    open.lpstrDeviceType = reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(MCI_DEVTYPE_WAVEFORM_AUDIO));
-    open.lpstrElementName = path.c_str();
-    MCIERROR opened = mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT, reinterpret_cast<DWORD_PTR>(&open));
-    if (opened == 0) playDevice_ = open.wDeviceID;
-    MCI_PLAY_PARMS start{};
-    // A device without a sound path accepts the play command and stops at once.
-    if (opened != 0 || mciSendCommandA(playDevice_, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&start)) != 0 ||
-        mciStatus(playDevice_, MCI_STATUS_MODE) == MCI_MODE_STOP) {
+    std::vector<std::uint8_t> bytes;
+    ReadOutcome read = readFile(path, bytes);
+    if (read != ReadOutcome::Ok) {
+        showStringError(read == ReadOutcome::OutOfMemory ? str::outOfMemory : str::cannotOpenWav);
+        return -1;
+    }
+    PlaybackSound sound = playbackSoundOf(ByteView(bytes));
+    if (sound.error) {
+        showStringError(sound.error);
+        return -1;
+    }
+    if (!startOutput(sound, std::move(bytes))) {
         closePlayback();
         ui().ask(Message{"Wiedergabe konnte nicht gestartet werden", "Fehler", mb::ok, nullptr});
         return -1;
     }
-    lengthMs_ = mciStatus(playDevice_, MCI_STATUS_LENGTH);
+    bytesPerSecond_ = sound.bytesPerSecond;
+    lengthMs_ = sound.lengthMs;
+    lastBlockDone_ = false;
     ui().setStatus(sizePart, durationText(lengthMs_));
-    HWND progress = item(IDC_SND_PROGRESS);
-    SendMessageA(progress, PBM_SETRANGE32, 0, static_cast<LPARAM>(lengthMs_));
+    SendMessageA(item(IDC_SND_PROGRESS), PBM_SETRANGE32, 0, static_cast<LPARAM>(lengthMs_));
     SetTimer(dialog_, playbackTimer, playbackPeriod, nullptr);
     return 0;
 }
 
+// The whole sound and its idle tail are queued while the device is paused,
+// and only then does it start: no block has to arrive in time, so a busy
+// machine cannot starve the sound on the program's side.
+bool SoundIo::startOutput(const PlaybackSound& sound, std::vector<std::uint8_t>&& file) {
+    HWAVEOUT output = nullptr;
+    auto* format = reinterpret_cast<const WAVEFORMATEX*>(sound.format.data());
+    if (waveOutOpen(&output, WAVE_MAPPER, format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return false;
+    output_ = output;
+    playFile_ = std::move(file);   // the sound's view moves along with the vector's block
+    playTail_ = sound.tail;
+    std::vector<ByteView> pieces;
+    for (std::size_t at = 0; at < sound.sound.size; at += sound.blockBytes)
+        pieces.push_back(sound.sound.sub(at, sound.blockBytes));
+    if (!playTail_.empty()) pieces.push_back(ByteView(playTail_));
+    if (pieces.empty()) return false;
+    playBlocks_.assign(pieces.size(), WAVEHDR{});
+    if (waveOutPause(output_) != MMSYSERR_NOERROR) return false;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        WAVEHDR& block = playBlocks_[i];
+        block.lpData = reinterpret_cast<LPSTR>(const_cast<std::uint8_t*>(pieces[i].data));
+        block.dwBufferLength = static_cast<DWORD>(pieces[i].size);
+        if (waveOutPrepareHeader(output_, &block, sizeof block) != MMSYSERR_NOERROR ||
+            waveOutWrite(output_, &block, sizeof block) != MMSYSERR_NOERROR)
+            return false;
+    }
+    return waveOutRestart(output_) == MMSYSERR_NOERROR;
+}
+
 bool SoundIo::onPlaybackTimer() {
-    if (!playDevice_) return false;
-    SendMessageA(item(IDC_SND_PROGRESS), PBM_SETPOS, mciStatus(playDevice_, MCI_STATUS_POSITION), 0);
-    if (mciStatus(playDevice_, MCI_STATUS_MODE) != MCI_MODE_STOP) return false;
+    if (!output_) return false;
+    MMTIME position{};
+    position.wType = TIME_BYTES;
+    if (waveOutGetPosition(output_, &position, sizeof position) == MMSYSERR_NOERROR && position.wType == TIME_BYTES)
+        SendMessageA(item(IDC_SND_PROGRESS), PBM_SETPOS, playedMs(bytesPerSecond_, lengthMs_, position.u.cb), 0);
+    // The blocks come back in order: with the last one the tail has gone out
+    // too. A driver may report it done while the sound server still holds
+    // some of it, and closing the device drops that: the device stays open
+    // for one more tick.
+    if (!(playBlocks_.back().dwFlags & WHDR_DONE)) return false;
+    if (!lastBlockDone_) {
+        lastBlockDone_ = true;
+        return false;
+    }
     closePlayback();
     return true;
 }
 
 void SoundIo::closePlayback() {
     KillTimer(dialog_, playbackTimer);
-    if (playDevice_) {
-        mciSendCommandA(playDevice_, MCI_CLOSE, 0, 0);
-        playDevice_ = 0;
+    if (output_) {
+        waveOutReset(output_);
+        for (WAVEHDR& block : playBlocks_)
+            if (block.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(output_, &block, sizeof block);
+        waveOutClose(output_);
+        output_ = nullptr;
     }
+    std::vector<WAVEHDR>().swap(playBlocks_);
+    std::vector<std::uint8_t>().swap(playFile_);
+    std::vector<std::uint8_t>().swap(playTail_);
 }
 
 void SoundIo::startTestTone() {

@@ -1,13 +1,15 @@
 #pragma once
 // The audio engine of the exchange dialog on winmm: device lists, the capture
-// with its level meter, MCI playback with progress, the test tone and the
+// with its level meter, playback with progress, the test tone and the
 // playback volume. Every notification arrives as a message to the dialog.
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "sound/PlaybackSound.h"
 #include "sound/TestTone.h"
 #include "tape/Encoder.h"
 #include "tape/WavFile.h"
@@ -42,14 +44,15 @@ class SoundIo final : public WavPlayer {
     void resetRecordedBytes() { bytesRecorded_ = 0; }
     std::uint32_t recordedBytes() const { return bytesRecorded_; }
 
-    // Opens and starts a WAV file through MCI, with the duration in status
-    // part 1 and the 500 ms timer. 0 when the sound runs; otherwise the device
-    // is closed again after "Wiedergabe konnte nicht gestartet werden".
+    // Plays a WAV file as it is, and half a second of its idle level behind
+    // it, on the default playback device; the duration in status part 1 and
+    // the 500 ms timer. 0 when the sound runs; otherwise the file's fault or
+    // "Wiedergabe konnte nicht gestartet werden" has been shown.
     int play(const std::string& path) override;
-    // The timer: progress, and true once the device has stopped (the device is closed then).
+    // The timer: progress, and true once everything has been played (the device is closed then).
     bool onPlaybackTimer();
     void closePlayback();
-    bool playing() const { return playDevice_ != 0; }
+    bool playing() const { return output_ != nullptr; }
 
     void startTestTone();
     void stopTestTone();
@@ -60,6 +63,7 @@ class SoundIo final : public WavPlayer {
   private:
     HWND item(int id) const { return GetDlgItem(dialog_, id); }
     void showLevel(int level);
+    bool startOutput(const PlaybackSound& sound, std::vector<std::uint8_t>&& file);
 
     HWND dialog_;
     HWAVEIN input_ = nullptr;
@@ -69,7 +73,12 @@ class SoundIo final : public WavPlayer {
     std::uint8_t blockB_[rawCaptureBlockBytes] = {};
     std::uint8_t blockC_[rawCaptureBlockBytes] = {};
     std::uint32_t bytesRecorded_ = 0;
-    MCIDEVICEID playDevice_ = 0;
-    DWORD lengthMs_ = 0;
+    HWAVEOUT output_ = nullptr;
+    std::vector<std::uint8_t> playFile_;   // the played file; the blocks point into it
+    std::vector<std::uint8_t> playTail_;
+    std::vector<WAVEHDR> playBlocks_;
+    std::uint32_t bytesPerSecond_ = 0;
+    std::uint32_t lengthMs_ = 0;
+    bool lastBlockDone_ = false;   // seen at the last tick; the device closes at the next
     DWORD savedVolume_ = 0;
 };

@@ -9,6 +9,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -23,11 +24,14 @@
 #include "resources/SpulwerkIds.h"
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
+#include "shell/HexText.h"
+#include "shell/StringTable.h"
 #include "shell/win/Win32UserInterface.h"
 #include "sound/SoundRules.h"
 #include "sound/win/ExchangeDialog.h"
 #include "support/WinTestFiles.h"
 #include "tape/AudioFormat.h"
+#include "tape/Decoder.h"
 #include "tape/Encoder.h"
 #include "tape/WavFile.h"
 
@@ -398,30 +402,78 @@ void shoot(HWND dialog, const char* name) {
     EXPECT_TRUE(saveWindowShot(dialog, folder + "\\" + name + ".bmp"));
 }
 
-// Plays a WAV file into the cable with the sound server's own player
-// (paplay, a Unix program that Wine starts like any other), so that a busy
-// machine cannot starve the sound on its way in. False when it cannot start.
-bool playWithServer(const std::string& path) {
+// The Unix name of a Windows path (Wine's own mapping); empty when there is none.
+std::string unixPath(const std::string& path) {
     using UnixName = char*(CDECL*)(LPCWSTR);
     auto unixName = reinterpret_cast<UnixName>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName) return false;
+    if (!unixName) return "";
     wchar_t wide[MAX_PATH] = {};
     MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
     char* file = unixName(wide);
-    if (!file) return false;
-    std::string command = "/usr/bin/paplay \"" + std::string(file) + "\"";
+    if (!file) return "";
+    std::string name = file;
     HeapFree(GetProcessHeap(), 0, file);
+    return name;
+}
+
+// Starts a Unix program (Wine starts them like any other); false when it cannot.
+bool startUnix(const std::string& program, const std::string& arguments) {
+    std::string command = program + " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA("Z:\\usr\\bin\\paplay", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessA(("Z:" + program).c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
 }
+
+// Plays a WAV file into the cable with the sound server's own player
+// (paplay), so that a busy machine cannot starve the sound on its way in.
+bool playWithServer(const std::string& path) {
+    std::string file = unixPath(path);
+    return !file.empty() && startUnix("/usr/bin/paplay", "\"" + file + "\"");
+}
+
+// Records the cable with the sound server's own recorder (parecord on the
+// null sink's monitor, 8-bit mono at 44100), independent of the program.
+struct CableRecorder {
+    std::string wav, script;
+    bool started = false;
+
+    explicit CableRecorder(const std::string& name) : wav(testFilePath(name)), script(testFilePath(name + ".sh")) {
+        DeleteFileA(wav.c_str());
+        DeleteFileA((wav + ".part").c_str());
+        DeleteFileA((wav + ".pid").c_str());
+        // The recording is named only when parecord has ended and closed it.
+        writeTestFile(name + ".sh",
+                      "parecord --format=u8 --channels=1 --rate=44100 --file-format=wav \"$1.part\" &\n"
+                      "echo $! >\"$1.pid\"\nwait $!\nmv \"$1.part\" \"$1\"\n");
+        started = startUnix("/bin/sh", "\"" + unixPath(script) + "\" \"" + unixPath(wav) + "\"") &&
+                  pumpUntil([this] { return fileSize(wav + ".part") > wavHeaderBytes + 4410; }, 10000);
+    }
+    ~CableRecorder() {
+        for (const std::string& path : {wav, wav + ".part", wav + ".pid", script}) DeleteFileA(path.c_str());
+    }
+    static std::size_t fileSize(const std::string& path) {
+        WIN32_FILE_ATTRIBUTE_DATA attributes{};
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return 0;
+        return attributes.nFileSizeLow;
+    }
+    // Ends the recording and returns it; empty when it did not end within 10 s.
+    std::vector<std::uint8_t> stop() {
+        if (!started) return {};
+        std::vector<std::uint8_t> pidFile = fileBytes(wav + ".pid");
+        std::string pid(pidFile.begin(), pidFile.end());
+        while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
+        if (pid.empty() || !startUnix("/bin/kill", "-INT " + pid)) return {};
+        if (!pumpUntil([this] { return GetFileAttributesA(wav.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000)) return {};
+        return fileBytes(wav);
+    }
+};
 
 struct Capture {
     std::vector<SeenBox> boxes;
@@ -431,6 +483,126 @@ struct Capture {
     std::string armedPrompt, capturingPrompt;
     bool reachedEnd = false;
 };
+
+// Where the cable departs from the signal: empty when the signal arrived
+// sample for sample, else how far it came.
+std::string cableDifference(ByteView cable, const std::vector<std::uint8_t>& signal) {
+    const std::size_t probe = 64;
+    std::size_t start = 0;
+    while (start + probe <= cable.size && std::memcmp(cable.data + start, signal.data(), probe) != 0) ++start;
+    if (start + probe > cable.size) return "the signal's beginning is not in the cable";
+    std::size_t same = 0;
+    while (same < signal.size() && start + same < cable.size && cable[start + same] == signal[same]) ++same;
+    if (same == signal.size()) return "";
+    return "the cable matched the signal for " + std::to_string(same) + " of " + std::to_string(signal.size()) +
+           " samples, then " + (start + same < cable.size ? "differed" : "ended");
+}
+
+// Keeps `bytes` as `name` in the folder of the pictures, if there is one.
+void keepBesideShots(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    if (screenshotFolder().empty()) return;
+    if (std::FILE* file = std::fopen((screenshotFolder() + "\\" + name).c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+}
+
+// One playback of `source` through "Ausgabe an BV7/Kassette" and "Start",
+// recorded from the cable and read back with the program's own reader.
+struct CablePlayback {
+    bool recorded = false;
+    bool ended = false;   // idle again after the sound
+    std::vector<SeenBox> boxes;
+    DecodedRecord record;
+    std::string difference;
+    std::vector<std::uint8_t> cable;   // the recording, kept beside the pictures when it failed
+};
+
+CablePlayback playIntoCable(const std::string& source, const std::vector<std::uint8_t>& signal) {
+    CablePlayback result;
+    CableRecorder recorder("kabel-aufnahme.wav");
+    ExchangeSession session;
+    session.files = {source};
+    const DWORD milliseconds = static_cast<DWORD>(signal.size() * 1000 / 44100);
+    session.run([&](HWND dialog) {
+        if (!recorder.started) return;
+        press(dialog, IDC_SND_OUTPUT);
+        press(dialog, IDC_SND_START);
+        result.ended = pumpUntil([&] { return shown(dialog, IDC_SND_BACK); }, milliseconds + 15000);
+    });
+    result.boxes = session.boxes;
+    std::vector<std::uint8_t> cable = recorder.stop();
+    result.recorded = !cable.empty();
+    result.cable = cable;
+    WavSamples samples = parseWavSamples(ByteView(cable));
+    if (result.recorded && !samples.error) {
+        result.record = decodeRecord(samples.samples, DecoderSettings{});
+        result.difference = cableDifference(samples.samples, signal);
+    }
+    return result;
+}
+
+testing::AssertionResult deliveredWhole(const CablePlayback& played, const TapeHeader& header,
+                                        const std::vector<std::uint8_t>& image) {
+    std::string wrong;
+    if (!played.recorded) wrong += " nothing recorded;";
+    if (!played.ended) wrong += " not idle after the sound;";
+    for (const SeenBox& box : played.boxes) wrong += " box " + box.caption + ": " + box.text + ";";
+    const DecodedRecord& record = played.record;
+    if (record.status != DecodeStatus::Ok) wrong += " decoding: " + loadString(decodeStatusMessage(record.status)) + ";";
+    if (record.faulty) wrong += " " + std::to_string(record.faulty) + " faulty blocks;";
+    std::string name = record.header.name;   // as on tape: filled up with blanks to 16 characters
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (name != header.name || record.header.aa != header.aa || record.header.ea != header.ea ||
+        record.header.sa != header.sa)
+        wrong += " header " + record.header.name + " " + formatHex4(record.header.aa) + " " +
+                 formatHex4(record.header.ea) + " " + formatHex4(record.header.sa) + ";";
+    if (record.image != image) wrong += " the image differs;";
+    if (wrong.empty()) return testing::AssertionSuccess() << (played.difference.empty() ? "sample for sample" : played.difference);
+    return testing::AssertionFailure() << wrong << " (" << played.difference << ")";
+}
+}
+
+// "Ausgabe an BV7/Kassette" through the program's own playback, with a BIN,
+// with the encoder's WAV and with the same signal as a 16-bit stereo WAV:
+// what reaches the cable is read back by the program's own reader to the last
+// byte, name and addresses included. A run the cable spoiled (an underrun on a
+// busy machine) is repeated once, and said so; its recording stays beside the
+// pictures. SPULWERK_PLAY_RUNS=N plays each N times without repeats.
+TEST_F(ExchangeDialogTest, LoopbackOutputReachesTheCableWhole) {
+    if (!withCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    std::vector<std::uint8_t> image;
+    const TapeHeader header{"KABEL", 0x4000, 0x40FF, 0x4100};
+    const std::string bin = binFile("KABEL_4000_40FF_4100.BIN", 256, image);
+    const std::vector<std::uint8_t> signal = encodeRecordSamples(image, header, 14);
+    const std::string wav = signalFile("kabel.wav", image, header);
+    std::vector<std::uint8_t> stereo;
+    for (std::uint8_t sample : signal)
+        for (int channel = 0; channel < 2; ++channel) stereo.insert(stereo.end(), {0, static_cast<std::uint8_t>(sample ^ 0x80)});
+    AudioFormat stereoFormat{1, 2, 44100, 44100 * 4, 4, 16, 0};
+    std::vector<std::uint8_t> stereoFile = makeWavFileBytes(stereoFormat, stereo.data(), static_cast<std::uint32_t>(stereo.size()));
+    const std::string stereoWav = made_("kabel-stereo.wav");
+    writeTestFile("kabel-stereo.wav", std::string(stereoFile.begin(), stereoFile.end()));
+
+    const char* runsText = std::getenv("SPULWERK_PLAY_RUNS");
+    const int runs = runsText ? std::max(1, std::atoi(runsText)) : 1;
+    for (const auto& [what, source] : {std::pair{"BIN", bin}, std::pair{"WAV", wav}, std::pair{"WAV-16-Bit-Stereo", stereoWav}}) {
+        int whole = 0;
+        for (int run = 1; run <= runs; ++run) {
+            CablePlayback played = playIntoCable(source, signal);
+            testing::AssertionResult result = deliveredWhole(played, header, image);
+            if (!result) keepBesideShots("cable-" + std::string(what) + "-" + std::to_string(run) + ".wav", played.cable);
+            if (!result && runs == 1) {
+                std::printf("Ausgabe %s: repeated once after:%s\n", what, result.message());
+                played = playIntoCable(source, signal);
+                result = deliveredWhole(played, header, image);
+            }
+            std::printf("Ausgabe %s, run %d: %s%s\n", what, run, result ? "read back whole, " : "FAILED:", result.message());
+            EXPECT_TRUE(result) << what;
+            whole += result ? 1 : 0;
+        }
+        std::printf("Ausgabe %s: %d of %d playbacks read back whole\n", what, whole, runs);
+    }
 }
 
 // The cable carries the encoder's signal from the speaker to the recording:
