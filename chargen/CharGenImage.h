@@ -56,10 +56,10 @@ void clearImage();
 // (then the first status field shows "Fehler"). The image is not changed.
 std::optional<std::uint64_t> probePatternFile(const std::string& path);
 
-// Empties the image and reads the file: exact (force false) only a file of
-// 1024 or 2048 bytes, forced the first min(size, 2048) bytes. Size := bytes
-// read. A file that cannot be opened shows "Fehler" in the first status field,
-// leaves the image as it was and gives false.
+// Reads the file, then empties the image and takes from it: exact (force
+// false) only a file of 1024 or 2048 bytes, forced the first min(size, 2048)
+// bytes. Size := bytes taken. A file that cannot be opened shows "Fehler" in
+// the first status field, leaves the image as it was and gives false.
 bool loadPatternFile(const std::string& path, bool force);
 
 enum class SaveResult { Written = 0, AnotherName = 1, Cancelled = 2, CannotCreate = 3 };
