@@ -6,7 +6,7 @@ WIN        := $(BUILD)/win
 JOBS       ?= 2
 PREFIX     ?= $(HOME)/.local
 
-.PHONY: all deps native win sanitize fuzz test run dist bench screenshots install clean
+.PHONY: all deps native win wintests sanitize fuzz test run dist bench screenshots install clean
 
 all: native win
 
@@ -23,6 +23,12 @@ win: deps
 	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WIN) -j$(JOBS)
 
+# The Windows programs and their tests for the Wine that runs here: the 32-bit
+# build itself, or, where the kernel cannot start 32-bit programs, a 64-bit
+# build of the same sources (build/win64; see scripts/wine-env.sh).
+wintests: win
+	@JOBS=$(JOBS) scripts/build-win64
+
 # The native tests under ASan and UBSan, and the fuzz targets with libFuzzer.
 sanitize: deps
 	@cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DBV7_SANITIZE=ON >/dev/null
@@ -32,10 +38,10 @@ fuzz: deps
 	@cmake -S . -B $(BUILD)/fuzz -DCMAKE_CXX_COMPILER=clang++ -DBV7_LIBFUZZER=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
 
-test: native win sanitize fuzz
+test: native win wintests sanitize fuzz
 	@scripts/run-tests
 
-run: win
+run: win wintests
 	@scripts/run-spulwerk
 
 dist: win
@@ -47,7 +53,7 @@ bench: deps
 	@$(BUILD)/bench/bench
 	@$(BUILD)/bench/screen_bench
 
-screenshots: win
+screenshots: win wintests
 	@scripts/screenshots
 
 # bv7 and its manual page under PREFIX (default ~/.local): PREFIX/bin/bv7, PREFIX/share/man/man1/bv7.1.

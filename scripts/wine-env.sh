@@ -5,8 +5,28 @@
 # call of the scripts goes through (only run-spulwerk's start for the user is
 # left without a limit).
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-WINE_DIR="$ROOT/build/wine"
-export WINEARCH=win32
+
+# The Windows programs are 32-bit, and so is the Wine that runs them. Some
+# kernels (in some virtual machines) cannot start 32-bit programs at all:
+# there the same sources are built for 64-bit Windows (build/win64) and run
+# under 64-bit Wine, and the scripts say so. WINE_BITS=32 or 64 chooses.
+if [ -z "${WINE_BITS:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1 || [ ! -x /usr/lib/wine/wine64 ]; then
+        WINE_BITS=32
+    else
+        WINE_BITS=64
+    fi
+fi
+if [ "$WINE_BITS" = 64 ]; then
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+    WINE="$WINELOADER" WINESERVER_CMD="$WINESERVER"
+    WINE_DIR="$ROOT/build/wine64" WIN_BUILD="$ROOT/build/win64"
+else
+    export WINEARCH=win32
+    WINE=wine WINESERVER_CMD=wineserver
+    WINE_DIR="$ROOT/build/wine" WIN_BUILD="$ROOT/build/win"
+fi
+export WINE_BITS WINE WINESERVER_CMD WINE_DIR WIN_BUILD
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
@@ -41,8 +61,8 @@ make_prefix() {
         mkdir -p "$template"
         # From here until .ready the template's wineserver is this run's own.
         TEMPLATE_SERVER="$template"
-        WINEPREFIX="$template" with_timeout 120 "wineboot -i" "$WINE_DIR/wineboot.log" wineboot -i &&
-            WINEPREFIX="$template" with_timeout 60 "wineserver -w (after wineboot)" /dev/null wineserver -w ||
+        WINEPREFIX="$template" with_timeout 120 "wineboot -i" "$WINE_DIR/wineboot.log" "$WINE" wineboot -i &&
+            WINEPREFIX="$template" with_timeout 60 "wineserver -w (after wineboot)" /dev/null "$WINESERVER_CMD" -w ||
             { end_template_server; return 1; }
         cp /usr/share/wine/fonts/* "$template/drive_c/windows/Fonts/" 2>/dev/null || true
         cat >"$WINE_DIR/settings.reg" <<'REG'
@@ -65,8 +85,8 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 REG
-        WINEPREFIX="$template" with_timeout 60 "regedit" "$WINE_DIR/regedit.log" wine regedit /S "$WINE_DIR/settings.reg" &&
-            WINEPREFIX="$template" with_timeout 60 "wineserver -w (after regedit)" /dev/null wineserver -w ||
+        WINEPREFIX="$template" with_timeout 60 "regedit" "$WINE_DIR/regedit.log" "$WINE" regedit /S "$WINE_DIR/settings.reg" &&
+            WINEPREFIX="$template" with_timeout 60 "wineserver -w (after regedit)" /dev/null "$WINESERVER_CMD" -w ||
             { end_template_server; return 1; }
         touch "$template/.ready"
         TEMPLATE_SERVER=""
@@ -80,7 +100,7 @@ REG
 TEMPLATE_SERVER=""
 end_template_server() {
     if [ -n "$TEMPLATE_SERVER" ]; then
-        WINEPREFIX="$TEMPLATE_SERVER" with_timeout 30 "wineserver -k (template)" /dev/null wineserver -k || true
+        WINEPREFIX="$TEMPLATE_SERVER" with_timeout 30 "wineserver -k (template)" /dev/null "$WINESERVER_CMD" -k || true
         TEMPLATE_SERVER=""
     fi
 }

@@ -3,14 +3,16 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cstddef>
 #include <string>
 
 namespace {
 Win32UserInterface theInterface;
 HINSTANCE theInstance = nullptr;
 
-// The structure size without the extension fields of newer systems.
-constexpr DWORD openFileNameSize = 76;
+// The structure size without the extension fields of newer systems: up to
+// lpTemplateName (76 bytes in a 32-bit program).
+constexpr DWORD openFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 }
 
 Answer Win32UserInterface::ask(const Message& message) {
