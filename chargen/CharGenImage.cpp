@@ -37,26 +37,29 @@ void clearImage() {
 
 std::optional<std::uint64_t> probePatternFile(const std::string& path) {
     std::uint64_t size = 0;
-    if (probeFile(path, size) != ReadOutcome::Ok) {
+    // The size alone lets a locked or unreadable file pass: it is opened for reading too.
+    std::vector<std::uint8_t> nothing;
+    if (probeFile(path, size) != ReadOutcome::Ok || readFile(path, nothing, 0) != ReadOutcome::Ok) {
         setFirstStatus("Fehler");
         return std::nullopt;
     }
     return size;
 }
 
-void loadPatternFile(const std::string& path, bool force) {
-    clearImage();
+bool loadPatternFile(const std::string& path, bool force) {
     std::vector<std::uint8_t> bytes;
     // One byte more than an image holds tells a 2048-byte file from a longer one.
     if (readFile(path, bytes, chargen::largeImage + 1) != ReadOutcome::Ok) {
         setFirstStatus("Fehler");
-        return;
+        return false;
     }
+    clearImage();
     std::size_t count = bytes.size();
-    if (!force && count != chargen::smallImage && count != chargen::largeImage) return;
+    if (!force && count != chargen::smallImage && count != chargen::largeImage) return true;
     count = std::min<std::size_t>(count, chargen::largeImage);
     std::copy_n(bytes.begin(), count, image.store.begin());
     image.size = static_cast<std::uint32_t>(count);
+    return true;
 }
 
 SaveResult savePatternFile(const std::string& path, bool askOverwrite) {

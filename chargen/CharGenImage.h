@@ -52,14 +52,15 @@ ByteView templateBytes(const std::string& name);
 // and its modified flag 0.
 void clearImage();
 
-// The size of a pattern file, or nothing when it cannot be opened (then the
-// first status field shows "Fehler"). The image is not changed.
+// The size of a pattern file, or nothing when it cannot be opened for reading
+// (then the first status field shows "Fehler"). The image is not changed.
 std::optional<std::uint64_t> probePatternFile(const std::string& path);
 
-// Empties the image and reads the file: exact (force false) only a file of
-// 1024 or 2048 bytes, forced the first min(size, 2048) bytes. Size := bytes
-// read. A file that cannot be opened shows "Fehler" in the first status field.
-void loadPatternFile(const std::string& path, bool force);
+// Reads the file, then empties the image and takes from it: exact (force
+// false) only a file of 1024 or 2048 bytes, forced the first min(size, 2048)
+// bytes. Size := bytes taken. A file that cannot be opened shows "Fehler" in
+// the first status field, leaves the image as it was and gives false.
+bool loadPatternFile(const std::string& path, bool force);
 
 enum class SaveResult { Written = 0, AnotherName = 1, Cancelled = 2, CannotCreate = 3 };
 

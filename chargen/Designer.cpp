@@ -119,13 +119,12 @@ void runLoadFlow() {
     std::optional<std::uint64_t> size = probePatternFile(path);
     if (!size) return;
     if (*size == chargen::smallImage || *size == chargen::largeImage) {
-        loadPatternFile(path, false);
+        if (!loadPatternFile(path, false)) return;
         image.templateFlag = 0;
     } else {
         Message question{"Vermutlich keine Bitmusterdatei. Sollen max. 2kB trotzdem geladen werden?", "Fehler",
                          mb::yesNo, state.owner};
-        if (ui().ask(question) != Answer::Yes) return;
-        loadPatternFile(path, true);
+        if (ui().ask(question) != Answer::Yes || !loadPatternFile(path, true)) return;
     }
     selectCharacter();
     view().repaintAll();

@@ -79,6 +79,8 @@ std::string arithmeticLine(std::uint32_t a1, std::uint32_t a2, std::uint32_t a3)
 }
 
 void typeCharacter(ScreenBuffer& screen, std::uint8_t code) {
+    // Writing the empty text would still blank the cursor mark.
+    if (code == 0) return;
     bool letter = (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
     if (letter) code ^= 0x20;
     const char text[2] = {static_cast<char>(code), 0};

@@ -10,7 +10,8 @@
 #include "screen/ScreenBuffer.h"
 
 // A key other than Enter: letters with their case swapped (the BV7 keyboard
-// gives capitals unshifted), then written at the cursor. Code 0 writes nothing.
+// gives capitals unshifted), then written at the cursor. Code 0 writes nothing
+// and leaves the cell under the cursor as it is.
 void typeCharacter(ScreenBuffer& screen, std::uint8_t code);
 
 // Enter: executes the line the cursor stands in and writes a new prompt.

@@ -17,12 +17,12 @@ bool saveScreenFile(const ScreenBuffer& screen, WindowRef owner) {
     std::string path = sharedFileName();
     if (!hasExtension(path, ".bsk")) path += ".bsk";
     if (askBeforeOverwriting(path, owner) != OverwriteAnswer::Write) return false;
-    ui().setStatus(0, path);
-    // The old file stays until the new one is complete.
+    // The old file stays until the new one is complete; only a written file is named.
     if (replaceFile(path, {ByteView(screen.cells)}) != WriteOutcome::Ok) {
         showStringError(str::cannotWriteScreenFile);
         return false;
     }
+    ui().setStatus(0, path);
     return true;
 }
 

@@ -4,7 +4,8 @@
 #include "shell/UserInterface.h"
 
 // "&sichern": the save chooser on the shared name, ".bsk" added, the shared
-// overwrite question, then the cells. The full name goes to status part 0.
+// overwrite question, then the cells. Once they are written, the full name
+// goes to status part 0.
 // A file that cannot be created or written whole is reported (16051).
 // Returns true when written.
 bool saveScreenFile(const ScreenBuffer& screen, WindowRef owner);

@@ -103,7 +103,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (state.mode == WindowMode::Screen) screenViewBlink(window);
             return 0;
         case WM_CHAR:
-            if (state.mode == WindowMode::Screen) screenViewCharacter(window, static_cast<unsigned char>(wParam & 0xFF));
+            // Both modes: in start mode the screen is not shown and is reset on the next entry.
+            screenViewCharacter(window, static_cast<unsigned char>(wParam & 0xFF));
             return 0;
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:

@@ -22,7 +22,7 @@ TEST_F(CharGenImageTest, PatternFilesOfAnySizeLoadAsTheirSizeAllowsAndNeverBeyon
         charGenImage().store.fill(0xEE);
         designerState().edit.fill(0x11);
         designerState().modified = 1;
-        loadPatternFile(path, c.force);
+        EXPECT_TRUE(loadPatternFile(path, c.force));
         const CharGenImage& image = charGenImage();
         std::string label = std::to_string(c.fileSize) + (c.force ? " forced" : " exact");
         EXPECT_EQ(image.size, c.imageSize) << label;
@@ -35,18 +35,28 @@ TEST_F(CharGenImageTest, PatternFilesOfAnySizeLoadAsTheirSizeAllowsAndNeverBeyon
     EXPECT_TRUE(user.statuses.empty());
 }
 
-TEST_F(CharGenImageTest, AFileThatCannotBeOpenedShowsFehlerAndLoadsNothing) {
-    EXPECT_FALSE(probePatternFile(dir + "missing.bin"));
-    EXPECT_EQ(lastStatus(0), "Fehler");
-    user.statuses.clear();
-    EXPECT_FALSE(probePatternFile(dir));   // a folder
-    EXPECT_EQ(lastStatus(0), "Fehler");
+TEST_F(CharGenImageTest, AFileThatCannotBeOpenedShowsFehlerAndLeavesTheImage) {
     EXPECT_EQ(probePatternFile(fileWith("k.bin", counting(1023))), std::optional<std::uint64_t>(1023));
-
-    user.statuses.clear();
-    loadPatternFile(dir + "missing.bin", true);
-    EXPECT_EQ(lastStatus(0), "Fehler");
-    EXPECT_EQ(charGenImage().size, 0u);
+    std::string unreadable = fileWith("gesperrt.bin", counting(1024));
+    for (const std::string& path : {dir + "missing.bin", dir, unreadable}) {
+        std::optional<UnreadableFile> locked;
+        if (path == unreadable) locked.emplace(path);
+        if (locked) {
+            ASSERT_TRUE(locked->holds());
+        }
+        charGenImage().store.fill(0x55);
+        charGenImage().size = 2048;
+        designerState().edit.fill(0x11);
+        user.statuses.clear();
+        EXPECT_FALSE(probePatternFile(path)) << path;
+        EXPECT_EQ(lastStatus(0), "Fehler") << path;
+        user.statuses.clear();
+        EXPECT_FALSE(loadPatternFile(path, true)) << path;
+        EXPECT_EQ(lastStatus(0), "Fehler") << path;
+        EXPECT_EQ(charGenImage().size, 2048u) << path;
+        EXPECT_EQ(charGenImage().store[100], 0x55) << path;
+        EXPECT_EQ(designerState().edit[0], 0x11) << path;
+    }
 }
 
 TEST_F(CharGenImageTest, SavingAsksBeforeReplacingAndReportsEachOutcome) {
@@ -86,12 +96,36 @@ TEST_F(CharGenImageTest, SavingAsksBeforeReplacingAndReportsEachOutcome) {
 
 TEST_F(CharGenImageTest, AFileThatCannotBeWrittenWholeIsNotReportedWrittenAndTheOldOneStays) {
     charGenImage().size = 1024;
-    EXPECT_EQ(savePatternFile(dir + "no/such/folder.bin", false), SaveResult::CannotCreate);
-    // The new bytes cannot be written beside the old file: the old file keeps its bytes.
-    std::string path = fileWith("old.bin", {1, 2, 3});
-    ASSERT_EQ(mkdir((path + ".neu").c_str(), 0700), 0);
-    EXPECT_EQ(savePatternFile(path, false), SaveResult::CannotCreate);
-    EXPECT_EQ(readFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
+    struct Case {
+        const char* what;
+        std::string name;
+        const char* inTheWay;   // what stands at "<name>.neu" (or at the name itself)
+        std::string keeps;      // the old file that still holds its bytes afterwards
+    };
+    const Case cases[] = {
+        {"no such folder", "no/such/folder.bin", "", ""},
+        {"the new file cannot be created", "a.bin", "folder", "a.bin"},
+        {"the disk is full", "b.bin", "/dev/full", "b.bin"},
+        {"the old file cannot be replaced", "c.bin", "full folder", "c.bin/alt.bin"},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir + c.name;
+        std::string inTheWay = c.inTheWay;
+        if (inTheWay == "folder") {
+            fileWith(c.name, {1, 2, 3});
+            ASSERT_EQ(mkdir((path + ".neu").c_str(), 0700), 0);
+        } else if (inTheWay == "/dev/full") {
+            fileWith(c.name, {1, 2, 3});
+            ASSERT_EQ(symlink("/dev/full", (path + ".neu").c_str()), 0);
+        } else if (inTheWay == "full folder") {
+            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+            fileWith(c.keeps, {1, 2, 3});
+        }
+        EXPECT_EQ(savePatternFile(path, false), SaveResult::CannotCreate) << c.what;
+        if (!c.keeps.empty()) {
+            EXPECT_EQ(readFile(dir + c.keeps), (std::vector<std::uint8_t>{1, 2, 3})) << c.what;
+        }
+    }
     EXPECT_TRUE(user.statuses.empty());
 }
 

@@ -2,7 +2,13 @@
 // A fresh image and designer state, a recording user, and a folder of its own per test.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <linux/capability.h>
+
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -43,4 +49,31 @@ struct CharGenFixture : testing::Test {
 
     RecordingInterface user;
     std::string dir;
+};
+
+// While it lives, `path` exists but cannot be opened for reading: its
+// permissions are taken away and so are, for this thread, the capabilities
+// with which root would read it all the same.
+class UnreadableFile {
+  public:
+    explicit UnreadableFile(std::string path) : path(std::move(path)) {
+        syscall(SYS_capget, &header, saved);
+        __user_cap_data_struct lowered[2] = {saved[0], saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &header, lowered);
+        chmod(this->path.c_str(), 0);
+    }
+    ~UnreadableFile() {
+        syscall(SYS_capset, &header, saved);
+        chmod(path.c_str(), 0644);
+    }
+    // False where the system still lets it be read (the test would prove nothing).
+    bool holds() const { return !std::ifstream(path); }
+    UnreadableFile(const UnreadableFile&) = delete;
+    UnreadableFile& operator=(const UnreadableFile&) = delete;
+
+  private:
+    std::string path;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2] = {};
 };

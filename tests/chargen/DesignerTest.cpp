@@ -122,57 +122,91 @@ TEST_F(DesignerTest, ApplyingToATemplateAsksForANewFileAndAsksAgainAfterNo) {
     EXPECT_EQ(charGenImage().name, "Vorlage_ZG2");
 }
 
-TEST_F(DesignerTest, LoadFlowTakesExactFilesAndAsksAboutOthers) {
-    loadTemplate("Vorlage_ZG3", false);
+TEST_F(DesignerTest, LoadFlowTakesExactFilesAsksAboutOthersAndKeepsTheImageWhenItCannotRead) {
+    // Every case starts from a template; what is not loaded leaves it as it was.
     struct Case {
-        std::size_t size;
+        const char* what;
+        std::size_t size;           // of the file chosen
+        const char* file;           // "muster.bin", "gone.bin" (missing) or "gesperrt.bin" (unreadable)
         std::deque<Answer> answers;
+        bool loaded;
         std::uint32_t imageSize;
         int templateFlag;
         std::size_t boxes;
+        const char* status;         // when not loaded
     };
     const Case cases[] = {
-        {1024, {}, 1024, 0, 0},
-        {700, {Answer::No}, 1024, 0, 1},
-        {700, {Answer::Yes}, 700, 0, 1},
+        {"exact", 1024, "muster.bin", {}, true, 1024, 0, 0, ""},
+        {"other size, No", 700, "muster.bin", {Answer::No}, false, 2048, 1, 1, "(none)"},
+        {"other size, Yes: the flag stays", 700, "muster.bin", {Answer::Yes}, true, 700, 1, 1, ""},
+        {"missing", 1024, "gone.bin", {}, false, 2048, 1, 0, "Fehler"},
+        {"unreadable", 1024, "gesperrt.bin", {}, false, 2048, 1, 0, "Fehler"},
     };
     for (const Case& c : cases) {
-        std::string path = fileWith("muster.bin", counting(c.size));
+        loadTemplate("Vorlage_ZG3", false);
+        designerState().filePath.clear();
+        std::string path = fileWith(c.file, counting(c.size));
+        if (std::string(c.file) == "gone.bin") std::remove(path.c_str());
+        std::optional<UnreadableFile> locked;
+        if (std::string(c.file) == "gesperrt.bin") {
+            locked.emplace(path);
+            ASSERT_TRUE(locked->holds());
+        }
         user.chosenFiles = {path};
         user.answers = c.answers;
         user.messages.clear();
+        user.statuses.clear();
         runLoadFlow();
-        EXPECT_EQ(charGenImage().size, c.imageSize) << c.size;
-        EXPECT_EQ(charGenImage().templateFlag, c.templateFlag) << c.size;
-        ASSERT_EQ(user.messages.size(), c.boxes);
+        const CharGenImage& image = charGenImage();
+        EXPECT_EQ(image.size, c.imageSize) << c.what;
+        EXPECT_EQ(image.templateFlag, c.templateFlag) << c.what;
+        EXPECT_EQ(image.store[0], c.loaded ? 1 : 3) << c.what;
+        EXPECT_EQ(image.name, c.loaded ? c.file : "Vorlage_ZG3") << c.what;
+        EXPECT_EQ(designerState().filePath, c.loaded ? path : "") << c.what;
+        EXPECT_EQ(lastStatus(0), c.loaded ? path : c.status) << c.what;
+        ASSERT_EQ(user.messages.size(), c.boxes) << c.what;
         if (c.boxes) {
             EXPECT_EQ(user.messages[0].text, "Vermutlich keine Bitmusterdatei. Sollen max. 2kB trotzdem geladen werden?");
         }
     }
-    EXPECT_EQ(charGenImage().name, "muster.bin");
-    EXPECT_EQ(lastStatus(0), dir + "muster.bin");
-    EXPECT_EQ(designerState().filePath, dir + "muster.bin");
     EXPECT_EQ(user.choosers.back().title, "Bitmusterdatei auswählen");
     const char filter[] = "Binärdateien (*.bin)\0*.bin\0";
     EXPECT_EQ(user.choosers.back().filter, std::string(filter, sizeof filter));
-
-    user.chosenFiles = {dir + "gone.bin"};
-    runLoadFlow();
-    EXPECT_EQ(lastStatus(0), "Fehler");
-    EXPECT_EQ(charGenImage().size, 700u);
 }
 
 TEST_F(DesignerTest, SaveAsProposesTheNameReloadsTheFileAndReportsFailure) {
-    loadTemplate("Vorlage_ZG5", false);
-    user.chosenFiles = {dir + "eigen.bin"};
-    runSaveAsFlow("C:\\bv7");
-    EXPECT_EQ(user.offered[0], "C:\\bv7\\Vorlage_ZG5.BIN");
-    EXPECT_EQ(readFile(dir + "eigen.bin").size(), 2048u);
-    EXPECT_EQ(charGenImage().templateFlag, 0);
-    EXPECT_EQ(charGenImage().name, "Vorlage_ZG5");
-    EXPECT_EQ(charGenImage().store[5], 5);
-    EXPECT_EQ(lastStatus(0), dir + "eigen.bin");
-    EXPECT_EQ(designerState().filePath, dir + "eigen.bin");
+    struct Case {
+        const char* what;
+        std::size_t forced;         // 0: template "Vorlage_ZG5", else a forced load of that many bytes
+        const char* name;
+        std::size_t fileSize;
+        std::uint32_t reloadedSize; // the saved file read back exact: other sizes leave the image empty
+        std::uint8_t firstByte;
+    };
+    const Case cases[] = {
+        {"a template", 0, "Vorlage_ZG5", 2048, 2048, 5},
+        {"a forced 500-byte image", 500, "kurz.bin", 500, 0, 0},
+    };
+    for (const Case& c : cases) {
+        if (c.forced) {
+            loadPatternFile(fileWith(c.name, counting(c.forced)), true);
+            charGenImage().name = c.name;
+        } else {
+            loadTemplate(c.name, false);
+        }
+        std::remove((dir + "eigen.bin").c_str());
+        user.chosenFiles = {dir + "eigen.bin"};
+        user.offered.clear();
+        runSaveAsFlow("C:\\bv7");
+        EXPECT_EQ(user.offered[0], std::string("C:\\bv7\\") + c.name + ".BIN") << c.what;
+        EXPECT_EQ(readFile(dir + "eigen.bin").size(), c.fileSize) << c.what;
+        EXPECT_EQ(charGenImage().size, c.reloadedSize) << c.what;
+        EXPECT_EQ(charGenImage().store[0], c.firstByte) << c.what;
+        EXPECT_EQ(charGenImage().templateFlag, 0) << c.what;
+        EXPECT_EQ(charGenImage().name, c.name) << c.what;
+        EXPECT_EQ(lastStatus(0), dir + "eigen.bin") << c.what;
+        EXPECT_EQ(designerState().filePath, dir + "eigen.bin") << c.what;
+    }
 
     user.chosenFiles = {dir + "no/such/folder.bin"};
     runSaveAsFlow(dir);

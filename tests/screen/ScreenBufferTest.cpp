@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "screen/ScreenBuffer.h"
+#include "tests/support/ScreenRows.h"
 
-namespace {
-std::string rowText(const ScreenBuffer& screen, int row) {
-    std::string text;
-    for (int column = 0; column < screen::columns; ++column) text += static_cast<char>(screen.at(column, row));
-    return text.substr(0, text.find_last_not_of('\0') + 1);
-}
-}
 
 TEST(ScreenBuffer, WritesWithTheMonitorsControlCodes) {
     struct Case {
@@ -20,19 +15,20 @@ TEST(ScreenBuffer, WritesWithTheMonitorsControlCodes) {
         int column, row;
         int checkRow;
         std::string rowHolds;
+        long cellsInUse;   // non-zero cells on the whole screen afterwards, the "F" of row 0 included
     };
     const std::string line64(64, 'x');
     const Case cases[] = {
-        {"64 characters wrap", 0, 5, line64, 0, 6, 5, line64},
-        {"CR LF is one new line", 2, 5, "ab\r\ncd", 2, 6, 6, "cd"},
-        {"line feed only returns", 0, 5, "abc\nX", 1, 5, 5, "Xbc"},
-        {"backspace moves left, changes nothing", 0, 5, "abc\b\bZ", 2, 5, 5, "aZc"},
-        {"backspace stays in column 0", 0, 5, "\b\bQ", 1, 5, 5, "Q"},
-        {"tab moves right", 0, 5, "a\tb", 3, 5, 5, std::string("a\0b", 3)},
-        {"form feed clears, the rest starts at 0,0", 7, 9, "ab\fcd", 2, 0, 0, "cd"},
-        {"the text ends at its zero byte", 0, 5, std::string("ab\0cd", 5), 2, 5, 5, "ab"},
-        {"carriage return in row 31 scrolls", 0, 31, "top\r", 0, 31, 30, "top"},
-        {"tab in column 63 of row 31 scrolls", 63, 31, "\t", 0, 31, 31, ""},
+        {"64 characters wrap", 0, 5, line64, 0, 6, 5, line64, 65},
+        {"CR LF is one new line", 2, 5, "ab\r\ncd", 2, 6, 6, "cd", 5},
+        {"line feed only returns", 0, 5, "abc\nX", 1, 5, 5, "Xbc", 4},
+        {"backspace moves left, changes nothing", 0, 5, "abc\b\bZ", 2, 5, 5, "aZc", 4},
+        {"backspace stays in column 0", 0, 5, "\b\bQ", 1, 5, 5, "Q", 2},
+        {"tab moves right", 0, 5, "a\tb", 3, 5, 5, std::string("a\0b", 3), 3},
+        {"form feed clears, the rest starts at 0,0", 7, 9, "ab\fcd", 2, 0, 0, "cd", 2},
+        {"the text ends at its zero byte", 0, 5, std::string("ab\0cd", 5), 2, 5, 5, "ab", 3},
+        {"carriage return in row 31 scrolls", 0, 31, "top\r", 0, 31, 30, "top", 3},
+        {"tab in column 63 of row 31 scrolls", 63, 31, "\t", 0, 31, 31, "", 0},
     };
     for (const Case& c : cases) {
         ScreenBuffer screen;
@@ -43,6 +39,9 @@ TEST(ScreenBuffer, WritesWithTheMonitorsControlCodes) {
         EXPECT_EQ(screen.column, c.column) << c.what;
         EXPECT_EQ(screen.row, c.row) << c.what;
         EXPECT_EQ(rowText(screen, c.checkRow), c.rowHolds) << c.what;
+        EXPECT_EQ(std::count_if(screen.cells.begin(), screen.cells.end(), [](std::uint8_t cell) { return cell != 0; }),
+                  c.cellsInUse)
+            << c.what;
         if (c.startRow == 31) {
             EXPECT_EQ(rowText(screen, 31).size(), 0u) << c.what << ": the new last row is empty";
             EXPECT_EQ(rowText(screen, 0).substr(0, 1), "") << c.what << ": row 0 moved away";

@@ -4,14 +4,8 @@
 #include "screen/ScreenFiles.h"
 #include "support/RecordingInterface.h"
 #include "support/TestFiles.h"
+#include "tests/support/ScreenRows.h"
 
-namespace {
-std::string rowText(const ScreenBuffer& screen, int row) {
-    std::string text;
-    for (int column = 0; column < screen::columns; ++column) text += static_cast<char>(screen.at(column, row));
-    return text.substr(0, text.find_last_not_of('\0') + 1);
-}
-}
 
 TEST(ScreenDemos, ParkMillerFollowsTheMinimalStandard) {
     ParkMiller generator;
@@ -46,9 +40,16 @@ TEST(ScreenDemos, RandomPatternTakesOneDrawPerCell) {
     random.setSeed(2);
     ScreenBuffer screen;
     screen.column = 5;
+    screen.cells.fill('#');
     showRandomPattern(screen, random);
     EXPECT_EQ(screen.cells[0], 33614 % 256);
     EXPECT_EQ(screen.cells[1], 564950498 % 256);
+    // Every cell in memory order, row by row, takes the next draw.
+    ParkMiller again;
+    again.setSeed(2);
+    for (int cell = 0; cell < screen::cellCount; ++cell)
+        ASSERT_EQ(screen.cells[cell], again.draw(256)) << "cell " << cell;
+    EXPECT_EQ(random.state(), again.state()) << "one draw per cell, no more";
     EXPECT_EQ(screen.column, 5);
     EXPECT_TRUE(screen.repaintWanted);
 }
@@ -57,21 +58,21 @@ TEST(ScreenDemos, GreetingProgramRunsItsThreeInstructions) {
     struct Case {
         const char* what;
         std::vector<std::uint8_t> program;
-        int row;
-        std::string rowHolds;
-        int column;
+        std::vector<std::string> rows;   // the screen from row 0; every row below is empty
+        int column, row;                 // the cursor afterwards
     };
     const Case cases[] = {
-        {"print, no-op, back to the monitor", {0xDF, 0x0D, 'H', 'i', 0xA1, 0x00, 0xC3, 0xFD, 0x07}, 1, "Hi!", 3},
-        {"an unknown byte stops", {0xDF, 'O', 0xCB, 0x76, 0xDF, 'X' | 0x80}, 0, "OK", 2},
-        {"a jump elsewhere stops without a prompt", {0xDF, 'J' | 0x80, 0xC3, 0x00, 0x10}, 0, "J", 1},
-        {"a text running off the end", {0xDF, 'a', 'b'}, 0, "ab", 2},
+        {"print, no-op, back to the monitor", {0xDF, 0x0D, 'H', 'i', 0xA1, 0x00, 0xC3, 0xFD, 0x07}, {"", "Hi!", " # "}, 3, 2},
+        {"an unknown byte stops", {0xDF, 'O', 0xCB, 0x76, 0xDF, 'X' | 0x80}, {"OK"}, 2, 0},
+        {"a jump elsewhere stops without a prompt", {0xDF, 'J' | 0x80, 0xC3, 0x00, 0x10}, {"J"}, 1, 0},
+        {"a text running off the end", {0xDF, 'a', 'b'}, {"ab"}, 2, 0},
     };
     for (const Case& c : cases) {
         ScreenBuffer screen;
         runGreetingProgram(screen, ByteView(c.program));
-        EXPECT_EQ(rowText(screen, c.row), c.rowHolds) << c.what;
-        EXPECT_EQ(screen.column, c.column) << c.what;
+        for (int row = 0; row < screen::rows; ++row)
+            EXPECT_EQ(rowText(screen, row), row < static_cast<int>(c.rows.size()) ? c.rows[row] : "") << c.what << ", row " << row;
+        EXPECT_EQ(std::make_pair(screen.column, screen.row), std::make_pair(c.column, c.row)) << c.what;
     }
 }
 
@@ -135,10 +136,12 @@ TEST(ScreenFiles, SavesAndLoadsExactlyTheCells) {
     }
     EXPECT_EQ(seam.messages.back().text, "Kann Bildschirmdatei nicht öffnen.");
 
-    // A screen that cannot be written is reported, not passed over.
+    // A screen that cannot be written is reported, not passed over, and its name is not shown.
     seam.messages.clear();
+    seam.statuses.clear();
     seam.chosenFiles = {dir + "fehlt/bild.BSK"};
     EXPECT_FALSE(saveScreenFile(screen, nullptr));
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_EQ(seam.messages[0].text, "Bildschirmdatei konnte nicht geschrieben werden.");
+    EXPECT_TRUE(seam.statuses.empty());
 }

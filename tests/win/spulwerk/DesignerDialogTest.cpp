@@ -93,7 +93,7 @@ struct DesignerDialogTest : testing::Test {
 };
 }
 
-TEST_F(DesignerDialogTest, OpensWithItsMenuStatusBarAndTheStartImage) {
+TEST_F(DesignerDialogTest, OpensWithItsMenuStatusBarAndTheStartImageThatALockedFileLeavesAsItWas) {
     EXPECT_EQ(charGenImage().name, "Vorlage_ZG3") << "loaded as the main window was created";
     EXPECT_EQ(charGenImage().size, 2048u);
     EXPECT_EQ(charGenImage().templateFlag, 1);
@@ -122,6 +122,20 @@ TEST_F(DesignerDialogTest, OpensWithItsMenuStatusBarAndTheStartImage) {
         int x0 = 60 + 20 * 1, y0 = 50 + 20 * 4;
         EXPECT_EQ(pixel(dialog, x0 + 2 + 2 * 1, y0), white);
         EXPECT_EQ(pixel(dialog, x0 + 2, y0), black);
+
+        // A pattern file that another program holds open without sharing is not loaded.
+        std::string path = writeTestFile("gesperrt.bin", std::string(1024, '\0'));
+        HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        user.names = {path};
+        press(dialog, CMD_ZG_LOAD);
+        CloseHandle(lock);
+        std::remove(path.c_str());
+        EXPECT_EQ(statusText(dialog, 0), "Fehler");
+        EXPECT_EQ(charGenImage().name, "Vorlage_ZG3");
+        EXPECT_EQ(charGenImage().size, 2048u);
+        EXPECT_EQ(charGenImage().templateFlag, 1);
+        EXPECT_EQ(pixel(dialog, x0 + 2 + 2 * 1, y0), white) << "the overview still shows the image";
     });
 }
 

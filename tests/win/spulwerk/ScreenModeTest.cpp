@@ -15,6 +15,7 @@
 #include "shell/win/MainWindow.h"
 #include "shell/win/Win32UserInterface.h"
 #include "support/WinTestFiles.h"
+#include "tests/support/ScreenRows.h"
 
 namespace {
 struct ScreenModeTest : testing::Test {
@@ -40,11 +41,6 @@ struct ScreenModeTest : testing::Test {
         SendMessageA(GetDlgItem(window, IDC_STATUSBAR), SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
         return text;
     }
-    std::string rowText(int row) {
-        std::string text;
-        for (int column = 0; column < screen::columns; ++column) text += static_cast<char>(theScreen().at(column, row));
-        return text.substr(0, text.find_last_not_of('\0') + 1);
-    }
     // The window's pixels of the screen rectangle, as the display shows them.
     std::vector<std::uint32_t> shownPixels() {
         const int width = screen::frameRight, height = screen::frameBottom;
@@ -66,14 +62,23 @@ struct ScreenModeTest : testing::Test {
 };
 }
 
-TEST_F(ScreenModeTest, TypedCommandIsAnsweredOnScreenAndStatusBar) {
-    EXPECT_EQ(rowText(1), "      BV 7   U 880 - MONITOR  V 3.1");
+TEST_F(ScreenModeTest, TypedCommandIsAnsweredOnScreenAndStatusBarInBothModes) {
+    EXPECT_EQ(rowText(theScreen(), 1), "      BV 7   U 880 - MONITOR  V 3.1");
     type("a 1000 2000 10\r");
-    EXPECT_EQ(rowText(3), " # A 1000 2000 10");
-    EXPECT_EQ(rowText(4), "DSPL --   SUM 3000   DIF F000   DEC 4096");
+    EXPECT_EQ(rowText(theScreen(), 3), " # A 1000 2000 10");
+    EXPECT_EQ(rowText(theScreen(), 4), "DSPL --   SUM 3000   DIF F000   DEC 4096");
     EXPECT_EQ(statusText(0), "Kommando: --A 1000 2000 10--");
     EXPECT_EQ(theScreen().row, 5);
     EXPECT_EQ(theScreen().column, 3);
+
+    // In start mode the keys still reach the screen that is not shown.
+    SendMessageA(window, WM_COMMAND, CMD_BACK, 0);
+    type("a 1 1\r");
+    EXPECT_EQ(rowText(theScreen(), 5), " # A 1 1");
+    EXPECT_EQ(rowText(theScreen(), 6), "DSPL 00   SUM 0002   DIF 0000   DEC 1");
+    EXPECT_EQ(theScreen().row, 7);
+    SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
+    EXPECT_EQ(rowText(theScreen(), 5), "") << "reset on entry";
 }
 
 TEST_F(ScreenModeTest, TheWindowShowsWhatTheRendererDraws) {
@@ -125,7 +130,10 @@ TEST_F(ScreenModeTest, FreehandPhotoAndScreenFile) {
     driver.answers = {IDOK};   // "'Zeichnen' ist aktiviert"
     SendMessageA(window, WM_COMMAND, CMD_FREEHAND, 0);
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(29, 25));   // column 1, row 0
+    auto drawn = theScreen().cells;
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(785, 25));  // outside: nothing
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 525));
+    EXPECT_EQ(theScreen().cells, drawn);
     SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(784, 524));
     EXPECT_EQ(theScreen().at(1, 0), '*');
     EXPECT_EQ(statusText(1), "63/31");
