@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include "chargen/Designer.h"
+#include "shell/FileIo.h"
 #include "tests/chargen/CharGenTestSupport.h"
 
 using CharGenImageTest = CharGenFixture;
@@ -89,7 +90,7 @@ TEST_F(CharGenImageTest, AFileThatCannotBeWrittenWholeIsNotReportedWrittenAndThe
     EXPECT_EQ(savePatternFile(dir + "no/such/folder.bin", false), SaveResult::CannotCreate);
     // The new bytes cannot be written beside the old file: the old file keeps its bytes.
     std::string path = fileWith("old.bin", {1, 2, 3});
-    ASSERT_EQ(mkdir((path + ".neu").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(replacementName(path).c_str(), 0700), 0);
     EXPECT_EQ(savePatternFile(path, false), SaveResult::CannotCreate);
     EXPECT_EQ(readFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_TRUE(user.statuses.empty());

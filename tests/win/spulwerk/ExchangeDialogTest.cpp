@@ -387,7 +387,33 @@ TEST_F(ExchangeDialogTest, ABinNameOffTheSchemeIsUnbenanntAndProggi) {
     EXPECT_EQ(output.boxes[0].owner, output.dialog);
 }
 
-namespace {
+// Replacing a WAV file while "temp.wav" cannot be moved (another program
+// holds it open): the old file stays whole, the new WAV stays in "temp.wav",
+// and the user hears of it.
+TEST_F(ExchangeDialogTest, AnOldWavThatCannotBeReplacedStaysWhole) {
+    std::vector<std::uint8_t> image;
+    std::string bin = binFile("HALT_1000_1003_1000.BIN", 4, image);
+    std::string target = made_("halt.wav");
+    writeTestFile("halt.wav", "alt");
+    HANDLE holder = CreateFileA(tempWavPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ExchangeSession session;
+    session.files = {bin, target};
+    session.driver.answers = {IDYES, IDOK, IDOK};
+    session.run([&](HWND dialog) {
+        press(dialog, IDC_SND_BIN_TO_WAV);
+        press(dialog, IDC_SND_START);
+        EXPECT_TRUE(isIdle(dialog));
+    });
+    CloseHandle(holder);
+    ASSERT_EQ(session.boxes.size(), 3u);
+    EXPECT_TRUE(isBox(session.boxes[0], "Fehler", "Datei existiert schon. Überschreiben?"));
+    EXPECT_TRUE(isBox(session.boxes[1], "BV7-->WAV", "WAV-Daten erfolgreich geschrieben"));
+    EXPECT_TRUE(isBox(session.boxes[2], "Fehler", "Fehler beim Benennen des WAV", nullptr));
+    EXPECT_EQ(fileBytes(target), (std::vector<std::uint8_t>{'a', 'l', 't'}));
+    EXPECT_GT(fileBytes(tempWavPath()).size(), wavHeaderBytes);
+}namespace {
 int number(const std::string& text) { return std::atoi(text.c_str()); }
 
 // A shot of the dialog into SPULWERK_SCREENSHOTS, when that is set.
