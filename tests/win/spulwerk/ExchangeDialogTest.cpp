@@ -287,12 +287,16 @@ TEST_F(ExchangeDialogTest, TestToneLeavesOnlyItsOwnButton) {
 TEST_F(ExchangeDialogTest, BinToWavAndBackGiveTheSameImage) {
     std::vector<std::uint8_t> image;
     std::string bin = binFile("SPIEL_1000_112B_1000.BIN", 300, image);
+    std::string played = signalFile("gespielt.wav", image, TapeHeader{"SPIEL", 0x1000, 0x112B, 0x1000});
     std::string wav = made_("spiel-ziel.wav");
     std::string back = made_("zurueck.BIN");
     ExchangeSession session;
-    session.files = {bin, testFilePath("spiel-ziel"), wav, back};
+    session.files = {played, bin, testFilePath("spiel-ziel"), wav, back};
     session.driver.answers = {IDOK, IDYES, IDOK};
     session.run([&](HWND dialog) {
+        // A WAV file prepared for output first: what "Start" does later follows the later preparation.
+        press(dialog, IDC_SND_OUTPUT);
+        press(dialog, IDC_SND_ABORT);
         press(dialog, IDC_SND_BIN_TO_WAV);
         EXPECT_EQ(statusText(dialog, 0), "Konvertierung ist vorbereitet, <START> schreibt WAV");
         EXPECT_EQ(statusText(dialog, 2), "44 kHz");
@@ -322,11 +326,12 @@ TEST_F(ExchangeDialogTest, BinToWavAndBackGiveTheSameImage) {
         EXPECT_EQ(text(dialog, IDC_SND_EA), "112B");
         EXPECT_TRUE(isIdle(dialog));
     });
-    EXPECT_EQ(session.chooserTitles, (std::vector<std::string>{"Binärdatei auswählen", "WAV speichern unter",
-                                                               "Wähle eine WAV-Datei:", "Binärdatei speichern unter"}));
-    ASSERT_EQ(session.offered.size(), 4u);
-    EXPECT_EQ(session.offered[1], "SPIEL.wav");
-    EXPECT_EQ(session.offered[3], "SPIEL_1000_112B_1000.BIN");
+    EXPECT_EQ(session.chooserTitles,
+              (std::vector<std::string>{"Binärdatei auswählen", "Binärdatei auswählen", "WAV speichern unter",
+                                        "Wähle eine WAV-Datei:", "Binärdatei speichern unter"}));
+    ASSERT_EQ(session.offered.size(), 5u);
+    EXPECT_EQ(session.offered[2], "SPIEL.wav");
+    EXPECT_EQ(session.offered[4], "SPIEL_1000_112B_1000.BIN");
     ASSERT_EQ(session.boxes.size(), 3u);
     EXPECT_TRUE(isBox(session.boxes[0], "BV7-->WAV", "WAV-Daten erfolgreich geschrieben", nullptr));
     EXPECT_EQ(session.boxes[1].caption, "WAV wurde konvertiert. Jetzt als BIN speichern?");
