@@ -54,11 +54,17 @@ struct KeptRecording {
 };
 KeptRecording keepRecording(WindowRef owner);
 
+// Whether "temp.wav" holds a recording that "Stopp" left unsaved. It belongs
+// to the file, which lives as long as the program, not to one opening of the
+// dialog: keepRecording sets it, and a dialog opened later still asks.
+bool recordingLeftInTempWav();
+void setRecordingLeftInTempWav(bool left);
+
 // Before a capture or an encoding writes "temp.wav" anew: when the last
 // recording was left there unsaved, the user is asked first. True when
-// "temp.wav" may be overwritten.
-bool mayOverwriteTempWav(bool recordingLeftThere, WindowRef owner);
+// "temp.wav" may be overwritten; the recording is given up then.
+bool mayOverwriteTempWav(WindowRef owner);
 
 // Before the dialog closes: "temp.wav" goes when the program ends, so a
 // recording left there unsaved is mentioned first. True when the dialog may close.
-bool mayCloseWithTempRecording(bool recordingLeftThere, WindowRef owner);
+bool mayCloseWithTempRecording(WindowRef owner);

@@ -77,7 +77,6 @@ struct ExchangeState {
     std::string sourcePath;
     std::string targetWavPath;
     TapeHeader header;
-    bool recordingInTemp = false;   // "Stopp" left the last recording unsaved in "temp.wav"
 
     // Applies `event`; false (and no change) when it has no place in the stage.
     // Returning to Idle makes "Start" usable again.

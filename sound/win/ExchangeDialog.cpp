@@ -139,8 +139,7 @@ void onStart(ExchangeDialog& dialog) {
     ExchangeState& state = dialog.state;
     StartAction action = startAction(state.stage);
     if (action == StartAction::None) return;
-    if (writesTempWav(action) && !mayOverwriteTempWav(state.recordingInTemp, dialog.window)) return;
-    if (writesTempWav(action)) state.recordingInTemp = false;
+    if (writesTempWav(action) && !mayOverwriteTempWav(dialog.window)) return;
     state.startPressed = true;
     applyView(dialog);
     if (action == StartAction::Capture) {
@@ -178,7 +177,6 @@ void onStop(ExchangeDialog& dialog) {
     // No longer capturing: behind the boxes that follow, "Stopp" and "Abbruch" are gone and do nothing.
     enter(dialog, ExchangeEvent::Stop);
     KeptRecording kept = keepRecording(dialog.window);
-    dialog.state.recordingInTemp = !kept.saved;
     returnToIdle(dialog, ExchangeEvent::Kept);
     if (kept.convertNow) {
         decodeWavToBin(kept.path, &dialog, dialog.window);
@@ -299,7 +297,7 @@ INT_PTR CALLBACK exchangeDialogProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_CLOSE:
         // Only "zurück" ends the dialog, and it is there only while idle.
         if (dialog->state.stage != ExchangeStage::Idle) return TRUE;
-        if (!mayCloseWithTempRecording(dialog->state.recordingInTemp, window)) return TRUE;
+        if (!mayCloseWithTempRecording(window)) return TRUE;
         dialog->sound.restoreVolume();
         EndDialog(window, 0);
         return TRUE;

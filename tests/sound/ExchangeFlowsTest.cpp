@@ -19,11 +19,13 @@ struct ExchangeFlows : testing::Test {
         std::filesystem::create_directories(dir);
         setTempWavPath(dir + "temp.wav");
         clearSharedFileName();
+        setRecordingLeftInTempWav(false);
     }
     void TearDown() override {
         for (const std::string& name : made) std::remove(name.c_str());
         std::remove(tempWavPath().c_str());
         setTempWavPath("temp.wav");
+        setRecordingLeftInTempWav(false);
     }
     std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         made.push_back(dir + name);
@@ -202,29 +204,40 @@ TEST_F(ExchangeFlows, NothingIsLostWhenTheUserCancelsOrTheMoveFails) {
     EXPECT_EQ(readFile(target), (std::vector<std::uint8_t>{1, 2}));
 }
 
+// The recording left in "temp.wav" belongs to the program, not to one opening
+// of the dialog: whoever would overwrite it or end with it asks first.
 TEST_F(ExchangeFlows, AnUnsavedRecordingInTempWavIsOverwrittenOnlyAfterYes) {
-    EXPECT_TRUE(mayOverwriteTempWav(true, dialog)) << "no temp.wav, nothing to ask";
+    selectSampleRate(44100);
     writeFile(tempWavPath(), {1});
-    EXPECT_TRUE(mayOverwriteTempWav(false, dialog)) << "saved under its name before";
+    EXPECT_TRUE(mayOverwriteTempWav(dialog)) << "not a recording left there";
+    EXPECT_TRUE(mayCloseWithTempRecording(dialog));
     EXPECT_TRUE(seam.messages.empty());
-    seam.answers = {Answer::No, Answer::Yes};
-    EXPECT_FALSE(mayOverwriteTempWav(true, dialog));
-    EXPECT_TRUE(mayOverwriteTempWav(true, dialog));
-    ASSERT_EQ(seam.messages.size(), 2u);
-    EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?");
-    EXPECT_EQ(seam.messages[0].caption, "Anfrage");
-    EXPECT_EQ(seam.messages[0].style, mb::yesNo);
-    EXPECT_EQ(seam.messages[0].owner, dialog);
 
-    // Closing the dialog: the program's end would take "temp.wav" with it.
-    seam.messages.clear();
-    EXPECT_TRUE(mayCloseWithTempRecording(false, dialog));
-    seam.answers = {Answer::No, Answer::Yes};
-    EXPECT_FALSE(mayCloseWithTempRecording(true, dialog));
-    EXPECT_TRUE(mayCloseWithTempRecording(true, dialog));
-    ASSERT_EQ(seam.messages.size(), 2u);
+    writeFile(tempWavPath(), std::vector<std::uint8_t>(2048, 0x90));
+    seam.chosenFiles = {""};
+    EXPECT_FALSE(keepRecording(dialog).saved);
+    EXPECT_TRUE(recordingLeftInTempWav());
+    seam.answers = {Answer::No, Answer::Yes, Answer::No, Answer::Yes};
+    EXPECT_FALSE(mayCloseWithTempRecording(dialog));
+    EXPECT_TRUE(mayCloseWithTempRecording(dialog));
+    EXPECT_FALSE(mayOverwriteTempWav(dialog)) << "closing the dialog gave nothing up";
+    EXPECT_TRUE(mayOverwriteTempWav(dialog));
+    EXPECT_TRUE(mayOverwriteTempWav(dialog)) << "given up with Yes: no second question";
+    ASSERT_EQ(seam.messages.size(), 4u);
     EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
                                          "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?");
+    EXPECT_EQ(seam.messages[2].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?");
+    for (const Message& message : seam.messages) {
+        EXPECT_EQ(message.caption, "Anfrage");
+        EXPECT_EQ(message.style, mb::yesNo);
+        EXPECT_EQ(message.owner, dialog);
+    }
+
+    // Once "temp.wav" is gone there is nothing left to lose.
+    setRecordingLeftInTempWav(true);
     std::remove(tempWavPath().c_str());
-    EXPECT_TRUE(mayCloseWithTempRecording(true, dialog)) << "nothing left to lose";
+    seam.messages.clear();
+    EXPECT_TRUE(mayCloseWithTempRecording(dialog));
+    EXPECT_TRUE(mayOverwriteTempWav(dialog));
+    EXPECT_TRUE(seam.messages.empty());
 }

@@ -24,6 +24,7 @@
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
 #include "shell/win/Win32UserInterface.h"
+#include "sound/ExchangeFlows.h"
 #include "sound/SoundRules.h"
 #include "sound/win/ExchangeDialog.h"
 #include "support/WinTestFiles.h"
@@ -141,11 +142,13 @@ struct ExchangeDialogTest : testing::Test {
         resetGlobalSettings();
         setTempWavPath(testFilePath("exchange-temp.wav"));
         DeleteFileA(tempWavPath().c_str());
+        setRecordingLeftInTempWav(false);
     }
     void TearDown() override {
         for (const std::string& path : made) DeleteFileA(path.c_str());
         DeleteFileA(tempWavPath().c_str());
         setTempWavPath("temp.wav");
+        setRecordingLeftInTempWav(false);
     }
     std::string made_(const std::string& name) {
         made.push_back(testFilePath(name));
@@ -418,7 +421,47 @@ TEST_F(ExchangeDialogTest, AnOldWavThatCannotBeReplacedStaysWhole) {
     EXPECT_TRUE(isBox(session.boxes[2], "Fehler", "Fehler beim Benennen des WAV", nullptr));
     EXPECT_EQ(fileBytes(target), (std::vector<std::uint8_t>{'a', 'l', 't'}));
     EXPECT_GT(fileBytes(tempWavPath()).size(), wavHeaderBytes);
-}namespace {
+}
+
+// A recording that "Stopp" left unsaved in "temp.wav" belongs to the program:
+// after leaving the dialog with Yes and opening it again, "Start" and
+// "zurück" still ask for it.
+TEST_F(ExchangeDialogTest, ARecordingLeftInTempWavIsStillAskedForAfterReopening) {
+    std::vector<std::uint8_t> image;
+    std::string bin = binFile("NEU_1000_1003_1000.BIN", 4, image);
+    std::string target = made_("neu.wav");
+    writeTestFile("exchange-temp.wav", std::string(4096, '\x90'));
+    ExchangeSession first;
+    first.files = {""};
+    first.driver.answers = {IDYES};
+    first.run([&](HWND dialog) {
+        selectSampleRate(44100);
+        keepRecording(dialog);   // what "Stopp" runs once the device is closed; the naming is cancelled
+    });
+    const std::vector<std::uint8_t> kept = fileBytes(tempWavPath());
+
+    ExchangeSession second;
+    second.files = {bin, target};
+    second.driver.answers = {IDNO, IDYES};
+    bool startStays = false;
+    second.run([&](HWND dialog) {
+        press(dialog, IDC_SND_BIN_TO_WAV);
+        press(dialog, IDC_SND_START);   // No: nothing is encoded
+        startStays = enabled(dialog, IDC_SND_START);
+    });
+    ASSERT_EQ(first.boxes.size(), 1u);
+    EXPECT_TRUE(isBox(first.boxes[0], "Anfrage", "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
+                                                     "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?"));
+    ASSERT_EQ(second.boxes.size(), 2u);
+    EXPECT_TRUE(isBox(second.boxes[0], "Anfrage", "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?"));
+    EXPECT_EQ(second.boxes[1].text, first.boxes[0].text);
+    EXPECT_TRUE(startStays);
+    EXPECT_EQ(kept.size(), wavHeaderBytes + 4096);
+    EXPECT_EQ(fileBytes(tempWavPath()), kept);
+    EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+namespace {
 int number(const std::string& text) { return std::atoi(text.c_str()); }
 
 // A shot of the dialog into SPULWERK_SCREENSHOTS, when that is set.
