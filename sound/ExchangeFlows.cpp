@@ -89,8 +89,13 @@ int nameTempWav(const std::string& target) {
 
 KeptRecording keepRecording(WindowRef owner) {
     KeptRecording kept;
-    convertRawCaptureToWav();   // its failures are on the trace; the user still names what there is
     recordingInTempWav = true;
+    if (convertRawCaptureToWav() != 0) {   // the cause is on the trace
+        ui().ask(Message{"Die Aufnahme konnte nicht in eine WAV-Datei umgewandelt werden.\r\nDie Rohdaten bleiben in\r\n" +
+                             tempWavPath(),
+                         "Fehler", mb::ok, owner});
+        return kept;
+    }
     offerFileName("proggi.wav");
     std::optional<std::string> target = chooseWavTarget(owner, "Aufzeichnung beendet. Als WAV-Datei speichern unter");
     if (!target || nameTempWav(*target) != 0) return kept;

@@ -45,8 +45,9 @@ std::optional<TapeHeader> headerOfFields(const std::string& name, const std::str
 int nameTempWav(const std::string& target);
 
 // After "Stopp": the raw capture becomes a WAV file, the user names it and it
-// is moved there. On Cancel it stays in "temp.wav". The result holds the
-// saved file when the user wants it converted to BIN at once.
+// is moved there. On Cancel it stays in "temp.wav"; when it cannot be made a
+// WAV file, the user is told and the raw capture stays there as it was. The
+// result holds the saved file when the user wants it converted to BIN at once.
 struct KeptRecording {
     bool saved = false;
     std::string path;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 #include "sound/ExchangeFlows.h"
 #include "support/RecordingInterface.h"
 #include "support/TestFiles.h"
@@ -165,36 +166,58 @@ TEST_F(ExchangeFlows, StoppedRecordingBecomesANamedWavAndMayBeConverted) {
     EXPECT_EQ(seam.messages[0].owner, nullptr);
 }
 
-TEST_F(ExchangeFlows, NothingIsLostWhenTheUserCancelsOrTheMoveFails) {
+TEST_F(ExchangeFlows, NothingIsLostWhenTheUserCancelsOrAStepFails) {
     selectSampleRate(44100);
-    std::vector<std::uint8_t> raw(2048, 0x90);
-    // Cancel: the recording stays in "temp.wav", now a WAV file.
-    writeFile(tempWavPath(), raw);
-    seam.chosenFiles = {""};
-    EXPECT_FALSE(keepRecording(dialog).saved);
-    EXPECT_EQ(readFile(tempWavPath()).size(), 46u + 2048);
-    EXPECT_TRUE(seam.messages.empty());
-
-    // A target that cannot be written: the old file there and the recording both stay.
-    std::string target = file("alt.wav", {7, 7, 7});
-    writeFile(tempWavPath(), raw);
-    seam.chosenFiles = {dir + "no/such/dir/x.wav"};
-    EXPECT_FALSE(keepRecording(dialog).saved);
-    ASSERT_EQ(seam.messages.size(), 1u);
-    EXPECT_EQ(seam.messages[0].text, "Fehler beim Benennen des WAV");
-    EXPECT_EQ(seam.messages[0].caption, "Fehler");
-    EXPECT_EQ(readFile(tempWavPath()).size(), 46u + 2048);
-
-    // Replacing after Yes: the old file gives way to the recording.
-    seam.messages.clear();
-    writeFile(tempWavPath(), raw);
-    seam.chosenFiles = {target};
-    seam.answers = {Answer::Yes, Answer::No};
-    KeptRecording kept = keepRecording(dialog);
-    EXPECT_TRUE(kept.saved);
-    EXPECT_FALSE(kept.convertNow);
-    EXPECT_EQ(readFile(target).size(), 46u + 2048);
-    EXPECT_FALSE(fileExists(tempWavPath()));
+    const std::vector<std::uint8_t> raw(2048, 0x90);
+    const std::string target = path("alt.wav");
+    const std::string conversionFailed =
+        "Die Aufnahme konnte nicht in eine WAV-Datei umgewandelt werden.\r\nDie Rohdaten bleiben in\r\n" + tempWavPath();
+    struct Case {
+        const char* what;
+        bool conversionFails;
+        std::vector<std::string> chosen;
+        std::vector<Answer> answers;
+        bool saved;
+        std::vector<std::string> boxes;   // caption: text
+        std::size_t inTemp;   // bytes left in "temp.wav"; 0 when it was moved
+    };
+    const Case cases[] = {
+        {"cancelled: it stays in temp.wav, now a WAV file", false, {""}, {}, false, {}, 46 + 2048},
+        {"a target in no folder: it stays in temp.wav", false, {dir + "no/such/dir/x.wav"}, {}, false,
+         {"Fehler: Fehler beim Benennen des WAV"}, 46 + 2048},
+        {"not made a WAV file: said so, the raw capture stays as it was", true, {dir + "x"}, {}, false,
+         {"Fehler: " + conversionFailed}, 2048},
+        {"replacing after Yes: the old file gives way", false, {target}, {Answer::Yes, Answer::No}, true,
+         {"Fehler: Datei existiert schon. Überschreiben?",
+          "Anfrage: Aufnahme wurde als WAV gespeichert. Jetzt in BIN konvertieren?"},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(target, {7, 7, 7});
+        writeFile(tempWavPath(), raw);
+        std::string blocker = replacementName(tempWavPath());
+        if (c.conversionFails) std::filesystem::create_directory(blocker);
+        seam.messages.clear();
+        seam.choosers.clear();
+        seam.chosenFiles.assign(c.chosen.begin(), c.chosen.end());
+        seam.answers.assign(c.answers.begin(), c.answers.end());
+        KeptRecording kept = keepRecording(dialog);
+        std::filesystem::remove(blocker);
+        EXPECT_EQ(kept.saved, c.saved);
+        EXPECT_FALSE(kept.convertNow);
+        EXPECT_EQ(recordingLeftInTempWav(), !c.saved);
+        std::vector<std::string> boxes;
+        for (const Message& message : seam.messages) boxes.push_back(message.caption + ": " + message.text);
+        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_EQ(seam.choosers.size(), c.conversionFails ? 0u : 1u) << "no name asked for what is no WAV file";
+        if (c.inTemp) {
+            EXPECT_EQ(readFile(tempWavPath()).size(), c.inTemp);
+        } else {
+            EXPECT_FALSE(fileExists(tempWavPath()));
+        }
+        EXPECT_EQ(readFile(target).size(), c.saved ? 46u + 2048 : 3u);
+    }
 
     // An encoded WAV is named the same way.
     writeFile(tempWavPath(), {1, 2});
