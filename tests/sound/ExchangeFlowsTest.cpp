@@ -128,7 +128,7 @@ TEST_F(ExchangeFlows, BinSourceHeaderFromTheNameOrUnbenanntWithTheMessage) {
     ASSERT_EQ(seam.messages.size(), 1u) << "the message of the cut name";
 }
 
-TEST_F(ExchangeFlows, FieldsAreParsedInOrderAndTheFirstBadOneStops) {
+TEST_F(ExchangeFlows, FieldsGiveTheHeaderAndAnyBadAddressStopsWithOneMessage) {
     auto header = headerOfFields("A_B", "1F", "", "FFFF");
     ASSERT_TRUE(header);
     EXPECT_EQ(header->name, "A-B");
@@ -137,10 +137,14 @@ TEST_F(ExchangeFlows, FieldsAreParsedInOrderAndTheFirstBadOneStops) {
     EXPECT_EQ(header->sa, 0xFFFF);
     ASSERT_EQ(seam.messages.size(), 1u) << "the underscore line";
 
-    seam.messages.clear();
-    EXPECT_FALSE(headerOfFields("A_B", "1000", "1G", "xx"));
-    ASSERT_EQ(seam.messages.size(), 1u) << "one message, and the name is not touched";
-    EXPECT_EQ(seam.messages[0].text, "Eingabe HEX-Adresse fehlerhaft.");
+    // AA, EA or SA bad, or all three: no header, one message, and the name is not looked at.
+    const std::vector<std::string> addresses[] = {{"1G", "0", "0"}, {"0", "1g", "0"}, {"0", "0", "12345"}, {"1G", "xx", "-1"}};
+    for (const auto& fields : addresses) {
+        seam.messages.clear();
+        EXPECT_FALSE(headerOfFields("A_B", fields[0], fields[1], fields[2])) << fields[0] << fields[1] << fields[2];
+        ASSERT_EQ(seam.messages.size(), 1u);
+        EXPECT_EQ(seam.messages[0].text, "Eingabe HEX-Adresse fehlerhaft.");
+    }
 }
 
 TEST_F(ExchangeFlows, StoppedRecordingBecomesANamedWavAndMayBeConverted) {
