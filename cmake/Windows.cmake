@@ -8,6 +8,10 @@ target_compile_options(bv7core PRIVATE ${WIN_FLAGS})
 set(WIN_LINK -static -static-libgcc -static-libstdc++)
 set(WIN_SYSTEM_LIBS comctl32 comdlg32 winmm uxtheme gdi32 user32 shell32 kernel32)
 
+# The file layer replaces files with the system's own move (every program uses it).
+set(SYSTEM_FILE_MOVE ${CMAKE_SOURCE_DIR}/shell/win/SystemFileMove.cpp)
+target_sources(bv7core PRIVATE ${SYSTEM_FILE_MOVE})
+
 function(win_library name)
     add_library(${name} STATIC ${ARGN})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
@@ -22,6 +26,7 @@ target_link_libraries(wincommon PUBLIC bv7core ${WIN_SYSTEM_LIBS})
 file(GLOB SPULWERK_GUI_SOURCES CONFIGURE_DEPENDS
     shell/win/*.cpp sound/win/*.cpp chargen/win/*.cpp screen/win/*.cpp hexdump/win/*.cpp)
 list(REMOVE_ITEM SPULWERK_GUI_SOURCES
+    ${SYSTEM_FILE_MOVE}
     ${CMAKE_SOURCE_DIR}/shell/win/SpulwerkMain.cpp
     ${CMAKE_SOURCE_DIR}/shell/win/Win32UserInterface.cpp
     ${CMAKE_SOURCE_DIR}/hexdump/win/ListingPrinter.cpp)

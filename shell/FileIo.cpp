@@ -1,6 +1,16 @@
 #include "shell/FileIo.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+
+#include "shell/win/SystemFileMove.h"
+#else
+#include <unistd.h>
+#endif
 
 #include <cctype>
 #include <exception>
@@ -18,9 +28,27 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 #ifdef _WIN32
 using FileStatus = struct _stati64;
 int statusOf(const std::string& path, FileStatus& status) { return _stati64(path.c_str(), &status); }
+int processId() { return _getpid(); }
+// Opens a file that must not exist yet for writing; null when it cannot be
+// made or something is there already.
+std::FILE* createNew(const std::string& path) {
+    int descriptor = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (!file) _close(descriptor);
+    return file;
+}
 #else
 using FileStatus = struct stat;
 int statusOf(const std::string& path, FileStatus& status) { return ::stat(path.c_str(), &status); }
+int processId() { return static_cast<int>(::getpid()); }
+std::FILE* createNew(const std::string& path) {
+    int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = ::fdopen(descriptor, "wb");
+    if (!file) ::close(descriptor);
+    return file;
+}
 #endif
 
 // Reads until the end of `stream` or `maxBytes`. The size the file had when it
@@ -59,14 +87,19 @@ bool writeAll(std::FILE* file, ByteView part) {
     return part.empty() || std::fwrite(part.data, 1, part.size, file) == part.size;
 }
 
-WriteOutcome writeTo(const std::string& path, const char* mode, std::initializer_list<ByteView> parts) {
-    std::FILE* file = std::fopen(path.c_str(), mode);
-    if (!file) return WriteOutcome::CannotCreate;
+// Writes the parts to the open `file` and closes it.
+WriteOutcome writeParts(std::FILE* file, std::initializer_list<ByteView> parts) {
     bool written = true;
     for (ByteView part : parts) written = written && writeAll(file, part);
     // Buffered bytes that cannot be flushed are bytes that did not reach the disk.
     if (std::fclose(file) != 0) written = false;
     return written ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
+}
+
+WriteOutcome writeTo(const std::string& path, const char* mode, std::initializer_list<ByteView> parts) {
+    std::FILE* file = std::fopen(path.c_str(), mode);
+    if (!file) return WriteOutcome::CannotCreate;
+    return writeParts(file, parts);
 }
 }
 
@@ -117,10 +150,23 @@ WriteOutcome writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size
 }
 
 WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView> parts) {
-    std::string beside = path + ".neu";
-    WriteOutcome outcome = writeFile(beside, parts);
-    if (outcome != WriteOutcome::Ok) return outcome;
-    return moveReplacing(beside, path) ? WriteOutcome::Ok : WriteOutcome::CannotReplace;
+    std::string beside = replacementName(path);
+    std::FILE* file = createNew(beside);
+    if (!file) return WriteOutcome::CannotCreate;
+    WriteOutcome outcome = writeParts(file, parts);
+    if (outcome == WriteOutcome::Ok) {
+        if (moveReplacing(beside, path)) return outcome;
+        outcome = WriteOutcome::CannotReplace;
+    }
+    std::remove(beside.c_str());   // made by us just now
+    return outcome;
+}
+
+std::string replacementName(const std::string& path) {
+    std::string marker = "." + std::to_string(processId()) + ".neu";
+    if (path.size() + marker.size() <= longestPath) return path + marker;
+    if (fileNamePart(path).size() > marker.size()) return path.substr(0, path.size() - marker.size()) + marker;
+    return path + marker;   // a short name in a folder at the limit: too long, the file cannot be made
 }
 
 bool removeFile(const std::string& path) {
@@ -129,12 +175,13 @@ bool removeFile(const std::string& path) {
 }
 
 bool moveReplacing(const std::string& from, const std::string& to) {
-    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-    // Windows does not rename onto an existing file. The new file keeps the
-    // data while the old one is gone.
-    FileStatus status{};
-    if (statusOf(from, status) != 0 || statusOf(to, status) != 0) return false;
-    return std::remove(to.c_str()) == 0 && std::rename(from.c_str(), to.c_str()) == 0;
+#ifdef _WIN32
+    // The C library's rename does not replace there; removing the target first
+    // would lose it whenever the rename then fails.
+    return systemMoveReplacing(from.c_str(), to.c_str());
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
 }
 
 std::string_view fileNamePart(std::string_view path) {

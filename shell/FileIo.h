@@ -42,14 +42,27 @@ WriteOutcome appendFile(const std::string& path, const std::uint8_t* bytes, std:
 WriteOutcome writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size_t count);
 
 // Replaces `path` by `bytes` without ever leaving it half written: the bytes go
-// to "<path>.neu" first, which then moves over `path`. Until that move the old
-// file stays as it was; when only the move fails, "<path>.neu" is kept.
+// to a new file beside it (replacementName) first, which then moves over
+// `path`. The old file stays as it was until that move; when anything fails,
+// the new file is removed again (the caller still has the bytes).
 WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView> parts);
+
+// The longest path the file choosers give: their buffer holds 260 characters
+// with the terminator.
+constexpr std::size_t longestPath = 259;
+
+// The file replaceFile writes first: "<path>.<process id>.neu", in the same
+// folder, so that no other program's or run's file is taken (one already
+// there is never overwritten: replaceFile fails instead). Where that would be
+// longer than longestPath, the marker replaces the end of the file's own name.
+std::string replacementName(const std::string& path);
 
 // Removes `path`. True when it is gone (or was never there).
 bool removeFile(const std::string& path);
 
-// Moves `from` to `to`, replacing `to`. True when done.
+// Moves `from` to `to`, replacing `to` in one step: until the new file is in
+// place the old one stays, and a failed move leaves both as they were. Across
+// drives (Windows) the file is copied. True when done.
 bool moveReplacing(const std::string& from, const std::string& to);
 
 // Name helpers.

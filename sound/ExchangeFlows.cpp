@@ -9,6 +9,8 @@
 namespace {
 const char* const wavFilterPair[] = {"WAV-Audio-Dateien (*.wav)", "*.wav"};
 
+bool recordingInTempWav = false;   // for the whole run, like "temp.wav" itself
+
 std::string wavFilter() { return makeFilter({wavFilterPair[0], wavFilterPair[1]}); }
 }
 
@@ -87,10 +89,17 @@ int nameTempWav(const std::string& target) {
 
 KeptRecording keepRecording(WindowRef owner) {
     KeptRecording kept;
-    convertRawCaptureToWav();   // its failures are on the trace; the user still names what there is
+    recordingInTempWav = true;
+    if (convertRawCaptureToWav() != 0) {   // the cause is on the trace
+        ui().ask(Message{"Die Aufnahme konnte nicht in eine WAV-Datei umgewandelt werden.\r\nDie Rohdaten bleiben in\r\n" +
+                             tempWavPath(),
+                         "Fehler", mb::ok, owner});
+        return kept;
+    }
     offerFileName("proggi.wav");
     std::optional<std::string> target = chooseWavTarget(owner, "Aufzeichnung beendet. Als WAV-Datei speichern unter");
     if (!target || nameTempWav(*target) != 0) return kept;
+    recordingInTempWav = false;
     kept.saved = true;
     kept.path = *target;
     Answer answer = ui().ask(Message{"Aufnahme wurde als WAV gespeichert. Jetzt in BIN konvertieren?", "Anfrage",
@@ -99,15 +108,20 @@ KeptRecording keepRecording(WindowRef owner) {
     return kept;
 }
 
-bool mayOverwriteTempWav(bool recordingLeftThere, WindowRef owner) {
-    if (!recordingLeftThere || !fileExists(tempWavPath())) return true;
-    return ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
-                                "\r\nÜberschreiben?",
-                            "Anfrage", mb::yesNo, owner}) == Answer::Yes;
+bool recordingLeftInTempWav() { return recordingInTempWav; }
+void setRecordingLeftInTempWav(bool left) { recordingInTempWav = left; }
+
+bool mayOverwriteTempWav(WindowRef owner) {
+    if (recordingInTempWav && fileExists(tempWavPath()) &&
+        ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?",
+                         "Anfrage", mb::yesNo, owner}) != Answer::Yes)
+        return false;
+    recordingInTempWav = false;
+    return true;
 }
 
-bool mayCloseWithTempRecording(bool recordingLeftThere, WindowRef owner) {
-    if (!recordingLeftThere || !fileExists(tempWavPath())) return true;
+bool mayCloseWithTempRecording(WindowRef owner) {
+    if (!recordingInTempWav || !fileExists(tempWavPath())) return true;
     return ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
                                 "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?",
                             "Anfrage", mb::yesNo, owner}) == Answer::Yes;

@@ -45,8 +45,9 @@ std::optional<TapeHeader> headerOfFields(const std::string& name, const std::str
 int nameTempWav(const std::string& target);
 
 // After "Stopp": the raw capture becomes a WAV file, the user names it and it
-// is moved there. On Cancel it stays in "temp.wav". The result holds the
-// saved file when the user wants it converted to BIN at once.
+// is moved there. On Cancel it stays in "temp.wav"; when it cannot be made a
+// WAV file, the user is told and the raw capture stays there as it was. The
+// result holds the saved file when the user wants it converted to BIN at once.
 struct KeptRecording {
     bool saved = false;
     std::string path;
@@ -54,11 +55,17 @@ struct KeptRecording {
 };
 KeptRecording keepRecording(WindowRef owner);
 
+// Whether "temp.wav" holds a recording that "Stopp" left unsaved. It belongs
+// to the file, which lives as long as the program, not to one opening of the
+// dialog: keepRecording sets it, and a dialog opened later still asks.
+bool recordingLeftInTempWav();
+void setRecordingLeftInTempWav(bool left);
+
 // Before a capture or an encoding writes "temp.wav" anew: when the last
 // recording was left there unsaved, the user is asked first. True when
-// "temp.wav" may be overwritten.
-bool mayOverwriteTempWav(bool recordingLeftThere, WindowRef owner);
+// "temp.wav" may be overwritten; the recording is given up then.
+bool mayOverwriteTempWav(WindowRef owner);
 
 // Before the dialog closes: "temp.wav" goes when the program ends, so a
 // recording left there unsaved is mentioned first. True when the dialog may close.
-bool mayCloseWithTempRecording(bool recordingLeftThere, WindowRef owner);
+bool mayCloseWithTempRecording(WindowRef owner);

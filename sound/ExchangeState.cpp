@@ -20,8 +20,9 @@ constexpr Transition transitions[] = {
     {S::TestTone, E::ToneOff, S::Idle},
     {S::CaptureArmed, E::StartCapture, S::Capturing},
     {S::CaptureArmed, E::Abort, S::Idle},
-    {S::Capturing, E::Stop, S::Idle},
+    {S::Capturing, E::Stop, S::KeepingRecording},
     {S::Capturing, E::Abort, S::Idle},
+    {S::KeepingRecording, E::Kept, S::Idle},
     {S::ConversionPrepared, E::Written, S::Idle},
     {S::ConversionPrepared, E::Abort, S::Idle},
     {S::OutputPreparedBin, E::PlaybackStarted, S::Playing},
@@ -69,6 +70,8 @@ ExchangeView exchangeView(ExchangeStage stage, bool startPressed) {
         view.startShown = true;
         view.abortShown = true;
         return view;
+    case S::KeepingRecording:
+        return view;
     }
     return view;
 }
@@ -81,10 +84,25 @@ const char* exchangePrompt(ExchangeStage stage) {
     case S::ConversionPrepared: return "Konvertierung ist vorbereitet, <START> schreibt WAV";
     case S::OutputPreparedBin:
     case S::OutputPreparedWav: return "Tonausgabe ist vorbereitet, <START> wenn BV7 oder Band fertig.";
+    case S::KeepingRecording:
     case S::Playing: return nullptr;
     case S::TestTone: return "Testton zum Einpegeln";
     }
     return " ";
+}
+
+StartAction startAction(ExchangeStage stage) {
+    switch (stage) {
+    case S::CaptureArmed: return StartAction::Capture;
+    case S::OutputPreparedWav: return StartAction::PlayWav;
+    case S::ConversionPrepared: return StartAction::WriteWav;
+    case S::OutputPreparedBin: return StartAction::EncodeAndPlay;
+    default: return StartAction::None;
+    }
+}
+
+bool writesTempWav(StartAction action) {
+    return action == StartAction::Capture || action == StartAction::WriteWav || action == StartAction::EncodeAndPlay;
 }
 
 bool ExchangeState::apply(ExchangeEvent event) {

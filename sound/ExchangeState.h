@@ -11,6 +11,7 @@ enum class ExchangeStage {
     Idle,
     CaptureArmed,        // "Einlesen von BV7/Kassette": the meter runs, nothing is stored
     Capturing,           // "Start": every block goes to "temp.wav"
+    KeepingRecording,    // "Stopp": the recording is made a WAV file and named; nothing else can start or stop
     ConversionPrepared,  // "BIN -> WAV" with both files chosen
     OutputPreparedBin,   // "Ausgabe an BV7/Kassette" with a BIN file
     OutputPreparedWav,   // "Ausgabe an BV7/Kassette" with a WAV file
@@ -28,6 +29,7 @@ enum class ExchangeEvent {
     PlaybackStarted,     // "Start" made the sound run
     PlaybackEnded,       // the playback timer saw the device stopped
     Stop,                // "Stopp"
+    Kept,                // the stopped recording was saved, or left in "temp.wav"
     Abort,               // "Abbruch"
     ToneOn,              // "Test-Ton"
     ToneOff,             // "Test-Ton aus"
@@ -51,19 +53,30 @@ struct ExchangeView {
 };
 ExchangeView exchangeView(ExchangeStage stage, bool startPressed);
 
-// Status part 0 of a stage when it is entered; null for Playing, which shows the file name.
+// Status part 0 of a stage when it is entered; null where it stays as it is
+// (Playing shows the file name; the stopped capture has blanked it).
 const char* exchangePrompt(ExchangeStage stage);
+
+// What "Start" does. The stage alone says what was prepared: flags set by an
+// earlier preparation cannot lead it astray.
+enum class StartAction {
+    None,           // "Start" has no place in the stage
+    Capture,        // every block goes to "temp.wav" from now on
+    PlayWav,        // the chosen WAV file is played as it is
+    WriteWav,       // the BIN source is encoded into "temp.wav", which becomes the chosen WAV file
+    EncodeAndPlay,  // the BIN source is encoded into "temp.wav", which is played
+};
+StartAction startAction(ExchangeStage stage);
+// True for the actions that write "temp.wav" anew.
+bool writesTempWav(StartAction action);
 
 // What the dialog holds while it is open.
 struct ExchangeState {
     ExchangeStage stage = ExchangeStage::Idle;
     bool startPressed = false;      // set by "Start" itself, before anything can fail
-    int mode = 0;                   // 1 "BIN -> WAV", 2 "Ausgabe an BV7/Kassette"
-    bool playWavDirectly = false;
     std::string sourcePath;
     std::string targetWavPath;
     TapeHeader header;
-    bool recordingInTemp = false;   // "Stopp" left the last recording unsaved in "temp.wav"
 
     // Applies `event`; false (and no change) when it has no place in the stage.
     // Returning to Idle makes "Start" usable again.

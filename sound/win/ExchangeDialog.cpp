@@ -118,7 +118,6 @@ void prepareBinSource(ExchangeDialog& dialog, ExchangeEvent event) {
 
 void onBinToWav(ExchangeDialog& dialog) {
     selectSampleRate(44100);
-    dialog.state.mode = 1;
     std::optional<ConversionFiles> files = chooseConversionFiles(dialog.window);
     if (!files) return;
     dialog.state.sourcePath = files->source;
@@ -127,12 +126,10 @@ void onBinToWav(ExchangeDialog& dialog) {
 }
 
 void onOutput(ExchangeDialog& dialog) {
-    dialog.state.mode = 2;
     std::optional<std::string> source = chooseOutputSource(dialog.window);
     if (!source) return;
     dialog.state.sourcePath = *source;
-    dialog.state.playWavDirectly = hasExtension(*source, ".wav");
-    if (dialog.state.playWavDirectly)
+    if (hasExtension(*source, ".wav"))
         enter(dialog, ExchangeEvent::PrepareOutputWav);
     else
         prepareBinSource(dialog, ExchangeEvent::PrepareOutputBin);
@@ -140,18 +137,18 @@ void onOutput(ExchangeDialog& dialog) {
 
 void onStart(ExchangeDialog& dialog) {
     ExchangeState& state = dialog.state;
-    bool writesTempWav = dialog.sound.captureArmed() || !state.playWavDirectly;
-    if (writesTempWav && !mayOverwriteTempWav(state.recordingInTemp, dialog.window)) return;
-    if (writesTempWav) state.recordingInTemp = false;
+    StartAction action = startAction(state.stage);
+    if (action == StartAction::None) return;
+    if (writesTempWav(action) && !mayOverwriteTempWav(dialog.window)) return;
     state.startPressed = true;
     applyView(dialog);
-    if (dialog.sound.captureArmed()) {
+    if (action == StartAction::Capture) {
         removeFile(tempWavPath());
         dialog.sound.resetRecordedBytes();
         enter(dialog, ExchangeEvent::StartCapture);
         return;
     }
-    if (state.playWavDirectly) {
+    if (action == StartAction::PlayWav) {
         ui().setStatus(promptPart, state.sourcePath);
         if (dialog.sound.play(state.sourcePath) == 0) enter(dialog, ExchangeEvent::PlaybackStarted);
         return;
@@ -164,7 +161,7 @@ void onStart(ExchangeDialog& dialog) {
     for (int id : headerFields) enable(dialog, id, false);
     ui().setStatus(promptPart, state.sourcePath);
     SetDlgItemTextA(dialog.window, IDC_SND_NAME, state.header.name.c_str());
-    if (state.mode == 1) {
+    if (action == StartAction::WriteWav) {
         if (encodeStandardWav(EncodeVariant::Write, state.sourcePath, state.header) != 0) return;
         nameTempWav(state.targetWavPath);
         returnToIdle(dialog, ExchangeEvent::Written);
@@ -177,18 +174,18 @@ void onStart(ExchangeDialog& dialog) {
 void onStop(ExchangeDialog& dialog) {
     if (!dialog.state.capturing()) return;
     dialog.sound.stopCapture();
+    // No longer capturing: behind the boxes that follow, "Stopp" and "Abbruch" are gone and do nothing.
+    enter(dialog, ExchangeEvent::Stop);
     KeptRecording kept = keepRecording(dialog.window);
-    dialog.state.recordingInTemp = !kept.saved;
+    returnToIdle(dialog, ExchangeEvent::Kept);
     if (kept.convertNow) {
-        returnToIdle(dialog, ExchangeEvent::Stop);
         decodeWavToBin(kept.path, &dialog, dialog.window);
         for (int id : headerFields) SetDlgItemTextA(dialog.window, id, " ");
-        return;
     }
-    returnToIdle(dialog, ExchangeEvent::Stop);
 }
 
 void onAbort(ExchangeDialog& dialog) {
+    if (!nextStage(dialog.state.stage, ExchangeEvent::Abort)) return;
     if (dialog.sound.captureArmed()) dialog.sound.stopCapture();
     returnToIdle(dialog, ExchangeEvent::Abort);
 }
@@ -300,7 +297,7 @@ INT_PTR CALLBACK exchangeDialogProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_CLOSE:
         // Only "zurück" ends the dialog, and it is there only while idle.
         if (dialog->state.stage != ExchangeStage::Idle) return TRUE;
-        if (!mayCloseWithTempRecording(dialog->state.recordingInTemp, window)) return TRUE;
+        if (!mayCloseWithTempRecording(window)) return TRUE;
         dialog->sound.restoreVolume();
         EndDialog(window, 0);
         return TRUE;

@@ -74,15 +74,83 @@ TEST(FileIo, WritesWholeOrReportsWhyNot) {
 TEST(FileIo, ReplacesAFileOnlyByACompleteOne) {
     std::string dir = freshDir("replace");
     writeFile(dir + "take", {1, 2});
+    writeFile(dir + "take.neu", {5});   // another program's file
     const std::uint8_t bytes[] = {7, 8, 9};
     EXPECT_EQ(replaceFile(dir + "take", {ByteView(bytes, 3)}), WriteOutcome::Ok);
     EXPECT_EQ(readFile(dir + "take"), (std::vector<std::uint8_t>{7, 8, 9}));
+    EXPECT_EQ(readFile(dir + "take.neu"), std::vector<std::uint8_t>{5});
+    std::string beside = replacementName(dir + "take");
     struct stat info {};
-    EXPECT_NE(stat((dir + "take.neu").c_str(), &info), 0);
-    // Where the new file cannot be made, the old one stays.
-    ASSERT_EQ(mkdir((dir + "take.neu").c_str(), 0700), 0);
+    EXPECT_NE(stat(beside.c_str(), &info), 0) << "nothing left beside it";
+    // A file already there under the new file's name is not overwritten; the old one stays as well.
+    writeFile(beside, {6});
     EXPECT_EQ(replaceFile(dir + "take", {ByteView(bytes, 1)}), WriteOutcome::CannotCreate);
     EXPECT_EQ(readFile(dir + "take"), (std::vector<std::uint8_t>{7, 8, 9}));
+    EXPECT_EQ(readFile(beside), std::vector<std::uint8_t>{6});
+    // A move that fails (a folder in the way) takes the new file away again.
+    ASSERT_EQ(mkdir((dir + "folder").c_str(), 0700), 0);
+    EXPECT_EQ(replaceFile(dir + "folder", {ByteView(bytes, 1)}), WriteOutcome::CannotReplace);
+    EXPECT_NE(stat(replacementName(dir + "folder").c_str(), &info), 0);
+}
+
+// The new file sits beside the old one, carries this process's id, and fits
+// wherever the old one fits, up to the choosers' 259 characters.
+TEST(FileIo, TheNewFileBesideFitsWhereTheOldOneFits) {
+    std::string dir = freshDir("limit");
+    ASSERT_LT(dir.size(), 150u);
+    const std::uint8_t bytes[] = {4};
+    for (std::size_t length : {dir.size() + 4, std::size_t{240}, std::size_t{250}, longestPath}) {
+        std::string path = dir + std::string(length - dir.size(), 'n');
+        writeFile(path, {1});
+        std::string beside = replacementName(path);
+        SCOPED_TRACE(beside);
+        EXPECT_LE(beside.size(), longestPath);
+        EXPECT_EQ(beside.substr(0, dir.size()), dir);
+        EXPECT_EQ(beside.find_first_of('/', dir.size()), std::string::npos) << "the same folder";
+        EXPECT_NE(beside.find("." + std::to_string(getpid()) + ".neu"), std::string::npos);
+        EXPECT_EQ(replaceFile(path, {ByteView(bytes, 1)}), WriteOutcome::Ok);
+        EXPECT_EQ(readFile(path), std::vector<std::uint8_t>{4});
+    }
+}
+
+// The target is replaced in one step, or nothing changes at all.
+TEST(FileIo, MovesReplacingOrLeavesBothAsTheyWere) {
+    std::string dir = freshDir("move");
+    enum class Target { None, File, EmptyFolder };
+    struct Case {
+        bool source;
+        Target target;
+        bool moved;
+    };
+    const Case cases[] = {
+        {true, Target::None, true},
+        {true, Target::File, true},
+        {false, Target::File, false},
+        {true, Target::EmptyFolder, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        std::string from = dir + "from" + std::to_string(n), to = dir + "to" + std::to_string(n++);
+        if (c.source) writeFile(from, {1});
+        if (c.target == Target::File) writeFile(to, {2});
+        if (c.target == Target::EmptyFolder) {
+            ASSERT_EQ(mkdir(to.c_str(), 0700), 0);
+        }
+        SCOPED_TRACE(to);
+        EXPECT_EQ(moveReplacing(from, to), c.moved);
+        struct stat info {};
+        if (c.moved) {
+            EXPECT_EQ(readFile(to), std::vector<std::uint8_t>{1});
+            EXPECT_NE(stat(from.c_str(), &info), 0);
+            continue;
+        }
+        EXPECT_EQ(readFile(from), c.source ? std::vector<std::uint8_t>{1} : std::vector<std::uint8_t>{});
+        if (c.target == Target::File) {
+            EXPECT_EQ(readFile(to), std::vector<std::uint8_t>{2});
+        } else {
+            EXPECT_TRUE(stat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) << "the folder stays";
+        }
+    }
 }
 
 TEST(FileIo, NameHelpers) {

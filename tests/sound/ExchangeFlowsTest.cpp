@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 #include "sound/ExchangeFlows.h"
 #include "support/RecordingInterface.h"
 #include "support/TestFiles.h"
@@ -19,11 +20,13 @@ struct ExchangeFlows : testing::Test {
         std::filesystem::create_directories(dir);
         setTempWavPath(dir + "temp.wav");
         clearSharedFileName();
+        setRecordingLeftInTempWav(false);
     }
     void TearDown() override {
         for (const std::string& name : made) std::remove(name.c_str());
         std::remove(tempWavPath().c_str());
         setTempWavPath("temp.wav");
+        setRecordingLeftInTempWav(false);
     }
     std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         made.push_back(dir + name);
@@ -125,7 +128,7 @@ TEST_F(ExchangeFlows, BinSourceHeaderFromTheNameOrUnbenanntWithTheMessage) {
     ASSERT_EQ(seam.messages.size(), 1u) << "the message of the cut name";
 }
 
-TEST_F(ExchangeFlows, FieldsAreParsedInOrderAndTheFirstBadOneStops) {
+TEST_F(ExchangeFlows, FieldsGiveTheHeaderAndAnyBadAddressStopsWithOneMessage) {
     auto header = headerOfFields("A_B", "1F", "", "FFFF");
     ASSERT_TRUE(header);
     EXPECT_EQ(header->name, "A-B");
@@ -134,10 +137,14 @@ TEST_F(ExchangeFlows, FieldsAreParsedInOrderAndTheFirstBadOneStops) {
     EXPECT_EQ(header->sa, 0xFFFF);
     ASSERT_EQ(seam.messages.size(), 1u) << "the underscore line";
 
-    seam.messages.clear();
-    EXPECT_FALSE(headerOfFields("A_B", "1000", "1G", "xx"));
-    ASSERT_EQ(seam.messages.size(), 1u) << "one message, and the name is not touched";
-    EXPECT_EQ(seam.messages[0].text, "Eingabe HEX-Adresse fehlerhaft.");
+    // AA, EA or SA bad, or all three: no header, one message, and the name is not looked at.
+    const std::vector<std::string> addresses[] = {{"1G", "0", "0"}, {"0", "1g", "0"}, {"0", "0", "12345"}, {"1G", "xx", "-1"}};
+    for (const auto& fields : addresses) {
+        seam.messages.clear();
+        EXPECT_FALSE(headerOfFields("A_B", fields[0], fields[1], fields[2])) << fields[0] << fields[1] << fields[2];
+        ASSERT_EQ(seam.messages.size(), 1u);
+        EXPECT_EQ(seam.messages[0].text, "Eingabe HEX-Adresse fehlerhaft.");
+    }
 }
 
 TEST_F(ExchangeFlows, StoppedRecordingBecomesANamedWavAndMayBeConverted) {
@@ -163,36 +170,58 @@ TEST_F(ExchangeFlows, StoppedRecordingBecomesANamedWavAndMayBeConverted) {
     EXPECT_EQ(seam.messages[0].owner, nullptr);
 }
 
-TEST_F(ExchangeFlows, NothingIsLostWhenTheUserCancelsOrTheMoveFails) {
+TEST_F(ExchangeFlows, NothingIsLostWhenTheUserCancelsOrAStepFails) {
     selectSampleRate(44100);
-    std::vector<std::uint8_t> raw(2048, 0x90);
-    // Cancel: the recording stays in "temp.wav", now a WAV file.
-    writeFile(tempWavPath(), raw);
-    seam.chosenFiles = {""};
-    EXPECT_FALSE(keepRecording(dialog).saved);
-    EXPECT_EQ(readFile(tempWavPath()).size(), 46u + 2048);
-    EXPECT_TRUE(seam.messages.empty());
-
-    // A target that cannot be written: the old file there and the recording both stay.
-    std::string target = file("alt.wav", {7, 7, 7});
-    writeFile(tempWavPath(), raw);
-    seam.chosenFiles = {dir + "no/such/dir/x.wav"};
-    EXPECT_FALSE(keepRecording(dialog).saved);
-    ASSERT_EQ(seam.messages.size(), 1u);
-    EXPECT_EQ(seam.messages[0].text, "Fehler beim Benennen des WAV");
-    EXPECT_EQ(seam.messages[0].caption, "Fehler");
-    EXPECT_EQ(readFile(tempWavPath()).size(), 46u + 2048);
-
-    // Replacing after Yes: the old file gives way to the recording.
-    seam.messages.clear();
-    writeFile(tempWavPath(), raw);
-    seam.chosenFiles = {target};
-    seam.answers = {Answer::Yes, Answer::No};
-    KeptRecording kept = keepRecording(dialog);
-    EXPECT_TRUE(kept.saved);
-    EXPECT_FALSE(kept.convertNow);
-    EXPECT_EQ(readFile(target).size(), 46u + 2048);
-    EXPECT_FALSE(fileExists(tempWavPath()));
+    const std::vector<std::uint8_t> raw(2048, 0x90);
+    const std::string target = path("alt.wav");
+    const std::string conversionFailed =
+        "Die Aufnahme konnte nicht in eine WAV-Datei umgewandelt werden.\r\nDie Rohdaten bleiben in\r\n" + tempWavPath();
+    struct Case {
+        const char* what;
+        bool conversionFails;
+        std::vector<std::string> chosen;
+        std::vector<Answer> answers;
+        bool saved;
+        std::vector<std::string> boxes;   // caption: text
+        std::size_t inTemp;   // bytes left in "temp.wav"; 0 when it was moved
+    };
+    const Case cases[] = {
+        {"cancelled: it stays in temp.wav, now a WAV file", false, {""}, {}, false, {}, 46 + 2048},
+        {"a target in no folder: it stays in temp.wav", false, {dir + "no/such/dir/x.wav"}, {}, false,
+         {"Fehler: Fehler beim Benennen des WAV"}, 46 + 2048},
+        {"not made a WAV file: said so, the raw capture stays as it was", true, {dir + "x"}, {}, false,
+         {"Fehler: " + conversionFailed}, 2048},
+        {"replacing after Yes: the old file gives way", false, {target}, {Answer::Yes, Answer::No}, true,
+         {"Fehler: Datei existiert schon. Überschreiben?",
+          "Anfrage: Aufnahme wurde als WAV gespeichert. Jetzt in BIN konvertieren?"},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(target, {7, 7, 7});
+        writeFile(tempWavPath(), raw);
+        std::string blocker = replacementName(tempWavPath());
+        if (c.conversionFails) std::filesystem::create_directory(blocker);
+        seam.messages.clear();
+        seam.choosers.clear();
+        seam.chosenFiles.assign(c.chosen.begin(), c.chosen.end());
+        seam.answers.assign(c.answers.begin(), c.answers.end());
+        KeptRecording kept = keepRecording(dialog);
+        std::filesystem::remove(blocker);
+        EXPECT_EQ(kept.saved, c.saved);
+        EXPECT_FALSE(kept.convertNow);
+        EXPECT_EQ(recordingLeftInTempWav(), !c.saved);
+        std::vector<std::string> boxes;
+        for (const Message& message : seam.messages) boxes.push_back(message.caption + ": " + message.text);
+        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_EQ(seam.choosers.size(), c.conversionFails ? 0u : 1u) << "no name asked for what is no WAV file";
+        if (c.inTemp) {
+            EXPECT_EQ(readFile(tempWavPath()).size(), c.inTemp);
+        } else {
+            EXPECT_FALSE(fileExists(tempWavPath()));
+        }
+        EXPECT_EQ(readFile(target).size(), c.saved ? 46u + 2048 : 3u);
+    }
 
     // An encoded WAV is named the same way.
     writeFile(tempWavPath(), {1, 2});
@@ -202,29 +231,40 @@ TEST_F(ExchangeFlows, NothingIsLostWhenTheUserCancelsOrTheMoveFails) {
     EXPECT_EQ(readFile(target), (std::vector<std::uint8_t>{1, 2}));
 }
 
+// The recording left in "temp.wav" belongs to the program, not to one opening
+// of the dialog: whoever would overwrite it or end with it asks first.
 TEST_F(ExchangeFlows, AnUnsavedRecordingInTempWavIsOverwrittenOnlyAfterYes) {
-    EXPECT_TRUE(mayOverwriteTempWav(true, dialog)) << "no temp.wav, nothing to ask";
+    selectSampleRate(44100);
     writeFile(tempWavPath(), {1});
-    EXPECT_TRUE(mayOverwriteTempWav(false, dialog)) << "saved under its name before";
+    EXPECT_TRUE(mayOverwriteTempWav(dialog)) << "not a recording left there";
+    EXPECT_TRUE(mayCloseWithTempRecording(dialog));
     EXPECT_TRUE(seam.messages.empty());
-    seam.answers = {Answer::No, Answer::Yes};
-    EXPECT_FALSE(mayOverwriteTempWav(true, dialog));
-    EXPECT_TRUE(mayOverwriteTempWav(true, dialog));
-    ASSERT_EQ(seam.messages.size(), 2u);
-    EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?");
-    EXPECT_EQ(seam.messages[0].caption, "Anfrage");
-    EXPECT_EQ(seam.messages[0].style, mb::yesNo);
-    EXPECT_EQ(seam.messages[0].owner, dialog);
 
-    // Closing the dialog: the program's end would take "temp.wav" with it.
-    seam.messages.clear();
-    EXPECT_TRUE(mayCloseWithTempRecording(false, dialog));
-    seam.answers = {Answer::No, Answer::Yes};
-    EXPECT_FALSE(mayCloseWithTempRecording(true, dialog));
-    EXPECT_TRUE(mayCloseWithTempRecording(true, dialog));
-    ASSERT_EQ(seam.messages.size(), 2u);
+    writeFile(tempWavPath(), std::vector<std::uint8_t>(2048, 0x90));
+    seam.chosenFiles = {""};
+    EXPECT_FALSE(keepRecording(dialog).saved);
+    EXPECT_TRUE(recordingLeftInTempWav());
+    seam.answers = {Answer::No, Answer::Yes, Answer::No, Answer::Yes};
+    EXPECT_FALSE(mayCloseWithTempRecording(dialog));
+    EXPECT_TRUE(mayCloseWithTempRecording(dialog));
+    EXPECT_FALSE(mayOverwriteTempWav(dialog)) << "closing the dialog gave nothing up";
+    EXPECT_TRUE(mayOverwriteTempWav(dialog));
+    EXPECT_TRUE(mayOverwriteTempWav(dialog)) << "given up with Yes: no second question";
+    ASSERT_EQ(seam.messages.size(), 4u);
     EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
                                          "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?");
+    EXPECT_EQ(seam.messages[2].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?");
+    for (const Message& message : seam.messages) {
+        EXPECT_EQ(message.caption, "Anfrage");
+        EXPECT_EQ(message.style, mb::yesNo);
+        EXPECT_EQ(message.owner, dialog);
+    }
+
+    // Once "temp.wav" is gone there is nothing left to lose.
+    setRecordingLeftInTempWav(true);
     std::remove(tempWavPath().c_str());
-    EXPECT_TRUE(mayCloseWithTempRecording(true, dialog)) << "nothing left to lose";
+    seam.messages.clear();
+    EXPECT_TRUE(mayCloseWithTempRecording(dialog));
+    EXPECT_TRUE(mayOverwriteTempWav(dialog));
+    EXPECT_TRUE(seam.messages.empty());
 }

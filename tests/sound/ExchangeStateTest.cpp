@@ -11,7 +11,7 @@ using E = ExchangeEvent;
 
 const E allEvents[] = {E::Arm, E::PrepareConversion, E::PrepareOutputBin, E::PrepareOutputWav,
                        E::StartCapture, E::Written, E::PlaybackStarted, E::PlaybackEnded,
-                       E::Stop, E::Abort, E::ToneOn, E::ToneOff};
+                       E::Stop, E::Kept, E::Abort, E::ToneOn, E::ToneOff};
 }
 
 // The table of the dialog's stages, row by row: where each action leads.
@@ -25,7 +25,9 @@ TEST(ExchangeState, EveryStageLeavesOnlyByItsOwnActions) {
                    {E::PrepareOutputBin, S::OutputPreparedBin}, {E::PrepareOutputWav, S::OutputPreparedWav},
                    {E::ToneOn, S::TestTone}}},
         {S::CaptureArmed, {{E::StartCapture, S::Capturing}, {E::Abort, S::Idle}}},
-        {S::Capturing, {{E::Stop, S::Idle}, {E::Abort, S::Idle}}},
+        {S::Capturing, {{E::Stop, S::KeepingRecording}, {E::Abort, S::Idle}}},
+        // The boxes after "Stopp": a second "Stopp" or an "Abbruch" has no place there.
+        {S::KeepingRecording, {{E::Kept, S::Idle}}},
         {S::ConversionPrepared, {{E::Written, S::Idle}, {E::Abort, S::Idle}}},
         {S::OutputPreparedBin, {{E::PlaybackStarted, S::Playing}, {E::Abort, S::Idle}}},
         {S::OutputPreparedWav, {{E::PlaybackStarted, S::Playing}, {E::Abort, S::Idle}}},
@@ -42,21 +44,25 @@ TEST(ExchangeState, EveryStageLeavesOnlyByItsOwnActions) {
         }
 }
 
-TEST(ExchangeState, ControlsOfEachStage) {
+TEST(ExchangeState, ControlsOfEachStageAndWhatStartDoesThere) {
+    using A = StartAction;
     struct Row {
         S stage;
         bool actions, back, start, stop, abort, fields, tone;
         const char* toneText;
+        A onStart;
+        bool writesTemp;
     };
     const Row rows[] = {
-        {S::Idle, true, true, false, false, false, false, true, "Test-Ton"},
-        {S::CaptureArmed, false, false, true, false, true, false, false, "Test-Ton"},
-        {S::Capturing, false, false, true, true, true, false, false, "Test-Ton"},
-        {S::ConversionPrepared, false, false, true, false, true, true, false, "Test-Ton"},
-        {S::OutputPreparedBin, false, false, true, false, true, true, false, "Test-Ton"},
-        {S::OutputPreparedWav, false, false, true, false, true, false, false, "Test-Ton"},
-        {S::Playing, false, false, true, false, true, false, false, "Test-Ton"},
-        {S::TestTone, false, false, false, false, false, false, true, "Test-Ton aus"},
+        {S::Idle, true, true, false, false, false, false, true, "Test-Ton", A::None, false},
+        {S::CaptureArmed, false, false, true, false, true, false, false, "Test-Ton", A::Capture, true},
+        {S::Capturing, false, false, true, true, true, false, false, "Test-Ton", A::None, false},
+        {S::KeepingRecording, false, false, false, false, false, false, false, "Test-Ton", A::None, false},
+        {S::ConversionPrepared, false, false, true, false, true, true, false, "Test-Ton", A::WriteWav, true},
+        {S::OutputPreparedBin, false, false, true, false, true, true, false, "Test-Ton", A::EncodeAndPlay, true},
+        {S::OutputPreparedWav, false, false, true, false, true, false, false, "Test-Ton", A::PlayWav, false},
+        {S::Playing, false, false, true, false, true, false, false, "Test-Ton", A::None, false},
+        {S::TestTone, false, false, false, false, false, false, true, "Test-Ton aus", A::None, false},
     };
     for (const Row& row : rows) {
         ExchangeView view = exchangeView(row.stage, false);
@@ -69,6 +75,8 @@ TEST(ExchangeState, ControlsOfEachStage) {
         EXPECT_EQ(view.headerFieldsEnabled, row.fields);
         EXPECT_EQ(view.toneButtonEnabled, row.tone);
         EXPECT_STREQ(view.toneButtonText, row.toneText);
+        EXPECT_EQ(startAction(row.stage), row.onStart);
+        EXPECT_EQ(writesTempWav(startAction(row.stage)), row.writesTemp);
     }
 }
 
@@ -102,5 +110,6 @@ TEST(ExchangeState, PromptsOfStatusPartZero) {
     EXPECT_STREQ(exchangePrompt(S::OutputPreparedBin), "Tonausgabe ist vorbereitet, <START> wenn BV7 oder Band fertig.");
     EXPECT_STREQ(exchangePrompt(S::OutputPreparedWav), exchangePrompt(S::OutputPreparedBin));
     EXPECT_EQ(exchangePrompt(S::Playing), nullptr) << "the file name is shown";
+    EXPECT_EQ(exchangePrompt(S::KeepingRecording), nullptr) << "blanked by the stopped capture";
     EXPECT_STREQ(exchangePrompt(S::TestTone), "Testton zum Einpegeln");
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "shell/FileIo.h"
 #include "shell/GlobalSettings.h"
 #include "support/RecordingInterface.h"
 #include "support/WavBuilder.h"
@@ -237,7 +238,7 @@ TEST(RawCapture, ThreeBlocksBecomeAWavFileOf6190Bytes) {
     ASSERT_EQ(wavBytes.size(), 6190u);
     EXPECT_EQ(le32(wavBytes, 24), 44100u);
     EXPECT_EQ(std::vector<std::uint8_t>(wavBytes.begin() + 46, wavBytes.end()), raw);
-    EXPECT_FALSE(std::ifstream(tempWavPath() + ".neu").good()) << "nothing left beside it";
+    EXPECT_FALSE(std::ifstream(replacementName(tempWavPath())).good()) << "nothing left beside it";
     EXPECT_TRUE(seam.traces.empty());
     std::remove(tempWavPath().c_str());
     setTempWavPath("temp.wav");
@@ -257,7 +258,7 @@ TEST(RawCapture, KeepsTheRecordingWhenTheWavCannotBeWritten) {
     // The WAV cannot be created beside the raw file: the raw file stays untouched.
     std::vector<std::uint8_t> raw(2048, 0x42);
     writeFile(tempWavPath(), raw);
-    std::string blocker = tempWavPath() + ".neu";
+    std::string blocker = replacementName(tempWavPath());
     ASSERT_EQ(::mkdir(blocker.c_str(), 0700), 0);
     seam.traces.clear();
     EXPECT_EQ(convertRawCaptureToWav(), -1);

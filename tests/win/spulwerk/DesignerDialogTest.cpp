@@ -10,6 +10,7 @@
 #include "chargen/DesignerEdit.h"
 #include "common/BoxDriver.h"
 #include "resources/SpulwerkIds.h"
+#include "shell/FileIo.h"
 #include "shell/GlobalSettings.h"
 #include "shell/win/MainWindow.h"
 #include "shell/win/Win32UserInterface.h"
@@ -222,9 +223,9 @@ TEST_F(DesignerDialogTest, ThePhotoIsA390By375BmpWithoutTheFrameAndAFailureIsRep
     inDesigner([&](HWND dialog) {
         press(dialog, CMD_ZG_PHOTO);
         // Where the new file cannot be written, the old one stays and the user hears of it.
-        CreateDirectoryA((photo + ".neu").c_str(), nullptr);
+        CreateDirectoryA(replacementName(photo).c_str(), nullptr);
         press(dialog, CMD_ZG_PHOTO);
-        RemoveDirectoryA((photo + ".neu").c_str());
+        RemoveDirectoryA(replacementName(photo).c_str());
     });
     ASSERT_EQ(driver.seen.size(), 3u);
     EXPECT_TRUE(isBox(driver.seen[1], "Zeichensatz wurde als BMP gespeichert:", photo));

@@ -27,6 +27,7 @@
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
 #include "shell/win/Win32UserInterface.h"
+#include "sound/ExchangeFlows.h"
 #include "sound/SoundRules.h"
 #include "sound/win/ExchangeDialog.h"
 #include "support/WinTestFiles.h"
@@ -145,11 +146,13 @@ struct ExchangeDialogTest : testing::Test {
         resetGlobalSettings();
         setTempWavPath(testFilePath("exchange-temp.wav"));
         DeleteFileA(tempWavPath().c_str());
+        setRecordingLeftInTempWav(false);
     }
     void TearDown() override {
         for (const std::string& path : made) DeleteFileA(path.c_str());
         DeleteFileA(tempWavPath().c_str());
         setTempWavPath("temp.wav");
+        setRecordingLeftInTempWav(false);
     }
     std::string made_(const std::string& name) {
         made.push_back(testFilePath(name));
@@ -291,12 +294,16 @@ TEST_F(ExchangeDialogTest, TestToneLeavesOnlyItsOwnButton) {
 TEST_F(ExchangeDialogTest, BinToWavAndBackGiveTheSameImage) {
     std::vector<std::uint8_t> image;
     std::string bin = binFile("SPIEL_1000_112B_1000.BIN", 300, image);
+    std::string played = signalFile("gespielt.wav", image, TapeHeader{"SPIEL", 0x1000, 0x112B, 0x1000});
     std::string wav = made_("spiel-ziel.wav");
     std::string back = made_("zurueck.BIN");
     ExchangeSession session;
-    session.files = {bin, testFilePath("spiel-ziel"), wav, back};
+    session.files = {played, bin, testFilePath("spiel-ziel"), wav, back};
     session.driver.answers = {IDOK, IDYES, IDOK};
     session.run([&](HWND dialog) {
+        // A WAV file prepared for output first: what "Start" does later follows the later preparation.
+        press(dialog, IDC_SND_OUTPUT);
+        press(dialog, IDC_SND_ABORT);
         press(dialog, IDC_SND_BIN_TO_WAV);
         EXPECT_EQ(statusText(dialog, 0), "Konvertierung ist vorbereitet, <START> schreibt WAV");
         EXPECT_EQ(statusText(dialog, 2), "44 kHz");
@@ -326,11 +333,12 @@ TEST_F(ExchangeDialogTest, BinToWavAndBackGiveTheSameImage) {
         EXPECT_EQ(text(dialog, IDC_SND_EA), "112B");
         EXPECT_TRUE(isIdle(dialog));
     });
-    EXPECT_EQ(session.chooserTitles, (std::vector<std::string>{"Binärdatei auswählen", "WAV speichern unter",
-                                                               "Wähle eine WAV-Datei:", "Binärdatei speichern unter"}));
-    ASSERT_EQ(session.offered.size(), 4u);
-    EXPECT_EQ(session.offered[1], "SPIEL.wav");
-    EXPECT_EQ(session.offered[3], "SPIEL_1000_112B_1000.BIN");
+    EXPECT_EQ(session.chooserTitles,
+              (std::vector<std::string>{"Binärdatei auswählen", "Binärdatei auswählen", "WAV speichern unter",
+                                        "Wähle eine WAV-Datei:", "Binärdatei speichern unter"}));
+    ASSERT_EQ(session.offered.size(), 5u);
+    EXPECT_EQ(session.offered[2], "SPIEL.wav");
+    EXPECT_EQ(session.offered[4], "SPIEL_1000_112B_1000.BIN");
     ASSERT_EQ(session.boxes.size(), 3u);
     EXPECT_TRUE(isBox(session.boxes[0], "BV7-->WAV", "WAV-Daten erfolgreich geschrieben", nullptr));
     EXPECT_EQ(session.boxes[1].caption, "WAV wurde konvertiert. Jetzt als BIN speichern?");
@@ -389,6 +397,72 @@ TEST_F(ExchangeDialogTest, ABinNameOffTheSchemeIsUnbenanntAndProggi) {
     ASSERT_EQ(output.boxes.size(), 1u);
     EXPECT_EQ(output.boxes[0].caption, "Ton-Ausgabe ist vorbereitet");
     EXPECT_EQ(output.boxes[0].owner, output.dialog);
+}
+
+// Replacing a WAV file while "temp.wav" cannot be moved (another program
+// holds it open): the old file stays whole, the new WAV stays in "temp.wav",
+// and the user hears of it.
+TEST_F(ExchangeDialogTest, AnOldWavThatCannotBeReplacedStaysWhole) {
+    std::vector<std::uint8_t> image;
+    std::string bin = binFile("HALT_1000_1003_1000.BIN", 4, image);
+    std::string target = made_("halt.wav");
+    writeTestFile("halt.wav", "alt");
+    HANDLE holder = CreateFileA(tempWavPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ExchangeSession session;
+    session.files = {bin, target};
+    session.driver.answers = {IDYES, IDOK, IDOK};
+    session.run([&](HWND dialog) {
+        press(dialog, IDC_SND_BIN_TO_WAV);
+        press(dialog, IDC_SND_START);
+        EXPECT_TRUE(isIdle(dialog));
+    });
+    CloseHandle(holder);
+    ASSERT_EQ(session.boxes.size(), 3u);
+    EXPECT_TRUE(isBox(session.boxes[0], "Fehler", "Datei existiert schon. Überschreiben?"));
+    EXPECT_TRUE(isBox(session.boxes[1], "BV7-->WAV", "WAV-Daten erfolgreich geschrieben"));
+    EXPECT_TRUE(isBox(session.boxes[2], "Fehler", "Fehler beim Benennen des WAV", nullptr));
+    EXPECT_EQ(fileBytes(target), (std::vector<std::uint8_t>{'a', 'l', 't'}));
+    EXPECT_GT(fileBytes(tempWavPath()).size(), wavHeaderBytes);
+}
+
+// A recording that "Stopp" left unsaved in "temp.wav" belongs to the program:
+// after leaving the dialog with Yes and opening it again, "Start" and
+// "zurück" still ask for it.
+TEST_F(ExchangeDialogTest, ARecordingLeftInTempWavIsStillAskedForAfterReopening) {
+    std::vector<std::uint8_t> image;
+    std::string bin = binFile("NEU_1000_1003_1000.BIN", 4, image);
+    std::string target = made_("neu.wav");
+    writeTestFile("exchange-temp.wav", std::string(4096, '\x90'));
+    ExchangeSession first;
+    first.files = {""};
+    first.driver.answers = {IDYES};
+    first.run([&](HWND dialog) {
+        selectSampleRate(44100);
+        keepRecording(dialog);   // what "Stopp" runs once the device is closed; the naming is cancelled
+    });
+    const std::vector<std::uint8_t> kept = fileBytes(tempWavPath());
+
+    ExchangeSession second;
+    second.files = {bin, target};
+    second.driver.answers = {IDNO, IDYES};
+    bool startStays = false;
+    second.run([&](HWND dialog) {
+        press(dialog, IDC_SND_BIN_TO_WAV);
+        press(dialog, IDC_SND_START);   // No: nothing is encoded
+        startStays = enabled(dialog, IDC_SND_START);
+    });
+    ASSERT_EQ(first.boxes.size(), 1u);
+    EXPECT_TRUE(isBox(first.boxes[0], "Anfrage", "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
+                                                     "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?"));
+    ASSERT_EQ(second.boxes.size(), 2u);
+    EXPECT_TRUE(isBox(second.boxes[0], "Anfrage", "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?"));
+    EXPECT_EQ(second.boxes[1].text, first.boxes[0].text);
+    EXPECT_TRUE(startStays);
+    EXPECT_EQ(kept.size(), wavHeaderBytes + 4096);
+    EXPECT_EQ(fileBytes(tempWavPath()), kept);
+    EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 namespace {
