@@ -839,7 +839,7 @@ TEST_F(ExchangeDialogTest, LoopbackTestToneSoundsAt1470Hz) {
 }
 
 // "Stopp" after three minutes: the recording is turned into a WAV file and
-// moved to its name whole. The raw file is filled up to three minutes' worth
+// moved to its name whole, whatever is pressed behind the question that follows. The raw file is filled up to three minutes' worth
 // of samples behind the blocks the cable delivered, so the run does not take
 // three minutes; the work after "Stopp" is the same. The time from "Stopp" to
 // the question after the move is printed (it includes the chooser and the
@@ -849,7 +849,14 @@ TEST_F(ExchangeDialogTest, LoopbackStopKeepsAThreeMinuteRecordingWhole) {
     std::string wav = made_("drei-minuten.wav");
     ExchangeSession session;
     session.files = {wav};
-    session.answerBox = [](const SeenBox& box) { return box.caption == "Anfrage" ? IDNO : 0; };
+    // "Stopp" and "Abbruch" pressed again behind the question after the move
+    // change nothing: one question, no "Aufgezeichnung abgebrochen", one header.
+    session.answerBox = [&session](const SeenBox& box) {
+        if (box.caption != "Anfrage") return 0;
+        press(session.dialog, IDC_SND_STOP);
+        press(session.dialog, IDC_SND_ABORT);
+        return IDNO;
+    };
     DWORD stopped = 0;
     std::size_t rawBytes = 0;
     session.run([&](HWND dialog) {
