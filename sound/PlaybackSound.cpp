@@ -16,6 +16,9 @@ constexpr std::size_t extensibleFormatBytes = 40;
 std::uint16_t u16At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
+std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return u16At(bytes, at) | static_cast<std::uint32_t>(u16At(bytes, at + 2)) << 16;
+}
 void putU16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
     bytes[at] = static_cast<std::uint8_t>(value);
     bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
@@ -51,8 +54,7 @@ PlaybackSound playbackSoundOf(ByteView file) {
 
     std::uint16_t tag = sampleTag(format);
     std::uint16_t channels = u16At(format, 2);
-    std::uint32_t rate = static_cast<std::uint32_t>(format[4] | format[5] << 8 | format[6] << 16) |
-                         static_cast<std::uint32_t>(format[7]) << 24;
+    std::uint32_t rate = u32At(format, 4);
     std::uint16_t bits = u16At(format, 14);
     bool uncompressed = tag == pcmTag || tag == floatTag;
     if (uncompressed) {
@@ -70,8 +72,7 @@ PlaybackSound playbackSoundOf(ByteView file) {
         }
     }
     std::uint32_t frameBytes = u16At(format, 12);
-    result.bytesPerSecond = static_cast<std::uint32_t>(format[8] | format[9] << 8 | format[10] << 16) |
-                            static_cast<std::uint32_t>(format[11]) << 24;
+    result.bytesPerSecond = u32At(format, 8);
     if (frameBytes == 0 || result.bytesPerSecond == 0) {
         result.error = str::audioUnusable;
         return result;
