@@ -24,10 +24,10 @@ win_library(wincommon shell/win/Win32UserInterface.cpp hexdump/win/ListingPrinte
 target_link_libraries(wincommon PUBLIC bv7core ${WIN_SYSTEM_LIBS})
 
 file(GLOB SPULWERK_GUI_SOURCES CONFIGURE_DEPENDS
-    shell/win/*.cpp sound/win/*.cpp chargen/win/*.cpp screen/win/*.cpp hexdump/win/*.cpp)
+    app/win/*.cpp shell/win/*.cpp sound/win/*.cpp chargen/win/*.cpp screen/win/*.cpp hexdump/win/*.cpp)
 list(REMOVE_ITEM SPULWERK_GUI_SOURCES
     ${SYSTEM_FILE_MOVE}
-    ${CMAKE_SOURCE_DIR}/shell/win/SpulwerkMain.cpp
+    ${CMAKE_SOURCE_DIR}/app/win/SpulwerkMain.cpp
     ${CMAKE_SOURCE_DIR}/shell/win/Win32UserInterface.cpp
     ${CMAKE_SOURCE_DIR}/hexdump/win/ListingPrinter.cpp)
 win_library(spulwerk_gui ${SPULWERK_GUI_SOURCES})
@@ -83,7 +83,7 @@ function(win_program name entry rc gui)
     target_link_options(${name} PRIVATE ${WIN_LINK})
 endfunction()
 
-win_program(Spulwerk shell/win/SpulwerkMain.cpp ${SPULWERK_RC} spulwerk_gui)
+win_program(Spulwerk app/win/SpulwerkMain.cpp ${SPULWERK_RC} spulwerk_gui)
 add_dependencies(Spulwerk chargen_templates)
 add_dependencies(Spulwerk test_tone)
 win_program(kalov viewer/win/KalovMain.cpp ${KALOV_RC} kalov_gui)

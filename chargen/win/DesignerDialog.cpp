@@ -11,8 +11,8 @@
 #include "resources/SpulwerkIds.h"
 #include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
-#include "shell/win/MainWindow.h"
 #include "shell/win/ShellDialogs.h"
+#include "shell/win/StatusBar.h"
 #include "shell/win/Win32UserInterface.h"
 
 namespace {

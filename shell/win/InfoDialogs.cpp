@@ -4,10 +4,10 @@
 #include <string>
 
 #include "resources/SpulwerkIds.h"
-#include "shell/MainWindowRules.h"
 #include "shell/win/ShellDialogs.h"
 #include "shell/win/Win32UserInterface.h"
 
+const char* const programVersion = "Spulwerk Vers. 0.9e";
 const char* const authorMailAddress = "spulwerk@example.org";
 const char* const downloadAddress = "https://spulwerk.example.org/download/";
 
@@ -90,7 +90,7 @@ LRESULT CALLBACK linkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam)
         }
         case WM_LBUTTONUP:
             if (link == about.mailLink)
-                openAddress(std::string("mailto:") + authorMailAddress + "?subject=" + mainwindow::version);
+                openAddress(std::string("mailto:") + authorMailAddress + "?subject=" + programVersion);
             else
                 openAddress(downloadAddress);
             about.hovered = false;
@@ -113,7 +113,7 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             about.staticProc = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(about.mailLink, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(linkProc)));
             SetWindowLongPtrA(about.downloadLink, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(linkProc));
-            SetDlgItemTextA(dialog, IDC_VERSION, mainwindow::version);
+            SetDlgItemTextA(dialog, IDC_VERSION, programVersion);
             SetDlgItemTextA(dialog, IDC_MAIL_LINK, authorMailAddress);
             SetDlgItemTextA(dialog, IDC_DOWNLOAD_LINK, "(noch nicht verfügbar!)");
             SetFocus(GetDlgItem(dialog, IDC_ABOUT_OK));

@@ -13,8 +13,8 @@
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "shell/HexText.h"
-#include "shell/win/MainWindow.h"
 #include "shell/win/ShellDialogs.h"
+#include "shell/win/StatusBar.h"
 #include "shell/win/Win32UserInterface.h"
 #include "sound/ExchangeFlows.h"
 #include "sound/ExchangeState.h"
@@ -33,12 +33,13 @@ constexpr int actionControls[] = {IDC_SND_WAV_TO_BIN, IDC_SND_RECORD, IDC_SND_BI
                                   IDC_SND_MIXER, IDC_SND_IN_DEVICE, IDC_SND_OUT_DEVICE};
 
 struct ExchangeDialog final : HeaderFieldSink {
-    explicit ExchangeDialog(HWND window) : window(window), sound(window) {}
+    ExchangeDialog(HWND window, HWND owner) : window(window), owner(owner), sound(window) {}
     void setField(int id, std::string_view text) override {
         SetDlgItemTextA(window, id, std::string(text).c_str());
     }
 
     HWND window;
+    HWND owner;   // the main window that opened the dialog; it also owns the preferences
     ExchangeState state;
     StatusTargetScope status;   // before the sound: a capture still open is closed while the target is ours
     SoundIo sound;
@@ -263,7 +264,7 @@ void onCommand(ExchangeDialog& dialog, int id, int notification) {
     case IDC_SND_SA:
         if (notification == EN_KILLFOCUS) onAddressLeft(dialog, id);
         break;
-    case CMD_SND_PREFERENCES: showPreferences(shell().mainWindow); break;
+    case CMD_SND_PREFERENCES: showPreferences(dialog.owner); break;
     case CMD_SND_HEXDUMP: openHexDump(dialog.window); break;
     case CMD_SND_HELP: showInfo(dialog.window, HelpVariant::Converter); break;
     default: break;
@@ -272,7 +273,7 @@ void onCommand(ExchangeDialog& dialog, int id, int notification) {
 
 INT_PTR CALLBACK exchangeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        onInit(window, *new ExchangeDialog(window));
+        onInit(window, *new ExchangeDialog(window, reinterpret_cast<HWND>(lParam)));
         return FALSE;   // the focus is on "zurück"
     }
     ExchangeDialog* dialog = dialogOf(window);
@@ -312,4 +313,6 @@ INT_PTR CALLBACK exchangeDialogProc(HWND window, UINT message, WPARAM wParam, LP
 }
 }
 
-void showExchangeDialog(HWND owner) { DialogBoxParamA(programInstance(), "Sounddialog", owner, exchangeDialogProc, 0); }
+void showExchangeDialog(HWND owner) {
+    DialogBoxParamA(programInstance(), "Sounddialog", owner, exchangeDialogProc, reinterpret_cast<LPARAM>(owner));
+}

@@ -7,7 +7,7 @@
 #include "common/BoxDriver.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/CommonServices.h"
-#include "shell/win/MainWindow.h"
+#include "app/win/MainWindow.h"
 #include "shell/win/Win32UserInterface.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "resources/SpulwerkIds.h"
 #include "screen/ScreenRenderer.h"
 #include "shell/GlobalSettings.h"
-#include "shell/win/MainWindow.h"
+#include "app/win/MainWindow.h"
 #include "shell/win/Win32UserInterface.h"
 #include "support/WinTestFiles.h"
 #include "tests/support/ScreenRows.h"

@@ -10,7 +10,7 @@
 #include "common/Screenshot.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/GlobalSettings.h"
-#include "shell/win/MainWindow.h"
+#include "app/win/MainWindow.h"
 #include "shell/win/ShellDialogs.h"
 #include "shell/win/Win32UserInterface.h"
 

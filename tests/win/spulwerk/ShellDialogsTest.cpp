@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "common/BoxDriver.h"
+#include "app/win/MainWindow.h"
 #include "resources/SpulwerkIds.h"
 #include "shell/GlobalSettings.h"
-#include "shell/win/MainWindow.h"
 #include "shell/win/ShellDialogs.h"
 #include "shell/win/Win32UserInterface.h"
 #include "support/WinTestFiles.h"
@@ -149,6 +149,28 @@ TEST_F(ShellDialogsTest, PreferencesShowTheSettingsAndKeepColoursOnTheCloseBox) 
     EXPECT_EQ(globalSettings().inverse, 1);
     resetGlobalSettings();
     applyColourScheme();
+}
+
+// The main window hands itself to the exchange dialog it opens; the
+// preferences opened there are the main window's, like those of the menu.
+TEST_F(ShellDialogsTest, PreferencesOfTheConverterAreOwnedByTheMainWindow) {
+    BoxDriver driver;
+    HWND exchangeOwner = nullptr, preferencesOwner = nullptr;
+    driver.onDialog = [&](HWND dialog) {
+        if (windowText(dialog) == "Programm-/Datenaustausch BV7<->PC") {
+            exchangeOwner = GetWindow(dialog, GW_OWNER);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(CMD_SND_PREFERENCES, 0), 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SND_BACK, BN_CLICKED), 0);
+        } else {
+            preferencesOwner = GetWindow(dialog, GW_OWNER);
+            PostMessageA(dialog, WM_COMMAND, IDC_BACK, 0);
+        }
+        return true;
+    };
+    SendMessageA(window, WM_COMMAND, CMD_CONVERTER, 0);
+    EXPECT_EQ(exchangeOwner, window);
+    EXPECT_EQ(preferencesOwner, window);
+    ASSERT_EQ(driver.seen.size(), 2u);
 }
 
 TEST_F(ShellDialogsTest, Crc16ShowsPathAndChecksumOfTheWholeFile) {

@@ -1,15 +1,16 @@
-#include "shell/win/MainWindow.h"
+#include "app/win/MainWindow.h"
 
 #include <commctrl.h>
 #include <intrin.h>
 
+#include "app/win/MainCommands.h"
 #include "resources/SpulwerkIds.h"
-#include "shell/CommonServices.h"
-#include "shell/StringTable.h"
-#include "shell/win/MainCommands.h"
-#include "shell/win/Win32UserInterface.h"
 #include "screen/ScreenDemos.h"
 #include "screen/win/ScreenView.h"
+#include "shell/CommonServices.h"
+#include "shell/StringTable.h"
+#include "shell/win/StatusBar.h"
+#include "shell/win/Win32UserInterface.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -46,13 +47,6 @@ void onDestroy() {
 }
 
 ShellState& shell() { return state; }
-
-HWND createStatusBar(HWND parent) {
-    HWND bar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | 0x10, "", parent, IDC_STATUSBAR);
-    int rightEdges[] = {420, 525, -1};
-    SendMessageA(bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(rightEdges));
-    return bar;
-}
 
 void enterScreenMode() {
     state.mode = WindowMode::Screen;

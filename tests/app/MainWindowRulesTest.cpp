@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/MainWindowRules.h"
+#include "app/MainWindowRules.h"
 
 TEST(MainWindowRules, CentresWithSeparateUnsignedHalvings) {
     Placement start = centredPlacement(1024, 768, 385, 210);

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "shell/win/MainWindow.h"
+#include "app/win/MainWindow.h"
 #include "shell/win/Win32UserInterface.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -1,4 +1,4 @@
-#include "shell/MainWindowRules.h"
+#include "app/MainWindowRules.h"
 
 Placement centredPlacement(std::uint32_t screenWidth, std::uint32_t screenHeight, std::uint32_t width,
                            std::uint32_t height) {

@@ -1,17 +1,17 @@
-#include "shell/win/MainCommands.h"
+#include "app/win/MainCommands.h"
 
+#include "app/win/MainWindow.h"
 #include "chargen/win/CharGenStart.h"
-#include "shell/Crc16.h"
 #include "hexdump/win/HexDumpDialog.h"
 #include "resources/SpulwerkIds.h"
+#include "screen/win/ScreenView.h"
 #include "shell/CommonServices.h"
+#include "shell/Crc16.h"
 #include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
-#include "shell/win/MainWindow.h"
 #include "shell/win/ShellDialogs.h"
 #include "shell/win/Win32UserInterface.h"
-#include "screen/win/ScreenView.h"
 #include "sound/win/ExchangeDialog.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/MainWindowRules.h"
+#include "app/MainWindowRules.h"
 
 struct ShellState {
     HINSTANCE instance = nullptr;
@@ -37,6 +37,3 @@ void enterScreenMode();
 void returnToStartMode();
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The status bar with parts ending at 420, 525 and the window edge, id 200.
-HWND createStatusBar(HWND parent);

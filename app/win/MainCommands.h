@@ -3,7 +3,7 @@
 // go to screen/win/ScreenView.
 #include <windows.h>
 
-#include "shell/MainWindowRules.h"
+#include "app/MainWindowRules.h"
 
 void runMainCommand(int command);
 void showModeHelp(WindowMode mode);

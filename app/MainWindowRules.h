@@ -12,7 +12,6 @@ constexpr const char* className = "BV7_Class";
 constexpr const char* startTitle = "Spulwerk Vers. 0.9e";
 constexpr const char* returnTitle = "Spulwerk";
 constexpr const char* screenTitle = "Bildschirmarbeit";
-constexpr const char* version = "Spulwerk Vers. 0.9e";
 constexpr unsigned blinkMilliseconds = 500;
 // Screens this wide or narrower get the resolution warning on entering screen mode.
 constexpr unsigned narrowScreen = 800;
