@@ -3,6 +3,7 @@
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "shell/HexText.h"
+#include "shell/OverwriteQuestion.h"
 #include "tape/BinFileName.h"
 #include "tape/WavFile.h"
 
@@ -19,10 +20,11 @@ std::optional<std::string> chooseWavTarget(WindowRef owner, const std::string& t
         if (!chooseSaveFile(owner, title, wavFilter())) return std::nullopt;
         std::string chosen = sharedFileName();
         if (!hasExtension(chosen, ".wav")) chosen += ".wav";
-        if (!fileExists(chosen)) return chosen;
-        Answer answer = ui().ask(Message{"Datei existiert schon. Überschreiben?", "Fehler", mb::yesNoCancel, nullptr});
-        if (answer == Answer::Yes) return chosen;
-        if (answer != Answer::No) return std::nullopt;
+        switch (askBeforeOverwriting(chosen, nullptr, OverwriteStyle::ChooseAgain)) {
+        case OverwriteAnswer::Write: return chosen;
+        case OverwriteAnswer::AnotherName: break;
+        case OverwriteAnswer::Cancelled: return std::nullopt;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "shell/FileIo.h"
 #include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
+#include "shell/OverwriteQuestion.h"
 #include "shell/StringTable.h"
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
@@ -40,10 +41,10 @@ DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner) {
         if (!chooseSaveFile(owner, "Binärdatei speichern unter", filter)) return DecodeOutcome::NotSaved;
         std::string chosen = sharedFileName();
         if (!hasExtension(chosen, ".bin")) chosen += ".BIN";
-        if (fileExists(chosen)) {
-            Answer answer = ui().ask(Message{"Datei existiert schon. Überschreiben?", "Fehler", mb::yesNoCancel, nullptr});
-            if (answer == Answer::No) continue;
-            if (answer != Answer::Yes) return DecodeOutcome::NotSaved;
+        switch (askBeforeOverwriting(chosen, nullptr, OverwriteStyle::ChooseAgain)) {
+        case OverwriteAnswer::Write: break;
+        case OverwriteAnswer::AnotherName: continue;
+        case OverwriteAnswer::Cancelled: return DecodeOutcome::NotSaved;
         }
         switch (writeFile(chosen, record.image.data(), record.image.size())) {
         case WriteOutcome::Ok: break;
