@@ -7,16 +7,17 @@
 #include <string_view>
 #include <vector>
 
+#include "resources/SpulwerkIds.h"
 #include "shell/ByteReader.h"
 #include "shell/UserInterface.h"
 #include "tape/TapeHeader.h"
 
 // The header fields of the exchange dialog, written as soon as each is known.
 namespace headerField {
-constexpr int name = 3040;
-constexpr int aa = 3041;
-constexpr int ea = 3042;
-constexpr int sa = 3043;
+constexpr int name = IDC_SND_NAME;
+constexpr int aa = IDC_SND_AA;
+constexpr int ea = IDC_SND_EA;
+constexpr int sa = IDC_SND_SA;
 }
 struct HeaderFieldSink {
     virtual void setField(int id, std::string_view text) = 0;
