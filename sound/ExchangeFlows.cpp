@@ -4,6 +4,7 @@
 #include "shell/FileIo.h"
 #include "shell/HexText.h"
 #include "shell/OverwriteQuestion.h"
+#include "sound/ExchangeState.h"
 #include "tape/BinFileName.h"
 #include "tape/WavFile.h"
 
@@ -11,6 +12,9 @@ namespace {
 const char* const wavFilterPair[] = {"WAV-Audio-Dateien (*.wav)", "*.wav"};
 
 bool recordingInTempWav = false;   // for the whole run, like "temp.wav" itself
+
+// The start of both questions about a recording still in "temp.wav".
+std::string recordingLeftText() { return "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath(); }
 
 std::string wavFilter() { return makeFilter({wavFilterPair[0], wavFilterPair[1]}); }
 }
@@ -34,7 +38,7 @@ std::optional<ConversionFiles> chooseConversionFiles(WindowRef owner) {
         return std::nullopt;
     ConversionFiles files;
     files.source = sharedFileName();
-    ui().setStatus(0, files.source);
+    ui().setStatus(promptPart, files.source);
     offerFileName(proposeWavFileName(files.source));
     std::optional<std::string> target = chooseWavTarget(owner, "WAV speichern unter");
     if (!target) return std::nullopt;
@@ -115,7 +119,7 @@ void setRecordingLeftInTempWav(bool left) { recordingInTempWav = left; }
 
 bool mayOverwriteTempWav(WindowRef owner) {
     if (recordingInTempWav && fileExists(tempWavPath()) &&
-        ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?",
+        ui().ask(Message{recordingLeftText() + "\r\nÜberschreiben?",
                          "Anfrage", mb::yesNo, owner}) != Answer::Yes)
         return false;
     recordingInTempWav = false;
@@ -124,7 +128,6 @@ bool mayOverwriteTempWav(WindowRef owner) {
 
 bool mayCloseWithTempRecording(WindowRef owner) {
     if (!recordingInTempWav || !fileExists(tempWavPath())) return true;
-    return ui().ask(Message{"Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
-                                "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?",
+    return ui().ask(Message{recordingLeftText() + "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?",
                             "Anfrage", mb::yesNo, owner}) == Answer::Yes;
 }

@@ -53,6 +53,12 @@ struct ExchangeView {
 };
 ExchangeView exchangeView(ExchangeStage stage, bool startPressed);
 
+// The parts of the dialog's status bar: the prompt or the file at work, and the
+// size or length of what is recorded or played; the third is the sample rate's
+// (sampleRateStatusPart).
+constexpr int promptPart = 0;
+constexpr int sizePart = 1;
+
 // Status part 0 of a stage when it is entered; null where it stays as it is
 // (Playing shows the file name; the stopped capture has blanked it).
 const char* exchangePrompt(ExchangeStage stage);

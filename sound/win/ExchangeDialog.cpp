@@ -26,8 +26,6 @@
 #include "tape/WavFile.h"
 
 namespace {
-constexpr int promptPart = 0;
-constexpr int sizePart = 1;
 constexpr int headerFields[] = {IDC_SND_NAME, IDC_SND_AA, IDC_SND_EA, IDC_SND_SA};
 constexpr int actionControls[] = {IDC_SND_WAV_TO_BIN, IDC_SND_RECORD, IDC_SND_BIN_TO_WAV, IDC_SND_OUTPUT,
                                   IDC_SND_MIXER, IDC_SND_IN_DEVICE, IDC_SND_OUT_DEVICE};

@@ -14,12 +14,11 @@
 #include "shell/UserInterface.h"
 #include "shell/win/Win32UserInterface.h"
 #include "sound/DeviceList.h"
+#include "sound/ExchangeState.h"
 #include "sound/MmError.h"
 #include "sound/SoundRules.h"
 
 namespace {
-constexpr int sizePart = 1;
-
 WAVEFORMATEX recordingFormat() {
     const AudioFormat& format = currentAudioFormat();
     WAVEFORMATEX wave{};
