@@ -5,10 +5,10 @@
 
 #include "resources/SpulwerkIds.h"
 #include "shell/CommonServices.h"
+#include "shell/RandomGenerator.h"
 #include "shell/StringTable.h"
 #include "shell/win/MainCommands.h"
 #include "shell/win/Win32UserInterface.h"
-#include "screen/ScreenDemos.h"
 #include "screen/win/ScreenView.h"
 #include "tape/WavFile.h"
 
@@ -32,7 +32,7 @@ void showSplash() {
 }
 
 void onCreate() {
-    screenRandom().seedFromCounter(__rdtsc());
+    programRandom().seedFromCounter(__rdtsc());
     mainCommandsOnCreate();
     state.mode = WindowMode::Start;
 }
