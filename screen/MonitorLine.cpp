@@ -42,8 +42,8 @@ void invalidCommand(ScreenBuffer& screen) {
 
 std::string lineUpToCursor(const ScreenBuffer& screen) {
     std::string line;
-    for (int column = 0; column < screen.column; ++column) {
-        std::uint8_t code = screen.at(column, screen.row);
+    for (int column = 0; column < screen.column(); ++column) {
+        std::uint8_t code = screen.at(column, screen.row());
         if (code == 0) break;
         line += static_cast<char>(code);
     }
@@ -51,7 +51,7 @@ std::string lineUpToCursor(const ScreenBuffer& screen) {
 }
 
 void answerLine(ScreenBuffer& screen) {
-    if (screen.column <= 3) {
+    if (screen.column() <= 3) {
         screenWrite(screen, screen::prompt);
         return;
     }
@@ -85,12 +85,10 @@ void typeCharacter(ScreenBuffer& screen, std::uint8_t code) {
     if (letter) code ^= 0x20;
     const char text[2] = {static_cast<char>(code), 0};
     screenWrite(screen, text);
-    screen.repaintWanted = true;
 }
 
 void executeLine(ScreenBuffer& screen) {
     answerLine(screen);
-    screen.repaintWanted = true;
 }
 
 void showRegisterDemo(ScreenBuffer& screen) {
@@ -100,5 +98,4 @@ void showRegisterDemo(ScreenBuffer& screen) {
                              "\rMAIN  HL:76EF    DE:D8CA    BC:76CA    AF:0054",
                              "\rEXXR  HL:1036    DE:20FF    BC:7DDE    AF:6130", "\rFLAGS:  ZHP  (HL)", screen::prompt})
         screenWrite(screen, text);
-    screen.repaintWanted = true;
 }

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-namespace {
-void lineAdvance(ScreenBuffer& screen) {
-    if (++screen.row < screen::rows) return;
-    std::copy(screen.cells.begin() + screen::columns, screen.cells.end(), screen.cells.begin());
-    std::fill(screen.cells.end() - screen::columns, screen.cells.end(), 0);
-    screen.row = screen::rows - 1;
-}
+void ScreenBuffer::lineAdvance() {
+    if (++row_ < screen::rows) return;
+    std::copy(cells_.begin() + screen::columns, cells_.end(), cells_.begin());
+    std::fill(cells_.end() - screen::columns, cells_.end(), 0);
+    row_ = screen::rows - 1;
 }
 
 ScreenBuffer& theScreen() {
@@ -17,47 +15,48 @@ ScreenBuffer& theScreen() {
 }
 
 void screenWrite(ScreenBuffer& screen, std::string_view text) {
-    std::uint8_t& underCursor = screen.at(screen.column, screen.row);
+    std::uint8_t& underCursor = screen.cell(screen.column_, screen.row_);
     if (underCursor == screen::cursorMark) underCursor = ' ';
+    screen.repaintWanted_ = true;
     for (char character : text) {
         auto code = static_cast<std::uint8_t>(character);
         switch (code) {
         case 0x00: return;
         case 0x08:
             // Backspace in column 0 stays there: the cursor never leaves its row backwards.
-            if (screen.column > 0) --screen.column;
+            if (screen.column_ > 0) --screen.column_;
             break;
         case 0x09:
-            if (++screen.column == screen::columns) {
-                screen.column = 0;
-                lineAdvance(screen);
+            if (++screen.column_ == screen::columns) {
+                screen.column_ = 0;
+                screen.lineAdvance();
             }
             break;
-        case 0x0A: screen.column = 0; break;
+        case 0x0A: screen.column_ = 0; break;
         case 0x0D:
-            screen.column = 0;
-            lineAdvance(screen);
+            screen.column_ = 0;
+            screen.lineAdvance();
             break;
         case 0x0C:
-            screen.cells.fill(0);
-            screen.column = 0;
-            screen.row = 0;
+            screen.cells_.fill(0);
+            screen.column_ = 0;
+            screen.row_ = 0;
             break;
         default:
-            screen.at(screen.column, screen.row) = code;
-            if (++screen.column == screen::columns) {
-                screen.column = 0;
-                lineAdvance(screen);
+            screen.cell(screen.column_, screen.row_) = code;
+            if (++screen.column_ == screen::columns) {
+                screen.column_ = 0;
+                screen.lineAdvance();
             }
         }
     }
 }
 
 void screenClear(ScreenBuffer& screen) {
-    screen.cells.fill(0);
-    screen.column = 0;
-    screen.row = 0;
-    screen.repaintWanted = true;
+    screen.cells_.fill(0);
+    screen.column_ = 0;
+    screen.row_ = 0;
+    screen.repaintWanted_ = true;
 }
 
 void screenReset(ScreenBuffer& screen) {
@@ -66,22 +65,40 @@ void screenReset(ScreenBuffer& screen) {
     screenWrite(screen, screen::prompt);
 }
 
+void screenLoadCells(ScreenBuffer& screen, ByteView bytes) {
+    if (bytes.size > 0) std::copy_n(bytes.data, std::min<std::size_t>(bytes.size, screen.cells_.size()), screen.cells_.begin());
+    screen.repaintWanted_ = true;
+}
+
+void screenPutCell(ScreenBuffer& screen, int cellColumn, int cellRow, std::uint8_t code) {
+    if (cellColumn < 0 || cellColumn >= screen::columns || cellRow < 0 || cellRow >= screen::rows) return;
+    screen.cell(cellColumn, cellRow) = code;
+    screen.repaintWanted_ = true;
+}
+
+void startCursorBlink(ScreenBuffer& screen) {
+    screen.blinkOn_ = true;
+    screen.savedCharacter_ = screen::cursorMark;
+}
+
+void setCursorBlink(ScreenBuffer& screen, bool on) { screen.blinkOn_ = on; }
+
 void cursorBlinkStep(ScreenBuffer& screen) {
-    std::uint8_t& cell = screen.at(screen.column, screen.row);
-    if (!screen.blinkOn) {
+    std::uint8_t& cell = screen.cell(screen.column_, screen.row_);
+    if (!screen.blinkOn_) {
         cell = screen::cursorMark;
     } else if (cell != screen::cursorMark) {
-        screen.savedCharacter = cell;
+        screen.savedCharacter_ = cell;
         cell = screen::cursorMark;
     } else {
-        cell = screen.savedCharacter;
-        screen.savedCharacter = screen::cursorMark;
+        cell = screen.savedCharacter_;
+        screen.savedCharacter_ = screen::cursorMark;
     }
-    screen.repaintWanted = true;
+    screen.repaintWanted_ = true;
 }
 
 bool takeRepaintRequest(ScreenBuffer& screen) {
-    bool wanted = screen.repaintWanted;
-    screen.repaintWanted = false;
+    bool wanted = screen.repaintWanted_;
+    screen.repaintWanted_ = false;
     return wanted;
 }

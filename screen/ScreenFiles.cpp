@@ -1,6 +1,5 @@
 #include "screen/ScreenFiles.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "shell/CommonServices.h"
@@ -18,7 +17,7 @@ bool saveScreenFile(const ScreenBuffer& screen, WindowRef owner) {
     if (!hasExtension(path, ".bsk")) path += ".bsk";
     if (askBeforeOverwriting(path, owner) != OverwriteAnswer::Write) return false;
     // The old file stays until the new one is complete; only a written file is named.
-    if (replaceFile(path, {ByteView(screen.cells)}) != WriteOutcome::Ok) {
+    if (replaceFile(path, {ByteView(screen.cells())}) != WriteOutcome::Ok) {
         showStringError(str::cannotWriteScreenFile);
         return false;
     }
@@ -34,7 +33,13 @@ bool loadScreenFile(ScreenBuffer& screen, WindowRef owner) {
         showStringError(str::cannotOpenScreenFile);
         return false;
     }
-    std::copy(bytes.begin(), bytes.end(), screen.cells.begin());
-    screen.repaintWanted = true;
+    screenLoadCells(screen, ByteView(bytes));
     return true;
+}
+
+std::string nextPhotoPath(const std::string& startDirectory) {
+    for (int n = 1;; ++n) {
+        std::string path = startDirectory + "\\BS_Foto" + std::to_string(n) + ".bmp";
+        if (!fileExists(path)) return path;
+    }
 }

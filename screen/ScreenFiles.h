@@ -1,5 +1,8 @@
 #pragma once
-// Screen files (".bsk"): exactly the 2048 cells, row 0 first, nothing else.
+// Screen files (".bsk"): exactly the 2048 cells, row 0 first, nothing else;
+// and the names of screen photos.
+#include <string>
+
 #include "screen/ScreenBuffer.h"
 #include "shell/UserInterface.h"
 
@@ -14,3 +17,7 @@ bool saveScreenFile(const ScreenBuffer& screen, WindowRef owner);
 // size or an unreadable file shows 16050 and leaves the cells as they were.
 // The cursor does not move. Returns true when loaded.
 bool loadScreenFile(ScreenBuffer& screen, WindowRef owner);
+
+// The name of the next screen photo: startDirectory + "\BS_Foto" + n + ".bmp"
+// with the smallest n from 1 on whose file does not exist.
+std::string nextPhotoPath(const std::string& startDirectory);

@@ -6,20 +6,8 @@
 #include "chargen/CharGenImage.h"
 #include "chargen/GlyphRenderer.h"
 #include "screen/ScreenBuffer.h"
+#include "screen/ScreenGeometry.h"
 #include "shell/GlobalSettings.h"
-
-namespace screen {
-// The screen rectangle, right and bottom exclusive.
-constexpr int frameLeft = 20;
-constexpr int frameTop = 20;
-constexpr int frameRight = 788;
-constexpr int frameBottom = 535;
-constexpr int cellWidth = 12;
-constexpr int cellHeight = 16;
-// Top-left dot of cell (c, r): x = firstDotX + 12c, y = firstDotY + 16r.
-constexpr int firstDotX = 20;
-constexpr int firstDotY = 21;
-}
 
 struct ScreenColours {
     RgbColour ink = 0;

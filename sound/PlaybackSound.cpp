@@ -9,7 +9,6 @@ namespace {
 constexpr std::uint16_t pcmTag = 1;
 constexpr std::uint16_t floatTag = 3;
 constexpr std::uint16_t extensibleTag = 0xFFFE;
-constexpr std::size_t plainFormatBytes = 16;
 constexpr std::size_t formatWithSizeBytes = 18;
 constexpr std::size_t extensibleFormatBytes = 40;
 

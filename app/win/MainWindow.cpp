@@ -5,9 +5,9 @@
 
 #include "app/win/MainCommands.h"
 #include "resources/SpulwerkIds.h"
-#include "screen/ScreenDemos.h"
 #include "screen/win/ScreenView.h"
 #include "shell/CommonServices.h"
+#include "shell/RandomGenerator.h"
 #include "shell/StringTable.h"
 #include "shell/win/StatusBar.h"
 #include "shell/win/Win32UserInterface.h"
@@ -33,7 +33,7 @@ void showSplash() {
 }
 
 void onCreate() {
-    screenRandom().seedFromCounter(__rdtsc());
+    programRandom().seedFromCounter(__rdtsc());
     mainCommandsOnCreate();
     state.mode = WindowMode::Start;
 }

@@ -11,8 +11,10 @@ int main() {
     std::mt19937 random(7);
     CharGenImage image;
     for (auto& byte : image.store) byte = static_cast<std::uint8_t>(random());
+    ScreenBuffer::Cells cells;
+    for (auto& cell : cells) cell = static_cast<std::uint8_t>(random());
     ScreenBuffer screen;
-    for (auto& cell : screen.cells) cell = static_cast<std::uint8_t>(random());
+    screenLoadCells(screen, ByteView(cells));
     PixelBuffer buffer(screen::frameRight, screen::frameBottom);
     const ScreenColours colours{rgbColour(0, 255, 0), rgbColour(0, 64, 0)};
 

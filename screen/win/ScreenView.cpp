@@ -7,6 +7,7 @@
 #include "screen/MonitorLine.h"
 #include "screen/ScreenDemos.h"
 #include "screen/ScreenFiles.h"
+#include "screen/ScreenGeometry.h"
 #include "screen/ScreenRenderer.h"
 #include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
@@ -46,21 +47,20 @@ void drawScreen(HWND window) {
 void takePhoto(HWND window, const std::string& startDirectory) {
     ScreenBuffer& screen = theScreen();
     std::string path = nextPhotoPath(startDirectory);
-    screen.blinkOn = false;
+    setCursorBlink(screen, false);
     drawScreen(window);
     // The box names the file only when it was written.
     if (saveWindowAreaAsBmp(window, 8, 8, 790, 538, path))
         ui().ask(Message{path, "Bildschirmansicht wurde als BMP gespeichert:", mb::ok, window});
     else
         ui().ask(Message{path, "Das Bild konnte nicht gespeichert werden:", mb::ok | mb::iconError, window});
-    screen.blinkOn = true;
+    setCursorBlink(screen, true);
 }
 }
 
 void screenViewEntered(HWND window) {
     ScreenBuffer& screen = theScreen();
-    screen.blinkOn = true;
-    screen.savedCharacter = screen::cursorMark;
+    startCursorBlink(screen);
     screenReset(screen);
     repaintIfWanted(window);
 }
@@ -90,8 +90,7 @@ bool screenViewMouse(HWND window, UINT message, int x, int y) {
     if (message == WM_MOUSEMOVE) {
         ui().setStatus(1, formatDecimal(hit.column) + "/" + formatDecimal(hit.row));
     } else {
-        theScreen().at(hit.column, hit.row) = message == WM_LBUTTONDOWN ? '*' : ' ';
-        theScreen().repaintWanted = true;
+        screenPutCell(theScreen(), hit.column, hit.row, message == WM_LBUTTONDOWN ? '*' : ' ');
     }
     repaintIfWanted(window);
     return true;
@@ -104,7 +103,7 @@ bool runScreenCommand(HWND window, int command, const std::string& startDirector
         case CMD_CLS: screenClear(screen); break;
         case CMD_REGISTERS: showRegisterDemo(screen); break;
         case CMD_GREETING: runGreetingProgram(screen, resourceData("Prog1")); break;
-        case CMD_RANDOM: showRandomPattern(screen, screenRandom()); break;
+        case CMD_RANDOM: showRandomPattern(screen, programRandom()); break;
         case CMD_PICTURE1: showPicture(screen, resourceData("Bild1")); break;
         case CMD_FREEHAND:
             ui().ask(Message{"LMB=Zeichen setzen, RMB=Zeichen löschen", "'Zeichnen' ist aktiviert", mb::ok, nullptr});

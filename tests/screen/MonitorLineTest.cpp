@@ -51,7 +51,7 @@ TEST(MonitorLine, AnswersEachCommandLine) {
         std::vector<std::string> boxes;
         for (const Message& box : seam.messages) boxes.push_back(box.caption + ": " + box.text);
         EXPECT_EQ(boxes, *c.errorBox ? std::vector<std::string>{c.errorBox} : std::vector<std::string>{}) << c.keys;
-        EXPECT_EQ(screen.column, 3) << c.keys << ": a fresh prompt";
+        EXPECT_EQ(screen.column(), 3) << c.keys << ": a fresh prompt";
         EXPECT_TRUE(takeRepaintRequest(screen));
     }
 }
@@ -64,7 +64,7 @@ TEST(MonitorLine, AKeyOfCodeZeroWritesNothingAndLeavesTheCursorMark) {
     takeRepaintRequest(screen);
     typeCharacter(screen, 0);
     EXPECT_EQ(screen.at(3, 3), '_');
-    EXPECT_EQ(std::make_pair(screen.column, screen.row), std::make_pair(3, 3));
+    EXPECT_EQ(std::make_pair(screen.column(), screen.row()), std::make_pair(3, 3));
     EXPECT_FALSE(takeRepaintRequest(screen));
 }
 
@@ -73,7 +73,7 @@ TEST(MonitorLine, ReadsTheRowTheCursorIsInAfterScrolling) {
     ScreenBuffer screen;
     screenReset(screen);
     for (int i = 0; i < 40; ++i) typeLine(screen, "a " + std::to_string(i));
-    EXPECT_EQ(screen.row, 31);
+    EXPECT_EQ(screen.row(), 31);
     EXPECT_EQ(rowText(screen, 29), " # A 39");
     EXPECT_EQ(rowText(screen, 30), "DSPL 39   SUM 0039   DIF 0039   DEC 57");
     // A row whose second cell is not "#" is no command line, whatever it holds.
@@ -84,7 +84,7 @@ TEST(MonitorLine, ReadsTheRowTheCursorIsInAfterScrolling) {
 
 TEST(MonitorLine, RegisterDemoShowsItsFixedTexts) {
     ScreenBuffer screen;
-    screen.cells.fill('#');
+    fillCells(screen, '#');
     showRegisterDemo(screen);
     const std::string rows[] = {
         "",
@@ -100,6 +100,6 @@ TEST(MonitorLine, RegisterDemoShowsItsFixedTexts) {
     };
     for (int row = 0; row < screen::rows; ++row)
         EXPECT_EQ(rowText(screen, row), row < 10 ? rows[row] : "") << "row " << row;
-    EXPECT_EQ(std::make_pair(screen.column, screen.row), std::make_pair(3, 9));
+    EXPECT_EQ(std::make_pair(screen.column(), screen.row()), std::make_pair(3, 9));
     EXPECT_TRUE(takeRepaintRequest(screen));
 }

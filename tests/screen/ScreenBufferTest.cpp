@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "screen/ScreenBuffer.h"
@@ -32,14 +33,13 @@ TEST(ScreenBuffer, WritesWithTheMonitorsControlCodes) {
     };
     for (const Case& c : cases) {
         ScreenBuffer screen;
-        screen.at(0, 0) = 'F';   // the first row, lost by a scroll
-        screen.column = c.startColumn;
-        screen.row = c.startRow;
+        screenWrite(screen, "F\n");   // the first row, lost by a scroll
+        placeCursor(screen, c.startColumn, c.startRow);
         screenWrite(screen, c.text);
-        EXPECT_EQ(screen.column, c.column) << c.what;
-        EXPECT_EQ(screen.row, c.row) << c.what;
+        EXPECT_EQ(screen.column(), c.column) << c.what;
+        EXPECT_EQ(screen.row(), c.row) << c.what;
         EXPECT_EQ(rowText(screen, c.checkRow), c.rowHolds) << c.what;
-        EXPECT_EQ(std::count_if(screen.cells.begin(), screen.cells.end(), [](std::uint8_t cell) { return cell != 0; }),
+        EXPECT_EQ(std::count_if(screen.cells().begin(), screen.cells().end(), [](std::uint8_t cell) { return cell != 0; }),
                   c.cellsInUse)
             << c.what;
         if (c.startRow == 31) {
@@ -51,28 +51,58 @@ TEST(ScreenBuffer, WritesWithTheMonitorsControlCodes) {
 
 TEST(ScreenBuffer, ResetShowsBannerAndPromptAndTheCursorBlinks) {
     ScreenBuffer screen;
-    screen.cells.fill('#');
+    fillCells(screen, '#');
     screenReset(screen);
     EXPECT_EQ(rowText(screen, 0), "");
     EXPECT_EQ(rowText(screen, 1), "      BV 7   U 880 - MONITOR  V 3.1");
     EXPECT_EQ(rowText(screen, 2), "");
     EXPECT_EQ(rowText(screen, 3), " # ");
-    EXPECT_EQ(screen.column, 3);
-    EXPECT_EQ(screen.row, 3);
+    EXPECT_EQ(screen.column(), 3);
+    EXPECT_EQ(screen.row(), 3);
     EXPECT_TRUE(takeRepaintRequest(screen));
     EXPECT_FALSE(takeRepaintRequest(screen));
 
     // The mark and the character it covers take turns; a steady cursor stays a mark.
-    screen.at(3, 3) = 'K';
+    screenWrite(screen, "K\b");
     for (std::uint8_t expected : {'_', 'K', '_', 'K'}) {
         cursorBlinkStep(screen);
         EXPECT_EQ(screen.at(3, 3), expected);
     }
-    screen.blinkOn = false;
+    setCursorBlink(screen, false);
     cursorBlinkStep(screen);
     cursorBlinkStep(screen);
     EXPECT_EQ(screen.at(3, 3), '_');
     // Writing over the shown mark leaves a blank behind, not the covered character.
     screenWrite(screen, "\t");
     EXPECT_EQ(screen.at(3, 3), ' ');
+}
+
+TEST(ScreenBuffer, EveryChangeRequestsItsRepaint) {
+    struct Case {
+        const char* what;
+        std::function<void(ScreenBuffer&)> change;
+        int row;
+        std::string rowStart;   // the first three cells of `row` afterwards
+    };
+    const Case cases[] = {
+        {"write", [](ScreenBuffer& s) { screenWrite(s, "\tZ"); }, 0, "#Z#"},
+        {"clear", screenClear, 0, ""},
+        {"reset", screenReset, 3, " # "},
+        {"cells loaded as far as the bytes reach",
+         [](ScreenBuffer& s) {
+             const std::uint8_t bytes[] = {'a', 'b'};
+             screenLoadCells(s, ByteView(bytes, 2));
+         },
+         0, "ab#"},
+        {"one cell put", [](ScreenBuffer& s) { screenPutCell(s, 1, 5, '*'); }, 5, "#*#"},
+        {"a blink step", cursorBlinkStep, 0, "_##"},
+    };
+    for (const Case& c : cases) {
+        ScreenBuffer screen;
+        fillCells(screen, '#');
+        takeRepaintRequest(screen);
+        c.change(screen);
+        EXPECT_TRUE(takeRepaintRequest(screen)) << c.what;
+        EXPECT_EQ(rowText(screen, c.row).substr(0, 3), c.rowStart) << c.what;
+    }
 }

@@ -8,9 +8,9 @@ TEST(ScreenRenderer, DrawsTheFrameAndTwoByTwoDotsWhereTheCellsSay) {
     image.store['A' * 8 + 7] = 0xE0;   // bits 5, 6, 7: only the rightmost dot is drawn
     image.store[0xFF * 8 + 3] = 0x3F;  // a full 12-pixel band
     ScreenBuffer screen;
-    screen.at(0, 0) = 'A';
-    screen.at(63, 31) = 'A';
-    screen.at(10, 4) = 0xFF;
+    screenPutCell(screen, 0, 0, 'A');
+    screenPutCell(screen, 63, 31, 'A');
+    screenPutCell(screen, 10, 4, 0xFF);
 
     const RgbColour ink = rgbColour(0, 255, 0), paper = rgbColour(0, 64, 0), outside = rgbColour(1, 2, 3);
     struct Case {
@@ -45,4 +45,22 @@ TEST(ScreenRenderer, DrawsTheFrameAndTwoByTwoDotsWhereTheCellsSay) {
     ScreenColours inverse = screenColours(settings);
     EXPECT_EQ(inverse.ink, paper);
     EXPECT_EQ(inverse.paper, ink);
+}
+
+TEST(ScreenGeometry, MouseHitsCellsAsMulDivRounds) {
+    struct Case {
+        int x, y;
+        bool hit;
+        int column, row;
+    };
+    const Case cases[] = {{23, 25, true, 0, 0},   {28, 32, true, 0, 0},    {29, 33, true, 1, 1},
+                          {784, 524, true, 63, 31}, {785, 100, false, 0, 0}, {22, 100, false, 0, 0},
+                          {100, 24, false, 0, 0},   {100, 525, false, 0, 0}};
+    for (const Case& c : cases) {
+        CellHit hit = freehandCell(c.x, c.y);
+        EXPECT_EQ(hit.hit, c.hit) << c.x << "," << c.y;
+        if (c.hit) {
+            EXPECT_EQ(std::make_pair(hit.column, hit.row), std::make_pair(c.column, c.row)) << c.x << "," << c.y;
+        }
+    }
 }

@@ -68,15 +68,15 @@ TEST_F(ScreenModeTest, TypedCommandIsAnsweredOnScreenAndStatusBarInBothModes) {
     EXPECT_EQ(rowText(theScreen(), 3), " # A 1000 2000 10");
     EXPECT_EQ(rowText(theScreen(), 4), "DSPL --   SUM 3000   DIF F000   DEC 4096");
     EXPECT_EQ(statusText(0), "Kommando: --A 1000 2000 10--");
-    EXPECT_EQ(theScreen().row, 5);
-    EXPECT_EQ(theScreen().column, 3);
+    EXPECT_EQ(theScreen().row(), 5);
+    EXPECT_EQ(theScreen().column(), 3);
 
     // In start mode the keys still reach the screen that is not shown.
     SendMessageA(window, WM_COMMAND, CMD_BACK, 0);
     type("a 1 1\r");
     EXPECT_EQ(rowText(theScreen(), 5), " # A 1 1");
     EXPECT_EQ(rowText(theScreen(), 6), "DSPL 00   SUM 0002   DIF 0000   DEC 1");
-    EXPECT_EQ(theScreen().row, 7);
+    EXPECT_EQ(theScreen().row(), 7);
     SendMessageA(window, WM_COMMAND, CMD_SCREEN, 0);
     EXPECT_EQ(rowText(theScreen(), 5), "") << "reset on entry";
 }
@@ -130,10 +130,10 @@ TEST_F(ScreenModeTest, FreehandPhotoAndScreenFile) {
     driver.answers = {IDOK};   // "'Zeichnen' ist aktiviert"
     SendMessageA(window, WM_COMMAND, CMD_FREEHAND, 0);
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(29, 25));   // column 1, row 0
-    auto drawn = theScreen().cells;
+    auto drawn = theScreen().cells();
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(785, 25));  // outside: nothing
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 525));
-    EXPECT_EQ(theScreen().cells, drawn);
+    EXPECT_EQ(theScreen().cells(), drawn);
     SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(784, 524));
     EXPECT_EQ(theScreen().at(1, 0), '*');
     EXPECT_EQ(statusText(1), "63/31");
@@ -141,7 +141,7 @@ TEST_F(ScreenModeTest, FreehandPhotoAndScreenFile) {
     EXPECT_EQ(theScreen().at(1, 0), ' ');
 
     driver.onDialog = [&](HWND box) {
-        steadyWhileOpen = !theScreen().blinkOn;
+        steadyWhileOpen = !theScreen().blinkOn();
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return true;
     };
@@ -150,7 +150,7 @@ TEST_F(ScreenModeTest, FreehandPhotoAndScreenFile) {
     ASSERT_EQ(driver.seen.size(), 2u);
     EXPECT_TRUE(isBox(driver.seen[1], "Bildschirmansicht wurde als BMP gespeichert:", photo, window));
     EXPECT_TRUE(steadyWhileOpen);
-    EXPECT_TRUE(theScreen().blinkOn);
+    EXPECT_TRUE(theScreen().blinkOn());
     std::ifstream in(photo, std::ios::binary);
     std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     in.close();
@@ -170,12 +170,12 @@ TEST_F(ScreenModeTest, FreehandPhotoAndScreenFile) {
     scripted.name = testFilePath("bild");
     std::remove((scripted.name + ".bsk").c_str());
     UserInterface* previous = setUserInterface(&scripted);
-    auto saved = theScreen().cells;
+    auto saved = theScreen().cells();
     SendMessageA(window, WM_COMMAND, CMD_SAVE_SCREEN, 0);
     SendMessageA(window, WM_COMMAND, CMD_CLS, 0);
     scripted.name += ".bsk";
     SendMessageA(window, WM_COMMAND, CMD_LOAD_SCREEN, 0);
     setUserInterface(previous);
     std::remove(scripted.name.c_str());
-    EXPECT_EQ(theScreen().cells, saved);
+    EXPECT_EQ(theScreen().cells(), saved);
 }
