@@ -28,6 +28,23 @@ bool startsWithTemplatePrefix(const std::string& name) {
 bool choosePatternFileToSave() {
     return chooseSaveFile(designerState().owner, "Bitmuster speichern unter", patternFileFilter()) != 0;
 }
+
+// savePatternFile, its question owned by the designer; what was written is
+// shown in the first status field.
+SaveResult saveImage(const std::string& path, bool askOverwrite) {
+    SaveResult result = savePatternFile(path, askOverwrite, designerState().owner);
+    if (result == SaveResult::Written) setFirstStatus(path);
+    return result;
+}
+
+// loadPatternFile for the designer: a file that cannot be opened shows
+// "Fehler" in the first status field. (Both callers select the character
+// afterwards, which refills the edit buffer.)
+bool loadImage(const std::string& path, bool force) {
+    if (loadPatternFile(path, force)) return true;
+    setFirstStatus("Fehler");
+    return false;
+}
 }
 
 std::string patternFileFilter() { return makeFilter({"Binärdateien (*.bin)", "*.bin"}); }
@@ -37,6 +54,13 @@ void setFirstStatus(const std::string& text) {
     ui().setStatus(0, text);
 }
 
+void clearImageAndEdit() {
+    clearImage();
+    DesignerState& state = designerState();
+    state.edit.fill(0);
+    state.modified = 0;
+}
+
 void loadTemplate(const std::string& name, bool refresh) {
     CharGenImage& image = charGenImage();
     DesignerState& state = designerState();
@@ -44,7 +68,7 @@ void loadTemplate(const std::string& name, bool refresh) {
     if (state.modified == 1 && !askAboutUnsavedChange("Anfrage")) return;
     state.modified = 0;
     image.templateFlag = 1;
-    clearImage();
+    clearImageAndEdit();
     ByteView bytes = templateBytes(name);
     std::size_t count = std::min(bytes.size, chargen::storeBytes);
     std::copy_n(bytes.data, count, image.store.begin());
@@ -84,7 +108,7 @@ void applyCharacter() {
         // The status field holds only the file's name after a reopening; that
         // name in whatever folder a chooser left current may be another file.
         const std::string& path = state.filePath.empty() ? state.firstStatus : state.filePath;
-        if (savePatternFile(path, false) != SaveResult::Written) box("Schreiben nicht erfolgreich");
+        if (saveImage(path, false) != SaveResult::Written) box("Schreiben nicht erfolgreich");
         return;
     }
     box("In die Vorlage kann nicht geschrieben werden, bitte unter neuem Dateinamen speichern.");
@@ -92,7 +116,7 @@ void applyCharacter() {
     // "No" to the overwrite question asks for another name; a file that
     // cannot be written is reported rather than passed over in silence.
     while (choosePatternFileToSave()) {
-        SaveResult result = savePatternFile(sharedFileName(), true);
+        SaveResult result = saveImage(sharedFileName(), true);
         if (result == SaveResult::AnotherName) continue;
         if (result == SaveResult::CannotCreate) box("Schreiben nicht erfolgreich");
         return;
@@ -117,14 +141,17 @@ void runLoadFlow() {
     if (!chooseOpenFile(state.owner, "Bitmusterdatei auswählen", patternFileFilter())) return;
     std::string path = sharedFileName();
     std::optional<std::uint64_t> size = probePatternFile(path);
-    if (!size) return;
+    if (!size) {
+        setFirstStatus("Fehler");
+        return;
+    }
     if (*size == chargen::smallImage || *size == chargen::largeImage) {
-        if (!loadPatternFile(path, false)) return;
+        if (!loadImage(path, false)) return;
         image.templateFlag = 0;
     } else {
         Message question{"Vermutlich keine Bitmusterdatei. Sollen max. 2kB trotzdem geladen werden?", "Fehler",
                          mb::yesNo, state.owner};
-        if (ui().ask(question) != Answer::Yes || !loadPatternFile(path, true)) return;
+        if (ui().ask(question) != Answer::Yes || !loadImage(path, true)) return;
     }
     selectCharacter();
     view().repaintAll();
@@ -138,10 +165,10 @@ void runSaveAsFlow(const std::string& startDirectory) {
     offerFileName(startDirectory + "\\" + image.name + ".BIN");
     while (choosePatternFileToSave()) {
         std::string path = sharedFileName();
-        switch (savePatternFile(path, true)) {
+        switch (saveImage(path, true)) {
             case SaveResult::Written:
-                clearImage();
-                loadPatternFile(path, false);
+                clearImageAndEdit();
+                loadImage(path, false);
                 selectCharacter();
                 image.templateFlag = 0;
                 designerState().filePath = path;

@@ -11,6 +11,10 @@
 // First status field: shown and remembered (applyCharacter writes to it).
 void setFirstStatus(const std::string& text);
 
+// clearImage, and the edit buffer becomes eight 0 bytes and the modified flag
+// 0 with it; the reference copy stays.
+void clearImageAndEdit();
+
 // Loads a built-in template (name one of the five). refresh: called from the
 // designer, which then shows the name, selects the character again and
 // repaints. An unsaved change is asked about first ("Anfrage"); Cancel ends

@@ -42,7 +42,11 @@ struct DesignerTest : CharGenFixture {
 }
 
 TEST_F(DesignerTest, TemplatesLoadWithFlagNameAndRefreshOnlyFromTheDesigner) {
+    designerState().edit.fill(0x11);
+    designerState().reference.fill(0x22);
     loadTemplate("Vorlage_ZG3", false);
+    EXPECT_EQ(designerState().edit, GlyphRows{}) << "emptied with the image";
+    EXPECT_EQ(designerState().reference[0], 0x22);
     CharGenImage& image = charGenImage();
     EXPECT_EQ(image.size, 2048u);
     EXPECT_EQ(image.name, "Vorlage_ZG3");
@@ -120,6 +124,7 @@ TEST_F(DesignerTest, ApplyingToATemplateAsksForANewFileAndAsksAgainAfterNo) {
     EXPECT_EQ(readFile(dir + "neu.bin").size(), 1024u);
     EXPECT_EQ(charGenImage().templateFlag, 1);
     EXPECT_EQ(charGenImage().name, "Vorlage_ZG2");
+    EXPECT_EQ(lastStatus(0), dir + "neu.bin");
 }
 
 TEST_F(DesignerTest, LoadFlowTakesExactFilesAsksAboutOthersAndKeepsTheImageWhenItCannotRead) {
@@ -156,11 +161,13 @@ TEST_F(DesignerTest, LoadFlowTakesExactFilesAsksAboutOthersAndKeepsTheImageWhenI
         user.answers = c.answers;
         user.messages.clear();
         user.statuses.clear();
+        designerState().edit.fill(0x11);
         runLoadFlow();
         const CharGenImage& image = charGenImage();
         EXPECT_EQ(image.size, c.imageSize) << c.what;
         EXPECT_EQ(image.templateFlag, c.templateFlag) << c.what;
         EXPECT_EQ(image.store[0], c.loaded ? 1 : 3) << c.what;
+        EXPECT_EQ(designerState().edit[0], c.loaded ? 1 : 0x11) << c.what;
         EXPECT_EQ(image.name, c.loaded ? c.file : "Vorlage_ZG3") << c.what;
         EXPECT_EQ(designerState().filePath, c.loaded ? path : "") << c.what;
         EXPECT_EQ(lastStatus(0), c.loaded ? path : c.status) << c.what;
@@ -197,12 +204,14 @@ TEST_F(DesignerTest, SaveAsProposesTheNameReloadsTheFileAndReportsFailure) {
         std::remove((dir + "eigen.bin").c_str());
         user.chosenFiles = {dir + "eigen.bin"};
         user.offered.clear();
+        designerState().modified = 1;
         runSaveAsFlow("C:\\bv7");
         EXPECT_EQ(user.offered[0], std::string("C:\\bv7\\") + c.name + ".BIN") << c.what;
         EXPECT_EQ(readFile(dir + "eigen.bin").size(), c.fileSize) << c.what;
         EXPECT_EQ(charGenImage().size, c.reloadedSize) << c.what;
         EXPECT_EQ(charGenImage().store[0], c.firstByte) << c.what;
         EXPECT_EQ(charGenImage().templateFlag, 0) << c.what;
+        EXPECT_EQ(designerState().modified, 0) << c.what;
         EXPECT_EQ(charGenImage().name, c.name) << c.what;
         EXPECT_EQ(lastStatus(0), dir + "eigen.bin") << c.what;
         EXPECT_EQ(designerState().filePath, dir + "eigen.bin") << c.what;
