@@ -1,5 +1,6 @@
 #include "chargen/DesignerEdit.h"
 
+#include "chargen/CharGenImage.h"
 #include "chargen/DesignerLayout.h"
 #include "shell/HexText.h"
 
@@ -44,15 +45,15 @@ ClickTarget mapClick(int x, int y) {
     return target;
 }
 
-void carryOutPendingAction(DesignerState& designer) {
-    if (designer.pending != CellAction::None && designer.pendingRow >= 0 && designer.pendingRow < 8 &&
-        designer.pendingColumn >= 0 && designer.pendingColumn < 6) {
-        std::uint8_t bit = static_cast<std::uint8_t>(1u << designer.pendingColumn);
-        std::uint8_t& row = designer.edit[designer.pendingRow];
-        row = designer.pending == CellAction::Set ? static_cast<std::uint8_t>(row | bit)
-                                                  : static_cast<std::uint8_t>(row & ~bit);
+void carryOutPendingAction(PendingCell& pending, GlyphRows& edit) {
+    if (pending.action != CellAction::None && pending.row >= 0 && pending.row < chargen::characterRows &&
+        pending.column >= 0 && pending.column < chargen::characterColumns) {
+        std::uint8_t bit = static_cast<std::uint8_t>(1u << pending.column);
+        std::uint8_t& row = edit[pending.row];
+        row = pending.action == CellAction::Set ? static_cast<std::uint8_t>(row | bit)
+                                                : static_cast<std::uint8_t>(row & ~bit);
     }
-    designer.pending = CellAction::None;
+    pending.action = CellAction::None;
 }
 
 ButtonStates applyButtonRule(DesignerState& designer, int templateFlag) {

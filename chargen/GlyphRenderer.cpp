@@ -70,9 +70,10 @@ void drawSelectionFrame(PixelBuffer& buffer, int code, DesignerColours colours) 
     buffer.outline(frame.left, frame.top, frame.right, frame.bottom, colours.set);
 }
 
-void drawDesigner(PixelBuffer& buffer, const CharGenImage& image, const DesignerState& state, DesignerColours colours) {
+void drawDesigner(PixelBuffer& buffer, const CharGenImage& image, const DesignerState& state, DesignerColours colours,
+                  bool photo) {
     if (image.size == 0) return;
     drawOverview(buffer, image, colours);
     drawMagnifier(buffer, state.edit, colours);
-    if (state.photo != 1) drawSelectionFrame(buffer, state.currentCode, colours);
+    if (!photo) drawSelectionFrame(buffer, state.currentCode, colours);
 }

@@ -37,5 +37,6 @@ void drawOverview(PixelBuffer& buffer, const CharGenImage& image, DesignerColour
 // Magnifier grid, its cells from the edit buffer, and the preview.
 void drawMagnifier(PixelBuffer& buffer, const GlyphRows& edit, DesignerColours colours);
 void drawSelectionFrame(PixelBuffer& buffer, int code, DesignerColours colours);
-// Everything the paint procedure shows; the frame unless the photo flag is set.
-void drawDesigner(PixelBuffer& buffer, const CharGenImage& image, const DesignerState& state, DesignerColours colours);
+// Everything the paint procedure shows; the frame unless painted for the photo.
+void drawDesigner(PixelBuffer& buffer, const CharGenImage& image, const DesignerState& state, DesignerColours colours,
+                  bool photo);

@@ -22,7 +22,13 @@ struct DesignerTest : CharGenFixture {
         CharGenFixture::SetUp();
         for (int n = 1; n <= 5; ++n) fakeTemplates[n].assign(n <= 2 ? 1024 : 2048, static_cast<std::uint8_t>(n));
         setTemplateSource(fakeTemplate);
-        designerState().view = &view;
+        opening.view = &view;
+        designerOpened(opening);
+        user.statuses.clear();
+    }
+    void TearDown() override {
+        designerClosed();
+        CharGenFixture::TearDown();
     }
     // A file-backed image with character `code` edited.
     std::string editedFile(std::size_t size, int code) {
@@ -38,6 +44,7 @@ struct DesignerTest : CharGenFixture {
     }
     const std::string question = "Aktuelles Zeichen wurde geändert, erst speichern?";
     RecordingView view;
+    DesignerOpening opening;
 };
 }
 
@@ -94,7 +101,9 @@ TEST_F(DesignerTest, ApplyingWritesTheLoadedFileAndShrinksAnEmptyUpperKilobyte) 
 
     // Reopened, the status field shows only the name: the file written is still the loaded one.
     charGenImage().name = "z.bin";
-    designerOpened();
+    designerClosed();
+    DesignerOpening reopened;
+    designerOpened(reopened);
     EXPECT_EQ(lastStatus(0), "z.bin");
     designerState().edit = {0x21};
     std::remove("z.bin");
@@ -253,11 +262,9 @@ TEST_F(DesignerTest, OpeningTakesTheTemplateFlagFromTheName) {
         charGenImage().name = c.name;
         charGenImage().size = c.size;
         charGenImage().templateFlag = c.before;
-        designerState().photo = 1;
-        designerOpened();
+        designerOpened(opening);
         EXPECT_EQ(charGenImage().templateFlag, c.after) << c.name << " " << c.size;
         EXPECT_EQ(lastStatus(0), c.name);
-        EXPECT_EQ(designerState().photo, 0);
     }
     EXPECT_EQ(photoPath("C:\\bv7"), "C:\\bv7\\BM.bin.bmp");
 }
