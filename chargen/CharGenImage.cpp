@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "chargen/Designer.h"
-#include "chargen/DesignerEdit.h"
 #include "shell/FileIo.h"
 #include "shell/OverwriteQuestion.h"
 
@@ -30,29 +28,20 @@ ByteView templateBytes(const std::string& name) { return source ? source(name) :
 void clearImage() {
     image.store.fill(0);
     image.size = 0;
-    DesignerState& state = designerState();
-    state.edit.fill(0);
-    state.modified = 0;
 }
 
 std::optional<std::uint64_t> probePatternFile(const std::string& path) {
     std::uint64_t size = 0;
     // The size alone lets a locked or unreadable file pass: it is opened for reading too.
     std::vector<std::uint8_t> nothing;
-    if (probeFile(path, size) != ReadOutcome::Ok || readFile(path, nothing, 0) != ReadOutcome::Ok) {
-        setFirstStatus("Fehler");
-        return std::nullopt;
-    }
+    if (probeFile(path, size) != ReadOutcome::Ok || readFile(path, nothing, 0) != ReadOutcome::Ok) return std::nullopt;
     return size;
 }
 
 bool loadPatternFile(const std::string& path, bool force) {
     std::vector<std::uint8_t> bytes;
     // One byte more than an image holds tells a 2048-byte file from a longer one.
-    if (readFile(path, bytes, chargen::largeImage + 1) != ReadOutcome::Ok) {
-        setFirstStatus("Fehler");
-        return false;
-    }
+    if (readFile(path, bytes, chargen::largeImage + 1) != ReadOutcome::Ok) return false;
     clearImage();
     std::size_t count = bytes.size();
     if (!force && count != chargen::smallImage && count != chargen::largeImage) return true;
@@ -62,9 +51,9 @@ bool loadPatternFile(const std::string& path, bool force) {
     return true;
 }
 
-SaveResult savePatternFile(const std::string& path, bool askOverwrite) {
+SaveResult savePatternFile(const std::string& path, bool askOverwrite, WindowRef owner) {
     if (askOverwrite) {
-        switch (askBeforeOverwriting(path, designerState().owner)) {
+        switch (askBeforeOverwriting(path, owner)) {
             case OverwriteAnswer::Write: break;
             case OverwriteAnswer::AnotherName: return SaveResult::AnotherName;
             case OverwriteAnswer::Cancelled: return SaveResult::Cancelled;
@@ -72,7 +61,6 @@ SaveResult savePatternFile(const std::string& path, bool askOverwrite) {
     }
     if (replaceFile(path, {ByteView(image.store.data(), image.size)}) != WriteOutcome::Ok)
         return SaveResult::CannotCreate;
-    setFirstStatus(path);
     return SaveResult::Written;
 }
 

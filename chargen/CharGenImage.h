@@ -1,7 +1,9 @@
 #pragma once
 // The character generator image: the program's copy of the BV7's EPROM (a 2708
 // with 1 kB or a 2716 with 2 kB). The emulated screen draws every character
-// from it; the designer shows, edits, loads and saves it.
+// from it; the designer shows, edits, loads and saves it. The operations here
+// show nothing: they return what happened, and the designer (or the main
+// window at its creation) decides what the user sees.
 //
 // Layout, as in the EPROM and in pattern files: code c owns the 8 row bytes at
 // c * 8, row 0 at the top; in a row byte bit 0 is the leftmost of the 6
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "shell/ByteReader.h"
+#include "shell/UserInterface.h"
 
 namespace chargen {
 constexpr std::size_t storeBytes = 4096;
@@ -48,28 +51,26 @@ using TemplateSource = ByteView (*)(const std::string& name);
 void setTemplateSource(TemplateSource source);
 ByteView templateBytes(const std::string& name);
 
-// All 4096 bytes 0, size 0; the designer's edit buffer becomes eight 0 bytes
-// and its modified flag 0.
+// All 4096 bytes 0, size 0.
 void clearImage();
 
-// The size of a pattern file, or nothing when it cannot be opened for reading
-// (then the first status field shows "Fehler"). The image is not changed.
+// The size of a pattern file, or nothing when it cannot be opened for reading.
+// The image is not changed.
 std::optional<std::uint64_t> probePatternFile(const std::string& path);
 
 // Reads the file, then empties the image and takes from it: exact (force
 // false) only a file of 1024 or 2048 bytes, forced the first min(size, 2048)
-// bytes. Size := bytes taken. A file that cannot be opened shows "Fehler" in
-// the first status field, leaves the image as it was and gives false.
+// bytes. Size := bytes taken. A file that cannot be opened leaves the image as
+// it was and gives false.
 bool loadPatternFile(const std::string& path, bool force);
 
 enum class SaveResult { Written = 0, AnotherName = 1, Cancelled = 2, CannotCreate = 3 };
 
 // Writes the first `size` bytes of the store to `path`, after the overwrite
-// question when `askOverwrite` is set and the file exists. The old file is
-// replaced only by a complete new one: a failed or short write gives
-// CannotCreate and leaves it as it was. On success the first status field
-// shows the path.
-SaveResult savePatternFile(const std::string& path, bool askOverwrite);
+// question (its boxes owned by `owner`) when `askOverwrite` is set and the
+// file exists. The old file is replaced only by a complete new one: a failed
+// or short write gives CannotCreate and leaves it as it was.
+SaveResult savePatternFile(const std::string& path, bool askOverwrite, WindowRef owner);
 
 // 2048 when any byte at 1024..2047 is not 0, else 1024.
 void recomputeImageSize();

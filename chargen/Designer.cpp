@@ -8,13 +8,10 @@
 
 namespace {
 DesignerView noView;
+DesignerOpening* onScreen = nullptr;
 
-DesignerView& view() {
-    DesignerView* open = designerState().view;
-    return open ? *open : noView;
-}
-
-void box(const std::string& text) { ui().ask(Message{text, "Fehler", mb::ok, designerState().owner}); }
+DesignerView& view() { return onScreen && onScreen->view ? *onScreen->view : noView; }
+WindowRef owner() { return onScreen ? onScreen->owner : nullptr; }
 
 bool startsWithTemplatePrefix(const std::string& name) {
     const std::string prefix = "vorlage";
@@ -26,7 +23,24 @@ bool startsWithTemplatePrefix(const std::string& name) {
 
 // The save chooser of the pattern files on the shared buffer, which holds the proposal.
 bool choosePatternFileToSave() {
-    return chooseSaveFile(designerState().owner, "Bitmuster speichern unter", patternFileFilter()) != 0;
+    return chooseSaveFile(owner(), "Bitmuster speichern unter", patternFileFilter()) != 0;
+}
+
+// savePatternFile, its question owned by the designer; what was written is
+// shown in the first status field.
+SaveResult saveImage(const std::string& path, bool askOverwrite) {
+    SaveResult result = savePatternFile(path, askOverwrite, owner());
+    if (result == SaveResult::Written) setFirstStatus(path);
+    return result;
+}
+
+// loadPatternFile for the designer: a file that cannot be opened shows
+// "Fehler" in the first status field. (Both callers select the character
+// afterwards, which refills the edit buffer.)
+bool loadImage(const std::string& path, bool force) {
+    if (loadPatternFile(path, force)) return true;
+    setFirstStatus("Fehler");
+    return false;
 }
 }
 
@@ -37,6 +51,15 @@ void setFirstStatus(const std::string& text) {
     ui().setStatus(0, text);
 }
 
+void designerBox(const std::string& text, const char* caption) { ui().ask(Message{text, caption, mb::ok, owner()}); }
+
+void clearImageAndEdit() {
+    clearImage();
+    DesignerState& state = designerState();
+    state.edit.fill(0);
+    state.modified = 0;
+}
+
 void loadTemplate(const std::string& name, bool refresh) {
     CharGenImage& image = charGenImage();
     DesignerState& state = designerState();
@@ -44,7 +67,7 @@ void loadTemplate(const std::string& name, bool refresh) {
     if (state.modified == 1 && !askAboutUnsavedChange("Anfrage")) return;
     state.modified = 0;
     image.templateFlag = 1;
-    clearImage();
+    clearImageAndEdit();
     ByteView bytes = templateBytes(name);
     std::size_t count = std::min(bytes.size, chargen::storeBytes);
     std::copy_n(bytes.data, count, image.store.begin());
@@ -65,7 +88,7 @@ void selectCharacter() {
 
 bool askAboutUnsavedChange(const char* caption) {
     Message question{"Aktuelles Zeichen wurde geändert, erst speichern?", caption, mb::yesNoCancel,
-                     designerState().owner};
+                     owner()};
     switch (ui().ask(question)) {
         case Answer::Yes: applyCharacter(); return true;
         case Answer::No: return true;
@@ -84,17 +107,17 @@ void applyCharacter() {
         // The status field holds only the file's name after a reopening; that
         // name in whatever folder a chooser left current may be another file.
         const std::string& path = state.filePath.empty() ? state.firstStatus : state.filePath;
-        if (savePatternFile(path, false) != SaveResult::Written) box("Schreiben nicht erfolgreich");
+        if (saveImage(path, false) != SaveResult::Written) designerBox("Schreiben nicht erfolgreich");
         return;
     }
-    box("In die Vorlage kann nicht geschrieben werden, bitte unter neuem Dateinamen speichern.");
+    designerBox("In die Vorlage kann nicht geschrieben werden, bitte unter neuem Dateinamen speichern.");
     offerFileName("BM.bin");
     // "No" to the overwrite question asks for another name; a file that
     // cannot be written is reported rather than passed over in silence.
     while (choosePatternFileToSave()) {
-        SaveResult result = savePatternFile(sharedFileName(), true);
+        SaveResult result = saveImage(sharedFileName(), true);
         if (result == SaveResult::AnotherName) continue;
-        if (result == SaveResult::CannotCreate) box("Schreiben nicht erfolgreich");
+        if (result == SaveResult::CannotCreate) designerBox("Schreiben nicht erfolgreich");
         return;
     }
 }
@@ -114,17 +137,20 @@ void runLoadFlow() {
     DesignerState& state = designerState();
     if (state.modified == 1 && !askAboutUnsavedChange("Anfrage")) return;
     state.modified = 0;
-    if (!chooseOpenFile(state.owner, "Bitmusterdatei auswählen", patternFileFilter())) return;
+    if (!chooseOpenFile(owner(), "Bitmusterdatei auswählen", patternFileFilter())) return;
     std::string path = sharedFileName();
     std::optional<std::uint64_t> size = probePatternFile(path);
-    if (!size) return;
+    if (!size) {
+        setFirstStatus("Fehler");
+        return;
+    }
     if (*size == chargen::smallImage || *size == chargen::largeImage) {
-        if (!loadPatternFile(path, false)) return;
+        if (!loadImage(path, false)) return;
         image.templateFlag = 0;
     } else {
         Message question{"Vermutlich keine Bitmusterdatei. Sollen max. 2kB trotzdem geladen werden?", "Fehler",
-                         mb::yesNo, state.owner};
-        if (ui().ask(question) != Answer::Yes || !loadPatternFile(path, true)) return;
+                         mb::yesNo, owner()};
+        if (ui().ask(question) != Answer::Yes || !loadImage(path, true)) return;
     }
     selectCharacter();
     view().repaintAll();
@@ -138,10 +164,10 @@ void runSaveAsFlow(const std::string& startDirectory) {
     offerFileName(startDirectory + "\\" + image.name + ".BIN");
     while (choosePatternFileToSave()) {
         std::string path = sharedFileName();
-        switch (savePatternFile(path, true)) {
+        switch (saveImage(path, true)) {
             case SaveResult::Written:
-                clearImage();
-                loadPatternFile(path, false);
+                clearImageAndEdit();
+                loadImage(path, false);
                 selectCharacter();
                 image.templateFlag = 0;
                 designerState().filePath = path;
@@ -149,7 +175,7 @@ void runSaveAsFlow(const std::string& startDirectory) {
                 return;
             case SaveResult::AnotherName: continue;
             case SaveResult::Cancelled: return;
-            case SaveResult::CannotCreate: box("Schreiben nicht erfolgreich"); return;
+            case SaveResult::CannotCreate: designerBox("Schreiben nicht erfolgreich"); return;
         }
     }
 }
@@ -158,14 +184,16 @@ std::string photoPath(const std::string& startDirectory) {
     return startDirectory + "\\" + charGenImage().name + ".bmp";
 }
 
-void designerOpened() {
+void designerOpened(DesignerOpening& opening) {
+    onScreen = &opening;
     CharGenImage& image = charGenImage();
     if (startsWithTemplatePrefix(image.name))
         image.templateFlag = 1;
     else if (image.size == chargen::smallImage || image.size == chargen::largeImage)
         image.templateFlag = 0;
     setFirstStatus(std::string(fileNamePart(image.name)));
-    designerState().photo = 0;
 }
+
+void designerClosed() { onScreen = nullptr; }
 
 bool designerMayClose() { return designerState().modified != 1 || askAboutUnsavedChange("Beenden?"); }

@@ -2,7 +2,7 @@
 // The designer's flows over the image and its edit state: templates, the
 // question about an unsaved character, applying it, loading and saving
 // pattern files. Boxes, choosers and status texts go through ui(); repaints
-// through the state's view.
+// through the view of the opening on screen.
 #include <string>
 
 #include "chargen/CharGenImage.h"
@@ -10,6 +10,13 @@
 
 // First status field: shown and remembered (applyCharacter writes to it).
 void setFirstStatus(const std::string& text);
+
+// A box with OK, owned by the open dialog (by none while it is closed).
+void designerBox(const std::string& text, const char* caption = "Fehler");
+
+// clearImage, and the edit buffer becomes eight 0 bytes and the modified flag
+// 0 with it; the reference copy stays.
+void clearImageAndEdit();
 
 // Loads a built-in template (name one of the five). refresh: called from the
 // designer, which then shows the name, selects the character again and
@@ -37,9 +44,11 @@ void runSaveAsFlow(const std::string& startDirectory);
 // Where "&Foto" writes: startDirectory\<image name>.bmp.
 std::string photoPath(const std::string& startDirectory);
 
-// The steps of opening that need no window: template flag from the name,
-// first status field, photo flag.
-void designerOpened();
+// The steps of opening that need no window: `opening` becomes the one on
+// screen, the template flag follows the name, the first status field shows it.
+void designerOpened(DesignerOpening& opening);
+// WM_DESTROY: no opening is on screen any more.
+void designerClosed();
 
 // WM_CLOSE: false when the user cancels the question ("Beenden?").
 bool designerMayClose();

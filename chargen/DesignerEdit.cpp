@@ -1,5 +1,7 @@
 #include "chargen/DesignerEdit.h"
 
+#include "chargen/CharGenImage.h"
+#include "chargen/DesignerLayout.h"
 #include "shell/HexText.h"
 
 namespace {
@@ -28,29 +30,30 @@ GlyphRows edited(const GlyphRows& rows, EditOperation operation) {
 }
 
 ClickTarget mapClick(int x, int y) {
+    using namespace designer;
     ClickTarget target;
-    if (x >= 55 && x <= 382 && y >= 40 && y <= 378) {
-        int column = limited(floorDiv(x - 60, 20), 0, 15);
-        int row = limited(floorDiv(y - 50, 20), 0, 15);
+    if (overviewClicks.contains(x, y)) {
+        int column = limited(floorDiv(x - overviewOrigin.x, pitch), 0, overviewColumns - 1);
+        int row = limited(floorDiv(y - overviewOrigin.y, pitch), 0, overviewRows - 1);
         target.area = ClickTarget::Area::Overview;
-        target.code = row * 16 + column;
-    } else if (x >= 451 && x <= 568 && y >= 40 && y <= 199) {
+        target.code = row * overviewColumns + column;
+    } else if (magnifierClicks.contains(x, y)) {
         target.area = ClickTarget::Area::Magnifier;
-        target.column = (x - 450) / 20;
-        target.row = (y - 38) / 20;
+        target.column = (x - clickCellOrigin.x) / pitch;
+        target.row = (y - clickCellOrigin.y) / pitch;
     }
     return target;
 }
 
-void carryOutPendingAction(DesignerState& designer) {
-    if (designer.pending != CellAction::None && designer.pendingRow >= 0 && designer.pendingRow < 8 &&
-        designer.pendingColumn >= 0 && designer.pendingColumn < 6) {
-        std::uint8_t bit = static_cast<std::uint8_t>(1u << designer.pendingColumn);
-        std::uint8_t& row = designer.edit[designer.pendingRow];
-        row = designer.pending == CellAction::Set ? static_cast<std::uint8_t>(row | bit)
-                                                  : static_cast<std::uint8_t>(row & ~bit);
+void carryOutPendingAction(PendingCell& pending, GlyphRows& edit) {
+    if (pending.action != CellAction::None && pending.row >= 0 && pending.row < chargen::characterRows &&
+        pending.column >= 0 && pending.column < chargen::characterColumns) {
+        std::uint8_t bit = static_cast<std::uint8_t>(1u << pending.column);
+        std::uint8_t& row = edit[pending.row];
+        row = pending.action == CellAction::Set ? static_cast<std::uint8_t>(row | bit)
+                                                : static_cast<std::uint8_t>(row & ~bit);
     }
-    designer.pending = CellAction::None;
+    pending.action = CellAction::None;
 }
 
 ButtonStates applyButtonRule(DesignerState& designer, int templateFlag) {

@@ -22,23 +22,35 @@ struct DesignerView {
     virtual ~DesignerView() = default;
 };
 
+// The edit state of the program run: every opening of the dialog finds it as
+// the last one left it.
 struct DesignerState {
     int currentCode = 0;
     GlyphRows edit{};          // the character being edited
     GlyphRows reference{};     // as last selected or applied; the source of undo
     int modified = 0;          // edit differs from reference and the image is no template
-    CellAction pending = CellAction::None;
-    int pendingColumn = 0;     // 0..5
-    int pendingRow = 0;        // 0..8; row 8 edits nothing
-    int photo = 0;             // 1 while painted for the BMP photo: no selection frame
     std::string firstStatus;   // what the first status field shows
     std::string filePath;      // full path of the pattern file last loaded or saved; applied changes go there
-    WindowRef owner = nullptr; // the open dialog, owner of its boxes
-    DesignerView* view = nullptr;
 };
 
 // The one state of the program.
 DesignerState& designerState();
+
+// A magnifier cell to set or clear: recorded by a click, carried out by the next paint.
+struct PendingCell {
+    CellAction action = CellAction::None;
+    int column = 0;            // 0..5
+    int row = 0;               // 0..8; row 8 edits nothing
+};
+
+// What one opening of the dialog owns. Each opening makes its own, so none
+// meets what an earlier one left behind.
+struct DesignerOpening {
+    WindowRef owner = nullptr;     // the open dialog, owner of its boxes
+    DesignerView* view = nullptr;
+    PendingCell pending;
+    int photo = 0;                 // 1 while painted for the BMP photo: no selection frame
+};
 
 GlyphRows edited(const GlyphRows& rows, EditOperation operation);
 
@@ -51,8 +63,9 @@ struct ClickTarget {
 };
 ClickTarget mapClick(int x, int y);
 
-// The pending cell action of the paint procedure: sets or clears the bit, then none is pending.
-void carryOutPendingAction(DesignerState& state);
+// The pending cell action of the paint procedure: sets or clears the bit of
+// `edit`, then none is pending.
+void carryOutPendingAction(PendingCell& pending, GlyphRows& edit);
 
 // Enabled buttons after a paint, and the modified flag they imply.
 struct ButtonStates {

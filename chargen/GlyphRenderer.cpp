@@ -26,50 +26,54 @@ DesignerColours designerColours(const GlobalSettings& settings) {
 }
 
 namespace {
+using designer::Area;
+
+void fill(PixelBuffer& buffer, Area area, RgbColour colour) {
+    buffer.fill(area.left, area.top, area.right, area.bottom, colour);
+}
+
 // A rectangle outlined in the set colour and filled with the clear colour.
-void box(PixelBuffer& buffer, int left, int top, int right, int bottom, DesignerColours colours) {
-    buffer.fill(left, top, right, bottom, colours.clear);
-    buffer.outline(left, top, right, bottom, colours.set);
+void box(PixelBuffer& buffer, Area area, DesignerColours colours) {
+    fill(buffer, area, colours.clear);
+    buffer.outline(area.left, area.top, area.right, area.bottom, colours.set);
 }
 
 void drawGrid(PixelBuffer& buffer, DesignerColours colours) {
-    for (int i = 0; i < 8; ++i)
-        for (int k = 0; k < 6; ++k) box(buffer, 449 + 20 * k, 39 + 20 * i, 470 + 20 * k, 60 + 20 * i, colours);
+    for (int i = 0; i < chargen::characterRows; ++i)
+        for (int k = 0; k < chargen::characterColumns; ++k) box(buffer, designer::gridBoxAt(k, i), colours);
 }
 }
 
 void drawOverview(PixelBuffer& buffer, const CharGenImage& image, DesignerColours colours) {
-    box(buffer, 55, 40, 385, 370, colours);
-    for (int code = 0; code < 256; ++code) {
-        int x0 = 60 + 20 * (code % 16);
-        int y0 = 50 + 20 * (code / 16);
+    box(buffer, designer::overviewArea, colours);
+    for (int code = 0; code < designer::overviewColumns * designer::overviewRows; ++code) {
         const std::uint8_t* rows = image.character(code);
-        for (int i = 0; i < 8; ++i)
-            for (int k = 0; k < 6; ++k)
-                if (rows[i] >> k & 1) buffer.fill(x0 + 2 + 2 * k, y0 + 2 * i, x0 + 4 + 2 * k, y0 + 2 + 2 * i, colours.set);
+        for (int i = 0; i < chargen::characterRows; ++i)
+            for (int k = 0; k < chargen::characterColumns; ++k)
+                if (rows[i] >> k & 1) fill(buffer, designer::overviewDot(code, k, i), colours.set);
     }
 }
 
 void drawMagnifier(PixelBuffer& buffer, const GlyphRows& edit, DesignerColours colours) {
     drawGrid(buffer, colours);
-    for (int i = 0; i < 8; ++i)
-        for (int k = 0; k < 6; ++k) {
-            int x = 450 + 20 * k, y = 40 + 20 * i;
-            if (edit[i] >> k & 1) buffer.fill(x, y, x + 19, y + 19, colours.set);
+    for (int i = 0; i < chargen::characterRows; ++i)
+        for (int k = 0; k < chargen::characterColumns; ++k) {
+            if (edit[i] >> k & 1) fill(buffer, designer::magnifierCell(k, i), colours.set);
             // The preview takes the colour shown inside the cell.
-            RgbColour shown = buffer.at(460 + 20 * k, 50 + 20 * i);
-            buffer.fill(410 + 2 * k, 50 + 2 * i, 412 + 2 * k, 52 + 2 * i, shown);
+            designer::Point sample = designer::cellSample(k, i);
+            fill(buffer, designer::previewDot(k, i), buffer.at(sample.x, sample.y));
         }
 }
 
 void drawSelectionFrame(PixelBuffer& buffer, int code, DesignerColours colours) {
-    int column = code % 16, row = code / 16;
-    buffer.outline(58 + 20 * column, 47 + 20 * row, 79 + 20 * column, 68 + 20 * row, colours.set);
+    Area frame = designer::selectionFrame(code);
+    buffer.outline(frame.left, frame.top, frame.right, frame.bottom, colours.set);
 }
 
-void drawDesigner(PixelBuffer& buffer, const CharGenImage& image, const DesignerState& state, DesignerColours colours) {
+void drawDesigner(PixelBuffer& buffer, const CharGenImage& image, const DesignerState& state, DesignerColours colours,
+                  bool photo) {
     if (image.size == 0) return;
     drawOverview(buffer, image, colours);
     drawMagnifier(buffer, state.edit, colours);
-    if (state.photo != 1) drawSelectionFrame(buffer, state.currentCode, colours);
+    if (!photo) drawSelectionFrame(buffer, state.currentCode, colours);
 }

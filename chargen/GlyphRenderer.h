@@ -7,6 +7,7 @@
 
 #include "chargen/CharGenImage.h"
 #include "chargen/DesignerEdit.h"
+#include "chargen/DesignerLayout.h"
 #include "shell/GlobalSettings.h"
 
 struct PixelBuffer {
@@ -30,26 +31,12 @@ struct DesignerColours {
 // Foreground white or green, background black or dark green; inverse swaps them.
 DesignerColours designerColours(const GlobalSettings& settings);
 
-namespace designer {
-// Rectangles of the client area (right and bottom exclusive): the three the
-// renderer draws, the region repainted after an edit, and the photo.
-struct Area {
-    int left, top, right, bottom;
-};
-constexpr Area overviewArea{55, 40, 385, 370};
-constexpr Area gridArea{449, 39, 570, 200};
-constexpr Area previewArea{410, 50, 422, 66};
-constexpr Area magnifierRegion{390, 39, 570, 200};
-constexpr Area photoArea{0, 0, 390, 375};
-constexpr int canvasWidth = 570;
-constexpr int canvasHeight = 375;
-}
-
 // Overview area, magnifier grid and all 256 characters of the image (codes
 // beyond its size show the store's zero bytes).
 void drawOverview(PixelBuffer& buffer, const CharGenImage& image, DesignerColours colours);
 // Magnifier grid, its cells from the edit buffer, and the preview.
 void drawMagnifier(PixelBuffer& buffer, const GlyphRows& edit, DesignerColours colours);
 void drawSelectionFrame(PixelBuffer& buffer, int code, DesignerColours colours);
-// Everything the paint procedure shows; the frame unless the photo flag is set.
-void drawDesigner(PixelBuffer& buffer, const CharGenImage& image, const DesignerState& state, DesignerColours colours);
+// Everything the paint procedure shows; the frame unless painted for the photo.
+void drawDesigner(PixelBuffer& buffer, const CharGenImage& image, const DesignerState& state, DesignerColours colours,
+                  bool photo);

@@ -22,8 +22,9 @@ constexpr RECT magnifierRect = toRect(designer::magnifierRegion);
 // What the canvas holds: the rest of the magnifier region (the HEX field) stays the dialog's.
 constexpr RECT drawnRects[] = {overviewRect, toRect(designer::gridArea), toRect(designer::previewArea)};
 
-// The state of one opening, reached through DWLP_USER. What outlives the
-// opening is in designerState() and charGenImage().
+// The state of one opening, reached through DWLP_USER; `opening` is what the
+// flows of chargen/ see of it. What outlives the opening is in
+// designerState() and charGenImage().
 struct DesignerDialog final : DesignerView {
     HWND dialog = nullptr;
     HWND previousStatusTarget = nullptr;
@@ -31,6 +32,7 @@ struct DesignerDialog final : DesignerView {
     DesignerColours colours;
     PixelBuffer canvas{designer::canvasWidth, designer::canvasHeight};
     PixelSection section;          // the canvas as the display takes it
+    DesignerOpening opening;
 
     void repaintAll() override { InvalidateRect(dialog, nullptr, TRUE); }
     void repaintMagnifier() override { InvalidateRect(dialog, &magnifierRect, FALSE); }
@@ -43,10 +45,6 @@ void updateSaveItem(HWND dialog) {
     EnableMenuItem(GetMenu(dialog), CMD_ZG_SAVE_AS, charGenImage().size != 0 ? MF_ENABLED : MF_GRAYED);
 }
 
-void box(HWND owner, const std::string& text, const char* caption) {
-    ui().ask(Message{text, caption, mb::ok, owner});
-}
-
 void onOpen(HWND dialog, DesignerDialog& self) {
     self.dialog = dialog;
     SetMenu(dialog, LoadMenuA(programInstance(), MAKEINTRESOURCEA(IDM_DESIGNER)));
@@ -54,19 +52,16 @@ void onOpen(HWND dialog, DesignerDialog& self) {
     self.colours = designerColours(globalSettings());
     EnableWindow(GetDlgItem(dialog, IDC_ZG_APPLY), FALSE);
     EnableWindow(GetDlgItem(dialog, IDC_ZG_UNDO), FALSE);
-    DesignerState& state = designerState();
-    state.owner = dialog;
-    state.view = &self;
-    designerOpened();
+    self.opening.owner = dialog;
+    self.opening.view = &self;
+    designerOpened(self.opening);
     updateSaveItem(dialog);
     self.section.ensure(designer::canvasWidth, designer::canvasHeight);
 }
 
 void onClose(DesignerDialog& self) {
     installStatusTarget(self.previousStatusTarget);
-    DesignerState& state = designerState();
-    state.owner = nullptr;
-    state.view = nullptr;
+    designerClosed();
     self.section.release();
 }
 
@@ -76,13 +71,14 @@ void paint(DesignerDialog& self) {
     const CharGenImage& image = charGenImage();
     DesignerState& state = designerState();
     if (image.size != 0 && self.section.ensure(designer::canvasWidth, designer::canvasHeight)) {
-        if (state.pending == CellAction::None) ui().setStatus(1, formatDecimal(static_cast<int>(image.size)));
-        carryOutPendingAction(state);
+        if (self.opening.pending.action == CellAction::None)
+            ui().setStatus(1, formatDecimal(static_cast<int>(image.size)));
+        carryOutPendingAction(self.opening.pending, state.edit);
         ButtonStates buttons = applyButtonRule(state, image.templateFlag);
         EnableWindow(GetDlgItem(self.dialog, IDC_ZG_APPLY), buttons.apply);
         EnableWindow(GetDlgItem(self.dialog, IDC_ZG_UNDO), buttons.undo);
 
-        drawDesigner(self.canvas, image, state, self.colours);
+        drawDesigner(self.canvas, image, state, self.colours, self.opening.photo == 1);
         for (const RECT& area : drawnRects) self.section.show(context, self.canvas, area);
     }
     EndPaint(self.dialog, &paintInfo);
@@ -94,10 +90,7 @@ void click(DesignerDialog& self, CellAction action, LPARAM position) {
     if (target.area == ClickTarget::Area::Overview && action == CellAction::Set) {
         clickOverviewCharacter(target.code);
     } else if (target.area == ClickTarget::Area::Magnifier) {
-        DesignerState& state = designerState();
-        state.pending = action;
-        state.pendingColumn = target.column;
-        state.pendingRow = target.row;
+        self.opening.pending = PendingCell{action, target.column, target.row};
         self.repaintMagnifier();
     }
 }
@@ -112,15 +105,15 @@ void edit(DesignerDialog& self, EditOperation operation) {
 // file, so the box tells the truth and no box lies over the picture.
 void takePhoto(DesignerDialog& self) {
     std::string path = photoPath(self.startDirectory);
-    designerState().photo = 1;
+    self.opening.photo = 1;
     RedrawWindow(self.dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     bool saved = saveWindowAreaAsBmp(self.dialog, 0, 0, designer::photoArea.right, designer::photoArea.bottom, path);
-    designerState().photo = 0;
+    self.opening.photo = 0;
     self.repaintAll();
     if (saved)
-        box(self.dialog, path, "Zeichensatz wurde als BMP gespeichert:");
+        designerBox(path, "Zeichensatz wurde als BMP gespeichert:");
     else
-        box(self.dialog, "Das Bild konnte nicht gespeichert werden:\r" + path, "Fehler");
+        designerBox("Das Bild konnte nicht gespeichert werden:\r" + path);
 }
 
 void command(DesignerDialog& self, int id) {
@@ -142,7 +135,7 @@ void command(DesignerDialog& self, int id) {
         case CMD_ZG_HELP: showInfo(GetWindow(dialog, GW_OWNER), HelpVariant::Designer); break;
         case IDC_ZG_BACK: SendMessageA(dialog, WM_CLOSE, 0, 0); break;
         case IDC_ZG_EDITOR_HELP:
-            box(dialog,
+            designerBox(
                 "Mausklick links\t= Feld setzen\rMausklick rechts\t= Feld rücksetzen\r<, >, ^, v\t\t= schieben\r"
                 "I\t\t= Invertieren\rA\t\t= alles setzen",
                 "Editor");

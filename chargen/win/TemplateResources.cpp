@@ -16,7 +16,7 @@ void startCharGenImage() {
     loadTemplate("Vorlage_ZG3", false);
 }
 
-void endCharGenImage() { clearImage(); }
+void endCharGenImage() { clearImageAndEdit(); }
 
 const char* designerTemplateName() {
     HWND desktop = GetDesktopWindow();

@@ -69,14 +69,11 @@ TEST(DesignerEdit, APendingCellChangesOneBitAndRowEightNone) {
         {CellAction::None, 3, 1, start},
     };
     for (const Case& c : cases) {
-        DesignerState state;
-        state.edit = start;
-        state.pending = c.action;
-        state.pendingColumn = c.column;
-        state.pendingRow = c.row;
-        carryOutPendingAction(state);
-        EXPECT_EQ(state.edit, c.result) << c.column << "," << c.row;
-        EXPECT_EQ(state.pending, CellAction::None);
+        GlyphRows edit = start;
+        PendingCell pending{c.action, c.column, c.row};
+        carryOutPendingAction(pending, edit);
+        EXPECT_EQ(edit, c.result) << c.column << "," << c.row;
+        EXPECT_EQ(pending.action, CellAction::None);
     }
 }
 

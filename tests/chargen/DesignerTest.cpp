@@ -22,7 +22,13 @@ struct DesignerTest : CharGenFixture {
         CharGenFixture::SetUp();
         for (int n = 1; n <= 5; ++n) fakeTemplates[n].assign(n <= 2 ? 1024 : 2048, static_cast<std::uint8_t>(n));
         setTemplateSource(fakeTemplate);
-        designerState().view = &view;
+        opening.view = &view;
+        designerOpened(opening);
+        user.statuses.clear();
+    }
+    void TearDown() override {
+        designerClosed();
+        CharGenFixture::TearDown();
     }
     // A file-backed image with character `code` edited.
     std::string editedFile(std::size_t size, int code) {
@@ -38,11 +44,16 @@ struct DesignerTest : CharGenFixture {
     }
     const std::string question = "Aktuelles Zeichen wurde geändert, erst speichern?";
     RecordingView view;
+    DesignerOpening opening;
 };
 }
 
 TEST_F(DesignerTest, TemplatesLoadWithFlagNameAndRefreshOnlyFromTheDesigner) {
+    designerState().edit.fill(0x11);
+    designerState().reference.fill(0x22);
     loadTemplate("Vorlage_ZG3", false);
+    EXPECT_EQ(designerState().edit, GlyphRows{}) << "emptied with the image";
+    EXPECT_EQ(designerState().reference[0], 0x22);
     CharGenImage& image = charGenImage();
     EXPECT_EQ(image.size, 2048u);
     EXPECT_EQ(image.name, "Vorlage_ZG3");
@@ -90,7 +101,9 @@ TEST_F(DesignerTest, ApplyingWritesTheLoadedFileAndShrinksAnEmptyUpperKilobyte) 
 
     // Reopened, the status field shows only the name: the file written is still the loaded one.
     charGenImage().name = "z.bin";
-    designerOpened();
+    designerClosed();
+    DesignerOpening reopened;
+    designerOpened(reopened);
     EXPECT_EQ(lastStatus(0), "z.bin");
     designerState().edit = {0x21};
     std::remove("z.bin");
@@ -120,6 +133,7 @@ TEST_F(DesignerTest, ApplyingToATemplateAsksForANewFileAndAsksAgainAfterNo) {
     EXPECT_EQ(readFile(dir + "neu.bin").size(), 1024u);
     EXPECT_EQ(charGenImage().templateFlag, 1);
     EXPECT_EQ(charGenImage().name, "Vorlage_ZG2");
+    EXPECT_EQ(lastStatus(0), dir + "neu.bin");
 }
 
 TEST_F(DesignerTest, LoadFlowTakesExactFilesAsksAboutOthersAndKeepsTheImageWhenItCannotRead) {
@@ -156,11 +170,13 @@ TEST_F(DesignerTest, LoadFlowTakesExactFilesAsksAboutOthersAndKeepsTheImageWhenI
         user.answers = c.answers;
         user.messages.clear();
         user.statuses.clear();
+        designerState().edit.fill(0x11);
         runLoadFlow();
         const CharGenImage& image = charGenImage();
         EXPECT_EQ(image.size, c.imageSize) << c.what;
         EXPECT_EQ(image.templateFlag, c.templateFlag) << c.what;
         EXPECT_EQ(image.store[0], c.loaded ? 1 : 3) << c.what;
+        EXPECT_EQ(designerState().edit[0], c.loaded ? 1 : 0x11) << c.what;
         EXPECT_EQ(image.name, c.loaded ? c.file : "Vorlage_ZG3") << c.what;
         EXPECT_EQ(designerState().filePath, c.loaded ? path : "") << c.what;
         EXPECT_EQ(lastStatus(0), c.loaded ? path : c.status) << c.what;
@@ -197,12 +213,14 @@ TEST_F(DesignerTest, SaveAsProposesTheNameReloadsTheFileAndReportsFailure) {
         std::remove((dir + "eigen.bin").c_str());
         user.chosenFiles = {dir + "eigen.bin"};
         user.offered.clear();
+        designerState().modified = 1;
         runSaveAsFlow("C:\\bv7");
         EXPECT_EQ(user.offered[0], std::string("C:\\bv7\\") + c.name + ".BIN") << c.what;
         EXPECT_EQ(readFile(dir + "eigen.bin").size(), c.fileSize) << c.what;
         EXPECT_EQ(charGenImage().size, c.reloadedSize) << c.what;
         EXPECT_EQ(charGenImage().store[0], c.firstByte) << c.what;
         EXPECT_EQ(charGenImage().templateFlag, 0) << c.what;
+        EXPECT_EQ(designerState().modified, 0) << c.what;
         EXPECT_EQ(charGenImage().name, c.name) << c.what;
         EXPECT_EQ(lastStatus(0), dir + "eigen.bin") << c.what;
         EXPECT_EQ(designerState().filePath, dir + "eigen.bin") << c.what;
@@ -244,11 +262,9 @@ TEST_F(DesignerTest, OpeningTakesTheTemplateFlagFromTheName) {
         charGenImage().name = c.name;
         charGenImage().size = c.size;
         charGenImage().templateFlag = c.before;
-        designerState().photo = 1;
-        designerOpened();
+        designerOpened(opening);
         EXPECT_EQ(charGenImage().templateFlag, c.after) << c.name << " " << c.size;
         EXPECT_EQ(lastStatus(0), c.name);
-        EXPECT_EQ(designerState().photo, 0);
     }
     EXPECT_EQ(photoPath("C:\\bv7"), "C:\\bv7\\BM.bin.bmp");
 }

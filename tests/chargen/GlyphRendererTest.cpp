@@ -52,17 +52,16 @@ TEST(GlyphRenderer, FrameUnlessPhotographedAndNothingWithoutAnImage) {
     DesignerState state;
     state.currentCode = 0x12;
     PixelBuffer framed(designer::canvasWidth, designer::canvasHeight, untouched);
-    drawDesigner(framed, image, state, colours);
+    drawDesigner(framed, image, state, colours, false);
     EXPECT_EQ(framed.at(58 + 40, 47 + 20), colours.set);
     EXPECT_EQ(framed.at(78 + 40, 67 + 20), colours.set);
     EXPECT_EQ(framed.at(68 + 40, 57 + 20), colours.clear);
-    state.photo = 1;
     PixelBuffer photo(designer::canvasWidth, designer::canvasHeight, untouched);
-    drawDesigner(photo, image, state, colours);
+    drawDesigner(photo, image, state, colours, true);
     EXPECT_EQ(photo.at(58 + 40, 47 + 20), colours.clear);
     image.size = 0;
     PixelBuffer empty(designer::canvasWidth, designer::canvasHeight, untouched);
-    drawDesigner(empty, image, state, colours);
+    drawDesigner(empty, image, state, colours, false);
     EXPECT_EQ(empty.pixels, std::vector<RgbColour>(empty.pixels.size(), untouched));
 }
 

@@ -175,6 +175,22 @@ TEST_F(DesignerDialogTest, ClicksAtTheCellsChangeTheirBitsAndTheMagnifierShowsTh
     EXPECT_TRUE(driver.seen.size() == 1) << "only the designer itself";
 }
 
+TEST_F(DesignerDialogTest, AClickThatNoPaintCarriedOutEndsWithItsOpening) {
+    GlyphRows before{};
+    inDesigner([&](HWND dialog) {
+        press(dialog, CMD_ZG_TEMPLATE1);
+        leftClick(dialog, 60 + 20 * 1, 50 + 20 * 4);   // 'A'
+        UpdateWindow(dialog);
+        before = designerState().edit;
+        leftClick(dialog, 451, 40);                    // pending: pixel 0 of row 0, closed before a paint
+    });
+    inDesigner([&](HWND dialog) {
+        UpdateWindow(dialog);
+        EXPECT_EQ(designerState().edit, before) << "the next opening's first paint edits nothing";
+        EXPECT_FALSE(enabled(dialog, IDC_ZG_UNDO));
+    });
+}
+
 TEST_F(DesignerDialogTest, AnAppliedCharacterIsInTheImageAndItsFileAndQuestionsCarryTheirCaptions) {
     std::string path;
     driver.answers = {IDNO, IDCANCEL, IDNO};
