@@ -16,6 +16,7 @@ ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&) { return 
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -67,14 +68,18 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
         return ImportResult::Failed;
     }
 
-    // The top byte of the first channel, as the WAV reader takes 16-bit samples.
+    // The top byte of the first channel, as the WAV reader takes 16-bit
+    // samples. Read as floating point and clipped here: lossy decoders
+    // overshoot past full scale, and the library's own conversion to integers
+    // would wrap an overshoot around to the other extreme.
     std::vector<std::uint8_t> samples;
-    std::vector<short> frames(4096 * static_cast<std::size_t>(info.channels));
+    std::vector<float> frames(4096 * static_cast<std::size_t>(info.channels));
     for (;;) {
-        sf_count_t got = sf_readf_short(file.get(), frames.data(), 4096);
+        sf_count_t got = sf_readf_float(file.get(), frames.data(), 4096);
         if (got <= 0) break;
         for (sf_count_t i = 0; i < got; ++i) {
-            auto value = static_cast<std::uint16_t>(frames[static_cast<std::size_t>(i) * info.channels]);
+            long level = std::lrint(frames[static_cast<std::size_t>(i) * info.channels] * 32768.0f);
+            auto value = static_cast<std::uint16_t>(std::clamp(level, -32768L, 32767L));
             samples.push_back(static_cast<std::uint8_t>((value >> 8) ^ 0x80));
         }
         if (samples.size() > maxWavSampleCount) {

@@ -124,3 +124,38 @@ TEST(Streams, ReadsRecordingsKeptInOtherSoundFormats) {
         EXPECT_EQ(readFile(target), image(300)) << c.name;
     }
 }
+
+// A lossy file normalised to full scale: its decoder overshoots past it, and
+// the overshoots are clipped to the extremes, never wrapped around to the other one.
+TEST(Streams, SamplesBeyondFullScaleAreClippedNotWrapped) {
+    std::string dir = freshDir("fullscale");
+    auto samples = encodeRecordSamples(image(300), TapeHeader{"LAUT", 0x2000, 0, 0x2000});
+    struct Case {
+        const char* name;
+        int format;
+        float peak;   // of the signal, full scale being 1
+    };
+    const Case cases[] = {
+        {"voll.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1.0f},
+        {"voll.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 1.0f},
+    };
+    for (const Case& c : cases) {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 1;
+        info.format = c.format;
+        SNDFILE* file = sf_open((dir + c.name).c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr) << c.name << ": " << sf_strerror(nullptr);
+        std::vector<float> frames;
+        for (std::uint8_t sample : samples) frames.push_back(c.peak * (sample - 128) / 100.0f);
+        sf_writef_float(file, frames.data(), static_cast<sf_count_t>(frames.size()));
+        sf_close(file);
+
+        std::ostringstream out, err;
+        cli::TerminalInterface terminal(err);
+        cli::CommandIo io{out, err};
+        std::string target = dir + c.name + ".BIN";
+        EXPECT_EQ(wav2binCommand({dir + c.name, "-o", target}, io), 0) << c.name << "\n" << err.str();
+        EXPECT_EQ(readFile(target), image(300)) << c.name;
+    }
+}
