@@ -63,22 +63,24 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SoundFileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &stream));
     if (!file) return ImportResult::NotASoundFile;
-    if (info.channels < 1 || info.samplerate < 1 || info.frames < 0) {
+    if (info.channels < 1 || info.channels > 1024 || info.samplerate < 1 || info.frames < 0) {
         problem = "Audiodaten nicht auswertbar";
         return ImportResult::Failed;
     }
 
-    // The top byte of the first channel, as the WAV reader takes 16-bit
-    // samples. Read as floating point and clipped here: lossy decoders
-    // overshoot past full scale, and the library's own conversion to integers
-    // would wrap an overshoot around to the other extreme.
+    // The top byte of every channel, as the WAV reader takes 16-bit samples;
+    // the reader then takes the channel that carries the signal. Read as
+    // floating point and clipped here: lossy decoders overshoot past full
+    // scale, and the library's own conversion to integers would wrap an
+    // overshoot around to the other extreme.
+    const std::size_t channels = static_cast<std::size_t>(info.channels);
     std::vector<std::uint8_t> samples;
-    std::vector<float> frames(4096 * static_cast<std::size_t>(info.channels));
+    std::vector<float> frames(4096 * channels);
     for (;;) {
         sf_count_t got = sf_readf_float(file.get(), frames.data(), 4096);
         if (got <= 0) break;
-        for (sf_count_t i = 0; i < got; ++i) {
-            long level = std::lrint(frames[static_cast<std::size_t>(i) * info.channels] * 32768.0f);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(got) * channels; ++i) {
+            long level = std::lrint(frames[i] * 32768.0f);
             auto value = static_cast<std::uint16_t>(std::clamp(level, -32768L, 32767L));
             samples.push_back(static_cast<std::uint8_t>((value >> 8) ^ 0x80));
         }
@@ -88,8 +90,10 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
         }
     }
     AudioFormat format;
+    format.channels = static_cast<std::uint16_t>(channels);
+    format.blockAlign = format.channels;
     format.samplesPerSecond = static_cast<std::uint32_t>(info.samplerate);
-    format.bytesPerSecond = format.samplesPerSecond;
+    format.bytesPerSecond = format.samplesPerSecond * format.channels;
     bytes = makeWavFileBytes(format, samples.data(), static_cast<std::uint32_t>(samples.size()));
     return ImportResult::Converted;
 }

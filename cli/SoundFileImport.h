@@ -12,6 +12,7 @@ bool looksLikeRiffWave(const std::vector<std::uint8_t>& bytes);
 
 enum class ImportResult { NotASoundFile, Converted, Failed };
 
-// Replaces `bytes` (a whole sound file) by an 8-bit mono WAV of its first
-// channel at its own rate. Failed leaves a German reason in `problem`.
+// Replaces `bytes` (a whole sound file) by an 8-bit WAV of all its channels
+// at its own rate; the WAV reader takes the channel that carries the signal.
+// Failed leaves a German reason in `problem`.
 ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem);

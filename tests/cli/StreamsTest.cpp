@@ -100,7 +100,8 @@ TEST(Streams, ReadsRecordingsKeptInOtherSoundFormats) {
         {"a.w64", SF_FORMAT_W64 | SF_FORMAT_PCM_U8},
     };
     for (const Case& c : cases) {
-        // Stereo with the signal in the first channel, at a rate of its own.
+        // Stereo with the signal in the second channel only (a mono cable in
+        // a stereo input), at a rate of its own.
         SF_INFO info{};
         info.samplerate = 48000;
         info.channels = 2;
@@ -110,8 +111,8 @@ TEST(Streams, ReadsRecordingsKeptInOtherSoundFormats) {
         std::vector<short> frames;
         for (std::size_t i = 0; i * 44100 < (samples.size() - 1) * 48000; ++i) {
             std::size_t at = i * 44100 / 48000;
+            frames.push_back(static_cast<short>((i % 7) * 40 - 120));
             frames.push_back(static_cast<short>((samples[at] - 128) * 200));
-            frames.push_back(0);
         }
         sf_writef_short(file, frames.data(), static_cast<sf_count_t>(frames.size() / 2));
         sf_close(file);

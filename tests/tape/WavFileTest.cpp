@@ -11,6 +11,7 @@
 #include "support/RecordingInterface.h"
 #include "support/WavBuilder.h"
 #include "tape/AudioFormat.h"
+#include "tape/Encoder.h"
 #include "tape/WavFile.h"
 #include "support/TestFiles.h"
 
@@ -194,6 +195,46 @@ TEST(WavReader, TurnsOtherPcmShapesInto8BitMono) {
     std::vector<std::uint8_t> stereo8 = {10, 200, 20, 200, 30, 200};
     parsed = parseWavSamples(ByteView(wav(Format{1, 2, 44100, 8}, stereo8)));
     EXPECT_EQ(toVector(parsed.samples), (std::vector<std::uint8_t>{10, 20, 30}));
+}
+
+// A stereo recording is read from the channel that carries the tape signal:
+// a mono cable in one input leaves the other with hiss only. Where both carry
+// it alike, the first channel stays.
+TEST(WavReader, TakesTheChannelThatCarriesTheSignal) {
+    using namespace wavtest;
+    std::vector<std::uint8_t> signal = encodeRecordSamples(std::vector<std::uint8_t>(64, 0x5A), TapeHeader{"KANAL", 0, 0, 0});
+    std::vector<std::uint8_t> hiss(signal.size());
+    std::uint32_t seed = 1;
+    for (std::uint8_t& sample : hiss) {
+        seed = seed * 1103515245u + 12345u;
+        sample = static_cast<std::uint8_t>(0x80 + static_cast<int>(seed >> 28) - 8);   // +-8 around the centre line
+    }
+    std::vector<std::uint8_t> quieter(signal);
+    for (std::uint8_t& sample : quieter) sample = static_cast<std::uint8_t>(0x80 + (sample - 0x80) * 3 / 4);
+    struct Case {
+        const char* what;
+        const std::vector<std::uint8_t>& left;
+        const std::vector<std::uint8_t>& right;
+        const std::vector<std::uint8_t>& expected;
+    };
+    const Case cases[] = {
+        {"signal right, hiss left", hiss, signal, signal},
+        {"signal left, hiss right", signal, hiss, signal},
+        {"both alike: the first", quieter, signal, quieter},
+    };
+    for (const Case& c : cases) {
+        for (int bits : {8, 16}) {
+            std::vector<std::uint8_t> frames;
+            for (std::size_t i = 0; i < signal.size(); ++i)
+                for (std::uint8_t sample : {c.left[i], c.right[i]}) {
+                    if (bits == 16) frames.push_back(0x00);
+                    frames.push_back(bits == 16 ? static_cast<std::uint8_t>(sample ^ 0x80) : sample);
+                }
+            auto parsed = parseWavSamples(ByteView(wav(Format{1, 2, 44100, static_cast<std::uint16_t>(bits)}, frames)));
+            ASSERT_EQ(parsed.error, 0) << c.what;
+            EXPECT_EQ(toVector(parsed.samples), c.expected) << c.what << ", " << bits << " bits";
+        }
+    }
 }
 
 TEST(WavReader, ResamplesOtherRatesTo44100AndShowsTheFilesRate) {
