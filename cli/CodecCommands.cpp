@@ -13,6 +13,7 @@
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
+#include "tape/TapeScan.h"
 #include "tape/WavFile.h"
 
 using namespace cli;
@@ -38,7 +39,8 @@ const char* const wav2binUsage =
     "dumpfe Höhen, Pegeleinbrüche, Gleichlauf); der Bericht sagt es dann.\n"
     "  --keep-faulty  auch bei Prüfsummenfehlern schreiben (mit Warnung), mit den\n"
     "                 besten Blöcken beider Leser\n"
-    "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen\n"
+    "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen;\n"
+    "                 hinter einer unlesbaren geht die Suche weiter\n"
     "  --exact        nur der genaue Leser, ohne Störfilter\n"
     "  --force        vorhandene Dateien überschreiben\n";
 
@@ -187,29 +189,28 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     DecoderSettings settings;
     settings.threshold = currentStretchThreshold();
     settings.triggerLevel = globalSettings().triggerLevel;
-    settings.resumeSearch = all;
     ReadingChoice choice;
     choice.exact = arguments.has("--exact");
     choice.keepBestBlocks = arguments.has("--keep-faulty");
 
-    int found = 0, failures = 0;
-    std::size_t position = 0;
-    for (;;) {
-        DecodedRecord record = decodeRecordEitherWay(wav.samples, settings, wav.rate, position, nullptr, choice);
-        bool nothingMore = record.status == DecodeStatus::TooQuiet || record.status == DecodeStatus::NoSync;
-        if (nothingMore && found > 0) break;
-        ++found;
-        if (all) reportIo.out << (found > 1 ? "\n" : "") << "Aufnahme " << found << ":\n";
+    std::vector<DecodedRecord> records;
+    if (all) records = readEveryRecord(wav.samples, settings, wav.rate, choice);
+    else records.push_back(decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, choice));
+    int failures = 0, number = 0;
+    for (const DecodedRecord& record : records) {
+        ++number;
+        if (all) reportIo.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
         if (record.status != DecodeStatus::Ok) {
             showStringError(decodeStatusMessage(record.status));
             ++failures;
-        } else {
-            printRecord(record, reportIo);
-            std::string target = output ? *output : directoryOf(input) + binNameFor(record.header);
-            if (!saveRecord(record, target, arguments, reportIo)) ++failures;
+            continue;
         }
-        if (!all || nothingMore || record.endPosition <= position) break;
-        position = record.endPosition;
+        printRecord(record, reportIo);
+        std::string target = output ? *output : directoryOf(input) + binNameFor(record.header);
+        if (!saveRecord(record, target, arguments, reportIo)) ++failures;
     }
+    if (all && records.size() > 1)
+        reportIo.out << "\n" << records.size() - static_cast<std::size_t>(failures) << " von " << records.size()
+                     << " Aufnahmen gelesen.\n";
     return failures > 0 ? exitFailed : exitOk;
 }

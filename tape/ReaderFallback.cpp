@@ -26,6 +26,10 @@ bool isFaulty(const DecodedRecord& record, int block) {
 }
 }
 
+bool foundRecord(const DecodedRecord& record) {
+    return record.status != DecodeStatus::NoSync && record.status != DecodeStatus::TooQuiet;
+}
+
 DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& second) {
     const bool firstRead = first.status == DecodeStatus::Ok, secondRead = second.status == DecodeStatus::Ok;
     if (!secondRead) return first;
@@ -62,6 +66,13 @@ DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& set
     HeldFields held;
     DecodedRecord second = decodeRecordFiltered(samples, rate, start, &held, limit);
     if (allGood(second)) {
+        held.passTo(fields);
+        return second;
+    }
+    // Where only the second reader found the record, its reading says more
+    // (the blocks it read, where it stopped) than "no sync", and shows where
+    // the next record may begin.
+    if (!foundRecord(first) && foundRecord(second)) {
         held.passTo(fields);
         return second;
     }

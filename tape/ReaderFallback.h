@@ -19,10 +19,15 @@ struct ReadingChoice {
 // Reads the record from `start` of the samples at `rate`. The first reader's
 // result stands when it read every block good, or with `exact`. Otherwise the
 // second reader's result is taken when it read every block good (`filtered`
-// set); its header fields reach `fields` only then. Failing too, the first
-// reader's result stands, or with `keepBestBlocks` mergeBestBlocks of both.
+// set); its header fields reach `fields` only then, or where the first reader
+// found no sync and the second did (its result then stands, faulty as it is).
+// Otherwise the first reader's result stands, or with `keepBestBlocks`
+// mergeBestBlocks of both.
 DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
                                     std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice);
+
+// Whether a reading found a record at all (a sync).
+bool foundRecord(const DecodedRecord& record);
 
 // Of two readings of one record: the one with fewer faulty blocks, its faulty
 // blocks replaced by the other's where that one read them good. Both must have

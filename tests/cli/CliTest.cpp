@@ -160,6 +160,22 @@ TEST(Cli, Wav2BinReadsAWholeTapeSide) {
     EXPECT_EQ(readFile(dir + "ZWEI_4000_4013_4000.BIN"), image(20));
     EXPECT_NE(all.out.find("Aufnahme 2:"), std::string::npos);
 
+    // A first record in hiss that only the second reader finds, and reads with
+    // faulty blocks: it is reported, and the search goes on behind it.
+    degrade::Faults hiss;
+    hiss.noise = 1.25;
+    auto worn = degrade::degradeSignal(encodeRecordSamples(image(2048), TapeHeader{"RAUSCH", 0x1000, 0, 0x1000}), hiss);
+    worn.insert(worn.end(), 30000, 0x80);
+    worn.insert(worn.end(), second.begin(), second.end());
+    writeFile(wav, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, worn.data(),
+                                    static_cast<std::uint32_t>(worn.size())));
+    std::remove((dir + "ZWEI_4000_4013_4000.BIN").c_str());
+    Outcome past = run(wav2binCommand, {wav, "--all"});
+    EXPECT_EQ(past.code, 1) << "not every record was read";
+    EXPECT_NE(past.err.find("davon fehlerhaft:"), std::string::npos) << past.err;
+    EXPECT_NE(past.out.find("1 von 2 Aufnahmen gelesen."), std::string::npos) << past.out;
+    EXPECT_EQ(readFile(dir + "ZWEI_4000_4013_4000.BIN"), image(20));
+
     EXPECT_EQ(run(wav2binCommand, {wav, "--all", "-o", dir + "x.bin"}).code, 2);
     Outcome silent = run(wav2binCommand, {dir + "first.bin"});
     EXPECT_EQ(silent.code, 1);

@@ -78,6 +78,15 @@ TEST(ReaderFallback, TheSecondReaderTakesOverOnlyWithEveryBlockGood) {
     EXPECT_FALSE(record.filtered);
     EXPECT_EQ(record.faultyBlocks, std::vector<int>{1});
     EXPECT_EQ(firstOnly.fields.size(), 4u);
+
+    // Where only the second reader finds the record (hiss the first cannot
+    // take), its reading stands, faulty as it is, and not "no sync".
+    degrade::Faults hiss;
+    hiss.noise = 1.25;
+    record = read(degrade::degradeSignal(encodeRecordSamples(image(2048), header), hiss));
+    EXPECT_EQ(record.status, DecodeStatus::Ok);
+    EXPECT_TRUE(record.filtered);
+    EXPECT_GT(record.faulty, 0) << "a seed whose hiss the second reader cannot take whole";
 }
 
 TEST(ReaderFallback, MergesTheGoodBlocksOfBothReadings) {
