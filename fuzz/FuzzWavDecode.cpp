@@ -2,7 +2,8 @@
 // both decoders (the first, and the noise-proof one behind it) without
 // reading outside their buffers. Every eighth input also builds a real
 // record from their bytes, damage it where the input says and cut it short, so
-// that the stages behind the sync are reached as well.
+// that the stages behind the sync are reached as well, in WAV files of one
+// to four channels.
 #include <cstdint>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
 #include "tape/RobustReader.h"
+#include "tape/TapeScan.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -20,6 +22,7 @@ void decodeWav(ByteView file) {
     DecoderSettings settings;
     settings.threshold = stretchThresholdAt(wav.rate);
     decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, ReadingChoice{false, true});
+    if (file.size > 0 && (file.data[file.size - 1] & 3) == 0) readEveryRecord(wav.samples, settings, wav.rate, ReadingChoice{});
 }
 
 void decodeDamagedRecord(const std::uint8_t* data, std::size_t size) {
@@ -36,8 +39,24 @@ void decodeDamagedRecord(const std::uint8_t* data, std::size_t size) {
         signal[at] = data[i + 2];
     }
     std::uint32_t rate = slow ? 22050 : 44100;
-    std::vector<std::uint8_t> file = makeWavFileBytes(AudioFormat{1, 1, rate, rate, 1, 8, 0}, signal.data(),
-                                                      static_cast<std::uint32_t>(signal.size()));
+    // One to four channels of 8 or 16 bits, the signal in the one the input
+    // names, the others with the input's bytes as noise: the reader must pick
+    // a channel without reading outside the frames.
+    const std::uint16_t channels = static_cast<std::uint16_t>(1 + (data[1] >> 1) % 4);
+    const std::uint16_t bytesPerSample = (data[1] & 0x20) ? 2 : 1;
+    const unsigned signalChannel = (data[1] >> 3) % channels;
+    std::vector<std::uint8_t> frames;
+    frames.reserve(signal.size() * channels * bytesPerSample);
+    for (std::size_t i = 0; i < signal.size(); ++i)
+        for (unsigned channel = 0; channel < channels; ++channel) {
+            std::uint8_t value = channel == signalChannel ? signal[i] : data[(i + channel) % size];
+            if (bytesPerSample == 2) frames.insert(frames.end(), {0, static_cast<std::uint8_t>(value ^ 0x80)});
+            else frames.push_back(value);
+        }
+    const std::uint16_t block = static_cast<std::uint16_t>(channels * bytesPerSample);
+    std::vector<std::uint8_t> file =
+        makeWavFileBytes(AudioFormat{1, channels, rate, rate * block, block, static_cast<std::uint16_t>(8 * bytesPerSample), 0},
+                         frames.data(), static_cast<std::uint32_t>(frames.size()));
     if (data[7] < 64) file.resize(file.size() * data[7] / 64);
     decodeWav(ByteView(file));
 }
