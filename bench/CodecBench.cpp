@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/DegradationBench.h"
+#include "bench/RecordingsBench.h"
 #include "bench/SignalDegrader.h"
 #include "shell/FileIo.h"
 #include "tape/AudioFormat.h"
@@ -143,5 +144,6 @@ int main(int argc, char** argv) {
     int status = std::system(("'" + std::string(argv[0]) + "' --dekodieren '" + path + "'").c_str());
     std::remove(path.c_str());
     printDegradationTable();
+    printRecordingsTable();
     return same && status == 0 ? 0 : 1;
 }

@@ -39,8 +39,10 @@ target_compile_options(screen_bench PRIVATE ${PROJECT_WARNINGS})
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 if(BENCH_SOURCES)
-    add_executable(bench ${BENCH_SOURCES})
-    target_link_libraries(bench PRIVATE bv7core)
+    # The recordings table reads lossy files as bv7 does, through its import.
+    add_executable(bench ${BENCH_SOURCES} ${CMAKE_SOURCE_DIR}/cli/SoundFileImport.cpp)
+    target_link_libraries(bench PRIVATE bv7core PkgConfig::SNDFILE)
+    target_compile_definitions(bench PRIVATE BV7_HAVE_SNDFILE)
     target_compile_options(bench PRIVATE ${PROJECT_WARNINGS})
 endif()
 
