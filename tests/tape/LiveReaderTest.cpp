@@ -31,25 +31,30 @@ TEST(LiveReader, FollowsARecordingAsItGrows) {
         int records;      // programs in the recording
         bool worn;
         bool noise;       // only noise: nothing is ever read
+        bool hissBehind;  // a second of hiss behind each record before the silence
     };
     const Case cases[] = {
-        {"clean", 1, false, false},
-        {"worn", 1, true, false},
-        {"two one after the other", 2, false, false},
-        {"noise", 0, false, true},
+        {"clean", 1, false, false, false},
+        {"worn", 1, true, false, false},
+        {"two one after the other", 2, false, false, false},
+        {"noise", 0, false, true, false},
+        {"hiss behind the record", 1, false, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::uint8_t> sound(rate, 128);
-        std::vector<std::size_t> ends;
+        std::vector<std::size_t> recordEnds, ends;   // of each record, and of the sound behind it
+        std::mt19937 random(5);
         for (int n = 0; n < c.records; ++n) {
             std::vector<std::uint8_t> signal = signalOf(600, 3 + n, c.worn);
             sound.insert(sound.end(), signal.begin(), signal.end());
+            recordEnds.push_back(sound.size());
+            for (std::size_t i = 0; c.hissBehind && i < rate; ++i)
+                sound.push_back(static_cast<std::uint8_t>(128 + static_cast<int>(random() % 61) - 30));
             ends.push_back(sound.size());
             sound.resize(sound.size() + rate, 128);
         }
         if (c.noise) {
-            std::mt19937 random(5);
             for (std::size_t i = 0; i < 10 * rate; ++i) sound.push_back(static_cast<std::uint8_t>(random()));
             sound.resize(sound.size() + rate, 128);
         }
@@ -61,9 +66,10 @@ TEST(LiveReader, FollowsARecordingAsItGrows) {
             std::string text = liveStatusText(reader.update(recorded));
             if (readings.empty() || readings.back() != text) readings.push_back(text);
             if (reader.soundEnded(recorded)) {
-                endedAt.push_back(size);
-                EXPECT_NEAR(static_cast<double>(reader.state().recordEnd), static_cast<double>(ends[endedAt.size() - 1]),
+                ASSERT_LT(endedAt.size(), recordEnds.size()) << "a record read twice, or one out of nothing";
+                EXPECT_NEAR(static_cast<double>(reader.state().recordEnd), static_cast<double>(recordEnds[endedAt.size()]),
                             rate / 10);
+                endedAt.push_back(size);
                 reader.next();
             }
         }
