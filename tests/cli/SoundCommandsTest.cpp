@@ -64,13 +64,15 @@ TEST(SoundCommands, PlayedBinIsRecordedToTheLastByteTenTimes) {
     auto bytes = image(100, 3);
     writeFile(dir + "PROG_1000_1063_1234.BIN", bytes);
     // Each run: parecord on the cable's monitor, bv7 play, then the
-    // recording read by bv7 wav2bin into a folder of its own.
+    // recording read by bv7 wav2bin into a folder of its own. Two seconds in
+    // the server's buffer: a play that returned before they were played out
+    // would lose the end of the record when parecord stops.
     int code = runScript(dir,
                          "for run in 1 2 3 4 5 6 7 8 9 10; do\n"
                          "  mkdir run$run\n"
-                         "  parecord --file-format=wav --format=u8 --rate=44100 --channels=1 run$run/cable.wav & rec=$!\n"
+                         "  parecord --latency-msec=20 --file-format=wav --format=u8 --rate=44100 --channels=1 run$run/cable.wav & rec=$!\n"
                          "  sleep 0.3\n"
-                         "  $BV7 play PROG_1000_1063_1234.BIN >run$run/play.out 2>&1 || echo \"run $run: play failed\"\n"
+                         "  PULSE_LATENCY_MSEC=2000 $BV7 play PROG_1000_1063_1234.BIN >run$run/play.out 2>&1 || echo \"run $run: play failed\"\n"
                          "  sleep 0.2; kill -INT $rec; wait $rec\n"
                          "  $BV7 wav2bin run$run/cable.wav >run$run/read.out 2>&1\n"
                          "done\n",
