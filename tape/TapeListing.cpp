@@ -22,11 +22,6 @@ constexpr int noiseCells = 2048;
 constexpr int leastNoiseCells = 64;
 constexpr int skippedLeadInBytes = 8;
 constexpr int bytesBeforeSyncLeftOut = 2;
-// The search for the lead-in's own cell length: around the first guess, then
-// around the best of those; the tone's sums only cancel out at its true period.
-constexpr int searchSteps = 15;
-constexpr double coarseStep = 0.002, fineStep = 0.0002;
-constexpr int searchCells = 512;
 
 // A cell at normal speed: 29.5 samples at 44100 on average; a zero bit behind
 // another (the lead-in) rises and falls in full, 30 samples.
@@ -52,21 +47,6 @@ double secondDifferencePower(const SignalConditioner& signal, double from, doubl
         older = old, old = sum;
     }
     return count > 0 ? total / count : 0;
-}
-
-// The cell length near `guess` at which the sums bend least.
-double bestCellLength(const SignalConditioner& signal, double from, double guess) {
-    double best = guess;
-    for (double step : {coarseStep, fineStep}) {
-        const double around = best;
-        double least = -1;
-        for (int i = -searchSteps; i <= searchSteps; ++i) {
-            const double length = around * (1 + i * step);
-            const double power = secondDifferencePower(signal, from, length, searchCells);
-            if (least < 0 || power < least) least = power, best = length;
-        }
-    }
-    return best;
 }
 
 std::string shownName(const DecodedRecord& record) {
@@ -138,7 +118,6 @@ SignalFigures measureSignal(ByteView samples, const DecodedRecord& record, std::
     if (last - first < cell * leastNoiseCells) return figures;
 
     SignalConditioner signal(samples);
-    cell = bestCellLength(signal, first, cell);
     const int cells = static_cast<int>((last - first) / cell);
     const double noise = secondDifferencePower(signal, first, cell, cells) / (6 * cell);
     // The power of the whole signal there, about its own mean.
