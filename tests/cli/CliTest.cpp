@@ -177,6 +177,7 @@ TEST(Cli, Wav2BinReadsAWholeTapeSide) {
     EXPECT_EQ(readFile(dir + "ZWEI_4000_4013_4000.BIN"), image(20));
 
     EXPECT_EQ(run(wav2binCommand, {wav, "--all", "-o", dir + "x.bin"}).code, 2);
+    EXPECT_EQ(run(wav2binCommand, {wav, "-o", "-", "--labels", "-"}).code, 2) << "both on standard output";
     Outcome silent = run(wav2binCommand, {dir + "first.bin"});
     EXPECT_EQ(silent.code, 1);
     EXPECT_NE(silent.err.find("RIFF-Chunk nicht gefunden."), std::string::npos);
