@@ -1,6 +1,7 @@
 // bv7 bin2wav and bv7 wav2bin: the encoder and the decoder of the exchange dialog.
 #include "cli/Commands.h"
 
+#include "cli/LabelFile.h"
 #include "cli/SoundFileImport.h"
 
 #include "shell/Crc16.h"
@@ -30,6 +31,7 @@ const char* const bin2wavUsage =
 
 const char* const wav2binUsage =
     "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--exact] [--force]\n"
+    "                    [--labels MARKEN.txt]\n"
     "Liest eine BV7-Aufnahme und schreibt das Programm als BIN-Datei\n"
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o).\n"
     "Die Aufnahme darf auch FLAC, Ogg Vorbis, AIFF oder W64 sein; \"-\" liest sie von der\n"
@@ -42,7 +44,9 @@ const char* const wav2binUsage =
     "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen;\n"
     "                 hinter einer unlesbaren geht die Suche weiter\n"
     "  --exact        nur der genaue Leser, ohne Störfilter\n"
-    "  --force        vorhandene Dateien überschreiben\n";
+    "  --force        vorhandene Dateien überschreiben\n"
+    "  --labels DATEI Textmarken für Audacity: je Aufnahme, je Block und wo das\n"
+    "                 Lesen abbrach (wie bv7 list)\n";
 
 int usageError(CommandIo& io, const std::string& problem, const char* usage) {
     if (!problem.empty()) io.err << problem << "\n";
@@ -163,7 +167,7 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
 int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
     std::string problem;
-    if (!arguments.parse(args, {"-o"}, {"--keep-faulty", "--all", "--exact", "--force", "--help"}, problem))
+    if (!arguments.parse(args, {"-o", "--labels"}, {"--keep-faulty", "--all", "--exact", "--force", "--help"}, problem))
         return usageError(io, problem, wav2binUsage);
     if (arguments.has("--help")) {
         io.out << wav2binUsage;
@@ -174,9 +178,15 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     if (all && arguments.value("-o"))
         return usageError(io, "-o geht nicht mit --all: jede Aufnahme bekommt ihren eigenen Namen.", wav2binUsage);
     const std::string& input = arguments.positionals()[0];
-    // With the program on standard output, the report goes to the error stream.
+    // With the program or the labels on standard output, the report goes to the error stream.
     const std::string* output = arguments.value("-o");
-    CommandIo reportIo{output && isStandardStream(*output) ? io.err : io.out, io.err};
+    const std::string* labels = arguments.value("--labels");
+    const bool outputStandard = output && isStandardStream(*output);
+    const bool labelsStandard = labels && isStandardStream(*labels);
+    if (outputStandard && labelsStandard)
+        return usageError(io, "-o - und --labels - gehen nicht zusammen.", wav2binUsage);
+    CommandIo reportIo{outputStandard || labelsStandard ? io.err : io.out, io.err};
+    if (labels && !mayWrite(*labels, arguments.has("--force"), io.err)) return exitFailed;
 
     std::vector<std::uint8_t> bytes;
     if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return exitFailed;
@@ -197,6 +207,7 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     if (all) records = readEveryRecord(wav.samples, settings, wav.rate, choice);
     else records.push_back(decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, choice));
     int failures = 0, number = 0;
+    if (labels && !writeLabelFile(*labels, records, wav.rate, arguments.has("--force"), io.err)) ++failures;
     for (const DecodedRecord& record : records) {
         ++number;
         if (all) reportIo.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";

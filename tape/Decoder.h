@@ -39,6 +39,12 @@ int decodeStatusMessage(DecodeStatus status);
 
 constexpr std::size_t maxImageBytes = 65536;
 
+// Where one block lay in the samples: from its length byte to behind its checksum.
+struct BlockSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
 struct DecodedRecord {
     DecodeStatus status = DecodeStatus::NoSync;
     TapeHeader header;                  // name: the 16 bytes read, up to a zero byte
@@ -51,6 +57,7 @@ struct DecodedRecord {
     std::size_t syncPosition = 0;       // the first sample behind the sync (0: no sync found)
     std::size_t endPosition = 0;        // the sample after the last one read
     bool filtered = false;              // read by the noise-proof reader (RobustReader.h)
+    std::vector<BlockSpan> blockSpans;  // each block read up to its checksum, in order
 };
 
 // Decodes the first record found from sample `start` on. Pure: no messages; the

@@ -59,6 +59,7 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
     for (;;) {
         std::uint8_t length = 0, low = 0, high = 0, checksum = 0;
         source.beginBlock();
+        const std::size_t blockBegin = source.position();
         if (!source.readByte(length) || !source.readByte(low) || !source.readByte(high))
             return stop(record, DecodeStatus::CutShort, source);
         std::size_t count = length == 0 ? 256 : length;
@@ -71,6 +72,7 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
             sum += byte;
         }
         if (!source.readByte(checksum)) return stop(record, DecodeStatus::CutShort, source);
+        record.blockSpans.push_back(BlockSpan{blockBegin, source.position()});
         bool good = checksum == static_cast<std::uint8_t>(sum) && !source.doubtsBlock();
         if (!good) {
             // Length, address, data and checksum once more; taken when the

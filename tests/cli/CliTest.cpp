@@ -177,9 +177,85 @@ TEST(Cli, Wav2BinReadsAWholeTapeSide) {
     EXPECT_EQ(readFile(dir + "ZWEI_4000_4013_4000.BIN"), image(20));
 
     EXPECT_EQ(run(wav2binCommand, {wav, "--all", "-o", dir + "x.bin"}).code, 2);
+    EXPECT_EQ(run(wav2binCommand, {wav, "-o", "-", "--labels", "-"}).code, 2) << "both on standard output";
     Outcome silent = run(wav2binCommand, {dir + "first.bin"});
     EXPECT_EQ(silent.code, 1);
     EXPECT_NE(silent.err.find("RIFF-Chunk nicht gefunden."), std::string::npos);
+}
+
+TEST(Cli, ListAndLabelsShowWhereATapeFails) {
+    std::string dir = freshDir("list");
+    // EINS with a wrong byte in block 2, ZWEI, and DREI cut off inside its first block.
+    auto eins = layoutTapeRecord(image(600), TapeHeader{"EINS", 0x2000, 0, 0x2000});
+    const std::size_t firstLength = tape::leadInBytes + 2 + tape::nameBytes + tape::gapBytes + 1;
+    eins[firstLength + 4 + 256 + 5 + 1] ^= 0x10;   // block 2
+    auto zwei = layoutTapeRecord(image(20), TapeHeader{"ZWEI", 0x4000, 0, 0x4000});
+    auto drei = layoutTapeRecord(image(300), TapeHeader{"DREI", 0x1000, 0, 0x1000});
+    drei.resize(firstLength + 100);
+    // Where the encoder put byte `index` of a record that starts at sample `at`.
+    std::vector<std::uint8_t> side(1200000, 0x80), scratch(side.size());
+    auto byteAt = [&scratch](const std::vector<std::uint8_t>& bytes, std::size_t index, std::size_t at) {
+        return at + encodeBytesInto(bytes.data(), index, 14, scratch.data());
+    };
+    const std::size_t zweiAt = byteAt(eins, eins.size(), 0) + 35000, dreiAt = byteAt(zwei, zwei.size(), zweiAt) + 35000;
+    const std::pair<const std::vector<std::uint8_t>*, std::size_t> pieces[] = {{&eins, 0}, {&zwei, zweiAt}, {&drei, dreiAt}};
+    for (const auto& [bytes, at] : pieces) encodeBytesInto(bytes->data(), bytes->size(), 14, side.data() + at);
+    side.resize(byteAt(drei, drei.size(), dreiAt));
+    std::string wav = dir + "side.wav";
+    writeFile(wav, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, side.data(),
+                                    static_cast<std::uint32_t>(side.size())));
+
+    // ZWEI begins at 8.380 s, DREI at 13.598 s.
+    Outcome listed = run(listCommand, {wav, "--labels", dir + "marken.txt"});
+    EXPECT_EQ(listed.code, 0) << listed.err;
+    EXPECT_EQ(listed.out,
+              "Start   Name              AA   EA   SA    Blöcke  Leser       Spitze  Rauschabstand\n"
+              "0:00.0  EINS              2000 2257 2000     2/3  genau         80 %  >40 dB\n"
+              "0:08.3  ZWEI              4000 4013 4000     1/1  genau         80 %  >40 dB\n"
+              "0:13.5  DREI              ---- ---- ----     0/1  genau         80 %  >40 dB  "
+              "WAV: Aufnahme endet mitten in den Daten.\n");
+
+    // The label file as an audio editor reads it: start, end, text; six decimals.
+    struct Expected {
+        std::size_t begin, end;
+        const char* text;
+        double slack;   // seconds: a record's start is estimated, a block found to a cell or two
+    };
+    auto block = [&](const std::vector<std::uint8_t>& bytes, std::size_t at, int number, std::size_t count,
+                     const char* text) {
+        const std::size_t length = firstLength + static_cast<std::size_t>(number - 1) * (256 + 5);
+        return Expected{byteAt(bytes, length, at), byteAt(bytes, length + 4 + count, at), text, 0.002};
+    };
+    const Expected expected[] = {
+        {0, byteAt(eins, eins.size(), 0), "EINS AA 2000 EA 2257 SA 2000", 0.01},
+        block(eins, 0, 1, 256, "Block 1 gut"),
+        block(eins, 0, 2, 256, "Block 2 Prüfsummenfehler"),
+        block(eins, 0, 3, 88, "Block 3 gut"),
+        {zweiAt, byteAt(zwei, zwei.size(), zweiAt), "ZWEI AA 4000 EA 4013 SA 4000", 0.01},
+        block(zwei, zweiAt, 1, 20, "Block 1 gut"),
+        {dreiAt, side.size(), "DREI", 0.01},
+        {side.size(), side.size(), "WAV: Aufnahme endet mitten in den Daten.", 0},
+    };
+    const auto file = readFile(dir + "marken.txt");
+    std::istringstream labels(std::string(file.begin(), file.end()));
+    std::string line;
+    for (const Expected& label : expected) {
+        ASSERT_TRUE(std::getline(labels, line)) << label.text;
+        std::istringstream fields(line);
+        std::string begin, end, text;
+        ASSERT_TRUE(std::getline(fields, begin, '\t') && std::getline(fields, end, '\t') && std::getline(fields, text));
+        EXPECT_EQ(text, label.text);
+        for (const auto& [field, sample] : {std::make_pair(begin, label.begin), std::make_pair(end, label.end)}) {
+            EXPECT_EQ(field.size() - field.find('.'), 7u) << field;
+            EXPECT_NEAR(std::stod(field), sample / 44100.0, label.slack + 0.000001) << label.text;
+        }
+    }
+    EXPECT_FALSE(std::getline(labels, line)) << line;
+
+    // wav2bin --all writes the same labels.
+    EXPECT_EQ(run(wav2binCommand, {wav, "--all", "--labels", dir + "all.txt"}).code, 1) << "DREI cannot be read";
+    EXPECT_EQ(readFile(dir + "all.txt"), readFile(dir + "marken.txt"));
+    EXPECT_EQ(run(listCommand, {wav, "--labels", dir + "all.txt"}).code, 1) << "an existing file is kept";
 }
 
 TEST(Cli, CrcAndHexdumpPrintTheToolsLines) {
@@ -225,7 +301,9 @@ TEST(Cli, ProgramAnswersWithItsExitCodes) {
     EXPECT_EQ(exitCode(""), 2);
     EXPECT_EQ(exitCode("kalo"), 2);
     EXPECT_EQ(exitCode("crc --help"), 0);
+    EXPECT_EQ(exitCode("list --help"), 0);
     EXPECT_EQ(exitCode("wav2bin /nonexistent/x.wav"), 1);
+    EXPECT_EQ(exitCode("list /nonexistent/x.wav"), 1);
 }
 
 TEST(Cli, ControlCharactersFromTapeReachNeitherTerminalNorFileName) {

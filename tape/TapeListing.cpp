@@ -1,0 +1,211 @@
+#include "tape/TapeListing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "shell/HexText.h"
+#include "shell/StringTable.h"
+#include "tape/LeadInFinder.h"
+#include "tape/ReaderFallback.h"
+#include "tape/SignalConditioner.h"
+#include "tape/TapeRecord.h"
+
+namespace {
+constexpr int centre = 0x80;
+constexpr int bitsPerByte = 8;
+// The lead-in before the sync and the sync byte itself.
+constexpr int bytesBeforeSync = tape::leadInBytes + 1;
+// The noise is measured on up to this many cells of the lead-in, leaving out
+// its first bytes (where a recorder may still be starting) and the last ones
+// before the sync; fewer than the least leaves it unknown.
+constexpr int noiseCells = 2048;
+constexpr int leastNoiseCells = 64;
+constexpr int skippedLeadInBytes = 8;
+constexpr int bytesBeforeSyncLeftOut = 2;
+
+// A cell at normal speed: 29.5 samples at 44100 on average; a zero bit behind
+// another (the lead-in) rises and falls in full, 30 samples.
+double nominalCell(std::uint32_t rate) { return 29.5 * rate / 44100.0; }
+double nominalLeadInCell(std::uint32_t rate) { return 30.0 * rate / 44100.0; }
+
+// Mean square of the second difference of the sums of `cells` cells of
+// `length` from `from`; one cell's sum of white noise of variance v has
+// variance v * length, the second difference six times that.
+double secondDifferencePower(const SignalConditioner& signal, double from, double length, int cells) {
+    double older = 0, old = 0, total = 0;
+    int count = 0;
+    for (int k = 0; k < cells; ++k) {
+        const double at = from + k * length;
+        if (!signal.holds(at, length)) break;
+        CellQuarters quarters = signal.cell(at, length);
+        double sum = CellQuarters::value(quarters.q[0] + quarters.q[1] + quarters.q[2] + quarters.q[3]);
+        if (k >= 2) {
+            double bend = sum - 2 * old + older;
+            total += bend * bend;
+            ++count;
+        }
+        older = old, old = sum;
+    }
+    return count > 0 ? total / count : 0;
+}
+
+std::string shownName(const DecodedRecord& record) {
+    std::string name = record.header.name;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
+    return name;
+}
+
+std::string trimmed(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+std::string rightAligned(std::string text, std::size_t width) {
+    return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
+// Seconds with six decimals, from whole microseconds.
+std::string seconds(std::size_t sample, std::uint32_t rate) {
+    rate = std::max(rate, 1u);
+    const unsigned long long micro = (static_cast<unsigned long long>(sample) * 1000000 + rate / 2) / rate;
+    std::string fraction = std::to_string(micro % 1000000);
+    return std::to_string(micro / 1000000) + "." + std::string(6 - fraction.size(), '0') + fraction;
+}
+}
+
+double recordCellLength(const DecodedRecord& record, std::uint32_t rate) {
+    // Between the sync and the first block's length byte lie the pre-byte, the
+    // name, the gap and the block's pre-byte: mostly zero bytes, as in the lead-in.
+    constexpr int bytesToFirstBlock = 1 + tape::nameBytes + tape::gapBytes + 1;
+    if (!record.blockSpans.empty() && record.blockSpans.front().begin > record.syncPosition)
+        return static_cast<double>(record.blockSpans.front().begin - record.syncPosition) /
+               (bytesToFirstBlock * bitsPerByte);
+    return nominalLeadInCell(rate);
+}
+
+std::vector<std::size_t> recordStarts(const std::vector<DecodedRecord>& records, std::uint32_t rate) {
+    std::vector<std::size_t> starts;
+    std::size_t earliest = 0;
+    for (const DecodedRecord& record : records) {
+        const double before = recordCellLength(record, rate) * bitsPerByte * bytesBeforeSync;
+        const double estimate = static_cast<double>(record.syncPosition) - before;
+        std::size_t start = estimate > 0 ? static_cast<std::size_t>(estimate) : 0;
+        starts.push_back(foundRecord(record) ? std::max(start, earliest) : 0);
+        earliest = std::max(earliest, record.endPosition);
+    }
+    return starts;
+}
+
+SignalFigures measureSignal(ByteView samples, const DecodedRecord& record, std::size_t start, std::uint32_t rate) {
+    SignalFigures figures;
+    const std::size_t end = std::min(record.endPosition, samples.size);
+    int peak = 0;
+    for (std::size_t i = start; i < end; ++i) peak = std::max(peak, std::abs(samples[i] - centre));
+    figures.peakPercent = (peak * 100 + centre / 2) / centre;
+
+    if (!foundRecord(record)) return figures;
+    // The lead-in's cell: its own tone's where it is heard, else the record's.
+    double cell = recordCellLength(record, rate);
+    if (record.blockSpans.empty()) {
+        std::size_t from = start;
+        LeadIn leadIn;
+        if (findLeadIn(samples.sub(0, record.syncPosition), nominalCell(rate), from, leadIn)) cell = leadIn.cell;
+    }
+    const double byte = cell * bitsPerByte;
+    const double last = static_cast<double>(record.syncPosition) - byte * (1 + bytesBeforeSyncLeftOut);
+    const double first = std::max(static_cast<double>(start) + byte * skippedLeadInBytes, last - cell * noiseCells);
+    if (last - first < cell * leastNoiseCells) return figures;
+
+    SignalConditioner signal(samples);
+    const int cells = static_cast<int>((last - first) / cell);
+    const double noise = secondDifferencePower(signal, first, cell, cells) / (6 * cell);
+    // The power of the whole signal there, about its own mean.
+    const std::size_t from = static_cast<std::size_t>(std::ceil(first));
+    const std::size_t to = std::min(samples.size, static_cast<std::size_t>(first + cells * cell));
+    double sum = 0, squares = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const double value = samples[i] - centre;
+        sum += value, squares += value * value;
+    }
+    const double count = static_cast<double>(to - from);
+    const double power = squares / count - (sum / count) * (sum / count);
+    figures.noiseKnown = true;
+    if (noise <= 0) {
+        figures.signalToNoise = maxSignalToNoise;
+    } else {
+        const double tone = std::max(power - noise, noise * 1e-3);
+        const int decibels = static_cast<int>(std::lround(10 * std::log10(tone / noise)));
+        figures.signalToNoise = std::min(maxSignalToNoise, decibels);
+    }
+    return figures;
+}
+
+std::string tapeTime(std::size_t sample, std::uint32_t rate) {
+    rate = std::max(rate, 1u);
+    // Cut, not rounded: the time shown has always been reached.
+    const unsigned long long tenths = static_cast<unsigned long long>(sample) * 10 / rate;
+    const unsigned long long secondsPart = tenths / 10 % 60;
+    return std::to_string(tenths / 600) + ":" + (secondsPart < 10 ? "0" : "") + std::to_string(secondsPart) + "." +
+           std::to_string(tenths % 10);
+}
+
+std::string listHeading() {
+    return "Start   Name              AA   EA   SA    Blöcke  Leser       Spitze  Rauschabstand";
+}
+
+std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32_t rate, const SignalFigures& figures,
+                     NameText nameText) {
+    std::string name = shownName(record);
+    name.resize(tape::nameBytes, ' ');
+    const bool read = record.status == DecodeStatus::Ok;
+    const std::string unknown = "----";
+    const int blocksRead = static_cast<int>(record.blockSpans.size());
+    std::string line = tapeTime(start, rate);
+    line.resize(8, ' ');
+    line += nameText(name) + "  ";
+    line += (blocksRead > 0 ? formatHex4(record.header.aa) : unknown) + " ";
+    line += (read ? formatHex4(record.header.ea) : unknown) + " ";
+    line += (read ? formatHex4(record.header.sa) : unknown) + "  ";
+    line += rightAligned(std::to_string(blocksRead - record.faulty) + "/" + std::to_string(record.blocks), 6) + "  ";
+    line += record.filtered ? "Störfilter" : "genau     ";
+    line += "  " + rightAligned(std::to_string(figures.peakPercent) + " %", 6) + "  ";
+    if (!figures.noiseKnown) line += "-";
+    else line += (figures.signalToNoise >= maxSignalToNoise ? ">" : "") + std::to_string(figures.signalToNoise) + " dB";
+    if (!read) line += "  " + loadString(decodeStatusMessage(record.status));
+    return line;
+}
+
+std::vector<TapeLabel> recordLabels(const std::vector<DecodedRecord>& records, std::uint32_t rate, NameText nameText) {
+    std::vector<TapeLabel> labels;
+    const std::vector<std::size_t> starts = recordStarts(records, rate);
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        const DecodedRecord& record = records[r];
+        const std::string message = loadString(decodeStatusMessage(record.status));
+        if (!foundRecord(record)) {
+            labels.push_back(TapeLabel{0, 0, message});
+            continue;
+        }
+        std::string text = nameText(trimmed(shownName(record)));
+        if (record.status == DecodeStatus::Ok)
+            text += (text.empty() ? "" : " ") + std::string("AA ") + formatHex4(record.header.aa) + " EA " +
+                    formatHex4(record.header.ea) + " SA " + formatHex4(record.header.sa);
+        else if (text.empty())
+            text = "Aufnahme";
+        labels.push_back(TapeLabel{starts[r], record.endPosition, text});
+        for (std::size_t b = 0; b < record.blockSpans.size(); ++b) {
+            const int number = static_cast<int>(b) + 1;
+            const bool faulty =
+                std::find(record.faultyBlocks.begin(), record.faultyBlocks.end(), number) != record.faultyBlocks.end();
+            labels.push_back(TapeLabel{record.blockSpans[b].begin, record.blockSpans[b].end,
+                                       "Block " + std::to_string(number) + (faulty ? " Prüfsummenfehler" : " gut")});
+        }
+        if (record.status != DecodeStatus::Ok)
+            labels.push_back(TapeLabel{record.endPosition, record.endPosition, message});
+    }
+    return labels;
+}
+
+std::string labelLine(const TapeLabel& label, std::uint32_t rate) {
+    return seconds(label.begin, rate) + "\t" + seconds(label.end, rate) + "\t" + label.text + "\n";
+}
