@@ -89,6 +89,8 @@ void printRecord(const DecodedRecord& record, CommandIo& io) {
            << "Endadresse (EA):\t" << formatHex4(record.header.ea) << "\n"
            << "Startadresse (SA):\t" << formatHex4(record.header.sa) << "\n";
     if (record.filtered) io.out << filteredReportLine << "\n";
+    if (record.nameUnsure) io.out << nameUnsureLine << "\n";
+    if (record.startUnsure) io.out << startUnsureLine << "\n";
 }
 
 // Writes one decoded record; false when it was not written.

@@ -14,6 +14,7 @@
 #include "tape/Encoder.h"
 #include "tape/TapeRecord.h"
 #include "tape/WavFile.h"
+#include "support/RandomImage.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -138,6 +139,25 @@ TEST(Cli, Wav2BinFallsBackToTheSecondReaderUnlessExact) {
     EXPECT_EQ(both.code, 0) << both.err;
     EXPECT_NE(both.out.find("Startadresse (SA):\t1000\nmit Störfilter gelesen\n"), std::string::npos) << both.out;
     EXPECT_EQ(readFile(dir + "both.bin"), image(300));
+}
+
+// At hiss of 1.25 times the peak (seed 8) the second reader reads "REAL" as
+// "ZEAL" with every block good: the weak name bit is reported.
+TEST(Cli, Wav2BinReportsANameReadWithAWeakBit) {
+    std::string dir = freshDir("unsure");
+    degrade::Faults faults;
+    faults.noise = 1.25;
+    faults.seed = 8;
+    auto samples = degrade::degradeSignal(encodeRecordSamples(randomImage(2048, 2), TapeHeader{"REAL", 0x1000, 0, 0x1000}), faults);
+    std::string wav = dir + "real.wav";
+    writeFile(wav, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                    static_cast<std::uint32_t>(samples.size())));
+    Outcome result = run(wav2binCommand, {wav});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_NE(result.out.find("Programmname:\tZEAL            \n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("mit Störfilter gelesen\nProgrammname unsicher gelesen, bitte prüfen\nBinärdatei"),
+              std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Startadresse unsicher"), std::string::npos) << result.out;
 }
 
 TEST(Cli, Wav2BinReadsAWholeTapeSide) {
