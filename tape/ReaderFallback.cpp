@@ -53,6 +53,8 @@ DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& s
         merged.filtered = merged.filtered || other.filtered;
     }
     merged.faulty = static_cast<int>(merged.faultyBlocks.size());
+    // Only the second reader gives soft values: they go along for merging copies.
+    if (merged.blockSoft.empty()) merged.blockSoft = other.blockSoft;
     return merged;
 }
 

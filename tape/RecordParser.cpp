@@ -1,6 +1,7 @@
 #include "tape/RecordParser.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 #include <string>
 
@@ -34,6 +35,21 @@ void keepSoft(const ByteSource& source, std::vector<float>& soft) {
 bool anyWeak(const std::vector<float>& soft) {
     return std::any_of(soft.begin(), soft.end(), [](float value) { return std::fabs(value) < weakSoftValue; });
 }
+}
+
+bool weakBitsMayCancel(const WeakBit* weak, int count, int checksumByte) {
+    // Each weak bit, flipped, changes the sum or the checksum by a power of two.
+    std::bitset<256> reachable;
+    reachable.set(0);
+    for (int i = 0; i < count; ++i) {
+        if (weak[i].byte == 0) return true;   // the length byte: the whole framing is in doubt
+        int change = (weak[i].one ? -1 : 1) * (1 << weak[i].bit);
+        if (weak[i].byte == checksumByte) change = -change;
+        int step = (change % 256 + 256) % 256;
+        if (reachable[(256 - step) % 256]) return true;
+        reachable |= (reachable << step) | (reachable >> (256 - step));
+    }
+    return false;
 }
 
 void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields) {

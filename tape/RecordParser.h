@@ -57,6 +57,19 @@ struct ByteSource {
 // A bit whose soft value is smaller than this in size may have been read wrong.
 constexpr float weakSoftValue = 0.35f;
 
+// A weak bit of a block: its byte counted from the length byte, its place (0:
+// least significant) and its value as read.
+struct WeakBit {
+    int byte;
+    int bit;
+    bool one;
+};
+
+// Whether a block whose checksum came out true may still be wrong: its length
+// byte holds a weak bit, or some of its weak bits, flipped, would change the
+// sum (address, data) and the checksum byte (at `checksumByte`) alike modulo 256.
+bool weakBitsMayCancel(const WeakBit* weak, int count, int checksumByte);
+
 // Reads the record from the pre-byte on into `record` (status, header, image,
 // blocks, faulty blocks, end position, and where the source gives them the
 // soft values and the unsure flags of name and sa); writes the header fields to `fields`

@@ -288,20 +288,7 @@ class FilteredReader final : public ByteSource {
     // its checksum byte by a power of two. When some of these changes cancel
     // out modulo 256, a wrong block could show a true checksum: doubt it.
     bool doubtsBlock() override {
-        if (weakCount_ > maxWeakBits) return true;
-        std::bitset<256> reachable;
-        reachable.set(0);
-        const int checksumByte = blockBytes_ - 1;
-        for (int i = 0; i < weakCount_; ++i) {
-            const WeakBit& weak = weakBits_[i];
-            if (weak.byte == 0) return true;   // the length byte: the whole framing is in doubt
-            int change = (weak.one ? -1 : 1) * (1 << weak.bit);
-            if (weak.byte == checksumByte) change = -change;
-            int step = (change % 256 + 256) % 256;
-            if (reachable[(256 - step) % 256]) return true;
-            reachable |= (reachable << step) | (reachable >> (256 - step));
-        }
-        return false;
+        return weakCount_ > maxWeakBits || weakBitsMayCancel(weakBits_, weakCount_, blockBytes_ - 1);
     }
     void setInverted(bool inverted) override { inverted_ = inverted; }
     std::size_t position() const override {
@@ -353,11 +340,6 @@ class FilteredReader final : public ByteSource {
     std::size_t syncPosition() const { return syncPosition_; }
 
   private:
-    struct WeakBit {
-        int byte;   // counted from the block's length byte
-        int bit;    // 0: least significant
-        bool one;   // as read
-    };
     void noteWeakBits(std::uint8_t byte, unsigned weak) {
         for (int bit = 0; weak != 0; ++bit, weak >>= 1) {
             if (!(weak & 1)) continue;

@@ -115,6 +115,10 @@ TEST(ReaderFallback, MergesTheGoodBlocksOfBothReadings) {
     DecodedRecord shorter = reading({}, 0, true);
     shorter.image.resize(500);
     EXPECT_EQ(mergeBestBlocks(reading({1}, 1, false), shorter).image.size(), 500u);
+    // Only the second reader gives soft values: they go along.
+    DecodedRecord soft = reading({1, 3}, 0x02, true);
+    soft.blockSoft.assign((600 + 3 * 4) * 8, 1.0f);
+    EXPECT_EQ(mergeBestBlocks(reading({2}, 0x01, false), soft).blockSoft, soft.blockSoft);
     DecodedRecord broken = reading({}, 0, true);
     broken.status = DecodeStatus::NoEndByte;
     EXPECT_EQ(mergeBestBlocks(reading({1}, 1, false), broken).faulty, 1);
