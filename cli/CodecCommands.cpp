@@ -10,6 +10,7 @@
 #include "shell/StringTable.h"
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
+#include "tape/CopyMerge.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
@@ -30,6 +31,7 @@ const char* const bin2wavUsage =
 
 const char* const wav2binUsage =
     "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--exact] [--force]\n"
+    "       bv7 wav2bin --merge EIN.wav [WEITERE.wav ...] [--keep-faulty] [--exact] [--force]\n"
     "Liest eine BV7-Aufnahme und schreibt das Programm als BIN-Datei\n"
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o).\n"
     "Die Aufnahme darf auch FLAC, Ogg Vorbis, AIFF oder W64 sein; \"-\" liest sie von der\n"
@@ -41,6 +43,8 @@ const char* const wav2binUsage =
     "                 besten Blöcken beider Leser\n"
     "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen;\n"
     "                 hinter einer unlesbaren geht die Suche weiter\n"
+    "  --merge        alle Aufnahmen aller Dateien lesen und Kopien eines Programms\n"
+    "                 (gleiche Adressen und Blockzahl) blockweise zusammensetzen\n"
     "  --exact        nur der genaue Leser, ohne Störfilter\n"
     "  --force        vorhandene Dateien überschreiben\n";
 
@@ -162,14 +166,106 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
     return exitOk;
 }
 
+namespace {
+// "Block 3" or "Blöcke 1-3".
+std::string blockRange(int first, int last) {
+    return first == last ? "Block " + std::to_string(first)
+                         : "Blöcke " + std::to_string(first) + "-" + std::to_string(last);
+}
+
+// Which copy each block came from, a line for each run of blocks from the same.
+void printBlockSources(const MergedProgram& program, std::ostream& out) {
+    const std::vector<int>& sources = program.blockSources;
+    for (std::size_t first = 0, last = 0; first < sources.size(); first = last) {
+        while (last < sources.size() && sources[last] == sources[first]) ++last;
+        out << blockRange(static_cast<int>(first) + 1, static_cast<int>(last)) << ":\t";
+        if (sources[first] == combinedCopies) out << "bitweise aus den Kopien zusammengesetzt\n";
+        else if (sources[first] == noGoodCopy) out << "in keiner Kopie gut gelesen\n";
+        else out << "aus Kopie " << sources[first] << "\n";
+    }
+}
+
+// wav2bin --merge: every record of every recording; the copies of a program
+// put together, and each program saved under its own name.
+int mergeRecordings(const Arguments& arguments, CommandIo& io) {
+    ReadingChoice choice;
+    choice.exact = arguments.has("--exact");
+    choice.keepBestBlocks = true;   // a copy brings every block it read good
+
+    const std::vector<std::string>& inputs = arguments.positionals();
+    std::vector<DecodedRecord> readings;
+    std::vector<std::string> origins, directories;
+    int failures = 0;
+    for (const std::string& input : inputs) {
+        std::vector<std::uint8_t> bytes;
+        std::string problem;
+        if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) {
+            ++failures;
+            continue;
+        }
+        if (importSoundFile(bytes, problem) == ImportResult::Failed) {
+            io.err << "Fehler: " << problem << " (" << input << ")\n";
+            ++failures;
+            continue;
+        }
+        WavSamples wav = takeWavSamples(std::move(bytes));
+        if (wav.error) {
+            ++failures;
+            continue;
+        }
+        // The threshold of the recording's own rate, known once it is read.
+        DecoderSettings settings;
+        settings.threshold = currentStretchThreshold();
+        settings.triggerLevel = globalSettings().triggerLevel;
+        int number = 0;
+        for (DecodedRecord& record : readEveryRecord(wav.samples, settings, wav.rate, choice)) {
+            std::string origin = (inputs.size() > 1 ? input + ", " : std::string()) + "Aufnahme " + std::to_string(++number);
+            if (record.status != DecodeStatus::Ok) {
+                io.out << origin << ":\n";
+                showStringError(decodeStatusMessage(record.status));
+                ++failures;
+                continue;
+            }
+            readings.push_back(std::move(record));
+            origins.push_back(origin);
+            directories.push_back(directoryOf(input));
+        }
+    }
+
+    std::vector<MergedProgram> programs = mergeCopies(readings);
+    int number = 0, saved = 0;
+    for (const MergedProgram& program : programs) {
+        io.out << "\nProgramm " << ++number << ": " << program.copies.size()
+               << (program.copies.size() == 1 ? " Kopie (" : " Kopien (");
+        for (std::size_t i = 0; i < program.copies.size(); ++i)
+            io.out << (i > 0 ? "; " : "") << origins[program.copies[i]];
+        io.out << ")\n";
+        printRecord(program.record, io);
+        printBlockSources(program, io.out);
+        std::string target = directories[program.copies.front()] + binNameFor(program.record.header);
+        if (saveRecord(program.record, target, arguments, io)) ++saved;
+        else ++failures;
+    }
+    io.out << "\n" << saved << " von " << programs.size() << " Programmen aus " << readings.size()
+           << " Aufnahmen geschrieben.\n";
+    return failures > 0 ? exitFailed : exitOk;
+}
+}
+
 int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
     std::string problem;
-    if (!arguments.parse(args, {"-o"}, {"--keep-faulty", "--all", "--exact", "--force", "--help"}, problem))
+    if (!arguments.parse(args, {"-o"}, {"--keep-faulty", "--all", "--exact", "--force", "--help", "--merge"}, problem))
         return usageError(io, problem, wav2binUsage);
     if (arguments.has("--help")) {
         io.out << wav2binUsage;
         return exitOk;
+    }
+    if (arguments.has("--merge")) {
+        if (arguments.value("-o"))
+            return usageError(io, "-o geht nicht mit --merge: jedes Programm bekommt seinen eigenen Namen.", wav2binUsage);
+        if (arguments.positionals().empty()) return usageError(io, "Mindestens eine WAV-Datei angeben.", wav2binUsage);
+        return mergeRecordings(arguments, io);
     }
     if (arguments.positionals().size() != 1) return usageError(io, "Genau eine WAV-Datei angeben.", wav2binUsage);
     const bool all = arguments.has("--all");
