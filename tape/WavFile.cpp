@@ -83,32 +83,31 @@ int wavReadFailure(ReadOutcome outcome) {
     return outcome == ReadOutcome::OutOfMemory ? str::outOfMemory : str::cannotOpenWav;
 }
 
-// The channel that carries the tape signal. The tape signal changes little
-// from one sample to the next, hiss and noise at random: the product of each
-// sample with the one before (both taken from the channel's mean) adds up to
-// the signal's power, the noise's products cancel. The first channel stays
+// The channel that carries the tape signal. Each channel is taken through a
+// comb, y[n] = x[n] - x[n - k] with k about a quarter of the signal's period:
+// it keeps the tape's tones and takes out what changes slowly (the centre
+// line, mains hum, drift). Then the products of each y with the one before add
+// up to the tones' power, while those of hiss cancel. The first channel stays
 // unless another one has more than twice its sum: a mono cable in one input
-// of a stereo recording leaves the other channel with hiss only. Not an
-// average of the channels, which would add that hiss to the signal.
-std::size_t signalChannel(ByteView sound, std::size_t channels, std::size_t containerBytes) {
+// of a stereo recording leaves the other channel with hiss and hum only. Not
+// an average of the channels, which would add that to the signal.
+std::size_t signalChannel(ByteView sound, std::size_t channels, std::size_t containerBytes, std::uint32_t rate) {
     if (channels < 2) return 0;
     const std::size_t frameBytes = containerBytes * channels;
     const std::size_t frames = sound.size / frameBytes;
-    if (frames < 2) return 0;
+    const std::size_t k = std::max<std::size_t>(1, (rate + 3150) / 6300);   // 7 at 44100
+    if (frames < k + 2) return 0;
+    const std::uint8_t unsign = containerBytes == 1 ? 0x00 : 0x80;   // wider samples are signed
     std::size_t best = 0;
     std::int64_t firstSum = 0, bestSum = 0;
     for (std::size_t channel = 0; channel < channels; ++channel) {
         const std::uint8_t* top = sound.data + channel * containerBytes + containerBytes - 1;
-        const std::uint8_t unsign = containerBytes == 1 ? 0x00 : 0x80;   // wider samples are signed
-        std::int64_t total = 0;
-        for (std::size_t frame = 0; frame < frames; ++frame) total += top[frame * frameBytes] ^ unsign;
-        const std::int64_t mean = total / static_cast<std::int64_t>(frames);
-        std::int64_t sum = 0;
-        std::int64_t previous = (top[0] ^ unsign) - mean;
-        for (std::size_t frame = 1; frame < frames; ++frame) {
-            std::int64_t level = (top[frame * frameBytes] ^ unsign) - mean;
-            sum += level * previous;
-            previous = level;
+        auto at = [&](std::size_t frame) { return static_cast<std::int64_t>(top[frame * frameBytes] ^ unsign); };
+        std::int64_t sum = 0, previous = at(k) - at(0);
+        for (std::size_t frame = k + 1; frame < frames; ++frame) {
+            std::int64_t comb = at(frame) - at(frame - k);
+            sum += comb * previous;
+            previous = comb;
         }
         if (channel == 0) firstSum = sum;
         if (sum > bestSum) {
@@ -234,7 +233,7 @@ WavSamples parseWavSamples(ByteView file) {
     const std::size_t containerBytes = (bits + 7u) / 8u;
     const std::size_t frameBytes = containerBytes * channels;
     const std::size_t frames = data.body.size / frameBytes;
-    const std::size_t channel = signalChannel(data.body, channels, containerBytes);
+    const std::size_t channel = signalChannel(data.body, channels, containerBytes, rate);
     auto sampleAt = [&](std::size_t frame) -> std::uint8_t {
         std::uint8_t top = data.body[frame * frameBytes + channel * containerBytes + containerBytes - 1];
         return containerBytes == 1 ? top : static_cast<std::uint8_t>(top ^ 0x80);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -209,6 +211,10 @@ TEST(WavReader, TakesTheChannelThatCarriesTheSignal) {
         seed = seed * 1103515245u + 12345u;
         sample = static_cast<std::uint8_t>(0x80 + static_cast<int>(seed >> 28) - 8);   // +-8 around the centre line
     }
+    // Mains hum as strong as the signal's peak rides on the hiss.
+    std::vector<std::uint8_t> hum(hiss);
+    for (std::size_t i = 0; i < hum.size(); ++i)
+        hum[i] = static_cast<std::uint8_t>(hum[i] + std::lround(100 * std::sin(2 * 3.14159265 * 50 * i / 44100.0)));
     std::vector<std::uint8_t> quieter(signal);
     for (std::uint8_t& sample : quieter) sample = static_cast<std::uint8_t>(0x80 + (sample - 0x80) * 3 / 4);
     struct Case {
@@ -220,6 +226,7 @@ TEST(WavReader, TakesTheChannelThatCarriesTheSignal) {
     const Case cases[] = {
         {"signal right, hiss left", hiss, signal, signal},
         {"signal left, hiss right", signal, hiss, signal},
+        {"signal right, hiss and hum left", hum, signal, signal},
         {"both alike: the first", quieter, signal, quieter},
     };
     for (const Case& c : cases) {

@@ -370,6 +370,35 @@ TEST_F(ExchangeDialogTest, AWornRecordingIsReadByTheSecondReaderAndTheReportSays
     EXPECT_EQ(fileBytes(back), image);
 }
 
+// A mono cable in a stereo input: the signal in the right channel, hiss and
+// hum in the left.
+TEST_F(ExchangeDialogTest, AStereoRecordingIsReadFromTheChannelThatCarriesTheSignal) {
+    std::vector<std::uint8_t> image;
+    binFile("RECHTS_1000_112B_1000.BIN", 300, image);
+    std::vector<std::uint8_t> signal = encodeRecordSamples(image, TapeHeader{"RECHTS", 0x1000, 0x112B, 0x1000}, 14);
+    degrade::Faults noiseOnly;
+    noiseOnly.noise = 1;
+    noiseOnly.hum = 1;
+    std::vector<std::uint8_t> left = degrade::degradeSignal(std::vector<std::uint8_t>(signal.size(), 0x80), noiseOnly);
+    std::vector<std::uint8_t> frames;
+    for (std::size_t i = 0; i < std::min(left.size(), signal.size()); ++i) frames.insert(frames.end(), {left[i], signal[i]});
+    AudioFormat stereo{1, 2, 44100, 88200, 2, 8, 0};
+    std::vector<std::uint8_t> bytes = makeWavFileBytes(stereo, frames.data(), static_cast<std::uint32_t>(frames.size()));
+    const std::string wav = made_("rechts.wav");
+    writeTestFile("rechts.wav", std::string(bytes.begin(), bytes.end()));
+    std::string back = made_("rechts-zurueck.BIN");
+    ExchangeSession session;
+    session.files = {wav, back};
+    session.driver.answers = {IDYES, IDOK};
+    session.run([&](HWND dialog) {
+        press(dialog, IDC_SND_WAV_TO_BIN);
+        EXPECT_EQ(text(dialog, IDC_SND_NAME), "RECHTS          ");
+    });
+    ASSERT_EQ(session.boxes.size(), 2u);
+    EXPECT_EQ(session.boxes[0].caption, "WAV wurde konvertiert. Jetzt als BIN speichern?");
+    EXPECT_EQ(fileBytes(back), image);
+}
+
 TEST_F(ExchangeDialogTest, ABinNameOffTheSchemeIsUnbenanntAndProggi) {
     std::vector<std::uint8_t> image;
     std::string bin = binFile("plain.bin", 3, image);
