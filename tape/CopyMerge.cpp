@@ -166,14 +166,27 @@ std::vector<MergedProgram> mergeCopies(const std::vector<DecodedRecord>& reading
     for (std::size_t i = 0; i < readings.size(); ++i) {
         if (readings[i].status != DecodeStatus::Ok) continue;
         auto fits = [&](const std::vector<std::size_t>& group) {
-            return std::all_of(group.begin(), group.end(),
-                               [&](std::size_t member) { return isCopy(readings[member], readings[i]); });
+            return std::all_of(group.begin(), group.end(), [&](std::size_t member) {
+                return !readings[member].irregularBlocks && !readings[i].irregularBlocks &&
+                       isCopy(readings[member], readings[i]);
+            });
         };
         auto group = std::find_if(groups.begin(), groups.end(), fits);
         if (group == groups.end()) groups.push_back({i});
         else group->push_back(i);
     }
     std::vector<MergedProgram> programs;
-    for (const auto& group : groups) programs.push_back(mergeGroup(readings, group));
+    for (const auto& group : groups) {
+        const DecodedRecord& first = readings[group.front()];
+        if (!first.irregularBlocks) {
+            programs.push_back(mergeGroup(readings, group));
+            continue;
+        }
+        MergedProgram alone;
+        alone.record = first;
+        alone.copies = group;
+        for (int block = 1; block <= first.blocks; ++block) alone.blockSources.push_back(isFaulty(first, block) ? noGoodCopy : 1);
+        programs.push_back(std::move(alone));
+    }
     return programs;
 }

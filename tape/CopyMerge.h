@@ -26,6 +26,8 @@ struct MergedProgram {
 // Copies are readings read to their end (status Ok) with the same image length
 // and block count, the same start address (unless block 1 is faulty in one of
 // them) and the same data in every block that both read good: different
-// programs at the same addresses stay apart. The programs come in the order of
-// their first copies; readings not read to their end are left out.
+// programs at the same addresses stay apart. A reading with a short block
+// before its last (irregularBlocks) stays a program of its own, as read. The
+// programs come in the order of their first copies; readings not read to their
+// end are left out.
 std::vector<MergedProgram> mergeCopies(const std::vector<DecodedRecord>& readings);

@@ -59,6 +59,9 @@ struct DecodedRecord {
     std::vector<float> nameSoft, startSoft, blockSoft;
     bool nameUnsure = false;
     bool startUnsure = false;
+    // A block before the last held fewer than 256 bytes: block k's bytes then
+    // do not begin at 256 (k - 1), and blocks are not matched by number.
+    bool irregularBlocks = false;
 };
 
 // Where block `block` (from 1) begins in DecodedRecord::blockSoft: every block

@@ -36,7 +36,9 @@ DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& s
     if (!firstRead) return second;
     const DecodedRecord& base = second.faulty < first.faulty ? second : first;
     const DecodedRecord& other = &base == &first ? second : first;
-    if (base.blocks != other.blocks || base.image.size() != other.image.size()) return base;
+    if (base.blocks != other.blocks || base.image.size() != other.image.size() || base.irregularBlocks ||
+        other.irregularBlocks)
+        return base;
     DecodedRecord merged = base;
     merged.faultyBlocks.clear();
     for (int block : base.faultyBlocks) {

@@ -132,6 +132,7 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
         // Exactly: a block taken for the end would cut the image short unseen.
         if (byte == tape::endByte) break;
         if (byte != tape::blockPreByte) return stop(record, DecodeStatus::NoEndByte, source);
+        record.irregularBlocks = record.irregularBlocks || count != tape::blockSize;
         ++record.blocks;
     }
 

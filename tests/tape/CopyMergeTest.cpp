@@ -2,6 +2,7 @@
 
 #include "support/RandomImage.h"
 #include "tape/CopyMerge.h"
+#include "tape/Encoder.h"
 #include "tape/TapeRecord.h"
 
 namespace {
@@ -100,6 +101,22 @@ TEST(CopyMerge, KeepsDifferentProgramsApart) {
     EXPECT_EQ(programs[3].copies, (std::vector<std::size_t>{4}));
     EXPECT_EQ(programs[0].record.header.aa, 0x1000);
     EXPECT_EQ(programs[3].record.header.aa, 0x2000);
+
+    // Block 1 of 100 bytes before one of 256, as the parser reads it: no block
+    // lies where its number says, such readings stay apart as read.
+    auto bytes = layoutTapeRecord(randomImage(100, 6), TapeHeader{"KURZ", 0x1000, 0, 0x1000});
+    auto tail = layoutTapeRecord(randomImage(256, 7), TapeHeader{"KURZ", 0x1100, 0, 0x1000});
+    bytes.resize(bytes.size() - 3);
+    bytes.insert(bytes.end(), tail.begin() + firstBlockAt, tail.end());
+    std::vector<std::uint8_t> samples(bytes.size() * 240);
+    samples.resize(encodeBytesInto(bytes.data(), bytes.size(), 14, samples.data()));
+    DecodedRecord irregular = decodeRecord(ByteView(samples), DecoderSettings{});
+    ASSERT_EQ(irregular.image.size(), 356u);
+    programs = mergeCopies({irregular, irregular});
+    ASSERT_EQ(programs.size(), 2u);
+    EXPECT_EQ(programs[1].copies, std::vector<std::size_t>{1});
+    EXPECT_EQ(programs[1].record.image, irregular.image);
+    EXPECT_EQ(programs[1].blockSources, (std::vector<int>{1, 1}));
 }
 
 // Name and sa have no checksum: the copies vote bit by bit, each bit weighted

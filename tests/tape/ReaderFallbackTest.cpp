@@ -119,6 +119,9 @@ TEST(ReaderFallback, MergesTheGoodBlocksOfBothReadings) {
     DecodedRecord soft = reading({1, 3}, 0x02, true);
     soft.blockSoft.assign((600 + 3 * 4) * 8, 1.0f);
     EXPECT_EQ(mergeBestBlocks(reading({2}, 0x01, false), soft).blockSoft, soft.blockSoft);
+    DecodedRecord irregular = reading({1}, 1, false);
+    irregular.irregularBlocks = true;
+    EXPECT_EQ(mergeBestBlocks(irregular, reading({2}, 2, true)).faulty, 1) << "blocks not where their numbers say";
     DecodedRecord broken = reading({}, 0, true);
     broken.status = DecodeStatus::NoEndByte;
     EXPECT_EQ(mergeBestBlocks(reading({1}, 1, false), broken).faulty, 1);
