@@ -52,6 +52,8 @@ DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& s
         std::copy(other.image.begin() + static_cast<std::ptrdiff_t>(from),
                   other.image.begin() + static_cast<std::ptrdiff_t>(to),
                   merged.image.begin() + static_cast<std::ptrdiff_t>(from));
+        // Block 1 holds the start address: the other reading's goes along.
+        if (block == 1) merged.header.aa = other.header.aa, merged.header.ea = other.header.ea;
         merged.filtered = merged.filtered || other.filtered;
     }
     merged.faulty = static_cast<int>(merged.faultyBlocks.size());

@@ -119,6 +119,10 @@ TEST(ReaderFallback, MergesTheGoodBlocksOfBothReadings) {
     DecodedRecord soft = reading({1, 3}, 0x02, true);
     soft.blockSoft.assign((600 + 3 * 4) * 8, 1.0f);
     EXPECT_EQ(mergeBestBlocks(reading({2}, 0x01, false), soft).blockSoft, soft.blockSoft);
+    // Block 1 holds the start address.
+    DecodedRecord wrongAddress = reading({1}, 0x01, false), right = reading({2}, 0x02, true);
+    wrongAddress.header.aa = 0x1400, right.header.aa = 0x1000;
+    EXPECT_EQ(mergeBestBlocks(wrongAddress, right).header.aa, 0x1000);
     DecodedRecord irregular = reading({1}, 1, false);
     irregular.irregularBlocks = true;
     EXPECT_EQ(mergeBestBlocks(irregular, reading({2}, 2, true)).faulty, 1) << "blocks not where their numbers say";
