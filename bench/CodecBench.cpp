@@ -2,7 +2,8 @@
 // encoding into memory, and decoding from the WAV file's bytes in memory, by
 // the first reader and by the noise-proof one, clean and worn. Then the
 // degradation table (DegradationBench.cpp). `bench --abgenutzt AUS.wav` writes
-// one of its worn recordings.
+// one of its worn recordings; `bench --mitlesen` gives only the figures of bv7
+// record (LiveReadingBench.cpp).
 // The memory taken while decoding is measured in a second run of this program
 // that only reads the WAV file and decodes it.
 #include <sys/resource.h>
@@ -18,6 +19,8 @@
 #include <vector>
 
 #include "bench/DegradationBench.h"
+#include "bench/LiveReadingBench.h"
+#include "bench/RecordingsBench.h"
 #include "bench/SignalDegrader.h"
 #include "shell/FileIo.h"
 #include "tape/AudioFormat.h"
@@ -74,6 +77,10 @@ int decodeOnly(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--dekodieren") == 0) return decodeOnly(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "--mitlesen") == 0) {
+        printLiveReadingFigures();
+        return 0;
+    }
     if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
 
     std::mt19937 random(1);
@@ -142,6 +149,8 @@ int main(int argc, char** argv) {
     if (writeFile(path, file.data(), file.size()) != WriteOutcome::Ok) return 1;
     int status = std::system(("'" + std::string(argv[0]) + "' --dekodieren '" + path + "'").c_str());
     std::remove(path.c_str());
+    printLiveReadingFigures();
     printDegradationTable();
+    printRecordingsTable();
     return same && status == 0 ? 0 : 1;
 }

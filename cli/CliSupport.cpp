@@ -1,7 +1,14 @@
 #include "cli/CliSupport.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
@@ -207,4 +214,35 @@ bool TerminalInterface::chooseFile(const Chooser&, FileNameBuffer&) { return fal
 void TerminalInterface::setStatus(int, std::string_view) {}
 
 void TerminalInterface::trace(std::string_view line) { err_ << "(" << line << ")\n"; }
+
+namespace {
+volatile std::sig_atomic_t interruptSeen = 0;
+extern "C" void noteInterrupt(int) { interruptSeen = 1; }
+using SignalHandler = void (*)(int);
+SignalHandler previousHandler = SIG_DFL;
+}
+
+InterruptCatcher::InterruptCatcher() {
+    interruptSeen = 0;
+    previousHandler = std::signal(SIGINT, noteInterrupt);
+}
+
+InterruptCatcher::~InterruptCatcher() { std::signal(SIGINT, previousHandler == SIG_ERR ? SIG_DFL : previousHandler); }
+
+bool InterruptCatcher::interrupted() const { return interruptSeen != 0; }
+
+bool errorIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+std::string minutesText(std::uint64_t milliseconds) {
+    std::uint64_t seconds = milliseconds / 1000;
+    std::string text = std::to_string(seconds / 60) + ":";
+    if (seconds % 60 < 10) text += "0";
+    return text + std::to_string(seconds % 60);
+}
 }

@@ -88,4 +88,19 @@ class TerminalInterface final : public UserInterface {
 
 // One line per message: "\r\n" become line breaks, leading ones are dropped.
 std::string terminalLines(std::string_view text);
+
+// Ctrl-C while a sound command runs: noted instead of ending the program, so
+// that the command stops at once in its own way. Installed for its lifetime.
+class InterruptCatcher {
+  public:
+    InterruptCatcher();
+    ~InterruptCatcher();
+    bool interrupted() const;
+};
+
+// True when standard error is a terminal, where a status line may update itself.
+bool errorIsTerminal();
+
+// "m:ss" of a time in milliseconds (75000 -> "1:15").
+std::string minutesText(std::uint64_t milliseconds);
 }

@@ -14,3 +14,6 @@ int wav2binCommand(const CommandArgs& args, cli::CommandIo& io);
 int crcCommand(const CommandArgs& args, cli::CommandIo& io);
 int hexdumpCommand(const CommandArgs& args, cli::CommandIo& io);
 int kaloCommand(const CommandArgs& args, cli::CommandIo& io);
+int playCommand(const CommandArgs& args, cli::CommandIo& io);
+int recordCommand(const CommandArgs& args, cli::CommandIo& io);
+int devicesCommand(const CommandArgs& args, cli::CommandIo& io);

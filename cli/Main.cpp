@@ -23,6 +23,9 @@ const Command commands[] = {
     {"crc", crcCommand, "CRC (SDLC) von Dateien zeigen"},
     {"hexdump", hexdumpCommand, "HEX-Dump einer Datei zeigen"},
     {"kalo", kaloCommand, "KALO*4-Quelldatei als Listing zeigen oder als Text speichern"},
+    {"record", recordCommand, "vom BV7 aufnehmen (Tonserver), mitlesen und als BIN-Datei speichern"},
+    {"play", playCommand, "BIN- oder WAV-Datei über den Tonserver an den BV7 ausgeben"},
+    {"devices", devicesCommand, "Aus- und Eingabegeräte des Tonservers zeigen"},
 };
 
 void printUsage(std::ostream& out) {

@@ -15,20 +15,22 @@ add_test(NAME native_tests COMMAND native_tests)
 # Recordings kept as FLAC, Ogg Vorbis, AIFF or W64 are read through libsndfile.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+# bv7 record, play and devices talk to the desktop's sound server.
+pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse-simple libpulse)
 
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/*.cpp)
 if(CLI_SOURCES)
     add_executable(bv7 ${CLI_SOURCES})
-    target_link_libraries(bv7 PRIVATE bv7core PkgConfig::SNDFILE)
-    target_compile_definitions(bv7 PRIVATE BV7_HAVE_SNDFILE)
+    target_link_libraries(bv7 PRIVATE bv7core PkgConfig::SNDFILE PkgConfig::PULSE)
+    target_compile_definitions(bv7 PRIVATE BV7_HAVE_SNDFILE BV7_HAVE_PULSE)
     target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS})
     # The command functions are tested in-process (tests/cli); the dispatch in
     # Main.cpp through the built program, whose path the tests get here.
     set(CLI_COMMAND_SOURCES ${CLI_SOURCES})
     list(REMOVE_ITEM CLI_COMMAND_SOURCES ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
     target_sources(native_tests PRIVATE ${CLI_COMMAND_SOURCES})
-    target_link_libraries(native_tests PRIVATE PkgConfig::SNDFILE)
-    target_compile_definitions(native_tests PRIVATE BV7_HAVE_SNDFILE)
+    target_link_libraries(native_tests PRIVATE PkgConfig::SNDFILE PkgConfig::PULSE)
+    target_compile_definitions(native_tests PRIVATE BV7_HAVE_SNDFILE BV7_HAVE_PULSE)
     target_compile_definitions(native_tests PRIVATE BV7_PROGRAM="$<TARGET_FILE:bv7>")
     add_dependencies(native_tests bv7)
 endif()
@@ -39,8 +41,10 @@ target_compile_options(screen_bench PRIVATE ${PROJECT_WARNINGS})
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 if(BENCH_SOURCES)
-    add_executable(bench ${BENCH_SOURCES})
-    target_link_libraries(bench PRIVATE bv7core)
+    # The recordings table reads lossy files as bv7 does, through its import.
+    add_executable(bench ${BENCH_SOURCES} ${CMAKE_SOURCE_DIR}/cli/SoundFileImport.cpp)
+    target_link_libraries(bench PRIVATE bv7core PkgConfig::SNDFILE)
+    target_compile_definitions(bench PRIVATE BV7_HAVE_SNDFILE)
     target_compile_options(bench PRIVATE ${PROJECT_WARNINGS})
 endif()
 

@@ -204,3 +204,34 @@ std::string replaceExtension(std::string_view name, std::string_view extension) 
     std::string result(dot != std::string_view::npos && dot >= start ? name.substr(0, dot) : name);
     return result + std::string(extension);
 }
+
+GrowingFile::~GrowingFile() { close(); }
+
+WriteOutcome GrowingFile::create(const std::string& path) {
+    close();
+    file_ = createNew(path);
+    return file_ ? WriteOutcome::Ok : WriteOutcome::CannotCreate;
+}
+
+WriteOutcome GrowingFile::append(const std::uint8_t* bytes, std::size_t count) {
+    if (!file_) return WriteOutcome::CannotCreate;
+    if (std::fseek(file_, 0, SEEK_END) != 0) return WriteOutcome::ShortWrite;
+    if (count > 0 && std::fwrite(bytes, 1, count, file_) != count) return WriteOutcome::ShortWrite;
+    return std::fflush(file_) == 0 ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
+}
+
+WriteOutcome GrowingFile::writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) {
+    if (!file_) return WriteOutcome::CannotCreate;
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max()) ||
+        std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
+        return WriteOutcome::ShortWrite;
+    if (count > 0 && std::fwrite(bytes, 1, count, file_) != count) return WriteOutcome::ShortWrite;
+    return std::fflush(file_) == 0 ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
+}
+
+WriteOutcome GrowingFile::close() {
+    if (!file_) return WriteOutcome::Ok;
+    int status = std::fclose(file_);
+    file_ = nullptr;
+    return status == 0 ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
+}

@@ -72,3 +72,24 @@ std::string_view fileNamePart(std::string_view path);
 bool hasExtension(std::string_view name, std::string_view extension);
 // `name` with its extension (from the last dot of the file part on) replaced by `extension`.
 std::string replaceExtension(std::string_view name, std::string_view extension);
+
+// A file written while it grows (a recording): made new, never over one that
+// exists; each append reaches the system at once, so a crash loses only what
+// was not appended yet, and bytes written before (a header's sizes) can be
+// written again in place. Closed by close() or at the end of its life.
+class GrowingFile {
+  public:
+    GrowingFile() = default;
+    GrowingFile(const GrowingFile&) = delete;
+    GrowingFile& operator=(const GrowingFile&) = delete;
+    ~GrowingFile();
+    // CannotCreate when `path` exists already or cannot be made.
+    WriteOutcome create(const std::string& path);
+    WriteOutcome append(const std::uint8_t* bytes, std::size_t count);
+    WriteOutcome writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count);
+    WriteOutcome close();
+    bool isOpen() const { return file_ != nullptr; }
+
+  private:
+    std::FILE* file_ = nullptr;
+};

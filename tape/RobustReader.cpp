@@ -323,8 +323,10 @@ class FilteredReader final : public ByteSource {
                 // before it, hiss may leave a few unsure.
                 if ((sure[pairing] & 0xFF) != 0xFF || std::bitset<64>(~sure[pairing] & syncMask).count() > unsureLeadInBits)
                     continue;
-                std::uint64_t pattern = bits[pairing] & syncMask;
-                if (pattern != tape::syncByte && pattern != (syncMask & ~std::uint64_t{tape::syncByte})) continue;
+                // An unsure lead-in bit may have been read either way.
+                const std::uint64_t pattern = bits[pairing] & sure[pairing] & syncMask;
+                const std::uint64_t inverted = syncMask & ~std::uint64_t{tape::syncByte} & sure[pairing];
+                if (pattern != tape::syncByte && pattern != inverted) continue;
                 // The shifted pairing's cells begin half a cell before the clock's.
                 if (pairing == 1) clock_.startAt(clock_.start() - clock_.cell() / 2);
                 syncPosition_ = static_cast<std::size_t>(clock_.start());

@@ -64,6 +64,19 @@ TEST(FileIo, WritesWholeOrReportsWhyNot) {
     EXPECT_EQ(readFile(dir + "parts"), (std::vector<std::uint8_t>{'a', 'b', 'c', 'a', 'b'}));
     EXPECT_EQ(writeFile(dir + "no/such/dir", bytes, 3), WriteOutcome::CannotCreate);
     EXPECT_EQ(appendFile(dir + "no/such/dir", bytes, 3), WriteOutcome::CannotCreate);
+    // A growing file: each append is in the file at once, a header is set
+    // again in place, and an existing file is never taken over.
+    {
+        GrowingFile growing;
+        EXPECT_EQ(growing.create(dir + "new"), WriteOutcome::CannotCreate);
+        ASSERT_EQ(growing.create(dir + "growing"), WriteOutcome::Ok);
+        EXPECT_EQ(growing.append(bytes, 3), WriteOutcome::Ok);
+        EXPECT_EQ(readFile(dir + "growing"), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
+        EXPECT_EQ(growing.writeAt(1, bytes, 1), WriteOutcome::Ok);
+        EXPECT_EQ(growing.append(bytes + 2, 1), WriteOutcome::Ok);
+    }
+    EXPECT_EQ(readFile(dir + "growing"), (std::vector<std::uint8_t>{'a', 'a', 'c', 'c'}));
+    EXPECT_EQ(readFile(dir + "new"), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
     struct stat info {};
     if (stat("/dev/full", &info) == 0) {   // a disk that is full
         EXPECT_EQ(writeFile("/dev/full", bytes, 3), WriteOutcome::ShortWrite);

@@ -190,6 +190,7 @@ TEST(RobustReader, ToleratesWeakBitsInFramingAndLeadIn) {
         {"gap byte, strong", {{gapAt + 200, 4}}, {}, DecodeStatus::NoBlockPreByte},
         {"first block's pre-byte", {{dataStart - 4, 0}}, {{dataStart - 4, 0}}, DecodeStatus::Ok},
         {"two unsure lead-in bits", {}, {{syncAt - 3, 3}, {syncAt - 1, 6}}, DecodeStatus::Ok},
+        {"an unsure lead-in bit read wrong", {{syncAt - 2, 4}}, {{syncAt - 2, 4}}, DecodeStatus::Ok},
         {"three unsure lead-in bits", {}, {{syncAt - 5, 1}, {syncAt - 3, 3}, {syncAt - 1, 6}}, DecodeStatus::NoSync},
     };
     auto image = randomImage(300, 7);

@@ -1,0 +1,5 @@
+#pragma once
+// What bv7 record costs while a program plays: the recording written as it
+// grows and read twice a second, for a three-minute program clean and worn,
+// and how long after the end of the sound the program is read and saved.
+void printLiveReadingFigures();

@@ -1,0 +1,138 @@
+#include "bench/RecordingsBench.h"
+
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/SignalDegrader.h"
+#include "cli/SoundFileImport.h"
+#include "shell/FileIo.h"
+#include "tape/Encoder.h"
+#include "tape/ReaderFallback.h"
+#include "tape/WavFile.h"
+
+namespace {
+constexpr unsigned seeds = 3;
+
+struct Kind {
+    const char* what;
+    int format;              // of the file written
+    double compression;      // the library's compression level, -1: none set
+    bool rightOnly;          // stereo: the signal on the right, hiss and hum on the left
+};
+
+const Kind kinds[] = {
+    {"MP3 32 kbit/s mono, voll ausgesteuert", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 1.0, false},
+    {"Ogg Vorbis Qualität 0, voll ausgesteuert", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1.0, false},
+    {"WAV 16 Bit stereo, Signal nur rechts", SF_FORMAT_WAV | SF_FORMAT_PCM_16, -1, true},
+};
+
+struct Wear {
+    const char* what;
+    double noise, hum;
+};
+const Wear wears[] = {{"sauber", 0, 0}, {"Rauschen 0,5 + Brumm 1", 0.5, 1}};
+
+std::vector<std::uint8_t> benchImage() {
+    std::mt19937 random(2);
+    std::vector<std::uint8_t> image(2048);
+    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+    return image;
+}
+const TapeHeader header{"ABGENUTZT", 0x1000, 0x17FF, 0x1000};
+
+// Writes the 8-bit samples as `kind`, normalised so that the loudest sample
+// is full scale; false when the library refuses. Sets the file's bit rate.
+bool writeSoundFile(const std::string& path, const std::vector<std::uint8_t>& samples, const Kind& kind,
+                    unsigned seed, double& kbits) {
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = kind.rightOnly ? 2 : 1;
+    info.format = kind.format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file) return false;
+    if (kind.compression >= 0) {
+        int constant = SF_BITRATE_MODE_CONSTANT;
+        sf_command(file, SFC_SET_BITRATE_MODE, &constant, sizeof constant);
+        double level = kind.compression;
+        sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
+    }
+    int peak = 1;
+    for (std::uint8_t sample : samples) peak = std::max(peak, std::abs(sample - 128));
+    std::vector<float> frames;
+    std::vector<std::uint8_t> left;
+    if (kind.rightOnly) {
+        degrade::Faults other;
+        other.noise = 0.5, other.hum = 1, other.seed = seed + 100;
+        left = degrade::degradeSignal(std::vector<std::uint8_t>(samples.size(), 0x80), other);
+    }
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (kind.rightOnly) frames.push_back(static_cast<float>((left[i] - 128) / 128.0));
+        frames.push_back(static_cast<float>(static_cast<double>(samples[i] - 128) / peak));
+    }
+    sf_writef_float(file, frames.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+    std::vector<std::uint8_t> bytes;
+    if (readFile(path, bytes) != ReadOutcome::Ok) return false;
+    kbits = bytes.size() * 8.0 / 1000 / (samples.size() / 44100.0);
+    return true;
+}
+
+bool readsBack(const std::string& path, const std::vector<std::uint8_t>& image, bool exact) {
+    std::vector<std::uint8_t> bytes;
+    if (readFile(path, bytes) != ReadOutcome::Ok) return false;
+    std::string problem;
+    if (importSoundFile(bytes, problem) == ImportResult::Failed) return false;
+    WavSamples wav = takeWavSamples(std::move(bytes));
+    if (wav.error) return false;
+    DecoderSettings settings;
+    settings.threshold = stretchThresholdAt(wav.rate);
+    ReadingChoice choice;
+    choice.exact = exact;
+    DecodedRecord record = decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, choice);
+    return record.status == DecodeStatus::Ok && record.faulty == 0 && record.image == image &&
+           record.header.aa == header.aa && record.header.sa == header.sa &&
+           record.header.name.substr(0, header.name.size()) == header.name;
+}
+}
+
+int printRecordingsTable() {
+    const std::vector<std::uint8_t> image = benchImage();
+    const std::vector<std::uint8_t> clean = encodeRecordSamples(image, header);
+    const std::string path = "/tmp/bv7-bench-" + std::to_string(getpid());
+    std::printf("\n| Aufnahme | Zustand | kbit/s | nur erster Leser | beide Leser |\n|---|---|---|---|---|\n");
+    int missed = 0;
+    for (const Kind& kind : kinds) {
+        const char* extension = (kind.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG  ? ".mp3"
+                                : (kind.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG ? ".ogg"
+                                                                                      : ".wav";
+        for (const Wear& wear : wears) {
+            int first = 0, both = 0;
+            double kbits = 0;
+            bool written = true;
+            for (unsigned seed = 1; seed <= seeds && written; ++seed) {
+                degrade::Faults faults;
+                faults.noise = wear.noise, faults.hum = wear.hum, faults.seed = seed;
+                std::vector<std::uint8_t> samples = degrade::degradeSignal(clean, faults);
+                written = writeSoundFile(path + extension, samples, kind, seed, kbits);
+                first += written && readsBack(path + extension, image, true);
+                both += written && readsBack(path + extension, image, false);
+            }
+            std::remove((path + extension).c_str());
+            if (!written) {
+                std::printf("| %s | %s | - | nicht geschrieben: %s | |\n", kind.what, wear.what, sf_strerror(nullptr));
+                ++missed;
+                continue;
+            }
+            std::printf("| %s | %s | %.0f | %d/%u | %d/%u |\n", kind.what, wear.what, kbits, first, seeds, both, seeds);
+            if (both < static_cast<int>(seeds)) ++missed;
+        }
+    }
+    return missed;
+}

@@ -1,0 +1,185 @@
+// bv7 play, record and devices through the sound server. Most of them need
+// the private cable of scripts/with-audio (a null sink whose monitor is the
+// default source); run-tests runs this group under it, elsewhere they skip.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include "bench/SignalDegrader.h"
+#include "support/TestFiles.h"
+#include "tape/AudioFormat.h"
+#include "tape/Encoder.h"
+#include "tape/WavFile.h"
+
+namespace {
+bool haveCable() {
+    const char* audio = std::getenv("SPULWERK_AUDIO");
+    return audio && std::string(audio) == "cable";
+}
+
+std::string text(const std::string& path) {
+    auto bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs `script` with bash in `dir`, the built bv7 as "$BV7", bounded by
+// `seconds` so that a hang fails; gives its exit code.
+int runScript(const std::string& dir, const std::string& script, int seconds) {
+    std::ofstream(dir + "run.sh") << script;
+    std::string command = "cd '" + dir + "' && BV7='" + std::string(BV7_PROGRAM) + "' timeout -k 5 " +
+                          std::to_string(seconds) + " bash run.sh >script.out 2>script.err";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::uint8_t> image(std::size_t size, unsigned seed) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 37 + seed);
+    return bytes;
+}
+
+// The signal of `bytes` under `header` as bin2wav writes it, worn when `worn`.
+void writeRecordingWav(const std::string& path, const std::vector<std::uint8_t>& bytes, const TapeHeader& header,
+                       bool worn) {
+    std::vector<std::uint8_t> samples = encodeRecordSamples(bytes, header, halfCellSamplesAt(44100));
+    if (worn) {
+        degrade::Faults faults;
+        faults.noise = 0.5;
+        faults.hum = 1;
+        samples = degrade::degradeSignal(samples, faults);
+    }
+    writeFile(path, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                     static_cast<std::uint32_t>(samples.size())));
+}
+
+const char* const recordLog = "record.err";
+}
+
+TEST(SoundCommands, PlayedBinIsRecordedToTheLastByteTenTimes) {
+    if (!haveCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    std::string dir = freshTestDir("sound-play");
+    auto bytes = image(100, 3);
+    writeFile(dir + "PROG_1000_1063_1234.BIN", bytes);
+    // Each run: parecord on the cable's monitor, bv7 play, then the
+    // recording read by bv7 wav2bin into a folder of its own. Two seconds in
+    // the server's buffer: a play that returned before they were played out
+    // would lose the end of the record when parecord stops.
+    int code = runScript(dir,
+                         "for run in 1 2 3 4 5 6 7 8 9 10; do\n"
+                         "  mkdir run$run\n"
+                         "  parecord --latency-msec=20 --file-format=wav --format=u8 --rate=44100 --channels=1 run$run/cable.wav & rec=$!\n"
+                         "  sleep 0.3\n"
+                         "  PULSE_LATENCY_MSEC=2000 $BV7 play PROG_1000_1063_1234.BIN >run$run/play.out 2>&1 || echo \"run $run: play failed\"\n"
+                         "  sleep 0.2; kill -INT $rec; wait $rec\n"
+                         "  $BV7 wav2bin run$run/cable.wav >run$run/read.out 2>&1\n"
+                         "done\n",
+                         120);
+    EXPECT_EQ(code, 0) << text(dir + "script.err");
+    int exact = 0;
+    for (int run = 1; run <= 10; ++run) {
+        std::string folder = dir + "run" + std::to_string(run) + "/";
+        bool same = readFile(folder + "PROG_1000_1063_1234.BIN") == bytes;
+        exact += same;
+        EXPECT_TRUE(same) << "run " << run << ": " << text(folder + "play.out") << text(folder + "read.out");
+    }
+    std::cout << "bv7 play into the cable: " << exact << " of 10 recordings read back exactly\n";
+}
+
+TEST(SoundCommands, RecordStopsByItselfOnAWornTapeAndKeepsBoth) {
+    if (!haveCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    std::string dir = freshTestDir("sound-record");
+    auto bytes = image(600, 5);
+    writeRecordingWav(dir + "worn.wav", bytes, TapeHeader{"WORN", 0x2000, 0, 0x2010}, true);
+    int code = runScript(dir,
+                         "TIMEFORMAT='bv7 record: %U s user + %S s system processor time in %R s'\n"
+                         "{ time $BV7 record --wav aufnahme.wav >record.out 2>record.err; echo $? >record.rc; } 2>record.time &\n"
+                         "sleep 0.5\n"
+                         "paplay worn.wav\n"
+                         "played=$(date +%s%N)\n"
+                         "wait\n"
+                         "echo \"BIN saved $(( ($(date +%s%N) - played) / 1000000 )) ms after the end of the sound\" >>record.time\n",
+                         40);
+    EXPECT_EQ(code, 0) << text(dir + "script.err");
+    EXPECT_EQ(text(dir + "record.rc"), "0\n") << text(dir + recordLog);
+    EXPECT_EQ(readFile(dir + "WORN_2000_2257_2010.BIN"), bytes) << text(dir + "record.out") << text(dir + recordLog);
+    EXPECT_GT(readFile(dir + "aufnahme.wav").size(), 6 * 44100u);
+    std::string log = text(dir + recordLog);
+    for (const char* status : {"  warte auf Vorton\n", "  Vorton\n", "  SPIEL: Block ", "  fertig\n"})
+        EXPECT_NE(log.find(status), std::string::npos) << status << " missing in:\n" << log;
+    std::cout << log << text(dir + "record.time");
+}
+
+// With --all the recording goes on behind each program; it ends with Ctrl-C
+// or after --seconds, and every complete program in it is saved.
+TEST(SoundCommands, RecordAllKeepsEveryProgramUntilStopped) {
+    if (!haveCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    struct Case {
+        const char* name;
+        int programs;
+        const char* options;
+        const char* stop;   // after the last program
+    };
+    const Case cases[] = {
+        {"interrupted", 1, "--all", "sleep 0.5; kill -INT $rec"},
+        {"two", 2, "--all --seconds 12", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string dir = freshTestDir(std::string("sound-all-") + c.name);
+        std::string play;
+        std::vector<std::vector<std::uint8_t>> images;
+        for (int n = 0; n < c.programs; ++n) {
+            images.push_back(image(100, 11 + n));
+            std::string name = "P" + std::to_string(n + 1);
+            writeRecordingWav(dir + name + ".wav", images.back(), TapeHeader{name, 0x3000, 0, 0x3000}, false);
+            play += "paplay " + name + ".wav\n";
+        }
+        int code = runScript(dir,
+                             "$BV7 record " + std::string(c.options) +
+                                 " --wav aufnahme.wav >record.out 2>record.err & rec=$!\n"
+                                 "sleep 0.5\n" + play + c.stop + "\nwait $rec; echo $? >record.rc\n",
+                             40);
+        EXPECT_EQ(code, 0) << text(dir + "script.err");
+        EXPECT_EQ(text(dir + "record.rc"), "0\n") << text(dir + "record.out") << text(dir + recordLog);
+        for (int n = 0; n < c.programs; ++n)
+            EXPECT_EQ(readFile(dir + "P" + std::to_string(n + 1) + "_3000_3063_3000.BIN"), images[n])
+                << text(dir + "record.out") << text(dir + recordLog);
+        EXPECT_GT(readFile(dir + "aufnahme.wav").size(), 4 * 44100u * c.programs);
+    }
+}
+
+// A missing server or device is named at once, with exit code 1, and leaves no file.
+TEST(SoundCommands, MissingServerOrDeviceFailsAtOnce) {
+    struct Case {
+        bool cable;             // needs the private cable
+        const char* command;
+        int code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {false, "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 record --wav aufnahme.wav", 1, "Kein Tonserver erreichbar"},
+        {false, "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 play P_1000_1063_1000.BIN", 1, "Kein Tonserver erreichbar"},
+        {false, "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 devices", 1, "Kein Tonserver erreichbar"},
+        {true, "$BV7 record --device gibtsnicht --wav aufnahme.wav", 1, "Gerät nicht gefunden: gibtsnicht"},
+        {true, "$BV7 play --device gibtsnicht P_1000_1063_1000.BIN", 1, "Gerät nicht gefunden: gibtsnicht"},
+        {true, "$BV7 devices", 0, "* vcable.monitor"},
+    };
+    for (const Case& c : cases) {
+        if (c.cable && !haveCable()) continue;
+        SCOPED_TRACE(c.command);
+        std::string dir = freshTestDir("sound-missing");
+        writeFile(dir + "P_1000_1063_1000.BIN", image(100, 1));
+        int code = runScript(dir,
+                             std::string("start=$(date +%s%N)\n") + c.command +
+                                 "\ncode=$?\necho \"$(( ($(date +%s%N) - start) / 1000000 )) ms\" >&2\nexit $code\n",
+                             10);
+        EXPECT_EQ(code, c.code);
+        std::string output = text(dir + "script.out") + text(dir + "script.err");
+        EXPECT_NE(output.find(c.message), std::string::npos) << output;
+        EXPECT_FALSE(std::ifstream(dir + "aufnahme.wav").good());
+        std::cout << c.command << ": " << output.substr(output.rfind('\n', output.size() - 2) + 1);
+    }
+}
