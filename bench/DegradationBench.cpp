@@ -4,7 +4,9 @@
 // behind level dips of 20 % (amplifier noise) is beyond reach: inside a dip it
 // stands to the signal as noise of 2.5 times the peak; hiss on the tape
 // (Bandrauschen) dips with the signal. A cell counts as read when name, addresses and image come
-// back byte for byte with every block good.
+// back byte for byte with every block good. A second, small table: two copies
+// of the program on one side, by one copy alone and merged as
+// `bv7 wav2bin --merge` does (dropouts of 5 ms in different blocks; hiss).
 #include "bench/DegradationBench.h"
 
 #include <cstdio>
@@ -16,6 +18,9 @@
 #include "shell/FileIo.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
+#include "tape/CopyMerge.h"
+#include "tape/TapeRecord.h"
+#include "tape/TapeScan.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -108,6 +113,53 @@ std::vector<std::uint8_t> benchImage() {
 }
 
 const TapeHeader header{"ABGENUTZT", 0x1000, 0x17FF, 0x1000};
+
+// 5 ms (220 samples) at the centre line, 100 bytes into block `block`.
+std::vector<std::uint8_t> withDropout(std::vector<std::uint8_t> samples, int block) {
+    const std::size_t bytes = tape::fixedBytes + 8 * (tape::blockSize + tape::blockFramingBytes);
+    const double perByte = static_cast<double>(samples.size()) / static_cast<double>(bytes);
+    auto at = samples.begin() + static_cast<std::ptrdiff_t>(
+                                    perByte * (tape::fixedBytes - 3 + (block - 1) * (tape::blockSize + tape::blockFramingBytes) + 100));
+    std::fill(at, at + 220, std::uint8_t{0x80});
+    return samples;
+}
+
+// Two copies of the program on one side: read exactly by the first copy alone
+// (both readers), and by bv7 wav2bin --merge's way (every record, merged).
+void countCopies(const std::vector<std::uint8_t>& first, const std::vector<std::uint8_t>& second,
+                 const std::vector<std::uint8_t>& image, int& alone, int& merged) {
+    alone += sameRecord(decodeRecordEitherWay(ByteView(first), DecoderSettings{}, 44100, 0, nullptr, ReadingChoice{}),
+                        image, header);
+    std::vector<std::uint8_t> side = first;
+    side.insert(side.end(), 30000, 0x80);
+    side.insert(side.end(), second.begin(), second.end());
+    ReadingChoice keep;
+    keep.keepBestBlocks = true;
+    std::vector<MergedProgram> programs = mergeCopies(readEveryRecord(ByteView(side), DecoderSettings{}, 44100, keep));
+    merged += programs.size() == 1 && sameRecord(programs[0].record, image, header);
+}
+
+void printCopiesTable(const std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& clean) {
+    std::printf("\n| Zwei Kopien | Aufnahmen | eine Kopie allein | zusammengesetzt (--merge) |\n|---|---|---|---|\n");
+    const std::pair<int, int> dropouts[] = {{1, 8}, {2, 6}, {3, 4}, {5, 2}, {7, 1}};
+    int alone = 0, merged = 0;
+    for (auto [first, second] : dropouts)
+        countCopies(withDropout(clean, first), withDropout(clean, second), image, alone, merged);
+    const int cases = static_cast<int>(sizeof dropouts / sizeof dropouts[0]);
+    std::printf("| Aussetzer 5 ms, in jeder Kopie in einem anderen Block | %d | %d/%d | %d/%d |\n", cases, alone, cases,
+                merged, cases);
+    constexpr unsigned hissSeeds = 20;
+    alone = 0, merged = 0;
+    for (unsigned seed = 1; seed <= hissSeeds; ++seed) {
+        degrade::Faults faults;
+        faults.noise = 1.25;
+        faults.seed = seed;
+        std::vector<std::uint8_t> first = degrade::degradeSignal(clean, faults);
+        faults.seed = seed + 1000;
+        countCopies(first, degrade::degradeSignal(clean, faults), image, alone, merged);
+    }
+    std::printf("| Rauschen 1,25 x Spitze | %u | %d/%u | %d/%u |\n", hissSeeds, alone, hissSeeds, merged, hissSeeds);
+}
 }
 
 bool writeWornExample(const char* path) {
@@ -149,5 +201,6 @@ int printDegradationTable() {
     }
     std::printf("\nGanz gelesen: erster Leser %d, beide Leser %d von %d Zellen; Zielzellen nicht ganz gelesen: %d\n", firstRead,
                 bothRead, count, missed);
+    printCopiesTable(image, clean);
     return missed;
 }

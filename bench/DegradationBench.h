@@ -2,8 +2,8 @@
 // The degradation table of `make bench`: which worn recordings come back byte
 // for byte, with the first reader alone and with both readers.
 
-// Prints the table; returns the number of target cells that both readers
-// together did not read every time.
+// Prints the table and the one of two copies; returns the number of target
+// cells that both readers together did not read every time.
 int printDegradationTable();
 
 // Writes the recording of one cell (the first combination: hiss, hum and

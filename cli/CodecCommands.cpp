@@ -11,6 +11,7 @@
 #include "shell/StringTable.h"
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
+#include "tape/CopyMerge.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
@@ -32,6 +33,8 @@ const char* const bin2wavUsage =
 const char* const wav2binUsage =
     "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--exact] [--force]\n"
     "                    [--labels MARKEN.txt]\n"
+    "       bv7 wav2bin --merge EIN.wav [WEITERE.wav ...] [--keep-faulty] [--exact] [--force]\n"
+    "                    [--labels MARKEN.txt]\n"
     "Liest eine BV7-Aufnahme und schreibt das Programm als BIN-Datei\n"
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o).\n"
     "Die Aufnahme darf auch FLAC, Ogg Vorbis, AIFF oder W64 sein; \"-\" liest sie von der\n"
@@ -43,10 +46,13 @@ const char* const wav2binUsage =
     "                 besten Blöcken beider Leser\n"
     "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen;\n"
     "                 hinter einer unlesbaren geht die Suche weiter\n"
+    "  --merge        alle Aufnahmen aller Dateien lesen und Kopien eines Programms\n"
+    "                 (gleiche Adressen und Blockzahl) blockweise zusammensetzen\n"
     "  --exact        nur der genaue Leser, ohne Störfilter\n"
     "  --force        vorhandene Dateien überschreiben\n"
     "  --labels DATEI Textmarken für Audacity: je Aufnahme, je Block und wo das\n"
-    "                 Lesen abbrach (wie bv7 list)\n";
+    "                 Lesen abbrach (wie bv7 list); mit --merge und mehreren Aufnahmen\n"
+    "                 je Aufnahme eine Datei: MARKEN-1.txt, MARKEN-2.txt ...\n";
 
 int usageError(CommandIo& io, const std::string& problem, const char* usage) {
     if (!problem.empty()) io.err << problem << "\n";
@@ -93,6 +99,8 @@ void printRecord(const DecodedRecord& record, CommandIo& io) {
            << "Endadresse (EA):\t" << formatHex4(record.header.ea) << "\n"
            << "Startadresse (SA):\t" << formatHex4(record.header.sa) << "\n";
     if (record.filtered) io.out << filteredReportLine << "\n";
+    if (record.nameUnsure) io.out << nameUnsureLine << "\n";
+    if (record.startUnsure) io.out << startUnsureLine << "\n";
 }
 
 // Writes one decoded record; false when it was not written.
@@ -164,14 +172,130 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
     return exitOk;
 }
 
+namespace {
+// "Block 3" or "Blöcke 1-3".
+std::string blockRange(int first, int last) {
+    return first == last ? "Block " + std::to_string(first)
+                         : "Blöcke " + std::to_string(first) + "-" + std::to_string(last);
+}
+
+// Which copy each block came from, a line for each run of blocks from the same.
+void printBlockSources(const MergedProgram& program, std::ostream& out) {
+    const std::vector<int>& sources = program.blockSources;
+    for (std::size_t first = 0, last = 0; first < sources.size(); first = last) {
+        while (last < sources.size() && sources[last] == sources[first]) ++last;
+        out << blockRange(static_cast<int>(first) + 1, static_cast<int>(last)) << ":\t";
+        if (sources[first] == combinedCopies) out << "bitweise aus den Kopien zusammengesetzt\n";
+        else if (sources[first] == noGoodCopy) out << "in keiner Kopie gut gelesen\n";
+        else out << "aus Kopie " << sources[first] << "\n";
+    }
+}
+
+// The label file of the `index`-th of `count` recordings: `path` itself for
+// one, else "-1", "-2" ... before its extension (MARKEN-2.txt).
+std::string labelPathFor(const std::string& path, std::size_t index, std::size_t count) {
+    if (count == 1 || isStandardStream(path)) return path;
+    std::size_t slash = path.find_last_of("/\\"), dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+    return path.substr(0, dot) + "-" + std::to_string(index + 1) + path.substr(dot);
+}
+
+// wav2bin --merge: every record of every recording; the copies of a program
+// put together, and each program saved under its own name.
+int mergeRecordings(const Arguments& arguments, CommandIo& io) {
+    ReadingChoice choice;
+    choice.exact = arguments.has("--exact");
+    choice.keepBestBlocks = true;   // a copy brings every block it read good
+
+    const std::vector<std::string>& inputs = arguments.positionals();
+    const std::string* labels = arguments.value("--labels");
+    if (labels && isStandardStream(*labels) && inputs.size() > 1)
+        return usageError(io, "--labels - geht mit --merge nur bei einer Aufnahme.", wav2binUsage);
+    if (labels)
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if (!mayWrite(labelPathFor(*labels, i, inputs.size()), arguments.has("--force"), io.err)) return exitFailed;
+    // With the labels on standard output, the report goes to the error stream.
+    CommandIo reportIo{labels && isStandardStream(*labels) ? io.err : io.out, io.err};
+    std::vector<DecodedRecord> readings;
+    std::vector<std::string> origins, directories;
+    int failures = 0;
+    for (std::size_t inputIndex = 0; inputIndex < inputs.size(); ++inputIndex) {
+        const std::string& input = inputs[inputIndex];
+        std::vector<std::uint8_t> bytes;
+        std::string problem;
+        if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) {
+            ++failures;
+            continue;
+        }
+        if (importSoundFile(bytes, problem) == ImportResult::Failed) {
+            io.err << "Fehler: " << problem << " (" << input << ")\n";
+            ++failures;
+            continue;
+        }
+        WavSamples wav = takeWavSamples(std::move(bytes));
+        if (wav.error) {
+            ++failures;
+            continue;
+        }
+        // The threshold of the recording's own rate, known once it is read.
+        DecoderSettings settings;
+        settings.threshold = currentStretchThreshold();
+        settings.triggerLevel = globalSettings().triggerLevel;
+        int number = 0;
+        std::vector<DecodedRecord> records = readEveryRecord(wav.samples, settings, wav.rate, choice);
+        if (labels) {
+            const std::string path = labelPathFor(*labels, inputIndex, inputs.size());
+            if (!writeLabelFile(path, records, wav.rate, arguments.has("--force"), io.err)) ++failures;
+            else if (inputs.size() > 1) reportIo.out << "Textmarken zu " << input << ": " << path << "\n";
+        }
+        for (DecodedRecord& record : records) {
+            std::string origin = (inputs.size() > 1 ? input + ", " : std::string()) + "Aufnahme " + std::to_string(++number);
+            if (record.status != DecodeStatus::Ok) {
+                reportIo.out << origin << ":\n";
+                showStringError(decodeStatusMessage(record.status));
+                ++failures;
+                continue;
+            }
+            readings.push_back(std::move(record));
+            origins.push_back(origin);
+            directories.push_back(directoryOf(input));
+        }
+    }
+
+    std::vector<MergedProgram> programs = mergeCopies(readings);
+    int number = 0, saved = 0;
+    for (const MergedProgram& program : programs) {
+        reportIo.out << "\nProgramm " << ++number << ": " << program.copies.size()
+               << (program.copies.size() == 1 ? " Kopie (" : " Kopien (");
+        for (std::size_t i = 0; i < program.copies.size(); ++i)
+            reportIo.out << (i > 0 ? "; " : "") << origins[program.copies[i]];
+        reportIo.out << ")\n";
+        printRecord(program.record, reportIo);
+        printBlockSources(program, reportIo.out);
+        std::string target = directories[program.copies.front()] + binNameFor(program.record.header);
+        if (saveRecord(program.record, target, arguments, reportIo)) ++saved;
+        else ++failures;
+    }
+    reportIo.out << "\n" << saved << " von " << programs.size() << " Programmen aus " << readings.size()
+           << " Aufnahmen geschrieben.\n";
+    return failures > 0 ? exitFailed : exitOk;
+}
+}
+
 int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
     std::string problem;
-    if (!arguments.parse(args, {"-o", "--labels"}, {"--keep-faulty", "--all", "--exact", "--force", "--help"}, problem))
+    if (!arguments.parse(args, {"-o", "--labels"}, {"--keep-faulty", "--all", "--exact", "--force", "--help", "--merge"}, problem))
         return usageError(io, problem, wav2binUsage);
     if (arguments.has("--help")) {
         io.out << wav2binUsage;
         return exitOk;
+    }
+    if (arguments.has("--merge")) {
+        if (arguments.value("-o"))
+            return usageError(io, "-o geht nicht mit --merge: jedes Programm bekommt seinen eigenen Namen.", wav2binUsage);
+        if (arguments.positionals().empty()) return usageError(io, "Mindestens eine WAV-Datei angeben.", wav2binUsage);
+        return mergeRecordings(arguments, io);
     }
     if (arguments.positionals().size() != 1) return usageError(io, "Genau eine WAV-Datei angeben.", wav2binUsage);
     const bool all = arguments.has("--all");
@@ -207,7 +331,7 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     if (all) records = readEveryRecord(wav.samples, settings, wav.rate, choice);
     else records.push_back(decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, choice));
     int failures = 0, number = 0;
-    if (labels && !writeLabelFile(*labels, records, wav.rate, arguments.has("--force"), io.err)) ++failures;
+    const bool labelsWritten = !labels || writeLabelFile(*labels, records, wav.rate, arguments.has("--force"), io.err);
     for (const DecodedRecord& record : records) {
         ++number;
         if (all) reportIo.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
@@ -223,5 +347,5 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     if (all && records.size() > 1)
         reportIo.out << "\n" << records.size() - static_cast<std::size_t>(failures) << " von " << records.size()
                      << " Aufnahmen gelesen.\n";
-    return failures > 0 ? exitFailed : exitOk;
+    return failures > 0 || !labelsWritten ? exitFailed : exitOk;
 }

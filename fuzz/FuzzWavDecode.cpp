@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tape/AudioFormat.h"
+#include "tape/CopyMerge.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
@@ -22,7 +23,9 @@ void decodeWav(ByteView file) {
     DecoderSettings settings;
     settings.threshold = stretchThresholdAt(wav.rate);
     decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, ReadingChoice{false, true});
-    if (file.size > 0 && (file.data[file.size - 1] & 3) == 0) readEveryRecord(wav.samples, settings, wav.rate, ReadingChoice{});
+    // Every fourth: every record, and its copies merged as wav2bin --merge does.
+    if (file.size > 0 && (file.data[file.size - 1] & 3) == 0)
+        mergeCopies(readEveryRecord(wav.samples, settings, wav.rate, ReadingChoice{false, true}));
 }
 
 void decodeDamagedRecord(const std::uint8_t* data, std::size_t size) {

@@ -25,7 +25,9 @@ std::string decodeReportText(const DecodedRecord& record) {
     return "Programmname:\t" + record.header.name + "\r\n" + "gelesene Blöcke: \t" + formatDecimal(record.blocks) +
            "\r\n" + "Programmlänge:\t" + formatDecimal(static_cast<std::int32_t>(image.size())) + "\r\n" +
            "Prüfsumme:\t" + formatHex4(crc16Sdlc(image.data(), image.size())) +
-           (record.filtered ? std::string("\r\n") + filteredReportLine : std::string());
+           (record.filtered ? std::string("\r\n") + filteredReportLine : std::string()) +
+           (record.nameUnsure ? std::string("\r\n") + nameUnsureLine : std::string()) +
+           (record.startUnsure ? std::string("\r\n") + startUnsureLine : std::string());
 }
 
 std::string faultyReportText(const DecodedRecord& record) {

@@ -58,7 +58,26 @@ struct DecodedRecord {
     std::size_t endPosition = 0;        // the sample after the last one read
     bool filtered = false;              // read by the noise-proof reader (RobustReader.h)
     std::vector<BlockSpan> blockSpans;  // each block read up to its checksum, in order
+    // The reader's soft values, where it gives them (ByteSource::softBits;
+    // empty otherwise), bit by bit, most significant first: the 16 name bytes,
+    // the two bytes of sa, and each block's length, address, data and checksum
+    // bytes (blockSoftOffset), block after block. Name and sa have no checksum:
+    // a weak bit in them makes them unsure.
+    std::vector<float> nameSoft, startSoft, blockSoft;
+    bool nameUnsure = false;
+    bool startUnsure = false;
+    // A block before the last held fewer than 256 bytes: block k's bytes then
+    // do not begin at 256 (k - 1), and blocks are not matched by number.
+    bool irregularBlocks = false;
 };
+
+// Where block `block` (from 1) begins in DecodedRecord::blockSoft: every block
+// before it holds 256 data bytes.
+constexpr std::size_t blockSoftOffset(int block) { return static_cast<std::size_t>(block - 1) * (256 + 4) * 8; }
+
+// The report lines for an unsure name and sa.
+constexpr const char* nameUnsureLine = "Programmname unsicher gelesen, bitte prüfen";
+constexpr const char* startUnsureLine = "Startadresse unsicher gelesen, bitte prüfen";
 
 // Decodes the first record found from sample `start` on. Pure: no messages; the
 // fields are written to `fields` (may be null) as soon as they are known.

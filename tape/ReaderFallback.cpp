@@ -36,7 +36,9 @@ DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& s
     if (!firstRead) return second;
     const DecodedRecord& base = second.faulty < first.faulty ? second : first;
     const DecodedRecord& other = &base == &first ? second : first;
-    if (base.blocks != other.blocks || base.image.size() != other.image.size()) return base;
+    if (base.blocks != other.blocks || base.image.size() != other.image.size() || base.irregularBlocks ||
+        other.irregularBlocks)
+        return base;
     DecodedRecord merged = base;
     merged.faultyBlocks.clear();
     for (int block : base.faultyBlocks) {
@@ -50,9 +52,13 @@ DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& s
         std::copy(other.image.begin() + static_cast<std::ptrdiff_t>(from),
                   other.image.begin() + static_cast<std::ptrdiff_t>(to),
                   merged.image.begin() + static_cast<std::ptrdiff_t>(from));
+        // Block 1 holds the start address: the other reading's goes along.
+        if (block == 1) merged.header.aa = other.header.aa, merged.header.ea = other.header.ea;
         merged.filtered = merged.filtered || other.filtered;
     }
     merged.faulty = static_cast<int>(merged.faultyBlocks.size());
+    // Only the second reader gives soft values: they go along for merging copies.
+    if (merged.blockSoft.empty()) merged.blockSoft = other.blockSoft;
     return merged;
 }
 

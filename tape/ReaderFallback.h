@@ -31,6 +31,8 @@ bool foundRecord(const DecodedRecord& record);
 
 // Of two readings of one record: the one with fewer faulty blocks, its faulty
 // blocks replaced by the other's where that one read them good. Both must have
-// read the record to its end (status Ok) with the same block layout; otherwise
-// the better of the two is returned as it is.
+// read the record to its end (status Ok) with the same block layout (every
+// block but the last of 256 bytes); otherwise
+// the better of the two is returned as it is. Where the one taken has no soft
+// values of its blocks, it gets the other's.
 DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& second);

@@ -1,6 +1,8 @@
 #include "tape/RecordParser.h"
 
 #include <algorithm>
+#include <bitset>
+#include <cmath>
 #include <string>
 
 #include "shell/HexText.h"
@@ -23,6 +25,31 @@ void stop(DecodedRecord& record, DecodeStatus status, const ByteSource& source) 
 bool is(const ByteSource& source, std::uint8_t byte, std::uint8_t expected) {
     return byte == expected || source.mayBe(byte, expected);
 }
+
+// The soft values of the last byte read, where the source gives them.
+void keepSoft(const ByteSource& source, std::vector<float>& soft) {
+    float bits[8];
+    if (source.softBits(bits)) soft.insert(soft.end(), bits, bits + 8);
+}
+
+bool anyWeak(const std::vector<float>& soft) {
+    return std::any_of(soft.begin(), soft.end(), [](float value) { return std::fabs(value) < weakSoftValue; });
+}
+}
+
+bool weakBitsMayCancel(const WeakBit* weak, int count, int checksumByte) {
+    // Each weak bit, flipped, changes the sum or the checksum by a power of two.
+    std::bitset<256> reachable;
+    reachable.set(0);
+    for (int i = 0; i < count; ++i) {
+        if (weak[i].byte == 0) return true;   // the length byte: the whole framing is in doubt
+        int change = (weak[i].one ? -1 : 1) * (1 << weak[i].bit);
+        if (weak[i].byte == checksumByte) change = -change;
+        int step = (change % 256 + 256) % 256;
+        if (reachable[(256 - step) % 256]) return true;
+        reachable |= (reachable << step) | (reachable >> (256 - step));
+    }
+    return false;
 }
 
 void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields) {
@@ -37,11 +64,13 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
     bool ended = false;
     for (int i = 0; i < tape::nameBytes; ++i) {
         if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+        keepSoft(source, record.nameSoft);
         ended = ended || byte == 0;
         if (!ended) name += static_cast<char>(byte);
     }
     record.header.name = name;
     record.nameRead = true;
+    record.nameUnsure = anyWeak(record.nameSoft);
     setField(fields, headerField::name, name);
 
     // The gap: on to the first control character (skipping what a longer name
@@ -60,18 +89,23 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
         std::uint8_t length = 0, low = 0, high = 0, checksum = 0;
         source.beginBlock();
         const std::size_t blockBegin = source.position();
-        if (!source.readByte(length) || !source.readByte(low) || !source.readByte(high))
-            return stop(record, DecodeStatus::CutShort, source);
+        const std::size_t softStart = record.blockSoft.size();
+        for (std::uint8_t* framing : {&length, &low, &high}) {
+            if (!source.readByte(*framing)) return stop(record, DecodeStatus::CutShort, source);
+            keepSoft(source, record.blockSoft);
+        }
         std::size_t count = length == 0 ? 256 : length;
         if (record.blocks == 1) record.header.aa = static_cast<std::uint16_t>(low | high << 8);
         if (record.image.size() + count > maxImageBytes) return stop(record, DecodeStatus::TooLong, source);
         unsigned sum = low + high;
         for (std::size_t i = 0; i < count; ++i) {
             if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
+            keepSoft(source, record.blockSoft);
             record.image.push_back(byte);
             sum += byte;
         }
         if (!source.readByte(checksum)) return stop(record, DecodeStatus::CutShort, source);
+        keepSoft(source, record.blockSoft);
         record.blockSpans.push_back(BlockSpan{blockBegin, source.position()});
         bool good = checksum == static_cast<std::uint8_t>(sum) && !source.doubtsBlock();
         if (!good) {
@@ -85,6 +119,10 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
                 if (again[count + 3] != static_cast<std::uint8_t>(sumAgain) || source.doubtsBlock()) continue;
                 std::copy(again + 3, again + 3 + count, record.image.end() - static_cast<std::ptrdiff_t>(count));
                 if (record.blocks == 1) record.header.aa = static_cast<std::uint16_t>(again[1] | again[2] << 8);
+                // The soft values are the reread's too.
+                float soft[(tape::blockSize + 4) * 8];
+                if (record.blockSoft.size() == softStart + (count + 4) * 8 && source.rereadSoftBits(soft, count + 4))
+                    std::copy(soft, soft + (count + 4) * 8, record.blockSoft.begin() + static_cast<std::ptrdiff_t>(softStart));
                 good = true;
             }
         }
@@ -96,11 +134,16 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
         // Exactly: a block taken for the end would cut the image short unseen.
         if (byte == tape::endByte) break;
         if (byte != tape::blockPreByte) return stop(record, DecodeStatus::NoEndByte, source);
+        record.irregularBlocks = record.irregularBlocks || count != tape::blockSize;
         ++record.blocks;
     }
 
     std::uint8_t low = 0, high = 0;
-    if (!source.readByte(low) || !source.readByte(high)) return stop(record, DecodeStatus::CutShort, source);
+    for (std::uint8_t* half : {&low, &high}) {
+        if (!source.readByte(*half)) return stop(record, DecodeStatus::CutShort, source);
+        keepSoft(source, record.startSoft);
+    }
+    record.startUnsure = anyWeak(record.startSoft);
     record.header.sa = static_cast<std::uint16_t>(low | high << 8);
     record.header.ea = static_cast<std::uint16_t>(record.header.aa + record.image.size() - 1);
     setField(fields, headerField::aa, formatHex4(record.header.aa));

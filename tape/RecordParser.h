@@ -38,10 +38,40 @@ struct ByteSource {
         (void)byte, (void)expected;
         return false;
     }
+    // The soft values of the last byte's 8 bits, most significant first, as
+    // the byte was given (inverted where asked): the sign is the bit (positive:
+    // 1), the size how far the bit stood above the noise (below weakSoftValue
+    // it is weak). rereadSoftBits: the same for the `count` bytes of the last
+    // rereadBlock(). False when the source has none (the default).
+    virtual bool softBits(float* soft) const {
+        (void)soft;
+        return false;
+    }
+    virtual bool rereadSoftBits(float* soft, std::size_t count) const {
+        (void)soft, (void)count;
+        return false;
+    }
     virtual ~ByteSource() = default;
 };
 
+// A bit whose soft value is smaller than this in size may have been read wrong.
+constexpr float weakSoftValue = 0.35f;
+
+// A weak bit of a block: its byte counted from the length byte, its place (0:
+// least significant) and its value as read.
+struct WeakBit {
+    int byte;
+    int bit;
+    bool one;
+};
+
+// Whether a block whose checksum came out true may still be wrong: its length
+// byte holds a weak bit, or some of its weak bits, flipped, would change the
+// sum (address, data) and the checksum byte (at `checksumByte`) alike modulo 256.
+bool weakBitsMayCancel(const WeakBit* weak, int count, int checksumByte);
+
 // Reads the record from the pre-byte on into `record` (status, header, image,
-// blocks, faulty blocks, end position); writes the header fields to `fields`
+// blocks, faulty blocks, end position, and where the source gives them the
+// soft values and the unsure flags of name and sa); writes the header fields to `fields`
 // (may be null) as soon as each is known.
 void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields);

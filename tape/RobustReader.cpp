@@ -36,11 +36,13 @@ constexpr int searchCells = 6000;
 // noise the measure is about twice the spread of a bit's strength); more weak
 // bits than maxWeakBits in one block make the block doubtful as a whole.
 constexpr double noiseGain = 0.05;
-constexpr double weakShare = 0.35;
+constexpr double weakShare = weakSoftValue;
 constexpr int maxWeakBits = 24;
 // A block with a wrong checksum is read once more with the cells' starts
 // averaged over this many cells on either side.
 constexpr int smoothing = 20;
+// Soft values stop at this size: on a clean signal the noise measure is near 0.
+constexpr double maxSoftValue = 100;
 // The attempts: the smoothed clock as it is, then a little late and early.
 constexpr double rereadShifts[] = {0, 0.5, -0.5};
 constexpr int maxBlockCells = 8 * (tape::blockSize + 4);
@@ -66,7 +68,15 @@ struct Bit {
     bool one = false;
     bool sure = false;      // for the sync search: stronger than the other pairing's bit
     bool weak = false;      // hardly stronger than the noise: it may be wrong
+    float soft = 0;         // the strength over the noise measure, positive for a 1
 };
+
+// The soft value of a bit of signed strength `strength` against `noise`:
+// below weakShare in size exactly where the bit counts as weak.
+float softValue(double strength, double noise) {
+    if (std::fabs(strength) >= maxSoftValue * noise) return strength > 0 ? maxSoftValue : strength < 0 ? -maxSoftValue : 0;
+    return static_cast<float>(strength / noise);
+}
 
 // Cells of a bit clock over the conditioned samples. Each cell's bit is the
 // sign of (second half - first half): a 1 rises in the middle.
@@ -107,6 +117,7 @@ class CellClock {
         // up to a few times the measure so far.
         noise_ += noiseGain * (std::min(bend, 3 * noise_ + 0.05 * level_) - noise_);
         bit.weak = strength < weakShare * noise_;
+        bit.soft = softValue(bit.one ? strength : -strength, noise_);
         if (shifted) {
             // Sure is a bit that is clearly stronger than the other pairing's at
             // the same time: scale-free, so that it holds inside a level dip.
@@ -158,6 +169,7 @@ class CellClock {
         double difference = CellQuarters::value((c.q[2] + c.q[3]) - (c.q[0] + c.q[1]));
         bit.one = difference > 0;
         bit.weak = std::fabs(difference) / length < weakShare * noise_;
+        bit.soft = softValue(difference / length, noise_);
         return bit;
     }
 
@@ -217,6 +229,7 @@ class FilteredReader final : public ByteSource {
             cellStarts_[cellCount_] = clock_.start();
             value = value << 1 | (bit.one ? 1u : 0u);
             weak = weak << 1 | (bit.weak ? 1u : 0u);
+            lastSoft_[i] = inverted_ ? -bit.soft : bit.soft;
         }
         byte = static_cast<std::uint8_t>(inverted_ ? ~value : value);
         noteWeakBits(byte, weak);
@@ -227,6 +240,15 @@ class FilteredReader final : public ByteSource {
     // it only in those.
     bool mayBe(std::uint8_t byte, std::uint8_t expected) const override {
         return ((byte ^ expected) & ~lastWeak_) == 0;
+    }
+    bool softBits(float* soft) const override {
+        std::copy(lastSoft_, lastSoft_ + 8, soft);
+        return true;
+    }
+    bool rereadSoftBits(float* soft, std::size_t count) const override {
+        if (count * 8 > static_cast<std::size_t>(maxBlockCells)) return false;
+        std::copy(rereadSoft_, rereadSoft_ + count * 8, soft);
+        return true;
     }
     void beginBlock() override {
         blockBytes_ = 0;
@@ -253,6 +275,7 @@ class FilteredReader final : public ByteSource {
             unsigned value = 0, weak = 0;
             for (int k = static_cast<int>(i) * 8; k < static_cast<int>(i) * 8 + 8; ++k) {
                 Bit bit = clock_.judge(smoothed_[k], smoothed_[k + 1] - smoothed_[k]);
+                rereadSoft_[k] = inverted_ ? -bit.soft : bit.soft;
                 value = value << 1 | (bit.one ? 1u : 0u);
                 weak = weak << 1 | (bit.weak ? 1u : 0u);
             }
@@ -265,20 +288,7 @@ class FilteredReader final : public ByteSource {
     // its checksum byte by a power of two. When some of these changes cancel
     // out modulo 256, a wrong block could show a true checksum: doubt it.
     bool doubtsBlock() override {
-        if (weakCount_ > maxWeakBits) return true;
-        std::bitset<256> reachable;
-        reachable.set(0);
-        const int checksumByte = blockBytes_ - 1;
-        for (int i = 0; i < weakCount_; ++i) {
-            const WeakBit& weak = weakBits_[i];
-            if (weak.byte == 0) return true;   // the length byte: the whole framing is in doubt
-            int change = (weak.one ? -1 : 1) * (1 << weak.bit);
-            if (weak.byte == checksumByte) change = -change;
-            int step = (change % 256 + 256) % 256;
-            if (reachable[(256 - step) % 256]) return true;
-            reachable |= (reachable << step) | (reachable >> (256 - step));
-        }
-        return false;
+        return weakCount_ > maxWeakBits || weakBitsMayCancel(weakBits_, weakCount_, blockBytes_ - 1);
     }
     void setInverted(bool inverted) override { inverted_ = inverted; }
     std::size_t position() const override {
@@ -332,11 +342,6 @@ class FilteredReader final : public ByteSource {
     std::size_t syncPosition() const { return syncPosition_; }
 
   private:
-    struct WeakBit {
-        int byte;   // counted from the block's length byte
-        int bit;    // 0: least significant
-        bool one;   // as read
-    };
     void noteWeakBits(std::uint8_t byte, unsigned weak) {
         for (int bit = 0; weak != 0; ++bit, weak >>= 1) {
             if (!(weak & 1)) continue;
@@ -360,6 +365,8 @@ class FilteredReader final : public ByteSource {
     WeakBit weakBits_[maxWeakBits];
     int weakCount_ = 0;
     unsigned lastWeak_ = 0;     // the weak bits of the last byte read
+    float lastSoft_[8] = {};    // the soft values of the last byte read
+    float rereadSoft_[maxBlockCells] = {};
 };
 }
 

@@ -115,6 +115,17 @@ TEST(ReaderFallback, MergesTheGoodBlocksOfBothReadings) {
     DecodedRecord shorter = reading({}, 0, true);
     shorter.image.resize(500);
     EXPECT_EQ(mergeBestBlocks(reading({1}, 1, false), shorter).image.size(), 500u);
+    // Only the second reader gives soft values: they go along.
+    DecodedRecord soft = reading({1, 3}, 0x02, true);
+    soft.blockSoft.assign((600 + 3 * 4) * 8, 1.0f);
+    EXPECT_EQ(mergeBestBlocks(reading({2}, 0x01, false), soft).blockSoft, soft.blockSoft);
+    // Block 1 holds the start address.
+    DecodedRecord wrongAddress = reading({1}, 0x01, false), right = reading({2}, 0x02, true);
+    wrongAddress.header.aa = 0x1400, right.header.aa = 0x1000;
+    EXPECT_EQ(mergeBestBlocks(wrongAddress, right).header.aa, 0x1000);
+    DecodedRecord irregular = reading({1}, 1, false);
+    irregular.irregularBlocks = true;
+    EXPECT_EQ(mergeBestBlocks(irregular, reading({2}, 2, true)).faulty, 1) << "blocks not where their numbers say";
     DecodedRecord broken = reading({}, 0, true);
     broken.status = DecodeStatus::NoEndByte;
     EXPECT_EQ(mergeBestBlocks(reading({1}, 1, false), broken).faulty, 1);

@@ -43,7 +43,19 @@ void weakenCell(std::vector<std::uint8_t>& samples, const std::vector<std::uint8
     samples[at + (value ? 3 * length / 4 : length / 4)] = 0x81;
 }
 
+// The soft values' signs give the bytes read, block for block.
+void expectSoftValuesOfTheImage(const DecodedRecord& record) {
+    ASSERT_EQ(record.blockSoft.size(), (record.image.size() + 4 * static_cast<std::size_t>(record.blocks)) * 8);
+    for (std::size_t i = 0; i < record.image.size(); ++i) {
+        const float* bits = &record.blockSoft[blockSoftOffset(static_cast<int>(i / 256) + 1) + (3 + i % 256) * 8];
+        int byte = 0;
+        for (int bit = 0; bit < 8; ++bit) byte = byte << 1 | (bits[bit] > 0);
+        ASSERT_EQ(byte, record.image[i]) << "byte " << i;
+    }
+}
+
 void expectRead(const DecodedRecord& record, const std::vector<std::uint8_t>& image) {
+    expectSoftValuesOfTheImage(record);
     EXPECT_EQ(record.status, DecodeStatus::Ok);
     EXPECT_EQ(record.faulty, 0);
     EXPECT_TRUE(record.filtered);
@@ -192,4 +204,37 @@ TEST(RobustReader, ToleratesWeakBitsInFramingAndLeadIn) {
         EXPECT_EQ(record.status, c.status);
         if (c.status == DecodeStatus::Ok) expectRead(record, image);
     }
+}
+
+// Name and sa have no checksum: a weak bit in them makes them unsure, though
+// read right. The exact reader gives no soft values and no such flag.
+TEST(RobustReader, MarksANameOrStartAddressWithAWeakBitUnsure) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::ptrdiff_t, int>> weakened;   // (byte, from the end where negative; bit)
+        bool nameUnsure, startUnsure;
+    } cases[] = {
+        {"none", {}, false, false},
+        {"a name bit", {{syncAt + 2 + 3, 5}}, true, false},
+        {"the last name byte", {{syncAt + 2 + 15, 0}}, true, false},
+        {"a bit of sa", {{-1, 2}}, false, true},
+    };
+    auto image = randomImage(300, 8);
+    auto bytes = layoutTapeRecord(image, header);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto samples = noisySamples(bytes);
+        for (auto [byte, bit] : c.weakened)
+            weakenCell(samples, bytes, static_cast<std::size_t>(byte < 0 ? static_cast<std::ptrdiff_t>(bytes.size()) + byte : byte), bit);
+        DecodedRecord record = decodeRecordFiltered(ByteView(samples), 44100);
+        expectRead(record, image);
+        EXPECT_EQ(record.nameUnsure, c.nameUnsure);
+        EXPECT_EQ(record.startUnsure, c.startUnsure);
+        EXPECT_EQ(record.nameSoft.size(), 128u);
+        EXPECT_EQ(record.startSoft.size(), 16u);
+    }
+    DecodedRecord exact = decodeRecord(ByteView(noisySamples(bytes)), DecoderSettings{});
+    EXPECT_EQ(exact.status, DecodeStatus::Ok);
+    EXPECT_TRUE(exact.nameSoft.empty() && exact.blockSoft.empty());
+    EXPECT_FALSE(exact.nameUnsure || exact.startUnsure);
 }

@@ -1,0 +1,192 @@
+#include "tape/CopyMerge.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "tape/RecordParser.h"
+#include "tape/TapeRecord.h"
+
+namespace {
+// More weak bits than this in a combined block make it doubtful as a whole,
+// as in the noise-proof reader.
+constexpr int maxWeakBits = 24;
+
+bool isFaulty(const DecodedRecord& reading, int block) {
+    return std::find(reading.faultyBlocks.begin(), reading.faultyBlocks.end(), block) != reading.faultyBlocks.end();
+}
+
+std::size_t blockStart(int block) { return static_cast<std::size_t>(block - 1) * tape::blockSize; }
+
+std::size_t blockLength(const DecodedRecord& reading, int block) {
+    return std::min<std::size_t>(tape::blockSize, reading.image.size() - blockStart(block));
+}
+
+bool hasBlockSoft(const DecodedRecord& reading) {
+    return reading.blockSoft.size() == (reading.image.size() + 4 * static_cast<std::size_t>(reading.blocks)) * 8;
+}
+
+bool isCopy(const DecodedRecord& a, const DecodedRecord& b) {
+    if (a.image.size() != b.image.size() || a.blocks != b.blocks) return false;
+    if (a.header.aa != b.header.aa && !isFaulty(a, 1) && !isFaulty(b, 1)) return false;
+    for (int block = 1; block <= a.blocks; ++block) {
+        if (isFaulty(a, block) || isFaulty(b, block)) continue;
+        auto from = static_cast<std::ptrdiff_t>(blockStart(block));
+        auto to = from + static_cast<std::ptrdiff_t>(blockLength(a, block));
+        if (!std::equal(a.image.begin() + from, a.image.begin() + to, b.image.begin() + from)) return false;
+    }
+    return true;
+}
+
+// A copy's votes on `count` bytes: its soft values, or where it has none its
+// bytes as read, each bit with hardBitWeight (`known` bytes of them; the rest
+// unknown, weight 0).
+std::vector<float> votes(const std::vector<float>& soft, const std::uint8_t* bytes, std::size_t known, std::size_t count) {
+    if (soft.size() == count * 8) return soft;
+    std::vector<float> bits(count * 8, 0.0f);
+    for (std::size_t i = 0; i < known; ++i)
+        for (int bit = 0; bit < 8; ++bit) bits[i * 8 + bit] = (bytes[i] >> (7 - bit) & 1) ? hardBitWeight : -hardBitWeight;
+    return bits;
+}
+
+// The bytes the summed votes say; where they cancel out, the first copy's bit.
+// `unsure` when a bit's sum is weak.
+std::vector<std::uint8_t> decide(const std::vector<float>& sums, const std::vector<float>& first, bool& unsure) {
+    std::vector<std::uint8_t> bytes(sums.size() / 8, 0);
+    unsure = false;
+    for (std::size_t i = 0; i < sums.size(); ++i) {
+        bool one = sums[i] > 0 || (sums[i] == 0 && first[i] > 0);
+        bytes[i / 8] = static_cast<std::uint8_t>(bytes[i / 8] << 1 | (one ? 1 : 0));
+        unsure = unsure || std::fabs(sums[i]) < weakSoftValue;
+    }
+    return bytes;
+}
+
+// Name and sa of the copies, voted bit by bit.
+void voteHeader(const std::vector<const DecodedRecord*>& copies, DecodedRecord& merged) {
+    std::vector<float> nameSums(tape::nameBytes * 8, 0.0f), startSums(16, 0.0f), firstName, firstStart;
+    for (const DecodedRecord* copy : copies) {
+        // The name was read up to a zero byte, which ended it.
+        std::uint8_t name[tape::nameBytes] = {};
+        const std::size_t length = std::min<std::size_t>(copy->header.name.size(), tape::nameBytes);
+        std::copy(copy->header.name.begin(), copy->header.name.begin() + static_cast<std::ptrdiff_t>(length), name);
+        const std::size_t known = std::min<std::size_t>(length + 1, tape::nameBytes);
+        const std::uint8_t start[2] = {static_cast<std::uint8_t>(copy->header.sa & 0xFF),
+                                       static_cast<std::uint8_t>(copy->header.sa >> 8)};
+        std::vector<float> nameVotes = votes(copy->nameSoft, name, known, tape::nameBytes);
+        std::vector<float> startVotes = votes(copy->startSoft, start, 2, 2);
+        for (std::size_t i = 0; i < nameSums.size(); ++i) nameSums[i] += nameVotes[i];
+        for (std::size_t i = 0; i < startSums.size(); ++i) startSums[i] += startVotes[i];
+        if (firstName.empty()) firstName = nameVotes, firstStart = startVotes;
+    }
+    std::vector<std::uint8_t> name = decide(nameSums, firstName, merged.nameUnsure);
+    auto end = std::find(name.begin(), name.end(), std::uint8_t{0});
+    merged.header.name.assign(name.begin(), end);
+    std::vector<std::uint8_t> start = decide(startSums, firstStart, merged.startUnsure);
+    merged.header.sa = static_cast<std::uint16_t>(start[0] | start[1] << 8);
+    merged.nameSoft = nameSums;
+    merged.startSoft = startSums;
+}
+
+// Block `block` (length, address, data, checksum) from the soft values of the
+// copies summed; true with `bytes` when its length is `count`, its checksum
+// true and its weak bits cannot cancel out in the checksum.
+bool combineBlock(const std::vector<const DecodedRecord*>& copies, int block, std::size_t count,
+                  std::vector<std::uint8_t>& bytes) {
+    const std::size_t bits = (count + 4) * 8, offset = blockSoftOffset(block);
+    std::vector<float> sums(bits, 0.0f);
+    for (const DecodedRecord* copy : copies)
+        for (std::size_t i = 0; i < bits; ++i) sums[i] += copy->blockSoft[offset + i];
+    bool unsure = false;
+    bytes = decide(sums, sums, unsure);
+    // Summed over n copies the noise grows as the root of n, the bits as n.
+    const float weak = weakSoftValue * std::sqrt(static_cast<float>(copies.size()));
+    WeakBit weakBits[maxWeakBits];
+    int weakCount = 0;
+    for (std::size_t i = 0; i < bits; ++i) {
+        if (std::fabs(sums[i]) >= weak) continue;
+        if (weakCount < maxWeakBits)
+            weakBits[weakCount] = {static_cast<int>(i / 8), 7 - static_cast<int>(i % 8), sums[i] > 0};
+        ++weakCount;
+    }
+    unsigned sum = bytes[1] + bytes[2];
+    for (std::size_t i = 0; i < count; ++i) sum += bytes[3 + i];
+    return bytes[0] == static_cast<std::uint8_t>(count) && bytes[count + 3] == static_cast<std::uint8_t>(sum) &&
+           weakCount <= maxWeakBits && !weakBitsMayCancel(weakBits, weakCount, static_cast<int>(count) + 3);
+}
+
+MergedProgram mergeGroup(const std::vector<DecodedRecord>& readings, const std::vector<std::size_t>& group) {
+    MergedProgram program;
+    program.copies = group;
+    std::vector<const DecodedRecord*> copies, softCopies;
+    for (std::size_t index : group) {
+        copies.push_back(&readings[index]);
+        if (hasBlockSoft(readings[index])) softCopies.push_back(&readings[index]);
+    }
+    DecodedRecord& merged = program.record;
+    merged = *copies.front();
+    merged.blockSoft.clear();
+    merged.faultyBlocks.clear();
+    merged.filtered = false;
+    for (int block = 1; block <= merged.blocks; ++block) {
+        const std::size_t from = blockStart(block), count = blockLength(merged, block);
+        auto into = merged.image.begin() + static_cast<std::ptrdiff_t>(from);
+        int source = noGoodCopy;
+        for (std::size_t c = 0; c < copies.size() && source == noGoodCopy; ++c) {
+            if (isFaulty(*copies[c], block)) continue;
+            source = static_cast<int>(c) + 1;
+            const auto& image = copies[c]->image;
+            std::copy(image.begin() + static_cast<std::ptrdiff_t>(from),
+                      image.begin() + static_cast<std::ptrdiff_t>(from + count), into);
+            if (block == 1) merged.header.aa = copies[c]->header.aa;
+            merged.filtered = merged.filtered || copies[c]->filtered;
+        }
+        std::vector<std::uint8_t> bytes;
+        if (source == noGoodCopy && softCopies.size() >= 2) {
+            // Also where it fails, the sum is the better guess of the bytes.
+            if (combineBlock(softCopies, block, count, bytes)) {
+                source = combinedCopies;
+                merged.filtered = true;
+                if (block == 1) merged.header.aa = static_cast<std::uint16_t>(bytes[1] | bytes[2] << 8);
+            }
+            std::copy(bytes.begin() + 3, bytes.begin() + 3 + static_cast<std::ptrdiff_t>(count), into);
+        }
+        if (source == noGoodCopy) merged.faultyBlocks.push_back(block);
+        program.blockSources.push_back(source);
+    }
+    merged.faulty = static_cast<int>(merged.faultyBlocks.size());
+    merged.header.ea = static_cast<std::uint16_t>(merged.header.aa + merged.image.size() - 1);
+    voteHeader(copies, merged);
+    return program;
+}
+}
+
+std::vector<MergedProgram> mergeCopies(const std::vector<DecodedRecord>& readings) {
+    std::vector<std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        if (readings[i].status != DecodeStatus::Ok) continue;
+        auto fits = [&](const std::vector<std::size_t>& group) {
+            return std::all_of(group.begin(), group.end(), [&](std::size_t member) {
+                return !readings[member].irregularBlocks && !readings[i].irregularBlocks &&
+                       isCopy(readings[member], readings[i]);
+            });
+        };
+        auto group = std::find_if(groups.begin(), groups.end(), fits);
+        if (group == groups.end()) groups.push_back({i});
+        else group->push_back(i);
+    }
+    std::vector<MergedProgram> programs;
+    for (const auto& group : groups) {
+        const DecodedRecord& first = readings[group.front()];
+        if (!first.irregularBlocks) {
+            programs.push_back(mergeGroup(readings, group));
+            continue;
+        }
+        MergedProgram alone;
+        alone.record = first;
+        alone.copies = group;
+        for (int block = 1; block <= first.blocks; ++block) alone.blockSources.push_back(isFaulty(first, block) ? noGoodCopy : 1);
+        programs.push_back(std::move(alone));
+    }
+    return programs;
+}
