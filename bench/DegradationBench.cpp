@@ -98,21 +98,7 @@ const Cell cells[] = {
      FAULTS(f.noise = 1.0; f.lowPassHz = 1000; f.speed = 0.2), false},
 };
 
-bool sameRecord(const DecodedRecord& record, const std::vector<std::uint8_t>& image, const TapeHeader& header) {
-    return record.status == DecodeStatus::Ok && record.faulty == 0 && record.image == image &&
-           record.header.aa == header.aa && record.header.sa == header.sa &&
-           record.header.name.substr(0, header.name.size()) == header.name;
-}
-
-
-std::vector<std::uint8_t> benchImage() {
-    std::mt19937 random(2);
-    std::vector<std::uint8_t> image(2048);
-    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-    return image;
-}
-
-const TapeHeader header{"ABGENUTZT", 0x1000, 0x17FF, 0x1000};
+const TapeHeader& header = benchHeader;
 
 // 5 ms (220 samples) at the centre line, 100 bytes into block `block`.
 std::vector<std::uint8_t> withDropout(std::vector<std::uint8_t> samples, int block) {
@@ -160,6 +146,19 @@ void printCopiesTable(const std::vector<std::uint8_t>& image, const std::vector<
     }
     std::printf("| Rauschen 1,25 x Spitze | %u | %d/%u | %d/%u |\n", hissSeeds, alone, hissSeeds, merged, hissSeeds);
 }
+}
+
+bool sameRecord(const DecodedRecord& record, const std::vector<std::uint8_t>& image, const TapeHeader& header) {
+    return record.status == DecodeStatus::Ok && record.faulty == 0 && record.image == image &&
+           record.header.aa == header.aa && record.header.sa == header.sa &&
+           record.header.name.substr(0, header.name.size()) == header.name;
+}
+
+std::vector<std::uint8_t> benchImage() {
+    std::mt19937 random(2);
+    std::vector<std::uint8_t> image(2048);
+    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+    return image;
 }
 
 bool writeWornExample(const char* path) {
