@@ -183,3 +183,20 @@ TEST(SoundCommands, MissingServerOrDeviceFailsAtOnce) {
         std::cout << c.command << ": " << output.substr(output.rfind('\n', output.size() - 2) + 1);
     }
 }
+
+// Ctrl-C ends a playback at once (the script's bound is far below the
+// program's length), says so, and exits with 1.
+TEST(SoundCommands, PlayStopsAtOnceOnCtrlC) {
+    if (!haveCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    std::string dir = freshTestDir("sound-play-int");
+    writeFile(dir + "LANG_1000_2FFF_1000.BIN", image(8192, 3));   // about a minute of sound
+    int code = runScript(dir,
+                         "$BV7 play --volume 3 LANG_1000_2FFF_1000.BIN >play.out 2>play.err & play=$!\n"
+                         "sleep 1\nstart=$(date +%s%N)\nkill -INT $play\nwait $play; echo $? >play.rc\n"
+                         "echo \"$(( ($(date +%s%N) - start) / 1000000 )) ms\" >&2\n",
+                         10);
+    EXPECT_EQ(code, 0) << text(dir + "script.err");
+    EXPECT_EQ(text(dir + "play.rc"), "1\n");
+    EXPECT_NE(text(dir + "play.err").find("Wiedergabe abgebrochen."), std::string::npos) << text(dir + "play.err");
+    std::cout << "Ctrl-C to the end of bv7 play: " << text(dir + "script.err");
+}
