@@ -150,6 +150,15 @@ std::string tapeTime(std::size_t sample, std::uint32_t rate) {
            std::to_string(tenths % 10);
 }
 
+namespace {
+// What the report's lines "... unsicher gelesen, bitte prüfen" say, short.
+std::string unsureText(const DecodedRecord& record) {
+    if (record.nameUnsure && record.startUnsure) return "Name und SA unsicher";
+    if (record.nameUnsure) return "Name unsicher";
+    return record.startUnsure ? "SA unsicher" : "";
+}
+}
+
 std::string listHeading() {
     return "Start   Name              AA   EA   SA    Blöcke  Leser       Spitze  Rauschabstand";
 }
@@ -173,6 +182,7 @@ std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32
     if (!figures.noiseKnown) line += "-";
     else line += (figures.signalToNoise >= maxSignalToNoise ? ">" : "") + std::to_string(figures.signalToNoise) + " dB";
     if (!read) line += "  " + loadString(decodeStatusMessage(record.status));
+    else if (!unsureText(record).empty()) line += "  " + unsureText(record);
     return line;
 }
 
@@ -192,6 +202,7 @@ std::vector<TapeLabel> recordLabels(const std::vector<DecodedRecord>& records, s
                     formatHex4(record.header.ea) + " SA " + formatHex4(record.header.sa);
         else if (text.empty())
             text = "Aufnahme";
+        if (record.status == DecodeStatus::Ok && !unsureText(record).empty()) text += " (" + unsureText(record) + ")";
         labels.push_back(TapeLabel{starts[r], record.endPosition, text});
         for (std::size_t b = 0; b < record.blockSpans.size(); ++b) {
             const int number = static_cast<int>(b) + 1;

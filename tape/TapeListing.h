@@ -42,7 +42,10 @@ SignalFigures measureSignal(ByteView samples, const DecodedRecord& record, std::
 // "m:ss.s" of a sample at `rate`.
 std::string tapeTime(std::size_t sample, std::uint32_t rate);
 
-// The head line of the list and one line per record (without line break).
+// The head line of the list and one line per record (without line break). A
+// record not read to its end ends in the reader's message; one read whose
+// name or sa held a weak bit in "Name unsicher", "SA unsicher" (its record
+// label says the same in brackets).
 std::string listHeading();
 std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32_t rate, const SignalFigures& figures,
                      NameText nameText);

@@ -37,6 +37,16 @@ TEST(TapeListing, TimesAndLabelLinesInTheirFormats) {
     const auto labels = recordLabels({nothing}, 44100, asIs);
     ASSERT_EQ(labels.size(), 1u);
     EXPECT_EQ(labelLine(labels[0], 44100), "0.000000\t0.000000\tWAV: kein SYNC gefunden.\n");
+
+    // A name read with a weak bit is marked in the list and in the record's label.
+    DecodedRecord unsure;
+    unsure.status = DecodeStatus::Ok;
+    unsure.header = TapeHeader{"ZEAL", 0x1000, 0x10FF, 0x1000};
+    unsure.blocks = 1;
+    unsure.nameUnsure = true;
+    const std::string line = listLine(unsure, 0, 44100, SignalFigures{}, asIs);
+    EXPECT_EQ(line.substr(line.size() - 15), "  Name unsicher") << line;
+    EXPECT_EQ(recordLabels({unsure}, 44100, asIs)[0].text, "ZEAL AA 1000 EA 10FF SA 1000 (Name unsicher)");
 }
 
 TEST(TapeListing, LeadInStartAndSignalToNoiseAtAnySpeed) {
