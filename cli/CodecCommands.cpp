@@ -2,7 +2,7 @@
 #include "cli/Commands.h"
 
 #include "cli/LabelFile.h"
-#include "cli/SoundFileImport.h"
+#include "cli/RecordingInput.h"
 
 #include "shell/Crc16.h"
 #include "shell/CommonServices.h"
@@ -221,28 +221,14 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
     int failures = 0;
     for (std::size_t inputIndex = 0; inputIndex < inputs.size(); ++inputIndex) {
         const std::string& input = inputs[inputIndex];
-        std::vector<std::uint8_t> bytes;
-        std::string problem;
-        if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) {
+        RecordingInput recording;
+        if (!readRecording(input, recording, io.err)) {
             ++failures;
             continue;
         }
-        if (importSoundFile(bytes, problem) == ImportResult::Failed) {
-            io.err << "Fehler: " << problem << " (" << input << ")\n";
-            ++failures;
-            continue;
-        }
-        WavSamples wav = takeWavSamples(std::move(bytes));
-        if (wav.error) {
-            ++failures;
-            continue;
-        }
-        // The threshold of the recording's own rate, known once it is read.
-        DecoderSettings settings;
-        settings.threshold = currentStretchThreshold();
-        settings.triggerLevel = globalSettings().triggerLevel;
+        const WavSamples& wav = recording.wav;
         int number = 0;
-        std::vector<DecodedRecord> records = readEveryRecord(wav.samples, settings, wav.rate, choice);
+        std::vector<DecodedRecord> records = readEveryRecord(wav.samples, recording.settings, wav.rate, choice);
         if (labels) {
             const std::string path = labelPathFor(*labels, inputIndex, inputs.size());
             if (!writeLabelFile(path, records, wav.rate, arguments.has("--force"), io.err)) ++failures;
@@ -312,17 +298,10 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     CommandIo reportIo{outputStandard || labelsStandard ? io.err : io.out, io.err};
     if (labels && !mayWrite(*labels, arguments.has("--force"), io.err)) return exitFailed;
 
-    std::vector<std::uint8_t> bytes;
-    if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return exitFailed;
-    if (importSoundFile(bytes, problem) == ImportResult::Failed) {
-        io.err << "Fehler: " << problem << " (" << input << ")\n";
-        return exitFailed;
-    }
-    WavSamples wav = takeWavSamples(std::move(bytes));
-    if (wav.error) return exitFailed;
-    DecoderSettings settings;
-    settings.threshold = currentStretchThreshold();
-    settings.triggerLevel = globalSettings().triggerLevel;
+    RecordingInput recording;
+    if (!readRecording(input, recording, io.err)) return exitFailed;
+    const WavSamples& wav = recording.wav;
+    const DecoderSettings& settings = recording.settings;
     ReadingChoice choice;
     choice.exact = arguments.has("--exact");
     choice.keepBestBlocks = arguments.has("--keep-faulty");

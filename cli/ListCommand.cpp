@@ -3,7 +3,7 @@
 #include "cli/Commands.h"
 
 #include "cli/LabelFile.h"
-#include "cli/SoundFileImport.h"
+#include "cli/RecordingInput.h"
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
 #include "shell/StringTable.h"
@@ -48,17 +48,10 @@ int listCommand(const CommandArgs& args, CommandIo& io) {
     const bool force = arguments.has("--force");
     if (labels && !mayWrite(*labels, force, io.err)) return exitFailed;
 
-    std::vector<std::uint8_t> bytes;
-    if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return exitFailed;
-    if (importSoundFile(bytes, problem) == ImportResult::Failed) {
-        io.err << "Fehler: " << problem << " (" << input << ")\n";
-        return exitFailed;
-    }
-    WavSamples wav = takeWavSamples(std::move(bytes));
-    if (wav.error) return exitFailed;
-    DecoderSettings settings;
-    settings.threshold = currentStretchThreshold();
-    settings.triggerLevel = globalSettings().triggerLevel;
+    RecordingInput recording;
+    if (!readRecording(input, recording, io.err)) return exitFailed;
+    const WavSamples& wav = recording.wav;
+    const DecoderSettings& settings = recording.settings;
     ReadingChoice choice;
     choice.exact = arguments.has("--exact");
 

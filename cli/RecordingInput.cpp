@@ -1,0 +1,27 @@
+#include "cli/RecordingInput.h"
+
+#include <utility>
+#include <vector>
+
+#include "cli/CliSupport.h"
+#include "cli/SoundFileImport.h"
+#include "shell/GlobalSettings.h"
+#include "shell/StringTable.h"
+#include "tape/AudioFormat.h"
+
+bool readRecording(const std::string& path, RecordingInput& recording, std::ostream& err) {
+    std::vector<std::uint8_t> bytes;
+    if (!cli::readInput(path, bytes, loadString(str::cannotOpenWav), err)) return false;
+    std::string problem;
+    if (importSoundFile(bytes, problem) == ImportResult::Failed) {
+        err << "Fehler: " << problem << " (" << path << ")\n";
+        return false;
+    }
+    recording.wav = takeWavSamples(std::move(bytes));
+    if (recording.wav.error) return false;
+    // The threshold of the recording's own rate, known once it is read.
+    recording.settings = DecoderSettings{};
+    recording.settings.threshold = currentStretchThreshold();
+    recording.settings.triggerLevel = globalSettings().triggerLevel;
+    return true;
+}
