@@ -48,20 +48,20 @@ std::uint16_t u16At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 }
 
 // The server's sample format of a WAV format chunk; false for one it cannot take.
-bool sampleSpecOf(const PlaybackSound& sound, pulse::SampleSpec& spec) {
+bool streamFormatOf(const PlaybackSound& sound, pulse::StreamFormat& layout) {
     const std::vector<std::uint8_t>& format = sound.format;
     if (format.size() < 16) return false;
     std::uint16_t tag = u16At(format, 0);
     if (tag == 0xFFFE && format.size() >= 40) tag = u16At(format, 24);
     std::uint16_t channels = u16At(format, 2), bits = u16At(format, 14);
-    spec.rate = static_cast<std::uint32_t>(u16At(format, 4) | u16At(format, 6) << 16);
-    if (channels < 1 || channels > 32 || spec.rate == 0) return false;
-    spec.channels = static_cast<std::uint8_t>(channels);
-    if (tag == 1 && bits == 8) spec.format = pulse::SampleFormat::U8;
-    else if (tag == 1 && bits == 16) spec.format = pulse::SampleFormat::S16;
-    else if (tag == 1 && bits == 24) spec.format = pulse::SampleFormat::S24;
-    else if (tag == 1 && bits == 32) spec.format = pulse::SampleFormat::S32;
-    else if (tag == 3 && bits == 32) spec.format = pulse::SampleFormat::Float32;
+    layout.rate = static_cast<std::uint32_t>(u16At(format, 4) | u16At(format, 6) << 16);
+    if (channels < 1 || channels > 32 || layout.rate == 0) return false;
+    layout.channels = static_cast<std::uint8_t>(channels);
+    if (tag == 1 && bits == 8) layout.format = pulse::SampleFormat::U8;
+    else if (tag == 1 && bits == 16) layout.format = pulse::SampleFormat::S16;
+    else if (tag == 1 && bits == 24) layout.format = pulse::SampleFormat::S24;
+    else if (tag == 1 && bits == 32) layout.format = pulse::SampleFormat::S32;
+    else if (tag == 3 && bits == 32) layout.format = pulse::SampleFormat::Float32;
     else return false;
     return true;
 }
@@ -171,22 +171,22 @@ int playCommand(const CommandArgs& args, CommandIo& io) {
     int code = exitOk;
     if (!soundFileOf(input, file, io, code)) return code;
     PlaybackSound sound = playbackSoundOf(ByteView(file));
-    pulse::SampleSpec spec;
+    pulse::StreamFormat layout;
     if (sound.error) {
         io.err << "Fehler: " << loadString(sound.error) << " (" << input << ")\n";
         return exitFailed;
     }
-    if (!sampleSpecOf(sound, spec)) {
+    if (!streamFormatOf(sound, layout)) {
         io.err << "Fehler: Dieses Tonformat kann bv7 nicht abspielen (" << input << ").\n";
         return exitFailed;
     }
     std::vector<std::uint8_t> bytes(sound.sound.data, sound.sound.data + sound.sound.size);
     bytes.insert(bytes.end(), sound.tail.begin(), sound.tail.end());
-    scaleVolume(bytes, spec.format, volume);
+    scaleVolume(bytes, layout.format, volume);
 
     pulse::Stream stream;
     const std::string* device = arguments.value("--device");
-    if (!stream.open(pulse::Stream::Direction::Playback, spec, device ? *device : std::string(), problem)) {
+    if (!stream.open(pulse::Stream::Direction::Playback, layout, device ? *device : std::string(), problem)) {
         io.err << problem << "\n";
         return exitFailed;
     }

@@ -51,22 +51,22 @@ pa_simple* simple(void* handle) { return static_cast<pa_simple*>(handle); }
 
 Stream::~Stream() { close(); }
 
-bool Stream::open(Direction direction, const SampleSpec& spec, const std::string& device, std::string& problem) {
+bool Stream::open(Direction direction, const StreamFormat& layout, const std::string& device, std::string& problem) {
     close();
     device_ = device;
-    pa_sample_spec sampleSpec{formatOf(spec.format), spec.rate, spec.channels};
+    pa_sample_spec serverFormat{formatOf(layout.format), layout.rate, layout.channels};
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = static_cast<std::uint32_t>(-1);
     attributes.prebuf = static_cast<std::uint32_t>(-1);
     attributes.minreq = static_cast<std::uint32_t>(-1);
     // A recording comes in tenths of a second, so the reading keeps up with the sound.
-    attributes.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(100000, &sampleSpec));
+    attributes.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(100000, &serverFormat));
     bool record = direction == Direction::Record;
     int error = 0;
     handle_ = pa_simple_new(nullptr, appName, record ? PA_STREAM_RECORD : PA_STREAM_PLAYBACK,
                             device.empty() ? nullptr : device.c_str(), record ? "Aufnahme vom BV7" : "Ausgabe an BV7",
-                            &sampleSpec, nullptr, record ? &attributes : nullptr, &error);
+                            &serverFormat, nullptr, record ? &attributes : nullptr, &error);
     if (!handle_) problem = problemText(error, device);
     return handle_ != nullptr;
 }
@@ -187,7 +187,7 @@ bool listDevices(std::vector<Device>& outputs, std::vector<Device>& inputs, std:
 }
 #else
 Stream::~Stream() = default;
-bool Stream::open(Direction, const SampleSpec&, const std::string&, std::string& problem) {
+bool Stream::open(Direction, const StreamFormat&, const std::string&, std::string& problem) {
     problem = soundServerMissingText;
     return false;
 }

@@ -14,7 +14,7 @@ extern const char* const soundServerMissingText;
 
 enum class SampleFormat { U8, S16, S24, S32, Float32 };
 
-struct SampleSpec {
+struct StreamFormat {
     SampleFormat format = SampleFormat::U8;
     std::uint32_t rate = 44100;
     std::uint8_t channels = 1;
@@ -30,7 +30,7 @@ class Stream {
 
     // `device`: a sink or source name, empty for the default one. Recording
     // hands out what came in every tenth of a second.
-    bool open(Direction direction, const SampleSpec& spec, const std::string& device, std::string& problem);
+    bool open(Direction direction, const StreamFormat& layout, const std::string& device, std::string& problem);
     bool write(const std::uint8_t* bytes, std::size_t count, std::string& problem);
     // Blocks until `count` bytes have been recorded.
     bool read(std::uint8_t* bytes, std::size_t count, std::string& problem);

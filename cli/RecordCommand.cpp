@@ -138,7 +138,7 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     // The sound server first: without it no empty WAV file is left behind.
     pulse::Stream stream;
     const std::string* device = arguments.value("--device");
-    if (!stream.open(pulse::Stream::Direction::Record, pulse::SampleSpec{pulse::SampleFormat::U8, recordRate, 1},
+    if (!stream.open(pulse::Stream::Direction::Record, pulse::StreamFormat{pulse::SampleFormat::U8, recordRate, 1},
                      device ? *device : std::string(), problem)) {
         io.err << problem << "\n";
         return exitFailed;
