@@ -53,8 +53,10 @@ const LiveState& LiveReader::update(ByteView samples) {
         robustFrom_ = 0;
     }
     ByteView record = tail(samples, state_.recordStart);
+    // Read to its end byte is the end of the record, faulty blocks or not:
+    // which blocks are good is for the reading of the whole recording to say.
     DecodedRecord exact = decodeRecord(record, settings_);
-    if (exact.status == DecodeStatus::Ok && exact.faulty == 0) {
+    if (exact.status == DecodeStatus::Ok) {
         finish(exact);
         return state_;
     }
@@ -69,7 +71,7 @@ const LiveState& LiveReader::update(ByteView samples) {
     if (samples.size >= robustFrom_ + static_cast<std::size_t>(robustEverySeconds * rate_)) {
         robustFrom_ = samples.size;
         DecodedRecord robust = decodeRecordFiltered(record, rate_);
-        if (robust.status == DecodeStatus::Ok && robust.faulty == 0) {
+        if (robust.status == DecodeStatus::Ok) {
             finish(robust);
             return state_;
         }
