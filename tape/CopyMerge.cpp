@@ -8,14 +8,6 @@
 #include "tape/TapeRecord.h"
 
 namespace {
-// More weak bits than this in a combined block make it doubtful as a whole,
-// as in the noise-proof reader.
-constexpr int maxWeakBits = 24;
-
-bool isFaulty(const DecodedRecord& reading, int block) {
-    return std::find(reading.faultyBlocks.begin(), reading.faultyBlocks.end(), block) != reading.faultyBlocks.end();
-}
-
 std::size_t blockStart(int block) { return static_cast<std::size_t>(block - 1) * tape::blockSize; }
 
 std::size_t blockLength(const DecodedRecord& reading, int block) {
@@ -28,9 +20,9 @@ bool hasBlockSoft(const DecodedRecord& reading) {
 
 bool isCopy(const DecodedRecord& a, const DecodedRecord& b) {
     if (a.image.size() != b.image.size() || a.blocks != b.blocks) return false;
-    if (a.header.aa != b.header.aa && !isFaulty(a, 1) && !isFaulty(b, 1)) return false;
+    if (a.header.aa != b.header.aa && !isFaultyBlock(a, 1) && !isFaultyBlock(b, 1)) return false;
     for (int block = 1; block <= a.blocks; ++block) {
-        if (isFaulty(a, block) || isFaulty(b, block)) continue;
+        if (isFaultyBlock(a, block) || isFaultyBlock(b, block)) continue;
         auto from = static_cast<std::ptrdiff_t>(blockStart(block));
         auto to = from + static_cast<std::ptrdiff_t>(blockLength(a, block));
         if (!std::equal(a.image.begin() + from, a.image.begin() + to, b.image.begin() + from)) return false;
@@ -112,7 +104,7 @@ bool combineBlock(const std::vector<const DecodedRecord*>& copies, int block, st
     unsigned sum = bytes[1] + bytes[2];
     for (std::size_t i = 0; i < count; ++i) sum += bytes[3 + i];
     return bytes[0] == static_cast<std::uint8_t>(count) && bytes[count + 3] == static_cast<std::uint8_t>(sum) &&
-           weakCount <= maxWeakBits && !weakBitsMayCancel(weakBits, weakCount, static_cast<int>(count) + 3);
+           !weakBitsMayCancel(weakBits, weakCount, static_cast<int>(count) + 3);
 }
 
 MergedProgram mergeGroup(const std::vector<DecodedRecord>& readings, const std::vector<std::size_t>& group) {
@@ -133,7 +125,7 @@ MergedProgram mergeGroup(const std::vector<DecodedRecord>& readings, const std::
         auto into = merged.image.begin() + static_cast<std::ptrdiff_t>(from);
         int source = noGoodCopy;
         for (std::size_t c = 0; c < copies.size() && source == noGoodCopy; ++c) {
-            if (isFaulty(*copies[c], block)) continue;
+            if (isFaultyBlock(*copies[c], block)) continue;
             source = static_cast<int>(c) + 1;
             const auto& image = copies[c]->image;
             std::copy(image.begin() + static_cast<std::ptrdiff_t>(from),
@@ -185,7 +177,7 @@ std::vector<MergedProgram> mergeCopies(const std::vector<DecodedRecord>& reading
         MergedProgram alone;
         alone.record = first;
         alone.copies = group;
-        for (int block = 1; block <= first.blocks; ++block) alone.blockSources.push_back(isFaulty(first, block) ? noGoodCopy : 1);
+        for (int block = 1; block <= first.blocks; ++block) alone.blockSources.push_back(isFaultyBlock(first, block) ? noGoodCopy : 1);
         programs.push_back(std::move(alone));
     }
     return programs;

@@ -150,6 +150,10 @@ class RecordReader final : public ByteSource {
 };
 }
 
+bool isFaultyBlock(const DecodedRecord& record, int block) {
+    return std::find(record.faultyBlocks.begin(), record.faultyBlocks.end(), block) != record.faultyBlocks.end();
+}
+
 int decodeStatusMessage(DecodeStatus status) {
     switch (status) {
     case DecodeStatus::Ok: return 0;

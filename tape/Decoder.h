@@ -79,6 +79,9 @@ constexpr std::size_t blockSoftOffset(int block) { return static_cast<std::size_
 constexpr const char* nameUnsureLine = "Programmname unsicher gelesen, bitte prüfen";
 constexpr const char* startUnsureLine = "Startadresse unsicher gelesen, bitte prüfen";
 
+// Whether block `block` (from 1) of the reading failed its checksum.
+bool isFaultyBlock(const DecodedRecord& record, int block);
+
 // Decodes the first record found from sample `start` on. Pure: no messages; the
 // fields are written to `fields` (may be null) as soon as they are known.
 DecodedRecord decodeRecord(ByteView samples, const DecoderSettings& settings, std::size_t start = 0,

@@ -20,10 +20,6 @@ struct HeldFields : HeaderFieldSink {
 };
 
 bool allGood(const DecodedRecord& record) { return record.status == DecodeStatus::Ok && record.faulty == 0; }
-
-bool isFaulty(const DecodedRecord& record, int block) {
-    return std::find(record.faultyBlocks.begin(), record.faultyBlocks.end(), block) != record.faultyBlocks.end();
-}
 }
 
 bool foundRecord(const DecodedRecord& record) {
@@ -42,7 +38,7 @@ DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& s
     DecodedRecord merged = base;
     merged.faultyBlocks.clear();
     for (int block : base.faultyBlocks) {
-        if (isFaulty(other, block)) {
+        if (isFaultyBlock(other, block)) {
             merged.faultyBlocks.push_back(block);
             continue;
         }

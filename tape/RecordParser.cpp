@@ -38,6 +38,7 @@ bool anyWeak(const std::vector<float>& soft) {
 }
 
 bool weakBitsMayCancel(const WeakBit* weak, int count, int checksumByte) {
+    if (count > maxWeakBits) return true;
     // Each weak bit, flipped, changes the sum or the checksum by a power of two.
     std::bitset<256> reachable;
     reachable.set(0);

@@ -65,9 +65,15 @@ struct WeakBit {
     bool one;
 };
 
-// Whether a block whose checksum came out true may still be wrong: its length
-// byte holds a weak bit, or some of its weak bits, flipped, would change the
-// sum (address, data) and the checksum byte (at `checksumByte`) alike modulo 256.
+// More weak bits than this in one block make it doubtful as a whole; a reader
+// keeps at most this many of them.
+constexpr int maxWeakBits = 24;
+
+// Whether a block whose checksum came out true may still be wrong: it has more
+// than maxWeakBits weak bits (`count`; `weak` holds the first of them), its
+// length byte holds a weak bit, or some of its weak bits, flipped, would change
+// the sum (address, data) and the checksum byte (at `checksumByte`) alike
+// modulo 256.
 bool weakBitsMayCancel(const WeakBit* weak, int count, int checksumByte);
 
 // Reads the record from the pre-byte on into `record` (status, header, image,

@@ -33,11 +33,9 @@ constexpr int leadInBits = 48;
 constexpr std::size_t unsureLeadInBits = 2;
 constexpr int searchCells = 6000;
 // A bit weaker than this share of the noise measure may be wrong (with white
-// noise the measure is about twice the spread of a bit's strength); more weak
-// bits than maxWeakBits in one block make the block doubtful as a whole.
+// noise the measure is about twice the spread of a bit's strength).
 constexpr double noiseGain = 0.05;
 constexpr double weakShare = weakSoftValue;
-constexpr int maxWeakBits = 24;
 // A block with a wrong checksum is read once more with the cells' starts
 // averaged over this many cells on either side.
 constexpr int smoothing = 20;
@@ -288,7 +286,7 @@ class FilteredReader final : public ByteSource {
     // its checksum byte by a power of two. When some of these changes cancel
     // out modulo 256, a wrong block could show a true checksum: doubt it.
     bool doubtsBlock() override {
-        return weakCount_ > maxWeakBits || weakBitsMayCancel(weakBits_, weakCount_, blockBytes_ - 1);
+        return weakBitsMayCancel(weakBits_, weakCount_, blockBytes_ - 1);
     }
     void setInverted(bool inverted) override { inverted_ = inverted; }
     std::size_t position() const override {

@@ -206,8 +206,7 @@ std::vector<TapeLabel> recordLabels(const std::vector<DecodedRecord>& records, s
         labels.push_back(TapeLabel{starts[r], record.endPosition, text});
         for (std::size_t b = 0; b < record.blockSpans.size(); ++b) {
             const int number = static_cast<int>(b) + 1;
-            const bool faulty =
-                std::find(record.faultyBlocks.begin(), record.faultyBlocks.end(), number) != record.faultyBlocks.end();
+            const bool faulty = isFaultyBlock(record, number);
             labels.push_back(TapeLabel{record.blockSpans[b].begin, record.blockSpans[b].end,
                                        "Block " + std::to_string(number) + (faulty ? " Prüfsummenfehler" : " gut")});
         }
