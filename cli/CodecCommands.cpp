@@ -2,9 +2,9 @@
 #include "cli/Commands.h"
 
 #include "cli/LabelFile.h"
+#include "cli/RecordSaving.h"
 #include "cli/RecordingInput.h"
 
-#include "shell/Crc16.h"
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
@@ -76,48 +76,6 @@ std::string wavNameFor(const std::string& name) {
     return file + ".wav";
 }
 
-// The decoder's proposal as a file name here: control characters read from
-// tape (a name may hold any byte) become "-" as the forbidden characters do.
-std::string binNameFor(const TapeHeader& header) {
-    std::string name = proposeBinFileName(header);
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '-';
-    return toTerminal(name);
-}
-
-void printRecord(const DecodedRecord& record, CommandIo& io) {
-    const auto& image = record.image;
-    // Bytes from tape never reach the terminal as control characters.
-    std::string name = record.header.name;
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
-    io.out << "Programmname:\t" << toTerminal(name) << "\n"
-           << "gelesene Blöcke: \t" << record.blocks << "\n"
-           << "Programmlänge:\t" << image.size() << "\n"
-           << "Prüfsumme:\t" << formatHex4(crc16Sdlc(image.data(), image.size())) << "\n"
-           << "Anfangsadresse (AA):\t" << formatHex4(record.header.aa) << "\n"
-           << "Endadresse (EA):\t" << formatHex4(record.header.ea) << "\n"
-           << "Startadresse (SA):\t" << formatHex4(record.header.sa) << "\n";
-    if (record.filtered) io.out << filteredReportLine << "\n";
-    if (record.nameUnsure) io.out << nameUnsureLine << "\n";
-    if (record.startUnsure) io.out << startUnsureLine << "\n";
-}
-
-// Writes one decoded record; false when it was not written.
-bool saveRecord(const DecodedRecord& record, const std::string& target, const Arguments& arguments, CommandIo& io) {
-    if (record.faulty > 0) {
-        if (!arguments.has("--keep-faulty")) {
-            ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, nullptr});
-            io.err << "Nichts geschrieben (--keep-faulty schreibt trotzdem).\n";
-            return false;
-        }
-        for (int block : record.faultyBlocks)
-            io.err << "Warnung: " << loadString(str::checksumError) << block << "\n";
-    }
-    if (!writeNewFile(target, record.image.data(), record.image.size(), arguments.has("--force"), io.err)) return false;
-    io.out << "Binärdatei erfolgreich geschrieben: " << target << "\n";
-    return true;
-}
 }
 
 int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
@@ -206,6 +164,9 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
     ReadingChoice choice;
     choice.exact = arguments.has("--exact");
     choice.keepBestBlocks = true;   // a copy brings every block it read good
+    SavingChoice saving;
+    saving.keepFaulty = arguments.has("--keep-faulty");
+    saving.force = arguments.has("--force");
 
     const std::vector<std::string>& inputs = arguments.positionals();
     const std::string* labels = arguments.value("--labels");
@@ -259,7 +220,7 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
         printRecord(program.record, reportIo);
         printBlockSources(program, reportIo.out);
         std::string target = directories[program.copies.front()] + binNameFor(program.record.header);
-        if (saveRecord(program.record, target, arguments, reportIo)) ++saved;
+        if (saveRecord(program.record, target, saving, reportIo)) ++saved;
         else ++failures;
     }
     reportIo.out << "\n" << saved << " von " << programs.size() << " Programmen aus " << readings.size()
@@ -309,22 +270,12 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     std::vector<DecodedRecord> records;
     if (all) records = readEveryRecord(wav.samples, settings, wav.rate, choice);
     else records.push_back(decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, choice));
-    int failures = 0, number = 0;
     const bool labelsWritten = !labels || writeLabelFile(*labels, records, wav.rate, arguments.has("--force"), io.err);
-    for (const DecodedRecord& record : records) {
-        ++number;
-        if (all) reportIo.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
-        if (record.status != DecodeStatus::Ok) {
-            showStringError(decodeStatusMessage(record.status));
-            ++failures;
-            continue;
-        }
-        printRecord(record, reportIo);
-        std::string target = output ? *output : directoryOf(input) + binNameFor(record.header);
-        if (!saveRecord(record, target, arguments, reportIo)) ++failures;
-    }
-    if (all && records.size() > 1)
-        reportIo.out << "\n" << records.size() - static_cast<std::size_t>(failures) << " von " << records.size()
-                     << " Aufnahmen gelesen.\n";
-    return failures > 0 || !labelsWritten ? exitFailed : exitOk;
+    SavingChoice saving;
+    saving.keepFaulty = arguments.has("--keep-faulty");
+    saving.force = arguments.has("--force");
+    saving.all = all;
+    saving.output = output;
+    const int code = saveRecords(records, directoryOf(input), saving, reportIo);
+    return code != exitOk || !labelsWritten ? exitFailed : exitOk;
 }
