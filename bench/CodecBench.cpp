@@ -21,6 +21,7 @@
 #include "bench/DegradationBench.h"
 #include "bench/LiveReadingBench.h"
 #include "bench/RecordingsBench.h"
+#include "bench/TapeSideBench.h"
 #include "bench/SignalDegrader.h"
 #include "shell/FileIo.h"
 #include "tape/AudioFormat.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "--seite") == 0) return printTapeSideTable(BV7_PROGRAM) == 0 ? 0 : 1;
 
     std::mt19937 random(1);
     std::vector<std::uint8_t> image(65536);
@@ -152,5 +154,6 @@ int main(int argc, char** argv) {
     printLiveReadingFigures();
     printDegradationTable();
     printRecordingsTable();
-    return same && status == 0 ? 0 : 1;
+    const int sideMisses = printTapeSideTable(BV7_PROGRAM);
+    return same && status == 0 && sideMisses == 0 ? 0 : 1;
 }

@@ -45,6 +45,11 @@ if(BENCH_SOURCES)
     add_executable(bench ${BENCH_SOURCES} ${CMAKE_SOURCE_DIR}/cli/SoundFileImport.cpp)
     target_link_libraries(bench PRIVATE bv7core PkgConfig::SNDFILE)
     target_compile_definitions(bench PRIVATE BV7_HAVE_SNDFILE)
+    # The tape-side table runs the built bv7 as a user runs it.
+    if(TARGET bv7)
+        target_compile_definitions(bench PRIVATE BV7_PROGRAM="$<TARGET_FILE:bv7>")
+        add_dependencies(bench bv7)
+    endif()
     target_compile_options(bench PRIVATE ${PROJECT_WARNINGS})
 endif()
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shell/StringTable.h"
+#include "tape/LeadInFinder.h"
 #include "tape/RecordParser.h"
 
 namespace {
@@ -48,13 +49,17 @@ class RecordReader final : public ByteSource {
   public:
     RecordReader(ByteView samples, const DecoderSettings& settings)
         : s_(samples.data), n_(samples.size), threshold_(settings.threshold), trigger_(settings.triggerLevel),
-          resume_(settings.resumeSearch) {}
+          resume_(settings.resumeSearch), limit_(std::min(settings.syncLimit, samples.size)) {}
 
     // Maximum and mean deviation from the centre line; false when either is 0.
     // The maximum is 0 only when every sample lies on the centre line, and then
     // the sum is 0 as well, so the sum alone decides.
-    bool analyseLevels() {
+    bool analyseLevels(int band) {
         if (n_ == 0) return false;
+        if (band >= 0) {
+            band_ = band;
+            return true;
+        }
         std::uint64_t sum = deviationSum(s_, n_);
         std::uint64_t mean = (sum + n_ / 2) / n_;
         band_ = static_cast<int>(mean / 2);
@@ -66,6 +71,9 @@ class RecordReader final : public ByteSource {
         Attempt first = attempt(start);
         if (first == Attempt::Quiet) return DecodeStatus::TooQuiet;
         if (first == Attempt::Found) return DecodeStatus::Ok;
+        // A search that goes on behind every candidate has seen all the later
+        // attempts would see: they meet the same stretches.
+        if (resume_) return DecodeStatus::NoSync;
         std::size_t second = start < n_ ? stretchEnd(start) : n_;
         for (std::size_t from : {second, start + 100, start + 1000})
             if (attempt(from) == Attempt::Found) return DecodeStatus::Ok;
@@ -94,8 +102,12 @@ class RecordReader final : public ByteSource {
 
     void setInverted(bool inverted) override { inverted_ = inverted; }
     std::size_t position() const override { return std::min(position_, n_); }
+    const LeadInBefore& leadIn() const { return leadIn_; }
+    int band() const { return band_; }
 
   private:
+    // Samples per bit cell at normal speed for the rate the threshold belongs to.
+    double nominalCell() const { return threshold_ * (29.5 / 20); }
     // The first sample of the next stretch: samples above the centre line are
     // high, the others (0x80 included) low.
     std::size_t stretchEnd(std::size_t from) const {
@@ -116,14 +128,20 @@ class RecordReader final : public ByteSource {
         if (at >= n_) return Attempt::Quiet;
         bool previousLeads = false;
         int matched = -1;   // -1: looking for the candidate; else stretches of the pattern matched
-        while (at < n_) {
+        while (at < limit_) {
             std::size_t next = stretchEnd(at);
             std::size_t length = next - at;
             if (matched >= 0) {
                 if (isLong(length) == syncPattern[matched]) {
                     if (++matched == static_cast<int>(sizeof syncPattern)) {
-                        position_ = next;
-                        return Attempt::Found;
+                        // On a tape side only a sync behind a lead-in opens a record: hiss,
+                        // music and a program's own data hold the pattern by chance.
+                        if (resume_) leadIn_ = leadInBefore(ByteView(s_, n_), nominalCell(), next);
+                        if (leadIn_.possible()) {
+                            position_ = next;
+                            return Attempt::Found;
+                        }
+                        matched = -1;
                     }
                     previousLeads = leadsSync(length);
                     at = next;
@@ -144,10 +162,17 @@ class RecordReader final : public ByteSource {
     unsigned threshold_;
     std::uint8_t trigger_;
     bool resume_;
+    std::size_t limit_;
     int band_ = 0;
     bool inverted_ = false;
+    LeadInBefore leadIn_{windowsBeforeSync, windowsBeforeSync};
     std::size_t position_ = 0;
 };
+}
+
+int quietBand(ByteView samples) {
+    RecordReader reader(samples, DecoderSettings{});
+    return reader.analyseLevels(-1) ? reader.band() : -1;
 }
 
 bool isFaultyBlock(const DecodedRecord& record, int block) {
@@ -172,7 +197,7 @@ DecodedRecord decodeRecord(ByteView samples, const DecoderSettings& settings, st
                            HeaderFieldSink* fields) {
     DecodedRecord record;
     RecordReader reader(samples, settings);
-    if (!reader.analyseLevels()) {
+    if (!reader.analyseLevels(settings.quietBand)) {
         record.status = DecodeStatus::TooQuiet;
         return record;
     }
@@ -183,6 +208,7 @@ DecodedRecord decodeRecord(ByteView samples, const DecoderSettings& settings, st
         return record;
     }
     record.syncPosition = reader.position();
+    record.leadIn = reader.leadIn();
     parseRecord(reader, record, fields);
     return record;
 }

@@ -10,6 +10,7 @@
 #include "resources/SpulwerkIds.h"
 #include "shell/ByteReader.h"
 #include "shell/UserInterface.h"
+#include "tape/LeadInFinder.h"
 #include "tape/TapeHeader.h"
 
 // The header fields of the exchange dialog, written as soon as each is known.
@@ -30,7 +31,17 @@ struct DecoderSettings {
     // Let the sync search go on behind a candidate whose pattern does not fit
     // (for reading a whole tape side); off, the attempt ends there.
     bool resumeSearch = false;
+    // The quiet band of the level analysis where the caller knows it already
+    // (quietBand of the same samples); below 0 the reader measures it.
+    int quietBand = -1;
+    // The sync search ends at this sample (for the noise-proof reader of a
+    // fallback too): a record must begin before it.
+    std::size_t syncLimit = static_cast<std::size_t>(-1);
 };
+
+// Half of the mean deviation from the centre line, the band the sync search
+// skips as quiet; -1 when the samples are too quiet (all on the centre line).
+int quietBand(ByteView samples);
 
 enum class DecodeStatus { Ok, TooQuiet, NoSync, NoPreByte, NoBlockPreByte, NoEndByte, CutShort, TooLong };
 
@@ -55,6 +66,9 @@ struct DecodedRecord {
     bool inverted = false;              // the pre-byte read as 0xAA
     bool nameRead = false;
     std::size_t syncPosition = 0;       // the first sample behind the sync (0: no sync found)
+    // How much of a lead-in was heard before the sync, where the search asked
+    // for one (LeadInFinder.h; a search that did not ask takes it as heard).
+    LeadInBefore leadIn{windowsBeforeSync, windowsBeforeSync};
     std::size_t endPosition = 0;        // the sample after the last one read
     bool filtered = false;              // read by the noise-proof reader (RobustReader.h)
     std::vector<BlockSpan> blockSpans;  // each block read up to its checksum, in order

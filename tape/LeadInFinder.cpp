@@ -6,10 +6,10 @@
 #include <cstdlib>
 
 namespace {
-constexpr std::size_t window = 4096;
+constexpr std::size_t window = leadInWindow;
 // Only every third window is heard: a lead-in lasts 4096 cells, at least
 // 98000 samples even 20 % fast, so at least seven of them fall into it.
-constexpr std::size_t stride = 3 * window;
+constexpr std::size_t stride = leadInStride;
 
 // Crossings of a band-passed copy: the sum of `width` samples before minus the
 // sum of `width` after each point (blind to DC and drift, deaf to hiss above the
@@ -52,34 +52,69 @@ Spacing crossingSpacing(const std::uint8_t* s, int width, int longest) {
 }
 }
 
-bool findLeadIn(ByteView samples, double nominalCell, std::size_t& from, LeadIn& found) {
+namespace {
+struct ToneRange {
+    int shortest, longest, width;
+};
+
+ToneRange toneRange(double nominalCell) {
     const double half = nominalCell / 2;
-    const int shortest = static_cast<int>(half / 1.3), longest = static_cast<int>(std::ceil(half / 0.7));
-    const int width = std::max(1, static_cast<int>(half / 1.3));
-    if (longest >= 64) return false;
-    while (from + window + 2 * static_cast<std::size_t>(width) <= samples.size) {
-        Spacing spacing = crossingSpacing(samples.data + from, width, longest);
+    return ToneRange{static_cast<int>(half / 1.3), static_cast<int>(std::ceil(half / 0.7)),
+                     std::max(1, static_cast<int>(half / 1.3))};
+}
+
+// The half-period of the lead-in tone in the window at `s`, or 0 where the
+// window holds none: the densest band of +/- 12 % around some half-period must
+// hold nearly every crossing, and there must be about as many as that tone gives.
+double toneIn(const std::uint8_t* s, const ToneRange& range) {
+    Spacing spacing = crossingSpacing(s, range.width, range.longest);
+    int best = 0;
+    double bestSum = 0;
+    for (int centre = range.shortest; centre <= range.longest; ++centre) {
+        int low = static_cast<int>(std::floor(centre * 0.88)), high = static_cast<int>(std::ceil(centre * 1.12));
+        int in = 0;
+        double sum = 0;
+        for (int length = std::max(1, low); length <= std::min(high, range.longest); ++length)
+            in += spacing.histogram[length], sum += spacing.histogram[length] * static_cast<double>(length);
+        if (in > best) best = in, bestSum = sum;
+    }
+    if (best == 0) return 0;
+    double halfPeriod = bestSum / best;
+    double expected = (window - 2 * range.width) / halfPeriod;
+    if (best < 0.8 * spacing.intervals || spacing.intervals < 0.8 * expected) return 0;
+    return halfPeriod;
+}
+
+std::size_t windowSpan(const ToneRange& range) { return window + 2 * static_cast<std::size_t>(range.width); }
+}
+
+bool findLeadIn(ByteView samples, double nominalCell, std::size_t& from, LeadIn& found) {
+    const ToneRange range = toneRange(nominalCell);
+    if (range.longest >= 64) return false;
+    while (from + windowSpan(range) <= samples.size) {
         std::size_t here = from;
         from += stride;
-        // The densest band of +/- 12 % around some half-period must hold nearly
-        // every crossing, and there must be about as many as that tone gives.
-        int best = 0;
-        double bestSum = 0;
-        for (int centre = shortest; centre <= longest; ++centre) {
-            int low = static_cast<int>(std::floor(centre * 0.88)), high = static_cast<int>(std::ceil(centre * 1.12));
-            int in = 0;
-            double sum = 0;
-            for (int length = std::max(1, low); length <= std::min(high, longest); ++length)
-                in += spacing.histogram[length], sum += spacing.histogram[length] * static_cast<double>(length);
-            if (in > best) best = in, bestSum = sum;
-        }
-        if (best == 0) continue;
-        double halfPeriod = bestSum / best;
-        double expected = (window - 2 * width) / halfPeriod;
-        if (best < 0.8 * spacing.intervals || spacing.intervals < 0.8 * expected) continue;
+        const double halfPeriod = toneIn(samples.data + here, range);
+        if (halfPeriod == 0) continue;
         found.position = here;
         found.cell = 2 * halfPeriod;
         return true;
     }
     return false;
+}
+
+LeadInBefore leadInBefore(ByteView samples, double nominalCell, std::size_t position) {
+    LeadInBefore before;
+    const ToneRange range = toneRange(nominalCell);
+    if (range.longest >= 64) return before;
+    // The sync byte and the first bits behind it lie between the lead-in and `position`.
+    const std::size_t behind = static_cast<std::size_t>(nominalCell * 12), span = windowSpan(range);
+    position = std::min(position, samples.size);
+    for (int k = 0; k < windowsBeforeSync; ++k) {
+        const std::size_t reach = behind + span + static_cast<std::size_t>(k) * window;
+        if (reach > position) break;
+        ++before.windows;
+        before.heard += toneIn(samples.data + position - reach, range) != 0;
+    }
+    return before;
 }

@@ -64,7 +64,7 @@ DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& set
     if (choice.exact || allGood(first)) return first;
     // Where the first reader read a name, it was in a real record: the second
     // must read that one (or one before it), not one further on.
-    std::size_t limit = first.nameRead ? first.endPosition : static_cast<std::size_t>(-1);
+    std::size_t limit = std::min(first.nameRead ? first.endPosition : static_cast<std::size_t>(-1), settings.syncLimit);
     HeldFields held;
     DecodedRecord second = decodeRecordFiltered(samples, rate, start, &held, limit);
     if (allGood(second)) {
@@ -78,5 +78,13 @@ DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& set
         held.passTo(fields);
         return second;
     }
-    return choice.keepBestBlocks ? mergeBestBlocks(first, second) : first;
+    if (choice.keepBestBlocks) return mergeBestBlocks(first, second);
+    // Where the first reader lost the record, the second one's reading says
+    // more: to its end with the faulty blocks named, or at least further.
+    if (foundRecord(second) && first.status != DecodeStatus::Ok &&
+        (second.status == DecodeStatus::Ok || second.blockSpans.size() > first.blockSpans.size())) {
+        held.passTo(fields);
+        return second;
+    }
+    return first;
 }

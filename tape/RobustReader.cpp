@@ -338,6 +338,7 @@ class FilteredReader final : public ByteSource {
 
   public:
     std::size_t syncPosition() const { return syncPosition_; }
+    double nominalCell() const { return nominal_; }
 
   private:
     void noteWeakBits(std::uint8_t byte, unsigned weak) {
@@ -378,9 +379,14 @@ DecodedRecord decodeRecordFiltered(ByteView samples, std::uint32_t rate, std::si
     std::size_t from = start;
     // A sync whose pre-byte does not follow was a chance pattern: search on behind it.
     while (reader.findSync(from, syncLimit)) {
+        // Only a sync behind a lead-in opens a record; a chance pattern in hiss
+        // or music does not, nor one behind a few zero bytes of a program's data.
+        const LeadInBefore leadIn = leadInBefore(samples, reader.nominalCell(), reader.syncPosition());
+        if (!leadIn.possible()) continue;
         DecodedRecord candidate;
         candidate.filtered = true;
         candidate.syncPosition = reader.syncPosition();
+        candidate.leadIn = leadIn;
         parseRecord(reader, candidate, fields);
         if (candidate.status != DecodeStatus::NoPreByte) return candidate;
         from = std::max(from, reader.position());

@@ -2,35 +2,71 @@
 
 #include <algorithm>
 
+#include "tape/LeadInFinder.h"
 #include "tape/RobustReader.h"
+#include "tape/TapeRecord.h"
 
 namespace {
-// Where the two readers place the same sync, they differ by far less than
-// these samples (two bytes at the slowest speed).
-constexpr std::size_t syncMargin = 800;
+// A bit cell at normal speed.
+double nominalCell(std::uint32_t rate) { return rate == 44100 ? 29.5 : 14.75; }
+// How far behind the first window in which its tone was heard a record's sync
+// may lie: the whole lead-in on a tape a third too slow, and the sync byte.
+constexpr double maxLeadInCells = (tape::leadInBytes + 1) * 8 * 1.35;
+
+// Whether a reading is a record the BV7 wrote, not a chance sync pattern in
+// hiss, music or data behind some tone: where the samples begin too shortly
+// before its sync to hear a lead-in, its first block must read good (or the
+// whole record); otherwise it must have reached a block, or follow a lead-in
+// heard through and through.
+bool isTapeRecord(const DecodedRecord& record) {
+    if (!foundRecord(record)) return false;
+    if (record.leadIn.heard == 0)
+        return record.status == DecodeStatus::Ok || (!record.blockSpans.empty() && !isFaultyBlock(record, 1));
+    return !record.blockSpans.empty() || record.leadIn.sure();
+}
 }
 
 std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings settings, std::uint32_t rate,
                                            const ReadingChoice& choice) {
     settings.resumeSearch = true;
     std::vector<DecodedRecord> records;
-    std::size_t position = 0;
-    for (;;) {
-        DecodedRecord record = decodeRecordEitherWay(samples, settings, rate, position, nullptr, choice);
-        // The first reader skips a worn record whose sync it cannot see and
-        // reads the next clean one: the second looks for one in between.
-        if (foundRecord(record) && !choice.exact && record.syncPosition > position + syncMargin) {
-            DecodedRecord earlier = decodeRecordFiltered(samples, rate, position, nullptr, record.syncPosition - syncMargin);
-            if (foundRecord(earlier)) record = std::move(earlier);
-        }
-        if (!foundRecord(record)) {
-            if (records.empty()) records.push_back(std::move(record));
-            break;
-        }
-        // On behind what was read; a reading that stopped at once still moves on.
-        position = std::max({record.endPosition, record.syncPosition, position + 1});
-        records.push_back(std::move(record));
-        if (position >= samples.size) break;
+    settings.quietBand = quietBand(samples);
+    if (settings.quietBand < 0) {
+        records.emplace_back().status = DecodeStatus::TooQuiet;
+        return records;
     }
+    const double cell = nominalCell(rate);
+    // A recording that begins inside a lead-in, or behind it: its sync may lie
+    // where no lead-in can be heard before it.
+    DecoderSettings atStart = settings;
+    atStart.syncLimit = static_cast<std::size_t>(cell * 12) + (windowsBeforeSync + 1) * leadInWindow;
+    DecodedRecord first = decodeRecordEitherWay(samples, atStart, rate, 0, nullptr, choice);
+    std::size_t position = 0;
+    if (isTapeRecord(first)) {
+        position = std::max(first.endPosition, first.syncPosition + 1);
+        records.push_back(std::move(first));
+    }
+    // Then from one lead-in heard to the next: the readers search for the
+    // sync only as far as a lead-in reaches, and the search goes on behind
+    // the record read (or behind that reach), never inside what was read.
+    const std::size_t reach = static_cast<std::size_t>(maxLeadInCells * cell);
+    LeadIn leadIn;
+    std::size_t from = position;
+    while (position < samples.size && findLeadIn(samples, cell, from, leadIn)) {
+        const std::size_t start = std::max(position, leadIn.position > leadInStride ? leadIn.position - leadInStride : 0);
+        DecoderSettings bounded = settings;
+        bounded.syncLimit = leadIn.position + reach;
+        DecodedRecord record = decodeRecordEitherWay(samples, bounded, rate, start, nullptr, choice);
+        if (!foundRecord(record)) {
+            position = std::max(position, bounded.syncLimit);
+        } else if (!isTapeRecord(record)) {
+            position = std::max(position, record.syncPosition + 1);
+        } else {
+            position = std::max({record.endPosition, record.syncPosition + 1, position});
+            records.push_back(std::move(record));
+        }
+        from = std::max(from, position);
+    }
+    if (records.empty()) records.emplace_back().status = DecodeStatus::NoSync;
     return records;
 }

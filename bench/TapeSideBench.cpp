@@ -1,0 +1,148 @@
+#include "bench/TapeSideBench.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/TapeSide.h"
+#include "shell/FileIo.h"
+#include "tape/WavFile.h"
+
+extern char** environ;
+
+namespace {
+constexpr double sideSeconds = 30 * 60;
+
+std::vector<std::uint8_t> randomImage(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> image(size);
+    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+    return image;
+}
+
+struct Side {
+    side::TapeSide tape;
+    int realRecords = 0;
+    int programs = 0;   // different programs among them (a copy pair is one)
+};
+
+// Ten programs of 1 to 12 KiB, hiss of a blank tape between them; program 3
+// and 8 with a dropout, 5 and 6 both "PROG" at the same addresses, 9 saved
+// twice; two minutes of music before the last, hiss to the end of the side.
+Side buildSide() {
+    Side side;
+    side::TapeSide& tape = side.tape;
+    const std::size_t sizes[] = {2048, 5000, 12288, 1024, 4096, 4096, 8000, 6000, 3000, 10000};
+    const char* names[] = {"START", "EDITOR", "KALO4", "UHR", "PROG", "PROG", "SPIEL", "MUSIK", "DEMO", "TEXT"};
+    tape.hiss(8, 4);
+    for (int i = 0; i < 10; ++i) {
+        const TapeHeader header{names[i], static_cast<std::uint16_t>(i == 5 ? 0x1000 : 0x1000 + 0x400 * i), 0,
+                                static_cast<std::uint16_t>(i == 5 ? 0x1000 : 0x1000 + 0x400 * i)};
+        const auto image = randomImage(sizes[i], 100 + i);
+        const std::size_t begin = tape.samples().size();
+        tape.program(header, image);
+        ++side.realRecords;
+        ++side.programs;
+        // 10 ms of the centre line in the middle of the data.
+        if (i == 2 || i == 7) tape.dropout((begin + tape.samples().size()) / 2, 441);
+        if (i == 8) {
+            tape.hiss(3, 4);
+            tape.program(header, image);
+            ++side.realRecords;
+        }
+        if (i == 8) tape.music(120);
+        tape.hiss(i == 9 ? 20 : 40 + 10 * i, 3 + i % 3);
+    }
+    const double left = sideSeconds - static_cast<double>(tape.samples().size()) / tape.rate();
+    for (double chunk = 0; chunk < left; chunk += 60) tape.hiss(std::min(60.0, left - chunk), 4);
+    return side;
+}
+
+struct Run {
+    int code = -1;
+    double seconds = 0;
+    long peakKiB = 0;
+    std::string out;
+};
+
+// The built bv7 with `args` in `dir`, its output in a file; wall time and peak memory.
+Run runBv7(const char* program, const std::vector<std::string>& args, const std::string& dir) {
+    Run run;
+    const std::string outPath = dir + "out.txt";
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const std::string oldDir = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
+    std::filesystem::current_path(oldDir);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return run;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.peakKiB = usage.ru_maxrss;
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(outPath);
+    run.out.assign(std::istreambuf_iterator<char>(in), {});
+    return run;
+}
+
+int countLines(const std::string& text) {
+    int lines = 0;
+    for (char c : text) lines += c == '\n';
+    return lines;
+}
+}
+
+int printTapeSideTable(const char* bv7Program) {
+    Side side = buildSide();
+    const auto& samples = side.tape.samples();
+    const std::string dir = "/tmp/bv7-side-" + std::to_string(getpid()) + "/";
+    std::filesystem::create_directories(dir);
+    const std::vector<std::uint8_t> wav =
+        makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(), static_cast<std::uint32_t>(samples.size()));
+    if (writeFile(dir + "SEITE.wav", wav.data(), wav.size()) != WriteOutcome::Ok) return 1;
+
+    const Run list = runBv7(bv7Program, {"list", "SEITE.wav"}, dir);
+    const Run all = runBv7(bv7Program, {"wav2bin", "--all", "--keep-faulty", "SEITE.wav"}, dir);
+    int saved = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        saved += entry.path().extension() == ".BIN";
+    std::filesystem::remove_all(dir);
+
+    const int found = list.code == 0 ? countLines(list.out) - 1 : 0;   // the heading first
+    const bool foundRight = found == side.realRecords, savedRight = saved == side.programs, fast = list.seconds < 1.0;
+    std::printf("\nEine Kassettenseite (30 min, %zu Samples, 10 Programme, Rauschen dazwischen, zwei Aussetzer,\n"
+                "zwei Programme \"PROG\" mit gleichen Adressen, ein Programm zweimal, 2 min Musik), gelesen vom\n"
+                "gebauten bv7:\n\n",
+                samples.size());
+    std::printf("| Befehl | Aufnahmen gefunden (echt) | Programme gespeichert (verschieden) | Zeit | Speicher (Spitze) |\n");
+    std::printf("|---|---|---|---|---|\n");
+    std::printf("| `bv7 list` | %d (%d)%s | – | %.2f s%s | %ld MiB |\n", found, side.realRecords, foundRight ? "" : " FEHLER",
+                list.seconds, fast ? "" : " (Ziel unter 1 s)", list.peakKiB / 1024);
+    std::printf("| `bv7 wav2bin --all --keep-faulty` | – | %d (%d)%s | %.2f s | %ld MiB |\n", saved, side.programs,
+                savedRight ? "" : " FEHLER", all.seconds, all.peakKiB / 1024);
+    std::printf("\nDie Datei allein: %zu MiB.\n", wav.size() >> 20);
+    std::fflush(stdout);
+    return (foundRight ? 0 : 1) + (savedRight ? 0 : 1) + (fast ? 0 : 1);
+}

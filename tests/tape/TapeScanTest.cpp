@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "bench/TapeSide.h"
+#include "tape/TapeRecord.h"
+#include "tape/TapeScan.h"
+
+namespace {
+std::vector<std::uint8_t> randomImage(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> image(size);
+    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+    return image;
+}
+
+const TapeHeader first{"ERSTES", 0x1000, 0, 0x1000};
+const TapeHeader second{"ZWEITES", 0x2000, 0, 0x2000};
+
+// What a side must give: for each record found, its name and its faulty blocks.
+struct Expected {
+    std::string name;
+    std::vector<int> faulty;
+};
+
+// A side built by `build`, read by `exact` or both readers.
+struct Side {
+    const char* what;
+    void (*build)(side::TapeSide& tape);
+    bool exact;
+    std::vector<Expected> records;   // empty: no record at all
+};
+}
+
+TEST(TapeScan, FindsTheRecordsTheBv7WroteAndNothingElse) {
+    const Side sides[] = {
+        {"hiss behind a program", [](side::TapeSide& t) { t.program(first, randomImage(3000, 1)); t.hiss(120, 6); },
+         false, {{"ERSTES", {}}}},
+        {"band-limited noise alone", [](side::TapeSide& t) { t.hiss(60, 12, 2000); }, false, {}},
+        {"music alone", [](side::TapeSide& t) { t.music(60); }, false, {}},
+        {"music between two programs, the exact reader alone",
+         [](side::TapeSide& t) {
+             t.program(first, randomImage(600, 2));
+             t.music(30);
+             t.program(second, randomImage(600, 3));
+         },
+         true, {{"ERSTES", {}}, {"ZWEITES", {}}}},
+        // 10 ms of the centre line at 9 s breaks the exact reader's framing in block 4.
+        {"one dropout inside a program",
+         [](side::TapeSide& t) {
+             t.program(first, randomImage(3000, 4));
+             t.dropout(9 * 44100, 441);
+             t.hiss(5, 2);
+         },
+         false, {{"ERSTES", {4}}}},
+        // The recording began late: only the last 40 bytes of the lead-in are on it.
+        {"a lead-in cut at the start",
+         [](side::TapeSide& t) {
+             t.program(first, randomImage(700, 5));
+             side::TapeSide whole = t;
+             t = side::TapeSide();
+             t.append(whole.samples(), (tape::leadInBytes - 40) * 8 * 30);
+         },
+         false, {{"ERSTES", {}}}},
+    };
+    for (const Side& s : sides) {
+        side::TapeSide tape;
+        s.build(tape);
+        ReadingChoice choice;
+        choice.exact = s.exact;
+        const auto records = readEveryRecord(ByteView(tape.samples()), DecoderSettings{}, 44100, choice);
+        if (s.records.empty()) {
+            ASSERT_EQ(records.size(), 1u) << s.what;
+            EXPECT_FALSE(foundRecord(records[0])) << s.what;
+            continue;
+        }
+        ASSERT_EQ(records.size(), s.records.size()) << s.what;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            EXPECT_EQ(records[i].status, DecodeStatus::Ok) << s.what;
+            EXPECT_EQ(records[i].header.name.substr(0, s.records[i].name.size()), s.records[i].name) << s.what;
+            EXPECT_EQ(records[i].faultyBlocks, s.records[i].faulty) << s.what;
+        }
+    }
+}
