@@ -39,7 +39,9 @@ const char* const wav2binUsage =
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o).\n"
     "Die Aufnahme darf auch FLAC, Ogg Vorbis, AIFF oder W64 sein; \"-\" liest sie von der\n"
     "Standardeingabe (das Programm landet dann im aktuellen Verzeichnis), \"-o -\"\n"
-    "schreibt es auf die Standardausgabe.\n"
+    "schreibt es auf die Standardausgabe. Verschiedene Programme gleichen Namens in\n"
+    "einem Lauf bekommen \"-2\", \"-3\" ... hinter der SA (\"Programmname_AA_EA_SA-2.BIN\");\n"
+    "gleiche Kopien eines Programms werden einmal gespeichert.\n"
     "Wo der genaue Leser scheitert, liest ein zweiter mit Störfilter (Rauschen, Brumm,\n"
     "dumpfe Höhen, Pegeleinbrüche, Gleichlauf); der Bericht sagt es dann.\n"
     "  --keep-faulty  auch bei Prüfsummenfehlern schreiben (mit Warnung), mit den\n"
@@ -47,9 +49,10 @@ const char* const wav2binUsage =
     "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen;\n"
     "                 hinter einer unlesbaren geht die Suche weiter\n"
     "  --merge        alle Aufnahmen aller Dateien lesen und Kopien eines Programms\n"
-    "                 (gleiche Adressen und Blockzahl) blockweise zusammensetzen\n"
+    "                 (gleicher Name, gleiche Adressen und Blockzahl) blockweise\n"
+    "                 zusammensetzen\n"
     "  --exact        nur der genaue Leser, ohne Störfilter\n"
-    "  --force        vorhandene Dateien überschreiben\n"
+    "  --force        Dateien überschreiben, die vor dem Lauf schon da waren\n"
     "  --labels DATEI Textmarken für Audacity: je Aufnahme, je Block und wo das\n"
     "                 Lesen abbrach (wie bv7 list); mit --merge und mehreren Aufnahmen\n"
     "                 je Aufnahme eine Datei: MARKEN-1.txt, MARKEN-2.txt ...\n";
@@ -167,6 +170,7 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
     SavingChoice saving;
     saving.keepFaulty = arguments.has("--keep-faulty");
     saving.force = arguments.has("--force");
+    saving.merged = true;
 
     const std::vector<std::string>& inputs = arguments.positionals();
     const std::string* labels = arguments.value("--labels");
@@ -179,7 +183,7 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
     CommandIo reportIo{labels && isStandardStream(*labels) ? io.err : io.out, io.err};
     std::vector<DecodedRecord> readings;
     std::vector<std::string> origins, directories;
-    int failures = 0;
+    int failures = 0, found = 0;
     for (std::size_t inputIndex = 0; inputIndex < inputs.size(); ++inputIndex) {
         const std::string& input = inputs[inputIndex];
         RecordingInput recording;
@@ -197,6 +201,7 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
         }
         for (DecodedRecord& record : records) {
             std::string origin = (inputs.size() > 1 ? input + ", " : std::string()) + "Aufnahme " + std::to_string(++number);
+            if (foundRecord(record)) ++found;
             if (record.status != DecodeStatus::Ok) {
                 reportIo.out << origin << ":\n";
                 showStringError(decodeStatusMessage(record.status));
@@ -210,7 +215,8 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
     }
 
     std::vector<MergedProgram> programs = mergeCopies(readings);
-    int number = 0, saved = 0;
+    RunSaving saved(saving, reportIo);
+    int number = 0;
     for (const MergedProgram& program : programs) {
         reportIo.out << "\nProgramm " << ++number << ": " << program.copies.size()
                << (program.copies.size() == 1 ? " Kopie (" : " Kopien (");
@@ -220,11 +226,12 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
         printRecord(program.record, reportIo);
         printBlockSources(program, reportIo.out);
         std::string target = directories[program.copies.front()] + binNameFor(program.record.header);
-        if (saveRecord(program.record, target, saving, reportIo)) ++saved;
-        else ++failures;
+        if (!saved.save(program.record, target, "Programm " + std::to_string(number))) ++failures;
     }
-    reportIo.out << "\n" << saved << " von " << programs.size() << " Programmen aus " << readings.size()
-           << " Aufnahmen geschrieben.\n";
+    reportIo.out << "\n";
+    // Every reading beyond the first of its program was a copy.
+    const int copies = static_cast<int>(readings.size() - programs.size()) + saved.copies();
+    printSummary(reportIo.out, found, static_cast<int>(readings.size()), saved.written(), saved.notSaved(), copies);
     return failures > 0 ? exitFailed : exitOk;
 }
 }

@@ -1,5 +1,7 @@
 #include "cli/RecordSaving.h"
 
+#include <algorithm>
+
 #include "shell/CommonServices.h"
 #include "shell/Crc16.h"
 #include "shell/HexText.h"
@@ -31,41 +33,97 @@ void printRecord(const DecodedRecord& record, CommandIo& io) {
     if (record.filtered) io.out << filteredReportLine << "\n";
     if (record.nameUnsure) io.out << nameUnsureLine << "\n";
     if (record.startUnsure) io.out << startUnsureLine << "\n";
+    for (int block : record.faultyBlocks)
+        io.out << "Block " << block << " von " << record.blocks << ": Prüfsummenfehler\n";
 }
 
-bool saveRecord(const DecodedRecord& record, const std::string& target, const SavingChoice& choice, CommandIo& io) {
+std::string numberedBinName(const std::string& name, int number) {
+    std::size_t slash = name.find_last_of("/\\"), dot = name.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
+    return name.substr(0, dot) + "-" + std::to_string(number) + name.substr(dot);
+}
+
+bool RunSaving::save(const DecodedRecord& record, const std::string& target, const std::string& what) {
+    const TapeHeader& header = record.header;
+    for (const Written& earlier : written_)
+        if (earlier.header.name == header.name && earlier.header.aa == header.aa && earlier.header.ea == header.ea &&
+            earlier.header.sa == header.sa && earlier.image == record.image) {
+            io_.out << "Kopie von " << earlier.what << ", schon gespeichert: " << earlier.path << "\n";
+            ++copies_;
+            return true;
+        }
     if (record.faulty > 0) {
-        if (!choice.keepFaulty) {
+        if (!choice_.keepFaulty) {
             ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, nullptr});
-            io.err << "Nichts geschrieben (--keep-faulty schreibt trotzdem).\n";
+            io_.err << (choice_.merged ? "Nichts geschrieben (--keep-faulty schreibt trotzdem).\n"
+                                       : "Nichts geschrieben (--keep-faulty schreibt trotzdem; --merge setzt "
+                                         "Kopien des Programms blockweise zusammen).\n");
+            ++notSaved_;
             return false;
         }
         for (int block : record.faultyBlocks)
-            io.err << "Warnung: " << loadString(str::checksumError) << block << "\n";
+            io_.err << "Warnung: " << loadString(str::checksumError) << block << "\n";
     }
-    if (!writeNewFile(target, record.image.data(), record.image.size(), choice.force, io.err)) return false;
-    io.out << "Binärdatei erfolgreich geschrieben: " << target << "\n";
+    // A name this run wrote is never written again: another program gets a number.
+    std::string path = target;
+    auto used = [this](const std::string& name) {
+        return std::any_of(written_.begin(), written_.end(), [&](const Written& w) { return w.path == name; });
+    };
+    for (int number = 2; used(path); ++number) path = numberedBinName(target, number);
+    if (path != target)
+        io_.out << "Ein anderes Programm dieses Laufs hat denselben Dateinamen; dieses wird gespeichert als "
+                << path << "\n";
+    if (!writeNewFile(path, record.image.data(), record.image.size(), choice_.force, io_.err)) {
+        ++notSaved_;
+        return false;
+    }
+    if (isStandardStream(path)) io_.err << "Programm auf die Standardausgabe geschrieben.\n";
+    else io_.out << "Binärdatei erfolgreich geschrieben: " << path << "\n";
+    written_.push_back(Written{header, record.image, path, what});
     return true;
+}
+
+namespace {
+// "1 Aufnahme", "2 Aufnahmen".
+std::string counted(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+}
+
+void printSummary(std::ostream& out, int found, int read, int saved, int notSaved, int copies) {
+    out << counted(found, "Aufnahme", "Aufnahmen") << " gefunden, " << read << " gelesen, "
+        << counted(saved, "Programm", "Programme") << " gespeichert";
+    if (copies > 0) out << (copies == 1 ? " (1 Aufnahme war eine Kopie)" : " (" + std::to_string(copies) + " Aufnahmen waren Kopien)");
+    if (notSaved > 0) out << ", " << notSaved << " nicht gespeichert";
+    out << ".\n";
 }
 
 int saveRecords(const std::vector<DecodedRecord>& records, const std::string& directory, const SavingChoice& choice,
                 CommandIo& io) {
-    int failures = 0, number = 0;
+    if (records.empty()) {
+        io.err << "Keine Aufnahme gefunden.\n";
+        return exitFailed;
+    }
+    RunSaving saving(choice, io);
+    int failures = 0, number = 0, found = 0, read = 0;
     for (const DecodedRecord& record : records) {
         ++number;
         if (choice.all) io.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
+        if (foundRecord(record)) ++found;
         if (record.status != DecodeStatus::Ok) {
             showStringError(decodeStatusMessage(record.status));
             ++failures;
             continue;
         }
+        ++read;
         printRecord(record, io);
         std::string target = choice.output ? *choice.output : directory + binNameFor(record.header);
-        if (!saveRecord(record, target, choice, io)) ++failures;
+        if (!saving.save(record, target, "Aufnahme " + std::to_string(number))) ++failures;
     }
-    if (choice.all && records.size() > 1)
-        io.out << "\n" << records.size() - static_cast<std::size_t>(failures) << " von " << records.size()
-               << " Aufnahmen gelesen.\n";
+    if (choice.all) {
+        io.out << "\n";
+        printSummary(io.out, found, read, saving.written(), saving.notSaved(), saving.copies());
+    }
     return failures > 0 ? exitFailed : exitOk;
 }
 }

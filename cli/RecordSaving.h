@@ -2,6 +2,8 @@
 // What bv7 says of each record it read and how it saves it: the report lines,
 // the BIN file name of the scheme, the rules for faulty blocks and existing
 // files. wav2bin (one record, --all, --merge) and record all save this way.
+#include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,8 +13,9 @@
 namespace cli {
 struct SavingChoice {
     bool keepFaulty = false;        // write a program with faulty blocks too, with a warning
-    bool force = false;             // replace files that exist
+    bool force = false;             // replace files that existed before the run
     bool all = false;               // every record of the recording, each under its own name
+    bool merged = false;            // the records are copies put together already (--merge)
     const std::string* output = nullptr;   // -o: the one program's file ("-": standard output)
 };
 
@@ -20,16 +23,51 @@ struct SavingChoice {
 // tape (a name may hold any byte) become "-" as the forbidden characters do.
 std::string binNameFor(const TapeHeader& header);
 
-// "Programmname:\t..." and the lines after it, as the exchange dialog reports.
+// The name of the `number`-th different program (from 2) of a run that would
+// all get the BIN name `name`: "-2", "-3" ... behind the SA digits
+// ("PROG_1000_12FF_1000-2.BIN"), which the BIN name rules read as the same header.
+std::string numberedBinName(const std::string& name, int number);
+
+// "Programmname:\t..." and the lines after it, as the exchange dialog reports,
+// and a line for each faulty block.
 void printRecord(const DecodedRecord& record, CommandIo& io);
 
-// Writes one decoded record to `target`; false when it was not written.
-bool saveRecord(const DecodedRecord& record, const std::string& target, const SavingChoice& choice, CommandIo& io);
+// The files of one run: a name this run wrote is never written again (a
+// different program gets a numbered name, and --force replaces only files that
+// were there before), and a true copy (same header, same image) of a program
+// saved in this run is not saved twice.
+class RunSaving {
+  public:
+    RunSaving(const SavingChoice& choice, CommandIo& io) : choice_(choice), io_(io) {}
+    // Saves `record` (read to its end), called `what` ("Aufnahme 2") in the
+    // report, under `target`; true when it was written or is a true copy of a
+    // program written in this run.
+    bool save(const DecodedRecord& record, const std::string& target, const std::string& what);
+    int written() const { return static_cast<int>(written_.size()); }
+    int copies() const { return copies_; }
+    int notSaved() const { return notSaved_; }
+
+  private:
+    struct Written {
+        TapeHeader header;
+        std::vector<std::uint8_t> image;
+        std::string path, what;
+    };
+    const SavingChoice& choice_;
+    CommandIo& io_;
+    std::vector<Written> written_;
+    int copies_ = 0, notSaved_ = 0;
+};
+
+// "3 Aufnahmen gefunden, 3 gelesen, 2 Programme gespeichert (1 Aufnahme war
+// eine Kopie)." and what was not saved.
+void printSummary(std::ostream& out, int found, int read, int saved, int notSaved, int copies);
 
 // Reports and saves the records read from one recording beside `directory`
 // ("dir/" or ""): each record that was read, under its own name (or `output`);
 // for one that was not, the reader's message. With `all` each gets a heading
-// "Aufnahme N:" and a count at the end. Returns the exit code.
+// "Aufnahme N:" and the summary at the end. Returns the exit code: exitOk
+// exactly when every record found was read and saved.
 int saveRecords(const std::vector<DecodedRecord>& records, const std::string& directory, const SavingChoice& choice,
                 CommandIo& io);
 }

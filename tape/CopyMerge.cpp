@@ -18,9 +18,57 @@ bool hasBlockSoft(const DecodedRecord& reading) {
     return reading.blockSoft.size() == (reading.image.size() + 4 * static_cast<std::size_t>(reading.blocks)) * 8;
 }
 
+// A copy's votes on `count` bytes: its soft values, or where it has none its
+// bytes as read, each bit with hardBitWeight (`known` bytes of them; the rest
+// unknown, weight 0).
+std::vector<float> bitVotes(const std::vector<float>& soft, const std::uint8_t* bytes, std::size_t known, std::size_t count) {
+    if (soft.size() == count * 8) return soft;
+    std::vector<float> bits(count * 8, 0.0f);
+    for (std::size_t i = 0; i < known; ++i)
+        for (int bit = 0; bit < 8; ++bit) bits[i * 8 + bit] = (bytes[i] >> (7 - bit) & 1) ? hardBitWeight : -hardBitWeight;
+    return bits;
+}
+
+// A copy's votes on its name, sa and aa (the address of block 1), bit by bit.
+struct HeaderVotes {
+    std::vector<float> name, start, address;
+};
+
+HeaderVotes headerVotes(const DecodedRecord& copy) {
+    // The name was read up to a zero byte, which ended it.
+    std::uint8_t name[tape::nameBytes] = {};
+    const std::size_t length = std::min<std::size_t>(copy.header.name.size(), tape::nameBytes);
+    std::copy(copy.header.name.begin(), copy.header.name.begin() + static_cast<std::ptrdiff_t>(length), name);
+    const std::size_t known = std::min<std::size_t>(length + 1, tape::nameBytes);
+    const std::uint8_t start[2] = {static_cast<std::uint8_t>(copy.header.sa & 0xFF),
+                                   static_cast<std::uint8_t>(copy.header.sa >> 8)};
+    const std::uint8_t address[2] = {static_cast<std::uint8_t>(copy.header.aa & 0xFF),
+                                     static_cast<std::uint8_t>(copy.header.aa >> 8)};
+    HeaderVotes votes{bitVotes(copy.nameSoft, name, known, tape::nameBytes), bitVotes(copy.startSoft, start, 2, 2), {}};
+    // A good block 1 vouches for its address; in a faulty one only its sure bits do.
+    std::vector<float> blockAddress;
+    if (isFaultyBlock(copy, 1) && hasBlockSoft(copy))
+        blockAddress.assign(copy.blockSoft.begin() + 8, copy.blockSoft.begin() + 24);
+    votes.address = bitVotes(blockAddress, address, 2, 2);
+    return votes;
+}
+
+// Whether two copies' votes may be on one value: no bit read surely by both differs.
+bool mayAgree(const std::vector<float>& a, const std::vector<float>& b) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if ((a[i] > 0) != (b[i] > 0) && std::fabs(a[i]) >= weakSoftValue && std::fabs(b[i]) >= weakSoftValue)
+            return false;
+    return true;
+}
+
+// Name, aa and sa the same but for weak bits, the same length and block count,
+// and the same data in every block that both read good.
 bool isCopy(const DecodedRecord& a, const DecodedRecord& b) {
     if (a.image.size() != b.image.size() || a.blocks != b.blocks) return false;
-    if (a.header.aa != b.header.aa && !isFaultyBlock(a, 1) && !isFaultyBlock(b, 1)) return false;
+    const HeaderVotes first = headerVotes(a), second = headerVotes(b);
+    if (!mayAgree(first.name, second.name) || !mayAgree(first.start, second.start) ||
+        !mayAgree(first.address, second.address))
+        return false;
     for (int block = 1; block <= a.blocks; ++block) {
         if (isFaultyBlock(a, block) || isFaultyBlock(b, block)) continue;
         auto from = static_cast<std::ptrdiff_t>(blockStart(block));
@@ -28,17 +76,6 @@ bool isCopy(const DecodedRecord& a, const DecodedRecord& b) {
         if (!std::equal(a.image.begin() + from, a.image.begin() + to, b.image.begin() + from)) return false;
     }
     return true;
-}
-
-// A copy's votes on `count` bytes: its soft values, or where it has none its
-// bytes as read, each bit with hardBitWeight (`known` bytes of them; the rest
-// unknown, weight 0).
-std::vector<float> votes(const std::vector<float>& soft, const std::uint8_t* bytes, std::size_t known, std::size_t count) {
-    if (soft.size() == count * 8) return soft;
-    std::vector<float> bits(count * 8, 0.0f);
-    for (std::size_t i = 0; i < known; ++i)
-        for (int bit = 0; bit < 8; ++bit) bits[i * 8 + bit] = (bytes[i] >> (7 - bit) & 1) ? hardBitWeight : -hardBitWeight;
-    return bits;
 }
 
 // The bytes the summed votes say; where they cancel out, the first copy's bit.
@@ -58,18 +95,10 @@ std::vector<std::uint8_t> decide(const std::vector<float>& sums, const std::vect
 void voteHeader(const std::vector<const DecodedRecord*>& copies, DecodedRecord& merged) {
     std::vector<float> nameSums(tape::nameBytes * 8, 0.0f), startSums(16, 0.0f), firstName, firstStart;
     for (const DecodedRecord* copy : copies) {
-        // The name was read up to a zero byte, which ended it.
-        std::uint8_t name[tape::nameBytes] = {};
-        const std::size_t length = std::min<std::size_t>(copy->header.name.size(), tape::nameBytes);
-        std::copy(copy->header.name.begin(), copy->header.name.begin() + static_cast<std::ptrdiff_t>(length), name);
-        const std::size_t known = std::min<std::size_t>(length + 1, tape::nameBytes);
-        const std::uint8_t start[2] = {static_cast<std::uint8_t>(copy->header.sa & 0xFF),
-                                       static_cast<std::uint8_t>(copy->header.sa >> 8)};
-        std::vector<float> nameVotes = votes(copy->nameSoft, name, known, tape::nameBytes);
-        std::vector<float> startVotes = votes(copy->startSoft, start, 2, 2);
-        for (std::size_t i = 0; i < nameSums.size(); ++i) nameSums[i] += nameVotes[i];
-        for (std::size_t i = 0; i < startSums.size(); ++i) startSums[i] += startVotes[i];
-        if (firstName.empty()) firstName = nameVotes, firstStart = startVotes;
+        const HeaderVotes votes = headerVotes(*copy);
+        for (std::size_t i = 0; i < nameSums.size(); ++i) nameSums[i] += votes.name[i];
+        for (std::size_t i = 0; i < startSums.size(); ++i) startSums[i] += votes.start[i];
+        if (firstName.empty()) firstName = votes.name, firstStart = votes.start;
     }
     std::vector<std::uint8_t> name = decide(nameSums, firstName, merged.nameUnsure);
     auto end = std::find(name.begin(), name.end(), std::uint8_t{0});

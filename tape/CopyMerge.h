@@ -13,9 +13,9 @@
 constexpr int combinedCopies = 0;   // the copies' soft values summed
 constexpr int noGoodCopy = -1;      // faulty: no copy gave it good
 
-// In a vote a copy without soft values (the exact reader's) counts each bit of
-// its name and sa with this weight.
-constexpr float hardBitWeight = 1.0f;
+// A copy without soft values (the exact reader's) counts each bit of its name,
+// aa and sa as a sure bit, as sure as the noise-proof reader's surest.
+constexpr float hardBitWeight = 100.0f;
 
 struct MergedProgram {
     DecodedRecord record;               // the merged reading
@@ -24,9 +24,10 @@ struct MergedProgram {
 };
 
 // Copies are readings read to their end (status Ok) with the same image length
-// and block count, the same start address (unless block 1 is faulty in one of
-// them) and the same data in every block that both read good: different
-// programs at the same addresses stay apart. A reading with a short block
+// and block count, the same name, aa and sa, where only bits that one of them
+// read weakly may differ (in a faulty block 1 the address bits are as sure as
+// their soft values say), and the same data in every block that both read good:
+// different programs stay apart. A reading with a short block
 // before its last (irregularBlocks) stays a program of its own, as read. The
 // programs come in the order of their first copies; readings not read to their
 // end are left out.

@@ -16,11 +16,12 @@ void addSoft(const std::uint8_t* bytes, std::size_t count, std::vector<float>& s
 
 // A copy of "REAL" (600 bytes, three blocks) at `aa` as the noise-proof
 // reader gives it, every bit sure.
-DecodedRecord copyOf(const std::vector<std::uint8_t>& image, std::uint16_t aa = 0x1000) {
+DecodedRecord copyOf(const std::vector<std::uint8_t>& image, std::uint16_t aa = 0x1000,
+                     const char* name = "REAL            ", std::uint16_t sa = 0x1000) {
     DecodedRecord copy;
     copy.status = DecodeStatus::Ok;
     copy.filtered = true;
-    copy.header = TapeHeader{"REAL            ", aa, static_cast<std::uint16_t>(aa + image.size() - 1), 0x1000};
+    copy.header = TapeHeader{name, aa, static_cast<std::uint16_t>(aa + image.size() - 1), sa};
     copy.image = image;
     copy.blocks = static_cast<int>((image.size() + 255) / 256);
     auto bytes = layoutTapeRecord(image, copy.header);
@@ -90,9 +91,11 @@ TEST(CopyMerge, KeepsDifferentProgramsApart) {
     other[300] ^= 0xFF;
     DecodedRecord longer = copyOf(randomImage(700, 5)), notRead = copyOf(image), elsewhere = copyOf(image, 0x2000);
     notRead.status = DecodeStatus::NoEndByte;
-    // Block 1 faulty: its address may be wrong, the copy joins by its other blocks.
+    // Block 1 faulty and its address read wrong in a weak bit (0x14 for 0x10):
+    // the copy joins by its other blocks.
     DecodedRecord wrongAddress = copyOf(image, 0x1400);
     spoil(wrongAddress, 1, 0, 0, 0.1f);
+    wrongAddress.blockSoft[16 + 7 - 2] = 0.1f;
     auto programs = mergeCopies({copyOf(image), copyOf(other), longer, notRead, elsewhere, wrongAddress, copyOf(image)});
     ASSERT_EQ(programs.size(), 4u);
     EXPECT_EQ(programs[0].copies, (std::vector<std::size_t>{0, 5, 6}));
@@ -101,6 +104,14 @@ TEST(CopyMerge, KeepsDifferentProgramsApart) {
     EXPECT_EQ(programs[3].copies, (std::vector<std::size_t>{4}));
     EXPECT_EQ(programs[0].record.header.aa, 0x1000);
     EXPECT_EQ(programs[3].record.header.aa, 0x2000);
+    // Another name or sa, block 1 faulty with its address surely another, or
+    // another name read exactly (every bit sure): other programs.
+    DecodedRecord surelyElsewhere = copyOf(image, 0x1400);
+    spoil(surelyElsewhere, 1, 0, 0, 0.1f);
+    EXPECT_EQ(mergeCopies({copyOf(image), copyOf(image, 0x1000, "BETA"), copyOf(image, 0x1000, "REAL", 0x2000), surelyElsewhere}).size(), 4u);
+    std::vector<DecodedRecord> exact{copyOf(image), copyOf(image, 0x1000, "REAL2")};
+    for (auto& copy : exact) copy.nameSoft.clear(), copy.startSoft.clear(), copy.blockSoft.clear();
+    EXPECT_EQ(mergeCopies(exact).size(), 2u);
 
     // Block 1 of 100 bytes before one of 256, as the parser reads it: no block
     // lies where its number says, such readings stay apart as read.
@@ -152,4 +163,11 @@ TEST(CopyMerge, VotesOnNameAndStartAddress) {
         EXPECT_EQ(merged.nameUnsure, c.unsure);
         EXPECT_EQ(merged.startUnsure, c.unsure);
     }
+    // Weak bits of three copies do not outvote a bit the exact reader read.
+    std::vector<DecodedRecord> copies{copyOf(image), copyOf(image), copyOf(image), copyOf(image)};
+    copies[0].nameSoft.clear();
+    for (int i = 1; i < 4; ++i) copies[i].nameSoft[4] = 0.34f, copies[i].header.name[0] = 'Z';
+    DecodedRecord merged = mergeCopies(copies)[0].record;
+    EXPECT_EQ(merged.header.name, "REAL            ");
+    EXPECT_FALSE(merged.nameUnsure);
 }
