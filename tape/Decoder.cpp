@@ -183,7 +183,8 @@ int decodeStatusMessage(DecodeStatus status) {
     switch (status) {
     case DecodeStatus::Ok: return 0;
     case DecodeStatus::TooQuiet: return str::tooQuiet;
-    case DecodeStatus::NoSync: return str::noSync;
+    case DecodeStatus::NoSync:
+    case DecodeStatus::NoSyncBehindLeadIn: return str::noSync;
     case DecodeStatus::NoPreByte: return str::noPreByte;
     case DecodeStatus::NoBlockPreByte: return str::noBlockPreByte;
     case DecodeStatus::NoEndByte: return str::noEndByte;

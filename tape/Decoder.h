@@ -43,7 +43,9 @@ struct DecoderSettings {
 // skips as quiet; -1 when the samples are too quiet (all on the centre line).
 int quietBand(ByteView samples);
 
-enum class DecodeStatus { Ok, TooQuiet, NoSync, NoPreByte, NoBlockPreByte, NoEndByte, CutShort, TooLong };
+// NoSyncBehindLeadIn: a tape side's scan heard a lead-in long enough to be one,
+// but neither reader found a sync behind it (a record that cannot be read).
+enum class DecodeStatus { Ok, TooQuiet, NoSync, NoPreByte, NoBlockPreByte, NoEndByte, CutShort, TooLong, NoSyncBehindLeadIn };
 
 // The string id shown for a status (0 for Ok).
 int decodeStatusMessage(DecodeStatus status);

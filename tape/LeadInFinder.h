@@ -38,3 +38,8 @@ struct LeadInBefore {
     bool sure() const { return heard >= windowsBeforeSync - 2; }
 };
 LeadInBefore leadInBefore(ByteView samples, double nominalCell, std::size_t position);
+
+// Where the lead-in tone heard in the window at `from` ends: behind the last
+// of the windows that follow each other with the tone (one window without it,
+// a dropout, does not end it).
+std::size_t leadInEnd(ByteView samples, double nominalCell, std::size_t from);

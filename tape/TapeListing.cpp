@@ -183,6 +183,13 @@ std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32
     else line += (figures.signalToNoise >= maxSignalToNoise ? ">" : "") + std::to_string(figures.signalToNoise) + " dB";
     if (!read) line += "  " + loadString(decodeStatusMessage(record.status));
     else if (!unsureText(record).empty()) line += "  " + unsureText(record);
+    if (!record.faultyBlocks.empty()) {
+        // "Block 4 von 12: Prüfsummenfehler", "Blöcke 4, 7 von 12: ..."
+        line += record.faultyBlocks.size() == 1 ? "  Block " : "  Blöcke ";
+        for (std::size_t i = 0; i < record.faultyBlocks.size(); ++i)
+            line += (i > 0 ? ", " : "") + std::to_string(record.faultyBlocks[i]);
+        line += (read ? " von " + std::to_string(record.blocks) : std::string()) + ": Prüfsummenfehler";
+    }
     return line;
 }
 

@@ -45,7 +45,8 @@ std::string tapeTime(std::size_t sample, std::uint32_t rate);
 // The head line of the list and one line per record (without line break). A
 // record not read to its end ends in the reader's message; one read whose
 // name or sa held a weak bit in "Name unsicher", "SA unsicher" (its record
-// label says the same in brackets).
+// label says the same in brackets); one with faulty blocks names them
+// ("Block 4 von 12: Prüfsummenfehler").
 std::string listHeading();
 std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32_t rate, const SignalFigures& figures,
                      NameText nameText);
