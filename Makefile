@@ -6,16 +6,22 @@ WIN        := $(BUILD)/win
 JOBS       ?= 2
 PREFIX     ?= $(HOME)/.local
 
-.PHONY: all deps native win wintests sanitize fuzz test run dist bench screenshots install clean
+.PHONY: all deps deps-bv7 bv7 native win wintests sanitize fuzz test run dist bench screenshots install clean
 
 all: native win
 
 deps:
 	@scripts/install-deps
 
+# Only what bv7 needs (compiler, CMake, libsndfile and libpulse headers).
+deps-bv7:
+	@scripts/install-deps --bv7
+
 # Optimised: bv7 is a tool people run on whole tape sides. The native tests
 # have a Debug build of their own, under the sanitizers (below).
-native: deps
+native: deps bv7
+
+bv7: deps-bv7
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(NATIVE) -j$(JOBS) --target bv7
 
@@ -56,12 +62,15 @@ bench: deps
 screenshots: win wintests
 	@scripts/screenshots
 
-# bv7 and its manual page under PREFIX (default ~/.local): PREFIX/bin/bv7, PREFIX/share/man/man1/bv7.1.
-install: native
+# bv7 and its manual page under PREFIX (default ~/.local): PREFIX/bin/bv7,
+# PREFIX/share/man/man1/bv7.1. Needs only what bv7 needs, not the Windows tools.
+install: bv7
 	@install -d "$(DESTDIR)$(PREFIX)/bin" "$(DESTDIR)$(PREFIX)/share/man/man1"
 	@install -m 755 $(NATIVE)/bv7 "$(DESTDIR)$(PREFIX)/bin/bv7"
 	@install -m 644 cli/bv7.1 "$(DESTDIR)$(PREFIX)/share/man/man1/bv7.1"
-	@echo "bv7 installiert: $(DESTDIR)$(PREFIX)/bin/bv7 (man bv7)"
+	@echo "bv7 installiert: $(DESTDIR)$(PREFIX)/bin/bv7"
+	@echo "Handbuch: man -l $(DESTDIR)$(PREFIX)/share/man/man1/bv7.1"
+	@echo "(\"man bv7\" findet es, wenn $(PREFIX)/bin im PATH steht oder MANPATH $(PREFIX)/share/man nennt.)"
 
 clean:
 	rm -rf $(BUILD)

@@ -12,6 +12,7 @@
 
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
+#include "shell/HexText.h"
 #include "shell/StringTable.h"
 
 namespace cli {
@@ -148,6 +149,21 @@ std::string directoryOf(const std::string& path) {
 
 bool isStandardStream(const std::string& path) { return path == "-"; }
 
+std::string problemText(FileProblem problem) {
+    switch (problem) {
+    case FileProblem::NotFound: return "Datei nicht gefunden";
+    case FileProblem::NoPermission: return "keine Berechtigung";
+    case FileProblem::NameTooLong: return "Name zu lang";
+    case FileProblem::DiskFull: return "Datenträger voll";
+    case FileProblem::TooLarge: return "Datei zu groß für das System";
+    case FileProblem::IsFolder: return "ist ein Ordner";
+    case FileProblem::ReadOnly: return "Datenträger schreibgeschützt";
+    case FileProblem::None:
+    case FileProblem::Other: break;
+    }
+    return "Ein-/Ausgabefehler";
+}
+
 bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const std::string& cannotOpen, std::ostream& err,
                std::uint64_t maxBytes) {
     ReadOutcome outcome =
@@ -155,7 +171,9 @@ bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const 
     const char* shown = isStandardStream(path) ? "Standardeingabe" : path.c_str();
     switch (outcome) {
     case ReadOutcome::Ok: return true;
-    case ReadOutcome::CannotOpen: err << "Fehler: " << cannotOpen << " (" << shown << ")\n"; break;
+    case ReadOutcome::CannotOpen:
+        err << "Fehler: " << cannotOpen << " (" << shown << ": " << problemText(lastFileProblem()) << ")\n";
+        break;
     case ReadOutcome::NotRegularFile:
         err << "Fehler: " << cannotOpen << " (" << shown << ": keine gewöhnliche Datei)\n";
         break;
@@ -173,13 +191,46 @@ bool mayWrite(const std::string& path, bool force, std::ostream& err) {
 bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_t count, bool force,
                   std::ostream& err) {
     if (!mayWrite(path, force, err)) return false;
-    WriteOutcome outcome = isStandardStream(path) ? writeStream(stdout, bytes, count) : writeFile(path, bytes, count);
-    switch (outcome) {
+    if (isStandardStream(path)) {
+        if (writeStream(stdout, bytes, count) == WriteOutcome::Ok) return true;
+        err << "Fehler: Standardausgabe konnte nicht vollständig geschrieben werden ("
+            << problemText(lastFileProblem()) << ")\n";
+        return false;
+    }
+    // Only a file is replaced: the new one would take the place of a device or a folder.
+    std::uint64_t size = 0;
+    if (fileExists(path) && probeFile(path, size) != ReadOutcome::Ok) {
+        err << "Fehler: Datei kann nicht angelegt werden: " << path << " (keine gewöhnliche Datei)\n";
+        return false;
+    }
+    // Written beside and moved into place: a failed write leaves an old file whole.
+    switch (replaceFile(path, {ByteView(bytes, count)})) {
     case WriteOutcome::Ok: return true;
     case WriteOutcome::CannotCreate:
-    case WriteOutcome::CannotReplace: err << "Datei kann nicht angelegt werden: " << path << "\n"; break;
-    case WriteOutcome::ShortWrite: err << "Datei konnte nicht vollständig geschrieben werden: " << path << "\n"; break;
+    case WriteOutcome::CannotReplace: {
+        // A name that cannot be made where the folder is missing.
+        FileProblem problem = lastFileProblem();
+        err << "Fehler: Datei kann nicht angelegt werden: " << path << " ("
+            << (problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(problem)) << ")\n";
+        break;
     }
+    case WriteOutcome::ShortWrite:
+        err << "Fehler: Datei konnte nicht vollständig geschrieben werden: " << path << " ("
+            << problemText(lastFileProblem()) << ")\n";
+        break;
+    }
+    if (fileExists(path)) err << "Die vorhandene Datei ist unverändert: " << path << "\n";
+    return false;
+}
+
+// The BV7 holds 64 KiB: an image must end at FFFF at the latest, or its last
+// blocks would be loaded from 0000 on. False after the message.
+bool fitsAddressSpace(const std::vector<std::uint8_t>& image, std::uint16_t aa, const std::string& input,
+                      std::ostream& err) {
+    const std::uint64_t end = std::uint64_t{aa} + image.size();
+    if (end <= 0x10000) return true;
+    err << "Fehler: Das Programm passt nicht in den Speicher des BV7: " << image.size() << " Bytes ab AA "
+        << formatHex4(aa) << " reichen über FFFF hinaus (höchstens " << 0x10000 - aa << " Bytes). (" << input << ")\n";
     return false;
 }
 
@@ -214,6 +265,32 @@ bool TerminalInterface::chooseFile(const Chooser&, FileNameBuffer&) { return fal
 void TerminalInterface::setStatus(int, std::string_view) {}
 
 void TerminalInterface::trace(std::string_view line) { err_ << "(" << line << ")\n"; }
+
+WarningInterface::WarningInterface(std::ostream& err) : err_(err), previous_(setUserInterface(this)) {}
+
+WarningInterface::~WarningInterface() { setUserInterface(previous_); }
+
+Answer WarningInterface::ask(const Message& message) {
+    std::string text = terminalLines(message.text);
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = std::min(text.find('\n', start), text.size());
+        if (end > start) err_ << "Warnung: " << text.substr(start, end - start) << "\n";
+        start = end + 1;
+    }
+    return (message.style & 0xF) == mb::yesNo ? Answer::No : (message.style & 0xF) == mb::ok ? Answer::Ok : Answer::Cancel;
+}
+
+bool WarningInterface::chooseFile(const Chooser& chooser, FileNameBuffer& buffer) {
+    return previous_ && previous_->chooseFile(chooser, buffer);
+}
+
+void WarningInterface::setStatus(int part, std::string_view text) {
+    if (previous_) previous_->setStatus(part, text);
+}
+
+void WarningInterface::trace(std::string_view line) {
+    if (previous_) previous_->trace(line);
+}
 
 namespace {
 volatile std::sig_atomic_t interruptSeen = 0;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/FileIo.h"
 #include "shell/UserInterface.h"
 
 namespace cli {
@@ -55,6 +56,9 @@ std::string directoryOf(const std::string& path);
 // "-" names standard input (for reading) and standard output (for writing).
 bool isStandardStream(const std::string& path);
 
+// The reason of a failed read or write in German ("Datenträger voll").
+std::string problemText(FileProblem problem);
+
 // Reads the file `path` ("-": standard input), at most `maxBytes` of it. On
 // failure `cannotOpen` (or the text of "out of memory") goes to `err`, with the
 // name; returns true when read.
@@ -62,10 +66,15 @@ bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const 
                std::uint64_t maxBytes = ~std::uint64_t{0});
 
 // Writes a new file ("-": standard output). An existing one is kept unless
-// `force`; partial files of a failed write are removed. Messages go to `err`;
-// returns true when written.
+// `force`, and even then it is replaced only by a file written whole; nothing
+// of a failed write is left. Messages go to `err`; returns true when written.
 bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_t count, bool force,
                   std::ostream& err);
+// True when `image` loaded from `aa` ends at FFFF at the latest (the BV7
+// holds 64 KiB); else false after the message naming `input`.
+bool fitsAddressSpace(const std::vector<std::uint8_t>& image, std::uint16_t aa, const std::string& input,
+                      std::ostream& err);
+
 // The message about an existing file; true when `path` may be written.
 bool mayWrite(const std::string& path, bool force, std::ostream& err);
 
@@ -76,6 +85,22 @@ class TerminalInterface final : public UserInterface {
   public:
     explicit TerminalInterface(std::ostream& err);
     ~TerminalInterface() override;
+    Answer ask(const Message& message) override;
+    bool chooseFile(const Chooser& chooser, FileNameBuffer& buffer) override;
+    void setStatus(int part, std::string_view text) override;
+    void trace(std::string_view line) override;
+
+  private:
+    std::ostream& err_;
+    UserInterface* previous_;
+};
+
+// While it lives, the boxes of the rules (a name that was cut) go to `err` as
+// warnings: each line "Warnung: ...". The program goes on after them.
+class WarningInterface final : public UserInterface {
+  public:
+    explicit WarningInterface(std::ostream& err);
+    ~WarningInterface() override;
     Answer ask(const Message& message) override;
     bool chooseFile(const Chooser& chooser, FileNameBuffer& buffer) override;
     void setStatus(int part, std::string_view text) override;

@@ -79,6 +79,17 @@ std::string wavNameFor(const std::string& name) {
     return file + ".wav";
 }
 
+// The EA of a file name "Name_AA_EA_SA.BIN" that its length contradicts.
+// The tape carries no EA, the receiver counts the bytes: the file's length
+// decides, and the user is told.
+void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err) {
+    const std::uint64_t ea = std::uint64_t{named.aa} + size - 1;
+    if (ea == named.ea) return;
+    err << "Warnung: Der Dateiname nennt EA " << formatHex4(named.ea) << ", die Datei (" << size << " Bytes ab AA "
+        << formatHex4(named.aa) << ") endet aber bei EA " << formatHex4(static_cast<std::uint32_t>(ea))
+        << "; die Aufnahme hat EA " << formatHex4(static_cast<std::uint32_t>(ea)) << ". (" << input << ")\n";
+}
+
 }
 
 int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
@@ -103,10 +114,15 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
                               "");
         header = TapeHeader{};
     }
+    const TapeHeader fromName = header;
     header.name = fromTerminal(arguments.value("--name") ? *arguments.value("--name") : header.name);
     if (!addressOption(arguments, "--aa", header.aa) || !addressOption(arguments, "--sa", header.sa))
         return exitUsage;
-    normaliseProgramName(header.name);
+    {
+        // A cut name is written all the same: a warning, not an error.
+        WarningInterface warnings(io.err);
+        normaliseProgramName(header.name);
+    }
 
     std::string output = arguments.value("-o") ? *arguments.value("-o") : directoryOf(input) + wavNameFor(header.name);
     bool force = arguments.has("--force");
@@ -118,6 +134,9 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
         io.err << "Fehler: Die BIN-Datei ist leer, daraus entsteht keine lesbare Aufnahme. (" << input << ")\n";
         return exitFailed;
     }
+    if (!fitsAddressSpace(image, header.aa, input, io.err)) return exitFailed;
+    // With --aa the name's addresses are replaced, its EA with them.
+    if (named && !arguments.value("--aa")) warnOfNamedEa(fromName, image.size(), input, io.err);
 
     selectSampleRate(44100);
     std::vector<std::uint8_t> samples = encodeRecordSamples(image, header, currentHalfCellSamples());

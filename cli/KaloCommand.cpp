@@ -55,13 +55,15 @@ int kaloCommand(const CommandArgs& args, CommandIo& io) {
     if (!output) {
         for (const std::string& line : listing) io.out << toTerminal(line) << "\n";
     }
-    if (!decoded) {
+    // A decoding that ends before its first line shows nothing: only the
+    // empty source itself is a source without lines.
+    if (!decoded || (listing.empty() && !isEmptySource(bytes.data(), bytes.size()))) {
         io.err << "Fehler: Keine KALO*4-Datei, hier nicht darstellbar. (" << path << ")\n";
         return exitFailed;
     }
     if (!output) return exitOk;
     if (listing.empty()) {
-        io.err << "Fehler: Nichts da zum Sichern :-)\n";
+        io.err << "Fehler: Nichts da zum Sichern :-) (" << path << ")\n";
         return exitFailed;
     }
     std::vector<std::uint8_t> text = listingTextBytes(listing);

@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "shell/GlobalSettings.h"
+#include "shell/Version.h"
 
 namespace {
 struct Command {
@@ -36,8 +37,21 @@ void printUsage(std::ostream& out) {
         name.resize(10, ' ');
         out << "  " << name << command.summary << "\n";
     }
-    out << "\n\"bv7 BEFEHL --help\" zeigt die Optionen eines Befehls.\n"
+    out << "\n\"bv7 help BEFEHL\" oder \"bv7 BEFEHL --help\" zeigt die Optionen eines Befehls,\n"
+           "\"bv7 --version\" die Version.\n"
            "Rückgabewert: 0 Erfolg, 1 Eingabe nicht wandelbar, 2 Aufruf fehlerhaft.\n";
+}
+
+const Command* findCommand(const char* name) {
+    for (const Command& command : commands)
+        if (std::strcmp(name, command.name) == 0) return &command;
+    return nullptr;
+}
+
+int unknownCommand(const char* name) {
+    std::cerr << "Unbekannter Befehl: " << name << "\n\n";
+    printUsage(std::cerr);
+    return cli::exitUsage;
 }
 }
 
@@ -53,13 +67,23 @@ int main(int argc, char** argv) {
         printUsage(std::cerr);
         return cli::exitUsage;
     }
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    const bool help = std::strcmp(argv[1], "help") == 0;
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 || (help && argc == 2)) {
         printUsage(std::cout);
         return cli::exitOk;
     }
-    for (const Command& command : commands)
-        if (std::strcmp(argv[1], command.name) == 0) return command.run(CommandArgs(argv + 2, argv + argc), io);
-    std::cerr << "Unbekannter Befehl: " << argv[1] << "\n\n";
-    printUsage(std::cerr);
-    return cli::exitUsage;
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "bv7 (Spulwerk) " << spulwerkVersion << "\n";
+        return cli::exitOk;
+    }
+    if (help) {
+        if (argc > 3) {
+            std::cerr << "Aufruf: bv7 help [BEFEHL]\n";
+            return cli::exitUsage;
+        }
+        const Command* command = findCommand(argv[2]);
+        return command ? command->run(CommandArgs{"--help"}, io) : unknownCommand(argv[2]);
+    }
+    if (const Command* command = findCommand(argv[1])) return command->run(CommandArgs(argv + 2, argv + argc), io);
+    return unknownCommand(argv[1]);
 }

@@ -66,6 +66,36 @@ bool streamFormatOf(const PlaybackSound& sound, pulse::StreamFormat& layout) {
     return true;
 }
 
+// The bytes of one sample in `format`.
+std::size_t sampleBytes(pulse::SampleFormat format) {
+    switch (format) {
+    case pulse::SampleFormat::U8: return 1;
+    case pulse::SampleFormat::S16: return 2;
+    case pulse::SampleFormat::S24: return 3;
+    case pulse::SampleFormat::S32:
+    case pulse::SampleFormat::Float32: return 4;
+    }
+    return 1;
+}
+
+// The server names channels only for the usual layouts, and mixes several
+// down for two loudspeakers: a recording of more than two channels plays as
+// the one that carries the signal, as the readers take it. Returns the bytes
+// of a frame then.
+std::size_t keepSignalChannel(std::vector<std::uint8_t>& sound, pulse::StreamFormat& layout) {
+    const std::size_t width = sampleBytes(layout.format);
+    const std::size_t channels = layout.channels;
+    if (channels <= 2) return width * channels;
+    const std::size_t channel = findSignalChannel(ByteView(sound), channels, width, layout.rate,
+                                                  layout.format == pulse::SampleFormat::Float32);
+    const std::size_t frames = sound.size() / (width * channels);
+    for (std::size_t frame = 0; frame < frames; ++frame)
+        std::memmove(&sound[frame * width], &sound[(frame * channels + channel) * width], width);
+    sound.resize(frames * width);
+    layout.channels = 1;
+    return width;
+}
+
 // The sound at `level` of 10: each sample's distance from silence scaled.
 void scaleVolume(std::vector<std::uint8_t>& sound, pulse::SampleFormat format, int level) {
     if (level >= maxVolumeLevel) return;
@@ -119,13 +149,17 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
             return false;
         }
         header.name = fromTerminal(header.name);
-        normaliseProgramName(header.name);
+        {
+            WarningInterface warnings(io.err);
+            normaliseProgramName(header.name);
+        }
         std::vector<std::uint8_t> image;
         if (!readInput(input, image, loadString(str::cannotOpenBinary), io.err)) return false;
         if (image.empty()) {
             io.err << "Fehler: Die BIN-Datei ist leer, daraus entsteht keine lesbare Aufnahme. (" << input << ")\n";
             return false;
         }
+        if (!fitsAddressSpace(image, header.aa, input, io.err)) return false;
         selectSampleRate(44100);
         std::vector<std::uint8_t> samples = encodeRecordSamples(image, header, currentHalfCellSamples());
         if (samples.size() > maxWavSampleCount) {
@@ -136,6 +170,8 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
         return true;
     }
     if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return false;
+    // A WAV file plays as it is, floating-point samples too.
+    if (looksLikeRiffWave(bytes)) return true;
     std::string problem;
     if (importSoundFile(bytes, problem) == ImportResult::Failed) {
         io.err << "Fehler: " << problem << " (" << input << ")\n";
@@ -182,18 +218,20 @@ int playCommand(const CommandArgs& args, CommandIo& io) {
     }
     std::vector<std::uint8_t> bytes(sound.sound.data, sound.sound.data + sound.sound.size);
     bytes.insert(bytes.end(), sound.tail.begin(), sound.tail.end());
+    const std::size_t channels = layout.channels;
+    const std::size_t frame = std::max<std::size_t>(1, keepSignalChannel(bytes, layout));
+    sound.bytesPerSecond = static_cast<std::uint32_t>(sound.bytesPerSecond / channels * layout.channels);
     scaleVolume(bytes, layout.format, volume);
 
     pulse::Stream stream;
     const std::string* device = arguments.value("--device");
     if (!stream.open(pulse::Stream::Direction::Playback, layout, device ? *device : std::string(), problem)) {
-        io.err << problem << "\n";
+        io.err << problem << " (" << input << ")\n";
         return exitFailed;
     }
     InterruptCatcher interrupt;
     const bool terminal = errorIsTerminal();
     // Tenths of a second in whole frames, so that Ctrl-C is heard at once.
-    std::size_t frame = std::max<std::size_t>(1, u16At(sound.format, 12));
     std::size_t step = std::max<std::size_t>(frame, sound.bytesPerSecond / 10 / frame * frame);
     std::uint64_t written = 0;
     auto played = [&] {
@@ -223,7 +261,7 @@ int playCommand(const CommandArgs& args, CommandIo& io) {
         io.err << "\n";
     }
     if (failed) {
-        io.err << problem << "\n";
+        io.err << problem << " (" << input << ")\n";
         return exitFailed;
     }
     if (interrupt.interrupted()) {

@@ -12,6 +12,38 @@ const char* const soundServerMissingText =
     "Fehler: Kein Tonserver erreichbar (PulseAudio oder PipeWire läuft nicht, oder PULSE_SERVER zeigt ins Leere)";
 
 #ifdef BV7_HAVE_PULSE
+std::string problemText(int error, const std::string& device) {
+    std::string text;
+    switch (error) {
+    case PA_ERR_CONNECTIONREFUSED:
+    case PA_ERR_INVALIDSERVER:
+    case PA_ERR_ACCESS:
+    case PA_ERR_AUTHKEY:
+    case PA_ERR_TIMEOUT: text = soundServerMissingText; break;
+    case 0:
+    case PA_ERR_CONNECTIONTERMINATED:
+    case PA_ERR_KILLED:
+    case PA_ERR_BADSTATE:
+    case PA_ERR_PROTOCOL:
+    case PA_ERR_FORKED:
+        text = "Fehler: Die Verbindung zum Tonserver ist abgerissen (beendet oder neu gestartet?)";
+        break;
+    case PA_ERR_NOENTITY:
+        if (!device.empty())
+            return "Fehler: Gerät nicht gefunden: " + device + " (\"bv7 devices\" zeigt die vorhandenen).";
+        text = "Fehler: Der Tonserver hat kein Gerät dafür";
+        break;
+    case PA_ERR_INVALID:
+    case PA_ERR_NOTSUPPORTED:
+    case PA_ERR_TOOLARGE: text = "Fehler: Der Tonserver nimmt dieses Tonformat nicht an"; break;
+    case PA_ERR_BUSY: text = "Fehler: Das Gerät ist belegt"; break;
+    case PA_ERR_IO: text = "Fehler: Ein-/Ausgabefehler am Tongerät"; break;
+    default: text = "Fehler: Der Tonserver meldet einen Fehler"; break;
+    }
+    // The server's own words only after the German, for a search.
+    return text + (error ? std::string(" [") + pa_strerror(error) + "]." : std::string("."));
+}
+
 namespace {
 const char* const appName = "bv7";
 
@@ -24,26 +56,6 @@ pa_sample_format_t formatOf(SampleFormat format) {
     case SampleFormat::Float32: return PA_SAMPLE_FLOAT32LE;
     }
     return PA_SAMPLE_U8;
-}
-
-// The text of a failure: the server missing, an unknown device, or the
-// library's own words.
-std::string problemText(int error, const std::string& device) {
-    switch (error) {
-    case PA_ERR_CONNECTIONREFUSED:
-    case PA_ERR_CONNECTIONTERMINATED:
-    case PA_ERR_INVALIDSERVER:
-    case PA_ERR_ACCESS:
-    case PA_ERR_AUTHKEY:
-    case PA_ERR_TIMEOUT:
-        return std::string(soundServerMissingText) + ": " + pa_strerror(error) + ".";
-    case PA_ERR_NOENTITY:
-        if (!device.empty())
-            return "Fehler: Gerät nicht gefunden: " + device + " (\"bv7 devices\" zeigt die vorhandenen).";
-        break;
-    default: break;
-    }
-    return std::string("Fehler: Der Tonserver meldet: ") + pa_strerror(error) + ".";
 }
 
 pa_simple* simple(void* handle) { return static_cast<pa_simple*>(handle); }

@@ -12,6 +12,12 @@
 namespace pulse {
 extern const char* const soundServerMissingText;
 
+#ifdef BV7_HAVE_PULSE
+// The German text of the client library's error code (the library's English
+// follows in brackets); `device` is the one asked for, empty for the default.
+std::string problemText(int error, const std::string& device);
+#endif
+
 enum class SampleFormat { U8, S16, S24, S32, Float32 };
 
 struct StreamFormat {

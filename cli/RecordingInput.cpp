@@ -17,8 +17,12 @@ bool readRecording(const std::string& path, RecordingInput& recording, std::ostr
         err << "Fehler: " << problem << " (" << path << ")\n";
         return false;
     }
-    recording.wav = takeWavSamples(std::move(bytes));
-    if (recording.wav.error) return false;
+    recording.wav = adoptWavSamples(std::move(bytes));
+    if (recording.wav.error) {
+        err << "Fehler: " << loadString(recording.wav.error) << " (" << (cli::isStandardStream(path) ? "Standardeingabe" : path)
+            << ")\n";
+        return false;
+    }
     // The threshold of the recording's own rate, known once it is read.
     recording.settings = DecoderSettings{};
     recording.settings.threshold = currentStretchThreshold();

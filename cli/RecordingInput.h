@@ -14,5 +14,5 @@ struct RecordingInput {
 };
 
 // Reads `path` ("-": standard input) into `recording`; false after the message
-// on `err` (the reader's own messages go through the message seam).
+// on `err`, which names the file.
 bool readRecording(const std::string& path, RecordingInput& recording, std::ostream& err);

@@ -12,13 +12,38 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <exception>
 #include <limits>
 #include <memory>
 
 namespace {
 constexpr std::size_t chunkBytes = 1 << 16;
+
+thread_local FileProblem lastProblem = FileProblem::None;
+
+// Keeps the reason of the failure that just happened (errno as the call left it).
+void noteProblem(int error = errno) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: lastProblem = FileProblem::NotFound; break;
+    case EACCES:
+    case EPERM: lastProblem = FileProblem::NoPermission; break;
+    case ENAMETOOLONG: lastProblem = FileProblem::NameTooLong; break;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        lastProblem = FileProblem::DiskFull;
+        break;
+    case EFBIG: lastProblem = FileProblem::TooLarge; break;
+    case EISDIR: lastProblem = FileProblem::IsFolder; break;
+    case EROFS: lastProblem = FileProblem::ReadOnly; break;
+    default: lastProblem = FileProblem::Other; break;
+    }
+}
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -80,11 +105,15 @@ ReadOutcome readAll(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::ui
         bytes.shrink_to_fit();
         return ReadOutcome::OutOfMemory;
     }
-    return std::ferror(stream) ? ReadOutcome::CannotOpen : ReadOutcome::Ok;
+    if (!std::ferror(stream)) return ReadOutcome::Ok;
+    noteProblem();
+    return ReadOutcome::CannotOpen;
 }
 
 bool writeAll(std::FILE* file, ByteView part) {
-    return part.empty() || std::fwrite(part.data, 1, part.size, file) == part.size;
+    if (part.empty() || std::fwrite(part.data, 1, part.size, file) == part.size) return true;
+    noteProblem();
+    return false;
 }
 
 // Writes the parts to the open `file` and closes it.
@@ -92,32 +121,54 @@ WriteOutcome writeParts(std::FILE* file, std::initializer_list<ByteView> parts) 
     bool written = true;
     for (ByteView part : parts) written = written && writeAll(file, part);
     // Buffered bytes that cannot be flushed are bytes that did not reach the disk.
-    if (std::fclose(file) != 0) written = false;
+    if (std::fclose(file) != 0 && written) {
+        noteProblem();
+        written = false;
+    }
     return written ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
 }
 
 WriteOutcome writeTo(const std::string& path, const char* mode, std::initializer_list<ByteView> parts) {
     std::FILE* file = std::fopen(path.c_str(), mode);
-    if (!file) return WriteOutcome::CannotCreate;
+    if (!file) {
+        noteProblem();
+        return WriteOutcome::CannotCreate;
+    }
     return writeParts(file, parts);
 }
+
+// Status of `path` for opening it; false (the reason noted) when there is none.
+bool statusForOpening(const std::string& path, FileStatus& status) {
+    if (path.empty()) {
+        noteProblem(ENOENT);
+        return false;
+    }
+    if (statusOf(path, status) == 0) return true;
+    noteProblem();
+    return false;
 }
+}
+
+FileProblem lastFileProblem() { return lastProblem; }
 
 ReadOutcome readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
     bytes.clear();
     // Checked before opening: opening a named pipe waits for a writer.
     FileStatus status{};
-    if (path.empty() || statusOf(path, status) != 0) return ReadOutcome::CannotOpen;
+    if (!statusForOpening(path, status)) return ReadOutcome::CannotOpen;
     if ((status.st_mode & S_IFMT) != S_IFREG) return ReadOutcome::NotRegularFile;
     File file(std::fopen(path.c_str(), "rb"));
-    if (!file) return ReadOutcome::CannotOpen;
+    if (!file) {
+        noteProblem();
+        return ReadOutcome::CannotOpen;
+    }
     return readAll(file.get(), bytes, static_cast<std::uint64_t>(status.st_size), maxBytes);
 }
 
 ReadOutcome probeFile(const std::string& path, std::uint64_t& size) {
     size = 0;
     FileStatus status{};
-    if (path.empty() || statusOf(path, status) != 0) return ReadOutcome::CannotOpen;
+    if (!statusForOpening(path, status)) return ReadOutcome::CannotOpen;
     if ((status.st_mode & S_IFMT) != S_IFREG) return ReadOutcome::NotRegularFile;
     size = static_cast<std::uint64_t>(status.st_size);
     return ReadOutcome::Ok;
@@ -145,17 +196,24 @@ WriteOutcome appendFile(const std::string& path, const std::uint8_t* bytes, std:
 
 WriteOutcome writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size_t count) {
     bool written = writeAll(stream, ByteView(bytes, count));
-    if (std::fflush(stream) != 0) written = false;
+    if (std::fflush(stream) != 0 && written) {
+        noteProblem();
+        written = false;
+    }
     return written ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
 }
 
 WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView> parts) {
     std::string beside = replacementName(path);
     std::FILE* file = createNew(beside);
-    if (!file) return WriteOutcome::CannotCreate;
+    if (!file) {
+        noteProblem();
+        return WriteOutcome::CannotCreate;
+    }
     WriteOutcome outcome = writeParts(file, parts);
     if (outcome == WriteOutcome::Ok) {
         if (moveReplacing(beside, path)) return outcome;
+        noteProblem();
         outcome = WriteOutcome::CannotReplace;
     }
     std::remove(beside.c_str());   // made by us just now
@@ -164,8 +222,11 @@ WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView
 
 std::string replacementName(const std::string& path) {
     std::string marker = "." + std::to_string(processId()) + ".neu";
-    if (path.size() + marker.size() <= longestPath) return path + marker;
-    if (fileNamePart(path).size() > marker.size()) return path.substr(0, path.size() - marker.size()) + marker;
+    std::size_t name = fileNamePart(path).size();
+    std::size_t over = std::max(path.size() + marker.size(), longestPath) - longestPath;
+    over = std::max(over, std::max(name + marker.size(), longestName) - longestName);
+    if (over == 0) return path + marker;
+    if (name > over) return path.substr(0, path.size() - over) + marker;
     return path + marker;   // a short name in a folder at the limit: too long, the file cannot be made
 }
 
@@ -210,7 +271,9 @@ GrowingFile::~GrowingFile() { close(); }
 WriteOutcome GrowingFile::create(const std::string& path) {
     close();
     file_ = createNew(path);
-    return file_ ? WriteOutcome::Ok : WriteOutcome::CannotCreate;
+    if (file_) return WriteOutcome::Ok;
+    noteProblem();
+    return WriteOutcome::CannotCreate;
 }
 
 WriteOutcome GrowingFile::append(const std::uint8_t* bytes, std::size_t count) {

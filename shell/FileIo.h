@@ -14,6 +14,11 @@
 enum class ReadOutcome { Ok, CannotOpen, NotRegularFile, OutOfMemory };
 enum class WriteOutcome { Ok, CannotCreate, ShortWrite, CannotReplace };
 
+// Why the last read or write of this thread that failed did so, from the
+// system's error code: for a message that gives the reason.
+enum class FileProblem { None, NotFound, NoPermission, NameTooLong, DiskFull, TooLarge, IsFolder, ReadOnly, Other };
+FileProblem lastFileProblem();
+
 constexpr std::uint64_t wholeFile = ~std::uint64_t{0};
 
 // Reads `path` into `bytes`, at most `maxBytes` of it (the rest stays unread).
@@ -50,11 +55,14 @@ WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView
 // The longest path the file choosers give: their buffer holds 260 characters
 // with the terminator.
 constexpr std::size_t longestPath = 259;
+// The longest name of one file the file systems take.
+constexpr std::size_t longestName = 255;
 
 // The file replaceFile writes first: "<path>.<process id>.neu", in the same
 // folder, so that no other program's or run's file is taken (one already
 // there is never overwritten: replaceFile fails instead). Where that would be
-// longer than longestPath, the marker replaces the end of the file's own name.
+// longer than longestPath or its name longer than longestName, the marker
+// replaces the end of the file's own name.
 std::string replacementName(const std::string& path);
 
 // Removes `path`. True when it is gone (or was never there).

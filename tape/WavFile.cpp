@@ -13,8 +13,10 @@ namespace {
 std::string tempPath = "temp.wav";
 
 constexpr std::uint16_t pcmTag = 1;
+constexpr std::uint16_t floatTag = 3;
 constexpr std::uint16_t extensibleTag = 0xFFFE;
-// The part of the KSDATAFORMAT_SUBTYPE_PCM GUID after its first two bytes (01 00).
+// The part of the KSDATAFORMAT_SUBTYPE_PCM GUID after its first two bytes (01 00);
+// the floating-point subformat (03 00) has the same.
 constexpr std::uint8_t pcmSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                                0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 // Rates the reader converts; outside them a file is taken as unusable.
@@ -91,18 +93,16 @@ int wavReadFailure(ReadOutcome outcome) {
 // unless another one has more than twice its sum: a mono cable in one input
 // of a stereo recording leaves the other channel with hiss and hum only. Not
 // an average of the channels, which would add that to the signal.
-std::size_t signalChannel(ByteView sound, std::size_t channels, std::size_t containerBytes, std::uint32_t rate) {
+// `level(frame, channel)` gives a sample on the scale of a byte.
+template <typename Level>
+std::size_t strongestChannel(std::size_t frames, std::size_t channels, std::uint32_t rate, Level level) {
     if (channels < 2) return 0;
-    const std::size_t frameBytes = containerBytes * channels;
-    const std::size_t frames = sound.size / frameBytes;
     const std::size_t k = std::max<std::size_t>(1, (rate + 3150) / 6300);   // 7 at 44100
     if (frames < k + 2) return 0;
-    const std::uint8_t unsign = containerBytes == 1 ? 0x00 : 0x80;   // wider samples are signed
     std::size_t best = 0;
     std::int64_t firstSum = 0, bestSum = 0;
     for (std::size_t channel = 0; channel < channels; ++channel) {
-        const std::uint8_t* top = sound.data + channel * containerBytes + containerBytes - 1;
-        auto at = [&](std::size_t frame) { return static_cast<std::int64_t>(top[frame * frameBytes] ^ unsign); };
+        auto at = [&](std::size_t frame) { return level(frame, channel); };
         std::int64_t sum = 0, previous = at(k) - at(0);
         for (std::size_t frame = k + 1; frame < frames; ++frame) {
             std::int64_t comb = at(frame) - at(frame - k);
@@ -123,6 +123,25 @@ WavSamples failed(int id) {
     result.error = id;
     return result;
 }
+}
+
+std::size_t findSignalChannel(ByteView sound, std::size_t channels, std::size_t containerBytes, std::uint32_t rate,
+                              bool floating) {
+    if (channels < 2 || containerBytes == 0) return 0;
+    const std::size_t frameBytes = containerBytes * channels;
+    const std::size_t frames = sound.size / frameBytes;
+    if (floating && containerBytes == 4)
+        return strongestChannel(frames, channels, rate, [&](std::size_t frame, std::size_t channel) {
+            float value;
+            std::memcpy(&value, sound.data + frame * frameBytes + channel * 4, 4);
+            if (!(value >= -1.0f)) value = -1.0f;   // NaN too
+            if (value > 1.0f) value = 1.0f;
+            return static_cast<std::int64_t>(value * 128.0f);
+        });
+    const std::uint8_t unsign = containerBytes == 1 ? 0x00 : 0x80;   // wider samples are signed
+    return strongestChannel(frames, channels, rate, [&](std::size_t frame, std::size_t channel) {
+        return static_cast<std::int64_t>(sound.data[frame * frameBytes + channel * containerBytes + containerBytes - 1] ^ unsign);
+    });
 }
 
 const std::string& tempWavPath() { return tempPath; }
@@ -169,6 +188,18 @@ int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint
     case WriteOutcome::ShortWrite: ui().trace(dataFailLine); return -1;
     }
     return -1;
+}
+
+bool isFloatWav(ByteView file) {
+    WavParts parts = findWavParts(file);
+    if (parts.error) return false;
+    ByteReader reader(parts.format);
+    std::uint16_t tag = reader.u16le();
+    if (tag == floatTag) return true;
+    if (tag != extensibleTag || parts.format.size < 40) return false;
+    ByteView subFormat = parts.format.sub(24, 16);
+    return subFormat[0] == floatTag && subFormat[1] == 0x00 &&
+           std::memcmp(subFormat.data + 2, pcmSubFormatTail, sizeof pcmSubFormatTail) == 0;
 }
 
 WavParts findWavParts(ByteView file) {
@@ -233,7 +264,7 @@ WavSamples parseWavSamples(ByteView file) {
     const std::size_t containerBytes = (bits + 7u) / 8u;
     const std::size_t frameBytes = containerBytes * channels;
     const std::size_t frames = data.body.size / frameBytes;
-    const std::size_t channel = signalChannel(data.body, channels, containerBytes, rate);
+    const std::size_t channel = findSignalChannel(data.body, channels, containerBytes, rate);
     auto sampleAt = [&](std::size_t frame) -> std::uint8_t {
         std::uint8_t top = data.body[frame * frameBytes + channel * containerBytes + containerBytes - 1];
         return containerBytes == 1 ? top : static_cast<std::uint8_t>(top ^ 0x80);
@@ -264,15 +295,18 @@ WavSamples parseWavSamples(ByteView file) {
 }
 
 WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes) {
+    WavSamples result = adoptWavSamples(std::move(bytes));
+    if (result.error) showStringError(result.error);
+    return result;
+}
+
+WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes) {
     WavSamples result = parseWavSamples(ByteView(bytes));
     if (result.rate != 0) {
         selectSampleRate(result.rate);
         if (result.fileRate != result.rate) ui().setStatus(sampleRateStatusPart, sampleRateStatusText(result.fileRate));
     }
-    if (result.error) {
-        showStringError(result.error);
-        return failed(result.error);
-    }
+    if (result.error) return failed(result.error);
     // Samples used in place stay valid: moving a vector keeps its block.
     if (result.storage.empty() && !result.samples.empty()) result.storage = std::move(bytes);
     return result;

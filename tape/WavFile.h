@@ -46,6 +46,12 @@ struct WavSamples {
 // into `file`, which must outlive the result.
 WavSamples parseWavSamples(ByteView file);
 
+// The channel of interleaved samples (`containerBytes` each: 8-bit unsigned,
+// wider signed, or 32-bit float when `floating`) that carries the tape signal:
+// the one the reader takes.
+std::size_t findSignalChannel(ByteView sound, std::size_t channels, std::size_t containerBytes, std::uint32_t rate,
+                              bool floating = false);
+
 // A WAV file as it is, for playing: its format chunk and its sound bytes, as
 // views into `file`. `error` is 0 or the string id of what is missing.
 struct WavParts {
@@ -55,12 +61,18 @@ struct WavParts {
 };
 WavParts findWavParts(ByteView file);
 
+// True for a WAV file of floating-point samples (format 3, or the extensible
+// format with that subformat): the reader takes it only through the import.
+bool isFloatWav(ByteView file);
+
 // The decoder's first step: reads `path`, checks it, selects the rate (the
 // status shows the file's own rate) and returns the samples; on failure shows
 // the message of its string id and returns it in `error`. The result owns the bytes.
 WavSamples readWavSamples(const std::string& path);
 // The same for bytes read elsewhere (standard input); the result takes them over.
 WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes);
+// The same without the message: the caller names the file with it.
+WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes);
 
 // Appends one returned recording block to "temp.wav" (created when missing).
 int appendRawCapture(const std::uint8_t* block, std::size_t size = rawCaptureBlockBytes);

@@ -126,6 +126,21 @@ TEST(FileIo, TheNewFileBesideFitsWhereTheOldOneFits) {
     }
 }
 
+// A name as long as a file system takes, given without a folder: the new
+// file's name beside it is no longer.
+TEST(FileIo, TheNewFileBesideFitsTheLongestName) {
+    std::string dir = freshDir("name");
+    std::string name(longestName, 'n');
+    EXPECT_LE(fileNamePart(replacementName(name)).size(), longestName);
+    char* previous = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    const std::uint8_t bytes[] = {4};
+    EXPECT_EQ(replaceFile(name, {ByteView(bytes, 1)}), WriteOutcome::Ok);
+    EXPECT_EQ(chdir(previous), 0);
+    std::free(previous);
+    EXPECT_EQ(readFile(dir + name), std::vector<std::uint8_t>{4});
+}
+
 // The target is replaced in one step, or nothing changes at all.
 TEST(FileIo, MovesReplacingOrLeavesBothAsTheyWere) {
     std::string dir = freshDir("move");

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -320,4 +321,20 @@ TEST(RawCapture, KeepsTheRecordingWhenTheWavCannotBeWritten) {
     EXPECT_EQ(seam.traces, std::vector<std::string>{"Fehler beim Öffnen temp.wav"});
     std::remove((dir + "keep-temp.wav").c_str());
     setTempWavPath("temp.wav");
+}
+
+// Floating-point samples too: the channel of eight that carries the signal,
+// against a faint copy of it on the first (their signs alike).
+TEST(WavReader, FindsTheSignalChannelOfFloatSamples) {
+    std::vector<std::uint8_t> signal = encodeRecordSamples(std::vector<std::uint8_t>(64, 0x5A), TapeHeader{"KANAL", 0, 0, 0});
+    std::vector<std::uint8_t> frames;
+    for (std::uint8_t sample : signal)
+        for (std::size_t channel = 0; channel < 8; ++channel) {
+            float level = (sample - 128) / 128.0f;
+            float value = channel == 6 ? level : channel == 0 ? level / 50 : 0.0f;
+            std::uint8_t bytes[4];
+            std::memcpy(bytes, &value, 4);
+            frames.insert(frames.end(), bytes, bytes + 4);
+        }
+    EXPECT_EQ(findSignalChannel(ByteView(frames), 8, 4, 44100, true), 6u);
 }
