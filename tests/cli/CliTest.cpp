@@ -231,7 +231,7 @@ TEST(Cli, ListAndLabelsShowWhereATapeFails) {
     EXPECT_EQ(listed.code, 0) << listed.err;
     EXPECT_EQ(listed.out,
               "Start   Name              AA   EA   SA    Blöcke  Leser       Spitze  Rauschabstand\n"
-              "0:00.0  EINS              2000 2257 2000     2/3  genau         80 %  >40 dB\n"
+              "0:00.0  EINS              2000 2257 2000     2/3  genau         80 %  >40 dB  Block 2 von 3: Prüfsummenfehler\n"
               "0:08.3  ZWEI              4000 4013 4000     1/1  genau         80 %  >40 dB\n"
               "0:13.5  DREI              ---- ---- ----     0/1  genau         80 %  >40 dB  "
               "WAV: Aufnahme endet mitten in den Daten.\n");

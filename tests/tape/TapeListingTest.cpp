@@ -47,6 +47,14 @@ TEST(TapeListing, TimesAndLabelLinesInTheirFormats) {
     const std::string line = listLine(unsure, 0, 44100, SignalFigures{}, asIs);
     EXPECT_EQ(line.substr(line.size() - 15), "  Name unsicher") << line;
     EXPECT_EQ(recordLabels({unsure}, 44100, asIs)[0].text, "ZEAL AA 1000 EA 10FF SA 1000 (Name unsicher)");
+
+    // Faulty blocks are named, as wav2bin names them.
+    DecodedRecord faulty = unsure;
+    faulty.nameUnsure = false;
+    faulty.blocks = 12;
+    faulty.faultyBlocks = {4, 7};
+    const std::string faultyLine = listLine(faulty, 0, 44100, SignalFigures{}, asIs);
+    EXPECT_EQ(faultyLine.substr(faultyLine.find("  Blöcke")), "  Blöcke 4, 7 von 12: Prüfsummenfehler") << faultyLine;
 }
 
 TEST(TapeListing, LeadInStartAndSignalToNoiseAtAnySpeed) {
