@@ -1,7 +1,6 @@
 #include "bench/TapeSideBench.h"
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,8 +16,6 @@
 #include "bench/TapeSide.h"
 #include "shell/FileIo.h"
 #include "tape/WavFile.h"
-
-extern char** environ;
 
 namespace {
 constexpr double sideSeconds = 30 * 60;
@@ -75,7 +72,9 @@ struct Run {
     std::string out;
 };
 
-// The built bv7 with `args` in `dir`, its output in a file; wall time and peak memory.
+// The built bv7 with `args` in `dir`, its output in a file; wall time and peak
+// memory. Forked, not spawned: a spawned child would report this process's
+// peak as its own.
 Run runBv7(const char* program, const std::vector<std::string>& args, const std::string& dir) {
     Run run;
     const std::string outPath = dir + "out.txt";
@@ -84,18 +83,17 @@ Run runBv7(const char* program, const std::vector<std::string>& args, const std:
     std::vector<char*> argv;
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const std::string oldDir = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
-    std::filesystem::current_path(oldDir);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return run;
+    const pid_t pid = fork();
+    if (pid < 0) return run;
+    if (pid == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), none = open("/dev/null", O_WRONLY);
+        if (out < 0 || none < 0 || chdir(dir.c_str()) != 0) _exit(127);
+        dup2(out, 1);
+        dup2(none, 2);
+        execv(program, argv.data());
+        _exit(127);
+    }
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
@@ -115,13 +113,20 @@ int countLines(const std::string& text) {
 }
 
 int printTapeSideTable(const char* bv7Program) {
-    Side side = buildSide();
-    const auto& samples = side.tape.samples();
     const std::string dir = "/tmp/bv7-side-" + std::to_string(getpid()) + "/";
     std::filesystem::create_directories(dir);
-    const std::vector<std::uint8_t> wav =
-        makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(), static_cast<std::uint32_t>(samples.size()));
-    if (writeFile(dir + "SEITE.wav", wav.data(), wav.size()) != WriteOutcome::Ok) return 1;
+    int realRecords = 0, programs = 0;
+    std::size_t sampleCount = 0, fileBytes = 0;
+    {
+        // Built, written and let go before bv7 runs, so that its memory is its own.
+        Side side = buildSide();
+        const auto& samples = side.tape.samples();
+        const std::vector<std::uint8_t> wav = makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                                               static_cast<std::uint32_t>(samples.size()));
+        if (writeFile(dir + "SEITE.wav", wav.data(), wav.size()) != WriteOutcome::Ok) return 1;
+        realRecords = side.realRecords, programs = side.programs;
+        sampleCount = samples.size(), fileBytes = wav.size();
+    }
 
     const Run list = runBv7(bv7Program, {"list", "SEITE.wav"}, dir);
     const Run all = runBv7(bv7Program, {"wav2bin", "--all", "--keep-faulty", "SEITE.wav"}, dir);
@@ -131,18 +136,18 @@ int printTapeSideTable(const char* bv7Program) {
     std::filesystem::remove_all(dir);
 
     const int found = list.code == 0 ? countLines(list.out) - 1 : 0;   // the heading first
-    const bool foundRight = found == side.realRecords, savedRight = saved == side.programs, fast = list.seconds < 1.0;
+    const bool foundRight = found == realRecords, savedRight = saved == programs, fast = list.seconds < 1.0;
     std::printf("\nEine Kassettenseite (30 min, %zu Samples, 10 Programme, Rauschen dazwischen, zwei Aussetzer,\n"
                 "zwei Programme \"PROG\" mit gleichen Adressen, ein Programm zweimal, 2 min Musik), gelesen vom\n"
                 "gebauten bv7:\n\n",
-                samples.size());
+                sampleCount);
     std::printf("| Befehl | Aufnahmen gefunden (echt) | Programme gespeichert (verschieden) | Zeit | Speicher (Spitze) |\n");
     std::printf("|---|---|---|---|---|\n");
-    std::printf("| `bv7 list` | %d (%d)%s | – | %.2f s%s | %ld MiB |\n", found, side.realRecords, foundRight ? "" : " FEHLER",
+    std::printf("| `bv7 list` | %d (%d)%s | – | %.2f s%s | %ld MiB |\n", found, realRecords, foundRight ? "" : " FEHLER",
                 list.seconds, fast ? "" : " (Ziel unter 1 s)", list.peakKiB / 1024);
-    std::printf("| `bv7 wav2bin --all --keep-faulty` | – | %d (%d)%s | %.2f s | %ld MiB |\n", saved, side.programs,
+    std::printf("| `bv7 wav2bin --all --keep-faulty` | – | %d (%d)%s | %.2f s | %ld MiB |\n", saved, programs,
                 savedRight ? "" : " FEHLER", all.seconds, all.peakKiB / 1024);
-    std::printf("\nDie Datei allein: %zu MiB.\n", wav.size() >> 20);
+    std::printf("\nDie Datei allein: %zu MiB.\n", fileBytes >> 20);
     std::fflush(stdout);
     return (foundRight ? 0 : 1) + (savedRight ? 0 : 1) + (fast ? 0 : 1);
 }
