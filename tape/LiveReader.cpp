@@ -69,6 +69,11 @@ LiveReader::LiveReader(std::uint32_t rate, const DecoderSettings& settings)
 }
 
 void LiveReader::append(const std::uint8_t* samples, std::size_t count) {
+    // Grows as a vector does, but not far beyond the longest record and the
+    // second after it that an update may take to notice.
+    const std::size_t needed = window_.size() + count;
+    if (needed > window_.capacity())
+        window_.reserve(std::max(needed, std::min(2 * window_.capacity(), longest_ + rate_)));
     window_.insert(window_.end(), samples, samples + count);
 }
 
