@@ -1,14 +1,17 @@
 // bv7 record: records from the sound server, watches the level and what the
 // readers see while the tape plays, stops by itself once the program is in,
-// keeps the recording as a WAV file and reads it as bv7 wav2bin does.
+// keeps the recording as a WAV file and saves what the readers read as
+// bv7 wav2bin saves it.
 #include <algorithm>
 #include <ctime>
 
 #include "cli/Commands.h"
 #include "cli/PulseAudio.h"
+#include "cli/RecordSaving.h"
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "shell/GlobalSettings.h"
+#include "shell/StringTable.h"
 #include "sound/SoundRules.h"
 #include "tape/AudioFormat.h"
 #include "tape/LiveReader.h"
@@ -21,11 +24,12 @@ const char* const recordUsage =
     "Aufruf: bv7 record [-o DATEI.BIN] [--wav AUFNAHME.wav] [--device NAME] [--all] [--seconds N] [--force]\n"
     "Nimmt vom Standard-Eingabegerät (44,1 kHz) auf, zeigt Pegel und Lesestand und hört\n"
     "von selbst auf, sobald ein Programm bis zu seinem Endbyte gelesen und der Ton zu\n"
-    "Ende ist. Die Aufnahme bleibt immer als WAV-Datei erhalten (--wav, sonst\n"
-    "aufnahme-JJJJ-MM-TT-hhmmss.wav im aktuellen Verzeichnis, nie überschrieben); danach\n"
-    "wird sie wie mit bv7 wav2bin gelesen und das Programm als\n"
+    "Ende ist; ein Programm, das nicht bis dahin lesbar ist, wird übergangen und die\n"
+    "Suche geht dahinter weiter. Die Aufnahme wird als WAV-Datei geschrieben (--wav,\n"
+    "sonst aufnahme-JJJJ-MM-TT-hhmmss.wav im aktuellen Verzeichnis, nie überschrieben);\n"
+    "das gelesene Programm wird wie mit bv7 wav2bin als\n"
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o) geschrieben.\n"
-    "Strg-C beendet die Aufnahme; auch dann wird gelesen, was aufgenommen ist.\n"
+    "Strg-C beendet die Aufnahme; auch dann wird gespeichert, was gelesen ist.\n"
     "  --device NAME  dieses Eingabegerät statt des Standardgeräts (bv7 devices)\n"
     "  --all          weiter bis Strg-C oder --seconds, alle Programme behalten\n"
     "  --seconds N    höchstens N Sekunden aufnehmen\n"
@@ -67,10 +71,11 @@ class RecordingFile {
         auto header = makeWavHeader(format_, 0);
         return file_.create(path) == WriteOutcome::Ok && file_.append(header.data(), header.size()) == WriteOutcome::Ok;
     }
+    // Counts only what was written: after a failure the sizes say what the file holds.
     bool append(const std::uint8_t* samples, std::size_t count) {
-        if (count > maxWavSampleCount - count_) return false;
+        if (count > maxWavSampleCount - count_ || file_.append(samples, count) != WriteOutcome::Ok) return false;
         count_ += static_cast<std::uint32_t>(count);
-        return file_.append(samples, count) == WriteOutcome::Ok;
+        return true;
     }
     bool fixSizes() {
         auto header = makeWavHeader(format_, count_);
@@ -82,6 +87,7 @@ class RecordingFile {
         bool ok = (count_ % 2 == 0 || file_.append(&pad, 1) == WriteOutcome::Ok) && fixSizes();
         return file_.close() == WriteOutcome::Ok && ok;
     }
+    std::uint32_t count() const { return count_; }
 
   private:
     GrowingFile file_;
@@ -90,7 +96,7 @@ class RecordingFile {
 };
 
 // Level, time and reading, as one line.
-std::string statusLine(const std::uint8_t* newest, std::size_t count, std::size_t total, const LiveState& state,
+std::string statusLine(const std::uint8_t* newest, std::size_t count, std::uint64_t total, const LiveState& state,
                        int records, bool all) {
     int level = captureLevel(newest, count);
     bool clipped = false;
@@ -98,9 +104,22 @@ std::string statusLine(const std::uint8_t* newest, std::size_t count, std::size_
     std::string line = "Pegel " + levelText(level);
     if (clipped) line += " (übersteuert)";
     else if (level > 0 && level < lowestGoodLevel) line += " (zu leise)";
-    line += "  " + minutesText(std::uint64_t{total} * 1000 / recordRate) + "  " + liveStatusText(state);
+    line += "  " + minutesText(std::uint64_t{total} * 1000 / recordRate) + "  " + toTerminal(liveStatusText(state));
     if (all && records > 0) line += "  (" + std::to_string(records) + " gelesen)";
     return line;
+}
+
+// Without --all one record is saved: the one read, or else the last one tried;
+// the ones given up before it are named.
+std::vector<DecodedRecord> oneRecord(std::vector<DecodedRecord> records, std::ostream& err) {
+    auto chosen = std::find_if(records.begin(), records.end(),
+                               [](const DecodedRecord& record) { return record.status == DecodeStatus::Ok; });
+    if (chosen == records.end()) chosen = records.end() - 1;
+    for (auto record = records.begin(); record != chosen; ++record)
+        err << "Warnung: Aufnahme bei " << minutesText(std::uint64_t{record->syncPosition} * 1000 / recordRate)
+            << " nicht lesbar (" << loadString(decodeStatusMessage(record->status))
+            << "), die Suche ging dahinter weiter.\n";
+    return {std::move(*chosen)};
 }
 }
 
@@ -135,6 +154,10 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
         io.err << "Datei existiert schon: " << wavPath << " (eine Aufnahme überschreibt nichts)\n";
         return exitFailed;
     }
+    // The program's file before the tape plays, not after a whole side.
+    const std::string* output = arguments.value("-o");
+    const bool force = arguments.has("--force");
+    if (output && !mayWrite(*output, force, io.err)) return exitFailed;
     // The sound server first: without it no empty WAV file is left behind.
     pulse::Stream stream;
     const std::string* device = arguments.value("--device");
@@ -155,38 +178,36 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     settings.threshold = stretchThresholdAt(recordRate);
     settings.triggerLevel = globalSettings().triggerLevel;
     LiveReader reader(recordRate, settings);
-    std::vector<std::uint8_t> samples;
-    samples.reserve(recordRate * 60);
+    // The last half second, a tenth at a time, for the level.
+    std::vector<std::uint8_t> newest(chunksPerUpdate * chunkSamples, 128);
     std::string shown;
     bool failed = false;
-    int records = 0;
+    // Once the WAV file takes no more, the readers go on alone: the program
+    // is still read and saved from what they hold.
+    bool writing = true;
+    auto writeFailed = [&] {
+        writing = false;
+        io.err << (terminal ? "\n" : "") << "Fehler: Die Aufnahme konnte nicht vollständig geschrieben werden: "
+               << wavPath << " (Datenträger voll oder nicht beschreibbar); das Programm wird weiter mitgelesen.\n";
+    };
     for (int chunk = 1;; ++chunk) {
-        std::size_t at = samples.size();
-        samples.resize(at + chunkSamples);
-        if (!stream.read(samples.data() + at, chunkSamples, problem)) {
-            samples.resize(at);
+        std::uint8_t* at = newest.data() + (chunk - 1) % chunksPerUpdate * chunkSamples;
+        if (!stream.read(at, chunkSamples, problem)) {
             failed = true;
             break;
         }
-        if (!file.append(samples.data() + at, chunkSamples)) {
-            problem = "Datei konnte nicht vollständig geschrieben werden: " + wavPath;
-            failed = true;
-            break;
-        }
-        bool limitReached = limitSamples > 0 && samples.size() >= limitSamples;
+        if (writing && !file.append(at, chunkSamples)) writeFailed();
+        reader.append(at, chunkSamples);
+        bool limitReached = limitSamples > 0 && reader.total() >= limitSamples;
         if (chunk % chunksPerUpdate != 0 && !interrupt.interrupted() && !limitReached) continue;
-        file.fixSizes();
-        ByteView recorded(samples);
-        LiveState state = reader.update(recorded);
+        if (writing && !file.fixSizes()) writeFailed();
+        LiveState state = reader.update();
         bool stop = false;
-        if (state.phase == LivePhase::Done && reader.soundEnded(recorded)) {
-            records = state.records;
+        if (state.phase == LivePhase::Done && reader.soundEnded()) {
             if (all) reader.next();
             else stop = true;
         }
-        std::size_t span = std::min(samples.size(), chunksPerUpdate * chunkSamples);
-        std::string line = statusLine(samples.data() + samples.size() - span, span, samples.size(), state,
-                                      std::max(records, state.records), all);
+        std::string line = statusLine(newest.data(), newest.size(), reader.total(), state, state.records, all);
         if (terminal) {
             io.err << "\r" << line << "\033[K" << std::flush;
         } else {
@@ -199,21 +220,25 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     }
     stream.close();
     if (terminal) io.err << "\n";
-    bool kept = file.finish();
+    const bool kept = file.finish() && writing;
     if (failed) io.err << problem << "\n";
-    if (!kept) {
-        io.err << "Datei konnte nicht vollständig geschrieben werden: " << wavPath << "\n";
-        return exitFailed;
-    }
     if (interrupt.interrupted()) io.err << "Aufnahme mit Strg-C beendet.\n";
-    io.out << "Aufnahme gespeichert: " << wavPath << " (" << minutesText(std::uint64_t{samples.size()} * 1000 / recordRate)
-           << ")\n";
+    // With the program on standard output, the report goes to the error stream.
+    CommandIo reportIo{output && isStandardStream(*output) ? io.err : io.out, io.err};
+    const std::string length = minutesText(std::uint64_t{reader.total()} * 1000 / recordRate);
+    if (kept)
+        reportIo.out << "Aufnahme gespeichert: " << wavPath << " (" << length << ")\n";
+    else
+        io.err << "Fehler: Die Aufnahme konnte nicht vollständig geschrieben werden: " << wavPath << " (darin "
+               << minutesText(std::uint64_t{file.count()} * 1000 / recordRate) << " von " << length << ")\n";
 
-    // The recording read as bv7 wav2bin reads it, with its report and its rules.
-    CommandArgs readArgs{wavPath};
-    if (const std::string* output = arguments.value("-o")) readArgs.insert(readArgs.end(), {"-o", *output});
-    if (all) readArgs.push_back("--all");
-    if (arguments.has("--force")) readArgs.push_back("--force");
-    int code = wav2binCommand(readArgs, io);
-    return failed ? exitFailed : code;
+    // What the readers read, reported and saved as bv7 wav2bin does.
+    std::vector<DecodedRecord> records = reader.endRecording();
+    if (!all) records = oneRecord(std::move(records), io.err);
+    SavingChoice saving;
+    saving.force = force;
+    saving.all = all;
+    saving.output = output;
+    int code = saveRecords(records, directoryOf(wavPath), saving, reportIo);
+    return failed || !kept ? exitFailed : code;
 }

@@ -5,7 +5,9 @@
 #include "shell/HexText.h"
 #include "tape/AudioFormat.h"
 #include "tape/LeadInFinder.h"
+#include "tape/ReaderFallback.h"
 #include "tape/RobustReader.h"
+#include "tape/TapeRecord.h"
 
 namespace {
 // A lead-in lasts about 2.6 s; one heard without a sync this long after it was noise.
@@ -15,10 +17,31 @@ constexpr int quietDeviation = 12;
 // The noise-proof reader reads the record from its lead-in again; it runs
 // only when this much has come since its last run.
 constexpr double robustEverySeconds = 0.5;
+// Where the two readers place the same sync, they differ by far less than
+// these samples (two bytes at the slowest speed).
+constexpr std::size_t syncMargin = 800;
+// The longest record: every byte of a full memory image with its framing,
+// eight cells each, a cell of 30 samples at 44100 played a fifth slow.
+constexpr std::size_t longestRecordCells =
+    (maxImageBytes + maxImageBytes / tape::blockSize * tape::blockFramingBytes + tape::fixedBytes) * 8;
+constexpr double slowestCellSamples = 30 / 0.8;
 
-ByteView tail(ByteView samples, std::size_t from) {
-    from = std::min(from, samples.size);
-    return ByteView(samples.data + from, samples.size - from);
+bool allGood(const DecodedRecord& record) { return record.status == DecodeStatus::Ok && record.faulty == 0; }
+
+// Positions of a reading of the samples from `base` on, counted from the recording's start.
+void placeAt(DecodedRecord& record, std::size_t base) {
+    if (record.syncPosition > 0) record.syncPosition += base;
+    record.endPosition += base;
+    for (BlockSpan& span : record.blockSpans) span.begin += base, span.end += base;
+}
+
+// A record kept to the end of the recording: no soft values (only the
+// merging of copies needs them) and no spare room.
+void keep(DecodedRecord& record) {
+    record.nameSoft = {};
+    record.startSoft = {};
+    record.blockSoft = {};
+    record.image.shrink_to_fit();
 }
 }
 
@@ -26,84 +49,174 @@ std::string liveStatusText(const LiveState& state) {
     switch (state.phase) {
     case LivePhase::WaitingForLeadIn: return "warte auf Vorton";
     case LivePhase::LeadIn: return "Vorton";
-    case LivePhase::Loading: return "SPIEL: Block " + formatDecimal(std::max(1, state.block));
+    case LivePhase::Loading: {
+        // The tape pads the name with spaces; any byte may stand in it.
+        std::string name = state.name;
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        for (char& c : name)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
+        return (name.empty() ? std::string() : name + ": ") + "Block " + formatDecimal(std::max(1, state.block));
+    }
     case LivePhase::Done: return "fertig";
     }
     return {};
 }
 
-LiveReader::LiveReader(std::uint32_t rate, const DecoderSettings& settings) : rate_(rate), settings_(settings) {
+LiveReader::LiveReader(std::uint32_t rate, const DecoderSettings& settings)
+    : rate_(rate), settings_(settings),
+      longest_(static_cast<std::size_t>(longestRecordCells * slowestCellSamples * rate / 44100)) {
     settings_.resumeSearch = true;
 }
 
-void LiveReader::finish(const DecodedRecord& record) {
-    state_.phase = LivePhase::Done;
-    state_.recordEnd = state_.recordStart + record.endPosition;
-    ++state_.records;
+void LiveReader::append(const std::uint8_t* samples, std::size_t count) {
+    // Grows as a vector does, but not far beyond the longest record and the
+    // second after it that an update may take to notice.
+    const std::size_t needed = window_.size() + count;
+    if (needed > window_.capacity())
+        window_.reserve(std::max(needed, std::min(2 * window_.capacity(), longest_ + rate_)));
+    window_.insert(window_.end(), samples, samples + count);
 }
 
-const LiveState& LiveReader::update(ByteView samples) {
+void LiveReader::dropBefore(std::size_t position) {
+    std::size_t count = std::min(position - std::min(position, base_), window_.size());
+    window_.erase(window_.begin(), window_.begin() + static_cast<std::ptrdiff_t>(count));
+    base_ += count;
+}
+
+bool LiveReader::lookForLeadIn() {
+    LeadIn found;
+    std::size_t from = scan_ - base_;
+    bool heard = findLeadIn(ByteView(window_), 2.0 * halfCellSamplesAt(rate_), from, found);
+    scan_ = base_ + from;
+    if (!heard) {
+        dropBefore(scan_);
+        return false;
+    }
+    state_.phase = LivePhase::LeadIn;
+    state_.recordStart = base_ + found.position;
+    state_.block = 0;
+    state_.name.clear();
+    robustFrom_ = 0;
+    dropBefore(state_.recordStart);
+    return true;
+}
+
+void LiveReader::show(const DecodedRecord& reading) {
+    if (!foundRecord(reading)) return;
+    state_.phase = LivePhase::Loading;
+    state_.block = std::max(state_.block, reading.blocks);
+    if (reading.nameRead) state_.name = reading.header.name;
+}
+
+DecodedRecord LiveReader::readWindow() const {
+    ByteView window(window_);
+    DecodedRecord record = decodeRecordEitherWay(window, settings_, rate_, 0, nullptr, ReadingChoice{});
+    // As in the scan of a whole side: where the first reader skipped a worn
+    // record whose sync it cannot see, the second looks for one before.
+    if (foundRecord(record) && record.syncPosition > syncMargin) {
+        DecodedRecord earlier = decodeRecordFiltered(window, rate_, 0, nullptr, record.syncPosition - syncMargin);
+        if (foundRecord(earlier)) record = std::move(earlier);
+    }
+    placeAt(record, base_);
+    return record;
+}
+
+// The record from the lead-in on, read once more as the scan of a side reads
+// it: done when read to its end byte, otherwise given up with its failure and
+// the search goes on behind what was read.
+void LiveReader::settle(bool tooLong) {
+    DecodedRecord record = readWindow();
+    if (tooLong && record.status == DecodeStatus::CutShort) record.status = DecodeStatus::TooLong;
+    std::size_t behind = std::max({record.endPosition, record.syncPosition, state_.recordStart + 1});
+    if (!foundRecord(record)) {
+        behind = state_.recordStart + 1;
+    } else {
+        keep(record);
+        records_.push_back(std::move(record));
+        if (records_.back().status == DecodeStatus::Ok) {
+            state_.phase = LivePhase::Done;
+            state_.recordEnd = records_.back().endPosition;
+            ++state_.records;
+            return;
+        }
+    }
+    state_.phase = LivePhase::WaitingForLeadIn;
+    state_.block = 0;
+    state_.name.clear();
+    scan_ = std::max(scan_, behind);
+    dropBefore(scan_);
+}
+
+const LiveState& LiveReader::update() {
     if (state_.phase == LivePhase::Done) return state_;
-    if (state_.phase == LivePhase::WaitingForLeadIn) {
-        LeadIn found;
-        if (!findLeadIn(samples, 2.0 * halfCellSamplesAt(rate_), scan_, found)) return state_;
-        state_.phase = LivePhase::LeadIn;
-        state_.recordStart = found.position;
-        state_.block = 0;
-        robustFrom_ = 0;
-    }
-    ByteView record = tail(samples, state_.recordStart);
-    // Read to its end byte is the end of the record, faulty blocks or not:
-    // which blocks are good is for the reading of the whole recording to say.
-    DecodedRecord exact = decodeRecord(record, settings_);
-    if (exact.status == DecodeStatus::Ok) {
-        finish(exact);
+    if (state_.phase == LivePhase::WaitingForLeadIn && !lookForLeadIn()) return state_;
+    if (window_.size() >= longest_) {
+        // Longer than any record: what the readers make of it is all there is.
+        settle(true);
         return state_;
     }
-    const bool exactFollows = exact.status == DecodeStatus::CutShort && exact.faulty == 0;
-    if (exactFollows) {
-        state_.phase = LivePhase::Loading;
-        state_.block = exact.blocks;
+    ByteView window(window_);
+    DecodedRecord exact = decodeRecord(window, settings_);
+    if (exact.status == DecodeStatus::CutShort && exact.faulty == 0) {
+        show(exact);
         return state_;
     }
-    // The first reader has lost the record or finds none yet: the second one
-    // reads it, at most every half second of sound.
-    if (samples.size >= robustFrom_ + static_cast<std::size_t>(robustEverySeconds * rate_)) {
-        robustFrom_ = samples.size;
-        DecodedRecord robust = decodeRecordFiltered(record, rate_);
-        if (robust.status == DecodeStatus::Ok) {
-            finish(robust);
-            return state_;
-        }
-        if (robust.status == DecodeStatus::CutShort && robust.syncPosition > 0) {
-            state_.phase = LivePhase::Loading;
-            state_.block = std::max(robust.blocks, state_.block);
-            return state_;
-        }
+    if (allGood(exact)) {
+        settle(false);
+        return state_;
     }
-    if (state_.phase == LivePhase::LeadIn && record.size > static_cast<std::size_t>(leadInGiveUpSeconds * rate_)) {
+    // The first reader has lost the record, read a faulty block or finds none
+    // yet: the second one has its say, at most every half second of sound.
+    if (total() >= robustFrom_ + static_cast<std::size_t>(robustEverySeconds * rate_)) {
+        robustFrom_ = total();
+        // Where the first reader read a name, the second reads that record.
+        std::size_t limit = exact.nameRead ? exact.endPosition : static_cast<std::size_t>(-1);
+        DecodedRecord robust = decodeRecordFiltered(window, rate_, 0, nullptr, limit);
+        const bool reading = exact.status == DecodeStatus::CutShort || robust.status == DecodeStatus::CutShort;
+        if (allGood(robust) || (!reading && (foundRecord(exact) || foundRecord(robust)))) {
+            settle(false);
+            return state_;
+        }
+        show(exact);
+        show(robust);
+    }
+    if (state_.phase == LivePhase::LeadIn && window_.size() > static_cast<std::size_t>(leadInGiveUpSeconds * rate_)) {
         // Noise that sounded like a lead-in: the search goes on behind it.
         state_.phase = LivePhase::WaitingForLeadIn;
         scan_ = std::max(scan_, state_.recordStart + 1);
+        dropBefore(scan_);
     }
     return state_;
 }
 
-bool LiveReader::soundEnded(ByteView samples) const {
-    if (state_.phase != LivePhase::Done || samples.size < state_.recordEnd) return false;
-    std::size_t behind = samples.size - state_.recordEnd;
+bool LiveReader::soundEnded() const {
+    if (state_.phase != LivePhase::Done || total() < state_.recordEnd) return false;
+    std::size_t behind = total() - state_.recordEnd;
     if (behind >= 2 * static_cast<std::size_t>(rate_)) return true;
     std::size_t quarter = rate_ / 4;
     if (behind < quarter) return false;
-    const std::uint8_t* last = samples.data + samples.size - quarter;
-    auto [low, high] = std::minmax_element(last, last + quarter);
+    auto last = window_.end() - static_cast<std::ptrdiff_t>(quarter);
+    auto [low, high] = std::minmax_element(last, window_.end());
     return *high - 128 <= quietDeviation && 128 - *low <= quietDeviation;
 }
 
 void LiveReader::next() {
     if (state_.phase != LivePhase::Done) return;
-    scan_ = state_.recordEnd;
     state_.phase = LivePhase::WaitingForLeadIn;
     state_.block = 0;
+    state_.name.clear();
+    scan_ = std::max(scan_, state_.recordEnd);
+    dropBefore(scan_);
 }
 
+std::vector<DecodedRecord> LiveReader::endRecording() {
+    if (state_.phase == LivePhase::LeadIn || state_.phase == LivePhase::Loading) {
+        DecodedRecord record = readWindow();
+        if (foundRecord(record)) {
+            keep(record);
+            records_.push_back(std::move(record));
+        }
+    }
+    if (records_.empty()) records_.push_back(readWindow());
+    return std::move(records_);
+}

@@ -11,6 +11,7 @@
 #include "bench/SignalDegrader.h"
 #include "support/TestFiles.h"
 #include "tape/AudioFormat.h"
+#include "tape/Decoder.h"
 #include "tape/Encoder.h"
 #include "tape/WavFile.h"
 
@@ -41,10 +42,19 @@ std::vector<std::uint8_t> image(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-// The signal of `bytes` under `header` as bin2wav writes it, worn when `worn`.
+// The signal of `bytes` under `header` as bin2wav writes it, worn when
+// `worn`; with `broken`, a copy with 100 samples lost in block 2 before it.
 void writeRecordingWav(const std::string& path, const std::vector<std::uint8_t>& bytes, const TapeHeader& header,
-                       bool worn) {
+                       bool worn, bool broken = false) {
     std::vector<std::uint8_t> samples = encodeRecordSamples(bytes, header, halfCellSamplesAt(44100));
+    if (broken) {
+        std::vector<std::uint8_t> copy = samples;
+        const BlockSpan second = decodeRecord(ByteView(samples), DecoderSettings{}).blockSpans.at(1);
+        auto cut = copy.begin() + static_cast<std::ptrdiff_t>((second.begin + second.end) / 2);
+        copy.erase(cut, cut + 100);
+        copy.resize(copy.size() + 44100, 128);
+        samples.insert(samples.begin(), copy.begin(), copy.end());
+    }
     if (worn) {
         degrade::Faults faults;
         faults.noise = 0.5;
@@ -107,9 +117,48 @@ TEST(SoundCommands, RecordStopsByItselfOnAWornTapeAndKeepsBoth) {
     EXPECT_EQ(readFile(dir + "WORN_2000_2257_2010.BIN"), bytes) << text(dir + "record.out") << text(dir + recordLog);
     EXPECT_GT(readFile(dir + "aufnahme.wav").size(), 6 * 44100u);
     std::string log = text(dir + recordLog);
-    for (const char* status : {"  warte auf Vorton\n", "  Vorton\n", "  SPIEL: Block ", "  fertig\n"})
+    for (const char* status : {"  warte auf Vorton\n", "  Vorton\n", "  WORN: Block ", "  fertig\n"})
         EXPECT_NE(log.find(status), std::string::npos) << status << " missing in:\n" << log;
     std::cout << log << text(dir + "record.time");
+}
+
+// A copy that cannot be read to its end is given up, the search goes on
+// behind it, and the good copy ends the recording and is saved.
+TEST(SoundCommands, RecordGivesUpABrokenCopyAndKeepsTheNext) {
+    if (!haveCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    std::string dir = freshTestDir("sound-record-broken");
+    auto bytes = image(600, 7);
+    writeRecordingWav(dir + "copies.wav", bytes, TapeHeader{"HALLO", 0x2000, 0, 0x2000}, false, true);
+    int code = runScript(dir,
+                         "$BV7 record --wav aufnahme.wav >record.out 2>record.err & rec=$!\n"
+                         "sleep 0.5\npaplay copies.wav\nwait $rec; echo $? >record.rc\n",
+                         40);
+    EXPECT_EQ(code, 0) << text(dir + "script.err");
+    EXPECT_EQ(text(dir + "record.rc"), "0\n") << text(dir + recordLog);
+    EXPECT_EQ(readFile(dir + "HALLO_2000_2257_2000.BIN"), bytes) << text(dir + "record.out") << text(dir + recordLog);
+    std::string log = text(dir + recordLog);
+    for (const char* status : {"  HALLO: Block 1\n", "Warnung: Aufnahme bei 0:"})
+        EXPECT_NE(log.find(status), std::string::npos) << status << " missing in:\n" << log;
+}
+
+// A WAV file that stops taking samples (here a file size limit, as a full
+// disk): record says so, claims nothing saved, still saves the program from
+// what it read, and fails.
+TEST(SoundCommands, RecordOnAFullDiskStillSavesTheProgram) {
+    if (!haveCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
+    std::string dir = freshTestDir("sound-record-full");
+    auto bytes = image(600, 9);
+    writeRecordingWav(dir + "prog.wav", bytes, TapeHeader{"VOLL", 0x2000, 0, 0x2000}, false);
+    int code = runScript(dir,
+                         "( ulimit -f 100; trap '' XFSZ; exec $BV7 record --wav aufnahme.wav >record.out 2>record.err ) & rec=$!\n"
+                         "sleep 0.5\npaplay prog.wav\nwait $rec; echo $? >record.rc\n",
+                         40);
+    EXPECT_EQ(code, 0) << text(dir + "script.err");
+    EXPECT_EQ(text(dir + "record.rc"), "1\n") << text(dir + recordLog);
+    EXPECT_EQ(readFile(dir + "VOLL_2000_2257_2000.BIN"), bytes) << text(dir + "record.out") << text(dir + recordLog);
+    EXPECT_EQ(text(dir + "record.out").find("Aufnahme gespeichert"), std::string::npos) << text(dir + "record.out");
+    EXPECT_NE(text(dir + recordLog).find("Aufnahme konnte nicht vollständig geschrieben werden: aufnahme.wav"),
+              std::string::npos) << text(dir + recordLog);
 }
 
 // With --all the recording goes on behind each program; it ends with Ctrl-C
@@ -164,6 +213,9 @@ TEST(SoundCommands, MissingServerOrDeviceFailsAtOnce) {
         {false, "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 play P_1000_1063_1000.BIN", 1, "Kein Tonserver erreichbar"},
         {false, "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 devices", 1, "Kein Tonserver erreichbar"},
         {true, "$BV7 record --device gibtsnicht --wav aufnahme.wav", 1, "Gerät nicht gefunden: gibtsnicht"},
+        // The program's file is checked before a whole side is recorded.
+        {false, "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 record -o P_1000_1063_1000.BIN --wav aufnahme.wav", 1,
+         "Datei existiert schon: P_1000_1063_1000.BIN"},
         {true, "$BV7 play --device gibtsnicht P_1000_1063_1000.BIN", 1, "Gerät nicht gefunden: gibtsnicht"},
         {true, "$BV7 devices", 0, "* vcable.monitor"},
     };

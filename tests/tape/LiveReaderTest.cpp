@@ -3,19 +3,25 @@
 #include <random>
 
 #include "bench/SignalDegrader.h"
+#include "tape/AudioFormat.h"
 #include "tape/Encoder.h"
 #include "tape/LiveReader.h"
+#include "tape/ReaderFallback.h"
 #include "tape/TapeRecord.h"
 
 namespace {
 constexpr std::uint32_t rate = 44100;
 
+std::vector<std::uint8_t> imageOf(std::size_t size, unsigned seed) {
+    std::vector<std::uint8_t> image(size);
+    for (std::size_t i = 0; i < size; ++i) image[i] = static_cast<std::uint8_t>(i * 29 + seed);
+    return image;
+}
+
 // With `faulty`, a data byte of block 2 is wrong on the tape: that block fails
 // its checksum in every reader.
 std::vector<std::uint8_t> signalOf(std::size_t size, unsigned seed, bool worn, bool faulty = false) {
-    std::vector<std::uint8_t> image(size);
-    for (std::size_t i = 0; i < size; ++i) image[i] = static_cast<std::uint8_t>(i * 29 + seed);
-    std::vector<std::uint8_t> bytes = layoutTapeRecord(image, TapeHeader{"LIVE", 0x1000, 0, 0x1000});
+    std::vector<std::uint8_t> bytes = layoutTapeRecord(imageOf(size, seed), TapeHeader{"HALLO", 0x1000, 0, 0x1000});
     if (faulty) bytes[tape::fixedBytes - 3 + tape::blockSize + tape::blockFramingBytes + 10] ^= 0x10;
     std::vector<std::uint8_t> samples(bytes.size() * 240);
     samples.resize(encodeBytesInto(bytes.data(), bytes.size(), 14, samples.data()));
@@ -26,11 +32,33 @@ std::vector<std::uint8_t> signalOf(std::size_t size, unsigned seed, bool worn, b
     faults.seed = seed;
     return degrade::degradeSignal(samples, faults);
 }
+
+// `sound` handed over a tenth of a second at a time and read twice a second,
+// as bv7 record does; with `all` the search goes on behind each record read.
+// The readings in order, and the sample counts at which the sound behind a
+// record had ended.
+struct Followed {
+    std::vector<std::string> readings;
+    std::vector<std::size_t> endedAt;
+};
+Followed follow(LiveReader& reader, const std::vector<std::uint8_t>& sound, bool all) {
+    Followed followed;
+    for (std::size_t at = 0, chunk = 1; at + rate / 10 <= sound.size(); at += rate / 10, ++chunk) {
+        reader.append(sound.data() + at, rate / 10);
+        if (chunk % 5 != 0) continue;
+        std::string text = liveStatusText(reader.update());
+        if (followed.readings.empty() || followed.readings.back() != text) followed.readings.push_back(text);
+        if (!reader.soundEnded()) continue;
+        followed.endedAt.push_back(reader.total());
+        if (!all) break;
+        reader.next();
+    }
+    return followed;
+}
 }
 
-// The recording handed over half a second at a time, as bv7 record does: the
-// readings in order, each record read to its end, and the sound behind it
-// ended a quarter second after it falls silent, not before.
+// The readings in order, each record read to its end, and the sound behind
+// it ended a quarter second after it falls silent, not before.
 TEST(LiveReader, FollowsARecordingAsItGrows) {
     struct Case {
         const char* name;
@@ -67,35 +95,82 @@ TEST(LiveReader, FollowsARecordingAsItGrows) {
             sound.resize(sound.size() + rate, 128);
         }
         LiveReader reader(rate, DecoderSettings{});
-        std::vector<std::string> readings;
-        std::vector<std::size_t> endedAt;
-        for (std::size_t size = rate / 2; size <= sound.size(); size += rate / 2) {
-            ByteView recorded(sound.data(), size);
-            std::string text = liveStatusText(reader.update(recorded));
-            if (readings.empty() || readings.back() != text) readings.push_back(text);
-            if (reader.soundEnded(recorded)) {
-                ASSERT_LT(endedAt.size(), recordEnds.size()) << "a record read twice, or one out of nothing";
-                EXPECT_NEAR(static_cast<double>(reader.state().recordEnd), static_cast<double>(recordEnds[endedAt.size()]),
-                            rate / 10);
-                endedAt.push_back(size);
-                reader.next();
-            }
+        Followed followed = follow(reader, sound, true);
+        ASSERT_EQ(followed.endedAt.size(), static_cast<std::size_t>(c.records));
+        ASSERT_EQ(reader.records().size(), static_cast<std::size_t>(c.records));
+        for (std::size_t n = 0; n < followed.endedAt.size(); ++n) {
+            EXPECT_NEAR(static_cast<double>(reader.records()[n].endPosition), static_cast<double>(recordEnds[n]), rate / 10);
+            EXPECT_GE(followed.endedAt[n], ends[n] + rate / 4);
+            EXPECT_LE(followed.endedAt[n], ends[n] + rate);
         }
-        ASSERT_EQ(endedAt.size(), static_cast<std::size_t>(c.records));
-        for (std::size_t n = 0; n < endedAt.size(); ++n) {
-            EXPECT_GE(endedAt[n], ends[n] + rate / 4);
-            EXPECT_LE(endedAt[n], ends[n] + rate);
-        }
-        EXPECT_EQ(readings.front(), "warte auf Vorton");
+        EXPECT_EQ(followed.readings.front(), "warte auf Vorton");
         if (c.records == 0) continue;
-        // Each record: lead-in, its blocks one after the other, done; then the
-        // search for the next one.
+        // Each record: lead-in, its blocks under the name read, done; then
+        // the search for the next one.
         std::vector<std::string> expected;
         for (int n = 0; n < c.records; ++n)
-            for (const char* text : {"warte auf Vorton", "Vorton", "SPIEL: Block 1", "SPIEL: Block 2", "SPIEL: Block 3", "fertig"})
+            for (const char* text : {"warte auf Vorton", "Vorton", "HALLO: Block 1", "HALLO: Block 2", "HALLO: Block 3", "fertig"})
                 expected.push_back(text);
         expected.push_back("warte auf Vorton");
-        std::vector<std::string>& seen = readings;
-        EXPECT_EQ(seen, expected);
+        EXPECT_EQ(followed.readings, expected);
     }
+}
+
+// The name as the tape holds it, padded with spaces and with any byte in it.
+TEST(LiveReader, StatusShowsTheNameRead) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"HALLO           ", "HALLO: Block 2"},
+        {"", "Block 2"},
+        {"A\x1b[2J\x7f", "A.[2J.: Block 2"},
+    };
+    for (auto [name, shown] : cases) {
+        LiveState state;
+        state.phase = LivePhase::Loading;
+        state.block = 2;
+        state.name = name;
+        EXPECT_EQ(liveStatusText(state), shown);
+    }
+}
+
+// A copy whose framing broke in block 2 is given up as the scan of a side
+// gives it up, and the good copy behind it is read and ends the recording;
+// over minutes of sound only the current record's samples are held.
+TEST(LiveReader, GivesUpABrokenCopyAndReadsTheNext) {
+    const std::vector<std::uint8_t> image = imageOf(600, 9);
+    const std::vector<std::uint8_t> good = encodeRecordSamples(image, TapeHeader{"HALLO", 0x1000, 0, 0x1000},
+                                                               halfCellSamplesAt(rate));
+    DecoderSettings settings;
+    std::vector<std::uint8_t> broken = good;
+    const BlockSpan second = decodeRecord(ByteView(good), settings).blockSpans.at(1);
+    auto cut = broken.begin() + static_cast<std::ptrdiff_t>((second.begin + second.end) / 2);
+    broken.erase(cut, cut + 100);
+    ASSERT_NE(decodeRecordEitherWay(ByteView(broken), settings, rate, 0, nullptr, ReadingChoice{}).status,
+              DecodeStatus::Ok);
+
+    // A minute of hiss first: waiting holds nothing of it.
+    std::mt19937 random(3);
+    std::vector<std::uint8_t> sound;
+    for (std::size_t i = 0; i < 60 * rate; ++i)
+        sound.push_back(static_cast<std::uint8_t>(128 + static_cast<int>(random() % 21) - 10));
+    sound.insert(sound.end(), broken.begin(), broken.end());
+    sound.resize(sound.size() + rate, 128);
+    const std::size_t goodStart = sound.size();
+    sound.insert(sound.end(), good.begin(), good.end());
+    sound.resize(sound.size() + 2 * rate, 128);
+
+    LiveReader reader(rate, settings);
+    Followed followed = follow(reader, std::vector<std::uint8_t>(sound.begin(), sound.begin() + 60 * rate), false);
+    EXPECT_LT(reader.heldBytes(), 2 * rate);
+    followed = follow(reader, std::vector<std::uint8_t>(sound.begin() + 60 * rate, sound.end()), false);
+    ASSERT_EQ(followed.endedAt.size(), 1u) << "the good copy does not end the recording";
+    EXPECT_LT(reader.heldBytes(), 2 * (good.size() + 2 * rate));
+    std::vector<DecodedRecord> records = reader.endRecording();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_NE(records[0].status, DecodeStatus::Ok);
+    EXPECT_EQ(records[1].status, DecodeStatus::Ok);
+    EXPECT_EQ(records[1].faulty, 0);
+    EXPECT_EQ(records[1].image, image);
+    EXPECT_EQ(records[1].header.name.substr(0, 5), "HALLO");
+    EXPECT_GT(records[1].syncPosition, goodStart);
+    EXPECT_LT(records[1].endPosition, goodStart + good.size() + rate / 10);
 }
