@@ -21,7 +21,8 @@ using namespace cli;
 
 namespace {
 const char* const recordUsage =
-    "Aufruf: bv7 record [-o DATEI.BIN] [--wav AUFNAHME.wav] [--device NAME] [--all] [--seconds N] [--force]\n"
+    "Aufruf: bv7 record [-o DATEI.BIN] [--wav AUFNAHME.wav] [--device NAME] [--all] [--seconds N]\n"
+    "                  [--keep-faulty] [--force]\n"
     "Nimmt vom Standard-Eingabegerät (44,1 kHz) auf, zeigt Pegel und Lesestand und hört\n"
     "von selbst auf, sobald ein Programm bis zu seinem Endbyte gelesen und der Ton zu\n"
     "Ende ist; ein Programm, das nicht bis dahin lesbar ist, wird übergangen und die\n"
@@ -33,6 +34,7 @@ const char* const recordUsage =
     "  --device NAME  dieses Eingabegerät statt des Standardgeräts (bv7 devices)\n"
     "  --all          weiter bis Strg-C oder --seconds, alle Programme behalten\n"
     "  --seconds N    höchstens N Sekunden aufnehmen\n"
+    "  --keep-faulty  auch bei Prüfsummenfehlern schreiben (mit Warnung)\n"
     "  --force        vorhandene BIN-Dateien überschreiben\n";
 
 constexpr std::uint32_t recordRate = 44100;
@@ -126,7 +128,7 @@ std::vector<DecodedRecord> oneRecord(std::vector<DecodedRecord> records, std::os
 int recordCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
     std::string problem;
-    if (!arguments.parse(args, {"-o", "--wav", "--device", "--seconds"}, {"--all", "--force", "--help"}, problem))
+    if (!arguments.parse(args, {"-o", "--wav", "--device", "--seconds"}, {"--all", "--keep-faulty", "--force", "--help"}, problem))
         return usageError(io, problem, recordUsage);
     if (arguments.has("--help")) {
         io.out << recordUsage;
@@ -237,6 +239,7 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     if (!all) records = oneRecord(std::move(records), io.err);
     SavingChoice saving;
     saving.force = force;
+    saving.keepFaulty = arguments.has("--keep-faulty");
     saving.all = all;
     saving.output = output;
     int code = saveRecords(records, directoryOf(wavPath), saving, reportIo);
