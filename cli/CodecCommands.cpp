@@ -223,7 +223,7 @@ int mergeRecordings(const Arguments& arguments, CommandIo& io) {
             if (foundRecord(record)) ++found;
             if (record.status != DecodeStatus::Ok) {
                 reportIo.out << origin << ":\n";
-                showStringError(decodeStatusMessage(record.status));
+                reportUnread(record, input, wav.rate, io.err);
                 ++failures;
                 continue;
             }
@@ -302,6 +302,8 @@ int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     saving.force = arguments.has("--force");
     saving.all = all;
     saving.output = output;
+    saving.recording = input;
+    saving.rate = wav.rate;
     const int code = saveRecords(records, directoryOf(input), saving, reportIo);
     return code != exitOk || !labelsWritten ? exitFailed : exitOk;
 }

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 
 #include "cli/LabelFile.h"
+#include "cli/RecordSaving.h"
 #include "cli/RecordingInput.h"
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
@@ -65,7 +66,8 @@ int listCommand(const CommandArgs& args, CommandIo& io) {
             out << listLine(records[i], starts[i], wav.rate, figures, toTerminal) << "\n";
         }
     } else {
-        showStringError(decodeStatusMessage(records.empty() ? DecodeStatus::NoSync : records.front().status));
+        DecodedRecord none;
+        reportUnread(records.empty() ? none : records.front(), input, wav.rate, io.err);
     }
     if (labels && !writeLabelFile(*labels, records, wav.rate, force, io.err)) return exitFailed;
     return found ? exitOk : exitFailed;

@@ -242,6 +242,8 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     saving.keepFaulty = arguments.has("--keep-faulty");
     saving.all = all;
     saving.output = output;
+    saving.recording = wavPath;
+    saving.rate = recordRate;
     int code = saveRecords(records, directoryOf(wavPath), saving, reportIo);
     return failed || !kept ? exitFailed : code;
 }

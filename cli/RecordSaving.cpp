@@ -8,8 +8,15 @@
 #include "shell/StringTable.h"
 #include "tape/BinFileName.h"
 #include "tape/ReaderFallback.h"
+#include "tape/TapeListing.h"
 
 namespace cli {
+void reportUnread(const DecodedRecord& record, const std::string& recording, std::uint32_t rate, std::ostream& err) {
+    std::string where = isStandardStream(recording) ? std::string("Standardeingabe") : recording;
+    if (foundRecord(record)) where += (where.empty() ? "" : ", ") + std::string("bei ") + tapeTime(record.syncPosition, rate);
+    err << "Fehler: " << loadString(decodeStatusMessage(record.status)) << (where.empty() ? "" : " (" + where + ")") << "\n";
+}
+
 std::string binNameFor(const TapeHeader& header) {
     std::string name = proposeBinFileName(header);
     for (char& c : name)
@@ -111,7 +118,7 @@ int saveRecords(const std::vector<DecodedRecord>& records, const std::string& di
         if (choice.all) io.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
         if (foundRecord(record)) ++found;
         if (record.status != DecodeStatus::Ok) {
-            showStringError(decodeStatusMessage(record.status));
+            reportUnread(record, choice.recording, choice.rate, io.err);
             ++failures;
             continue;
         }

@@ -4,6 +4,8 @@
 // files. wav2bin (one record, --all, --merge) and record all save this way.
 #include <cstdint>
 #include <ostream>
+#include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,13 @@ struct SavingChoice {
     bool all = false;               // every record of the recording, each under its own name
     bool merged = false;            // the records are copies put together already (--merge)
     const std::string* output = nullptr;   // -o: the one program's file ("-": standard output)
+    std::string recording;          // the recording's name in messages ("-": standard input)
+    std::uint32_t rate = 44100;     // its sample rate, for the times in messages
 };
+
+// The reader's message for a record not read, naming the recording and, where
+// the record was found, its time: "Fehler: WAV: ... (seite.wav, bei 1:23.4)".
+void reportUnread(const DecodedRecord& record, const std::string& recording, std::uint32_t rate, std::ostream& err);
 
 // The decoder's proposal as a file name here: control characters read from
 // tape (a name may hold any byte) become "-" as the forbidden characters do.

@@ -100,6 +100,11 @@ TEST(Messages, ErrorsNameTheFileAndTheReason) {
     writeFile(bin, image(256));
     writeFile(dir + "kein.wav", image(64));
     const std::string longName = dir + std::string(300, 'n') + ".wav";
+    // Loud noise and no record in it.
+    std::vector<std::uint8_t> noise(44100);
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<std::uint8_t>((i * 7919 + i * i * 31) >> 3);
+    writeFile(dir + "rauschen.wav", makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, noise.data(),
+                                                     static_cast<std::uint32_t>(noise.size())));
     struct Case {
         CommandFunction command;
         CommandArgs args;
@@ -112,6 +117,8 @@ TEST(Messages, ErrorsNameTheFileAndTheReason) {
         {bin2wavCommand, {bin, "-o", longName}, "nnnn.wav (Name zu lang)"},
         {wav2binCommand, {dir + "kein.wav"}, "RIFF-Chunk nicht gefunden. (" + dir + "kein.wav)"},
         {listCommand, {dir + "kein.wav"}, "RIFF-Chunk nicht gefunden. (" + dir + "kein.wav)"},
+        {listCommand, {dir + "rauschen.wav"}, "WAV: kein SYNC gefunden. (" + dir + "rauschen.wav)"},
+        {wav2binCommand, {dir + "rauschen.wav", "--all"}, "WAV: kein SYNC gefunden. (" + dir + "rauschen.wav)"},
     };
     for (const Case& c : cases) {
         Outcome result = run(c.command, c.args);
