@@ -16,6 +16,7 @@
 #include "tape/TapeRecord.h"
 #include "tape/WavFile.h"
 #include "support/RandomImage.h"
+#include "support/CommandRun.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -24,17 +25,8 @@ bool exists(const std::string& path) { return std::ifstream(path).good(); }
 // A fresh directory per test, so names never collide.
 std::string freshDir(const std::string& name) { return freshTestDir("cli-" + name); }
 
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-Outcome run(CommandFunction command, const CommandArgs& args) {
-    std::ostringstream out, err;
-    cli::TerminalInterface terminal(err);
-    cli::CommandIo io{out, err};
-    int code = command(args, io);
-    return Outcome{code, out.str(), err.str()};
-}
+using Outcome = CommandOutcome;
+Outcome run(CommandFunction command, const CommandArgs& args) { return runCommand(command, args); }
 
 std::vector<std::uint8_t> image(std::size_t size) {
     std::vector<std::uint8_t> bytes(size);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/CommandRun.h"
 #include "support/TestFiles.h"
 
 #include <cstdlib>
@@ -16,17 +17,8 @@
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-Outcome runKalo(const CommandArgs& args) {
-    std::ostringstream out, err;
-    cli::TerminalInterface terminal(err);
-    cli::CommandIo io{out, err};
-    int code = kaloCommand(args, io);
-    return Outcome{code, out.str(), err.str()};
-}
+using Outcome = CommandOutcome;
+Outcome runKalo(const CommandArgs& args) { return runCommand(kaloCommand, args); }
 
 std::string freshDir(const std::string& name) { return freshTestDir("kalo-" + name); }
 std::string readText(const std::string& path) {

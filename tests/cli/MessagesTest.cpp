@@ -15,6 +15,7 @@
 #include "cli/Commands.h"
 #include "cli/PulseAudio.h"
 #include "shell/Version.h"
+#include "support/CommandRun.h"
 #include "support/TestFiles.h"
 #include "support/WavBuilder.h"
 #include "tape/WavFile.h"
@@ -25,17 +26,8 @@
 #endif
 
 namespace {
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-Outcome run(CommandFunction command, const CommandArgs& args) {
-    std::ostringstream out, err;
-    cli::TerminalInterface terminal(err);
-    cli::CommandIo io{out, err};
-    int code = command(args, io);
-    return Outcome{code, out.str(), err.str()};
-}
+using Outcome = CommandOutcome;
+Outcome run(CommandFunction command, const CommandArgs& args) { return runCommand(command, args); }
 
 std::vector<std::uint8_t> image(std::size_t size) {
     std::vector<std::uint8_t> bytes(size);

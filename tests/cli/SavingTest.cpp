@@ -12,22 +12,14 @@
 #include "tape/TapeRecord.h"
 #include "tape/WavFile.h"
 #include "support/RandomImage.h"
+#include "support/CommandRun.h"
 #include "support/TestFiles.h"
 
 namespace {
 using Samples = std::vector<std::uint8_t>;
 
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-Outcome run(const CommandArgs& args) {
-    std::ostringstream out, err;
-    cli::TerminalInterface terminal(err);
-    cli::CommandIo io{out, err};
-    int code = wav2binCommand(args, io);
-    return Outcome{code, out.str(), err.str()};
-}
+using Outcome = CommandOutcome;
+Outcome run(const CommandArgs& args) { return runCommand(wav2binCommand, args); }
 
 std::string writeWav(const std::string& path, const Samples& samples) {
     writeFile(path, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
