@@ -119,12 +119,12 @@ LeadInBefore leadInBefore(ByteView samples, double nominalCell, std::size_t posi
     return before;
 }
 
-std::size_t leadInEnd(ByteView samples, double nominalCell, std::size_t from) {
+std::size_t leadInEnd(ByteView samples, double nominalCell, std::size_t from, std::size_t until) {
     const ToneRange range = toneRange(nominalCell);
     if (range.longest >= 64) return from;
     std::size_t end = from;
     int missed = 0;
-    for (std::size_t at = from; at + windowSpan(range) <= samples.size && missed <= 1; at += window) {
+    for (std::size_t at = from; at + windowSpan(range) <= samples.size && missed <= 1 && end < until; at += window) {
         if (toneIn(samples.data + at, range) != 0) end = at + window, missed = 0;
         else ++missed;
     }

@@ -41,5 +41,5 @@ LeadInBefore leadInBefore(ByteView samples, double nominalCell, std::size_t posi
 
 // Where the lead-in tone heard in the window at `from` ends: behind the last
 // of the windows that follow each other with the tone (one window without it,
-// a dropout, does not end it).
-std::size_t leadInEnd(ByteView samples, double nominalCell, std::size_t from);
+// a dropout, does not end it), or `until` where it lasts that long.
+std::size_t leadInEnd(ByteView samples, double nominalCell, std::size_t from, std::size_t until);

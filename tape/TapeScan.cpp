@@ -12,6 +12,8 @@ double nominalCell(std::uint32_t rate) { return rate == 44100 ? 29.5 : 14.75; }
 // How far behind the first window in which its tone was heard a record's sync
 // may lie: the whole lead-in on a tape a third too slow, and the sync byte.
 constexpr double maxLeadInCells = (tape::leadInBytes + 1) * 8 * 1.35;
+// The name and the gap behind the sync, at the slowest speed.
+constexpr double gapCells = (tape::nameBytes + tape::gapBytes) * 8 * 1.35;
 // A lead-in heard this long (more than half of one) is one, sync or not.
 constexpr double leadInOnlyCells = tape::leadInBytes * 8 * 0.55;
 
@@ -60,17 +62,25 @@ std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings set
         bounded.syncLimit = leadIn.position + reach;
         DecodedRecord record = decodeRecordEitherWay(samples, bounded, rate, start, nullptr, choice);
         if (!foundRecord(record)) {
-            // A lead-in as long as a worn one still is, with no sync found: a
-            // record that cannot be read is shown, not hidden.
-            const std::size_t end = leadInEnd(samples, cell, leadIn.position);
-            if (end - leadIn.position >= static_cast<std::size_t>(leadInOnlyCells * cell)) {
-                DecodedRecord heard;
-                heard.status = DecodeStatus::NoSyncBehindLeadIn;
-                heard.syncPosition = heard.endPosition = end;
-                heard.filtered = !choice.exact;
-                records.push_back(std::move(heard));
+            // The name and the gap behind a real lead-in sound like it too.
+            const std::size_t until = bounded.syncLimit + static_cast<std::size_t>(gapCells * cell);
+            const std::size_t end = leadInEnd(samples, cell, leadIn.position, until);
+            if (end >= until) {
+                // The tone goes on beyond the reach of this search: search on
+                // from a little before that reach, where the tone still sounds.
+                position = std::max(position, bounded.syncLimit - leadInStride);
+            } else {
+                // A lead-in as long as a worn one still is, searched to its end
+                // with no sync found: a record that cannot be read is shown, not hidden.
+                if (end - leadIn.position >= static_cast<std::size_t>(leadInOnlyCells * cell)) {
+                    DecodedRecord heard;
+                    heard.status = DecodeStatus::NoSyncBehindLeadIn;
+                    heard.syncPosition = heard.endPosition = end;
+                    heard.filtered = !choice.exact;
+                    records.push_back(std::move(heard));
+                }
+                position = std::max(position, bounded.syncLimit);
             }
-            position = std::max({position, bounded.syncLimit, end});
         } else if (!isTapeRecord(record)) {
             position = std::max(position, record.syncPosition + 1);
         } else {

@@ -68,6 +68,18 @@ TEST(TapeScan, FindsTheRecordsTheBv7WroteAndNothingElse) {
              t.program(first, randomImage(600, 8));
          },
          true, {{"ERSTES", {}}, {"", {}, DecodeStatus::NoSyncBehindLeadIn}, {"ERSTES", {}}}},
+        // A recorder left running on the tone: the sync lies far behind where the tone was first heard.
+        {"a lead-in ten times as long",
+         [](side::TapeSide& t) {
+             side::TapeSide record;
+             record.program(first, randomImage(600, 9));
+             const auto& samples = record.samples();
+             const std::vector<std::uint8_t> tone(samples.begin() + 300, samples.begin() + 300 + 3000 * 30);
+             t.hiss(1, 3);
+             for (int i = 0; i < 12; ++i) t.append(tone);
+             t.append(samples);
+         },
+         false, {{"ERSTES", {}}}},
         // The recording began late: only the last 40 bytes of the lead-in are on it.
         {"a lead-in cut at the start",
          [](side::TapeSide& t) {
