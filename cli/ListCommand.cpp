@@ -3,7 +3,7 @@
 #include "cli/Commands.h"
 
 #include "cli/LabelFile.h"
-#include "cli/RecordSaving.h"
+#include "cli/RecordingConversion.h"
 #include "cli/RecordingInput.h"
 #include "shell/CommonServices.h"
 #include "shell/GlobalSettings.h"
@@ -29,34 +29,24 @@ const char* const listUsage =
 
 int listCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
-    std::string problem;
-    if (!arguments.parse(args, {"--labels"}, {"--exact", "--force", "--help"}, problem)) {
-        io.err << problem << "\n" << listUsage;
-        return exitUsage;
-    }
-    if (arguments.has("--help")) {
-        io.out << listUsage;
-        return exitOk;
-    }
-    if (arguments.positionals().size() != 1) {
-        io.err << "Genau eine WAV-Datei angeben.\n" << listUsage;
-        return exitUsage;
-    }
+    int code = exitOk;
+    if (!parseCommandLine(args, {"--labels"}, {"--exact", "--force", "--help"}, listUsage, arguments, io, code))
+        return code;
+    if (arguments.positionals().size() != 1) return usageError(io, "Genau eine WAV-Datei angeben.", listUsage);
     const std::string& input = arguments.positionals()[0];
+    ConversionOptions options;
+    options.all = true;
+    options.exact = arguments.has("--exact");
+    options.force = arguments.has("--force");
+    options.labels = arguments.value("--labels");
     // With the labels on standard output, the list goes to the error stream.
-    const std::string* labels = arguments.value("--labels");
-    std::ostream& out = labels && isStandardStream(*labels) ? io.err : io.out;
-    const bool force = arguments.has("--force");
-    if (labels && !mayWrite(*labels, force, io.err)) return exitFailed;
+    std::ostream& out = reportIoFor(options, io).out;
+    if (options.labels && !mayWrite(*options.labels, options.force, io.err)) return exitFailed;
 
     RecordingInput recording;
     if (!readRecording(input, recording, io.err)) return exitFailed;
     const WavSamples& wav = recording.wav;
-    const DecoderSettings& settings = recording.settings;
-    ReadingChoice choice;
-    choice.exact = arguments.has("--exact");
-
-    const std::vector<DecodedRecord> records = readEveryRecord(wav.samples, settings, wav.rate, choice);
+    const std::vector<DecodedRecord> records = readRecords(recording, options);
     const bool found = !records.empty() && foundRecord(records.front());
     if (found) {
         const std::vector<std::size_t> starts = recordStarts(records, wav.rate);
@@ -69,6 +59,6 @@ int listCommand(const CommandArgs& args, CommandIo& io) {
         DecodedRecord none;
         reportUnread(records.empty() ? none : records.front(), input, wav.rate, io.err);
     }
-    if (labels && !writeLabelFile(*labels, records, wav.rate, force, io.err)) return exitFailed;
+    if (options.labels && !writeLabelFile(*options.labels, records, wav.rate, options.force, io.err)) return exitFailed;
     return found ? exitOk : exitFailed;
 }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "cli/Commands.h"
+#include "cli/BinToWav.h"
 #include "cli/PulseAudio.h"
 #include "cli/SoundFileImport.h"
 #include "shell/FileIo.h"
@@ -36,12 +37,6 @@ const char* const devicesUsage =
 const char* const linuxOnlyText = "Fehler: Diesen Befehl gibt es nur im bv7 für Linux (über den Tonserver).\n";
 
 constexpr int barWidth = 20;
-
-int usageError(CommandIo& io, const std::string& problem, const char* usage) {
-    if (!problem.empty()) io.err << problem << "\n";
-    io.err << usage;
-    return exitUsage;
-}
 
 std::uint16_t u16At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
@@ -154,20 +149,7 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
             normaliseProgramName(header.name);
         }
         std::vector<std::uint8_t> image;
-        if (!readInput(input, image, loadString(str::cannotOpenBinary), io.err)) return false;
-        if (image.empty()) {
-            io.err << "Fehler: Die BIN-Datei ist leer, daraus entsteht keine lesbare Aufnahme. (" << input << ")\n";
-            return false;
-        }
-        if (!fitsAddressSpace(image, header.aa, input, io.err)) return false;
-        selectSampleRate(44100);
-        std::vector<std::uint8_t> samples = encodeRecordSamples(image, header, currentHalfCellSamples());
-        if (samples.size() > maxWavSampleCount) {
-            io.err << "WAV-Daten konnten nicht berechnet werden\n";
-            return false;
-        }
-        bytes = makeWavFileBytes(currentAudioFormat(), samples.data(), static_cast<std::uint32_t>(samples.size()));
-        return true;
+        return readBinImage(input, header.aa, image, io.err) && recordWavBytes(image, header, bytes, io.err);
     }
     if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return false;
     // A WAV file plays as it is, floating-point samples too.
@@ -181,55 +163,35 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
 }
 }
 
-int playCommand(const CommandArgs& args, CommandIo& io) {
-    Arguments arguments;
-    std::string problem;
-    if (!arguments.parse(args, {"--device", "--volume"}, {"--help"}, problem))
-        return usageError(io, problem, playUsage);
-    if (arguments.has("--help")) {
-        io.out << playUsage;
-        return exitOk;
-    }
-    if (arguments.positionals().size() != 1) return usageError(io, "Genau eine BIN- oder WAV-Datei angeben.", playUsage);
-    int volume = maxVolumeLevel;
-    if (const std::string* text = arguments.value("--volume")) {
-        if (text->empty() || text->size() > 2 || text->find_first_not_of("0123456789") != std::string::npos ||
-            std::stoi(*text) > maxVolumeLevel)
-            return usageError(io, "--volume braucht eine Zahl von 0 bis 10.", playUsage);
-        volume = std::stoi(*text);
-    }
-#ifndef BV7_HAVE_PULSE
-    io.err << linuxOnlyText;
-    return exitFailed;
-#endif
-    const std::string& input = arguments.positionals()[0];
-    std::vector<std::uint8_t> file;
-    int code = exitOk;
-    if (!soundFileOf(input, file, io, code)) return code;
-    PlaybackSound sound = playbackSoundOf(ByteView(file));
-    pulse::StreamFormat layout;
+namespace {
+// The sound of the WAV bytes `file` as the server takes it: its layout, the
+// one channel that carries the signal of more than two, at `volume`. False
+// after the message.
+bool prepareSound(const std::vector<std::uint8_t>& file, const std::string& input, int volume, PlaybackSound& sound,
+                  pulse::StreamFormat& layout, std::vector<std::uint8_t>& bytes, std::size_t& frame, CommandIo& io) {
+    sound = playbackSoundOf(ByteView(file));
     if (sound.error) {
         io.err << "Fehler: " << loadString(sound.error) << " (" << input << ")\n";
-        return exitFailed;
+        return false;
     }
     if (!streamFormatOf(sound, layout)) {
         io.err << "Fehler: Dieses Tonformat kann bv7 nicht abspielen (" << input << ").\n";
-        return exitFailed;
+        return false;
     }
-    std::vector<std::uint8_t> bytes(sound.sound.data, sound.sound.data + sound.sound.size);
+    bytes.assign(sound.sound.data, sound.sound.data + sound.sound.size);
     bytes.insert(bytes.end(), sound.tail.begin(), sound.tail.end());
     const std::size_t channels = layout.channels;
-    const std::size_t frame = std::max<std::size_t>(1, keepSignalChannel(bytes, layout));
+    frame = std::max<std::size_t>(1, keepSignalChannel(bytes, layout));
     sound.bytesPerSecond = static_cast<std::uint32_t>(sound.bytesPerSecond / channels * layout.channels);
     scaleVolume(bytes, layout.format, volume);
+    return true;
+}
 
-    pulse::Stream stream;
-    const std::string* device = arguments.value("--device");
-    if (!stream.open(pulse::Stream::Direction::Playback, layout, device ? *device : std::string(), problem)) {
-        io.err << problem << " (" << input << ")\n";
-        return exitFailed;
-    }
-    InterruptCatcher interrupt;
+// Writes `bytes` to `stream` a tenth of a second at a time with the progress
+// bar, until all of it is played or Ctrl-C. False when the server failed
+// (`problem` says why).
+bool playToEnd(pulse::Stream& stream, const std::vector<std::uint8_t>& bytes, const PlaybackSound& sound,
+               std::size_t frame, const InterruptCatcher& interrupt, std::ostream& err, std::string& problem) {
     const bool terminal = errorIsTerminal();
     // Tenths of a second in whole frames, so that Ctrl-C is heard at once.
     std::size_t step = std::max<std::size_t>(frame, sound.bytesPerSecond / 10 / frame * frame);
@@ -246,21 +208,57 @@ int playCommand(const CommandArgs& args, CommandIo& io) {
             break;
         }
         written += count;
-        if (terminal) showProgress(io.err, played(), sound.lengthMs);
+        if (terminal) showProgress(err, played(), sound.lengthMs);
     }
     // What the server still holds, watched until a tenth of a second is left
     // (a sink keeps some latency of its own), then drained.
     while (!failed && !interrupt.interrupted() && stream.latencyMicroseconds() > 100000) {
-        if (terminal) showProgress(io.err, played(), sound.lengthMs);
+        if (terminal) showProgress(err, played(), sound.lengthMs);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     if (!failed && !interrupt.interrupted() && !stream.drain(problem)) failed = true;
     if (interrupt.interrupted()) stream.flush();
     if (terminal) {
-        if (!failed && !interrupt.interrupted()) showProgress(io.err, sound.lengthMs, sound.lengthMs);
-        io.err << "\n";
+        if (!failed && !interrupt.interrupted()) showProgress(err, sound.lengthMs, sound.lengthMs);
+        err << "\n";
     }
-    if (failed) {
+    return !failed;
+}
+}
+
+int playCommand(const CommandArgs& args, CommandIo& io) {
+    Arguments arguments;
+    int code = exitOk;
+    if (!parseCommandLine(args, {"--device", "--volume"}, {"--help"}, playUsage, arguments, io, code)) return code;
+    if (arguments.positionals().size() != 1) return usageError(io, "Genau eine BIN- oder WAV-Datei angeben.", playUsage);
+    int volume = maxVolumeLevel;
+    if (const std::string* text = arguments.value("--volume")) {
+        if (text->empty() || text->size() > 2 || text->find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(*text) > maxVolumeLevel)
+            return usageError(io, "--volume braucht eine Zahl von 0 bis 10.", playUsage);
+        volume = std::stoi(*text);
+    }
+#ifndef BV7_HAVE_PULSE
+    io.err << linuxOnlyText;
+    return exitFailed;
+#endif
+    const std::string& input = arguments.positionals()[0];
+    std::vector<std::uint8_t> file, bytes;
+    if (!soundFileOf(input, file, io, code)) return code;
+    PlaybackSound sound;
+    pulse::StreamFormat layout;
+    std::size_t frame = 1;
+    if (!prepareSound(file, input, volume, sound, layout, bytes, frame, io)) return exitFailed;
+
+    pulse::Stream stream;
+    std::string problem;
+    const std::string* device = arguments.value("--device");
+    if (!stream.open(pulse::Stream::Direction::Playback, layout, device ? *device : std::string(), problem)) {
+        io.err << problem << " (" << input << ")\n";
+        return exitFailed;
+    }
+    InterruptCatcher interrupt;
+    if (!playToEnd(stream, bytes, sound, frame, interrupt, io.err, problem)) {
         io.err << problem << " (" << input << ")\n";
         return exitFailed;
     }
@@ -274,18 +272,15 @@ int playCommand(const CommandArgs& args, CommandIo& io) {
 
 int devicesCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
-    std::string problem;
-    if (!arguments.parse(args, {}, {"--help"}, problem)) return usageError(io, problem, devicesUsage);
-    if (arguments.has("--help")) {
-        io.out << devicesUsage;
-        return exitOk;
-    }
+    int code = exitOk;
+    if (!parseCommandLine(args, {}, {"--help"}, devicesUsage, arguments, io, code)) return code;
     if (!arguments.positionals().empty()) return usageError(io, "bv7 devices nimmt keine Dateien.", devicesUsage);
 #ifndef BV7_HAVE_PULSE
     io.err << linuxOnlyText;
     return exitFailed;
 #endif
     std::vector<pulse::Device> outputs, inputs;
+    std::string problem;
     if (!pulse::listDevices(outputs, inputs, problem)) {
         io.err << problem << "\n";
         return exitFailed;

@@ -7,7 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/PulseAudio.h"
-#include "cli/RecordSaving.h"
+#include "cli/RecordingConversion.h"
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "shell/GlobalSettings.h"
@@ -47,12 +47,6 @@ constexpr int chunksPerUpdate = 5;                      // the readers look twic
 // at 5 % of the encoder's level even without hiss), and real recorders bring
 // hiss of their own.
 constexpr int lowestGoodLevel = 20;
-
-int usageError(CommandIo& io, const std::string& problem, const char* usage) {
-    if (!problem.empty()) io.err << problem << "\n";
-    io.err << usage;
-    return exitUsage;
-}
 
 // "aufnahme-2026-12-08-214501.wav", with "-2", "-3" ... where that exists.
 std::string newRecordingName() {
@@ -123,86 +117,78 @@ std::vector<DecodedRecord> oneRecord(std::vector<DecodedRecord> records, std::os
             << "), die Suche ging dahinter weiter.\n";
     return {std::move(*chosen)};
 }
-}
 
-int recordCommand(const CommandArgs& args, CommandIo& io) {
-    Arguments arguments;
-    std::string problem;
-    if (!arguments.parse(args, {"-o", "--wav", "--device", "--seconds"}, {"--all", "--keep-faulty", "--force", "--help"}, problem))
-        return usageError(io, problem, recordUsage);
-    if (arguments.has("--help")) {
-        io.out << recordUsage;
-        return exitOk;
+// What bv7 record is asked for.
+struct RecordOptions {
+    ConversionOptions conversion;    // how the records read are saved
+    std::string wavPath;             // the recording's file
+    const std::string* device = nullptr;
+    std::uint64_t limitSamples = 0;  // --seconds (0: no limit)
+};
+
+// The options of bv7 record from `arguments`, which they point into; false
+// after the usage error.
+bool recordOptions(const Arguments& arguments, RecordOptions& options, CommandIo& io) {
+    if (!arguments.positionals().empty()) {
+        usageError(io, "bv7 record nimmt keine Dateien; die Aufnahme heißt nach --wav.", recordUsage);
+        return false;
     }
-    if (!arguments.positionals().empty())
-        return usageError(io, "bv7 record nimmt keine Dateien; die Aufnahme heißt nach --wav.", recordUsage);
-    const bool all = arguments.has("--all");
-    if (all && arguments.value("-o"))
-        return usageError(io, "-o geht nicht mit --all: jede Aufnahme bekommt ihren eigenen Namen.", recordUsage);
-    std::uint64_t limitSamples = 0;
+    ConversionOptions& conversion = options.conversion;
+    conversion.all = arguments.has("--all");
+    conversion.output = arguments.value("-o");
+    conversion.force = arguments.has("--force");
+    conversion.keepFaulty = arguments.has("--keep-faulty");
+    if (conversion.all && conversion.output) {
+        usageError(io, "-o geht nicht mit --all: jede Aufnahme bekommt ihren eigenen Namen.", recordUsage);
+        return false;
+    }
     if (const std::string* text = arguments.value("--seconds")) {
         if (text->empty() || text->size() > 6 || text->find_first_not_of("0123456789") != std::string::npos ||
-            std::stoul(*text) == 0)
-            return usageError(io, "--seconds braucht eine ganze Zahl größer als 0.", recordUsage);
-        limitSamples = std::stoull(*text) * recordRate;
+            std::stoul(*text) == 0) {
+            usageError(io, "--seconds braucht eine ganze Zahl größer als 0.", recordUsage);
+            return false;
+        }
+        options.limitSamples = std::stoull(*text) * recordRate;
     }
-#ifndef BV7_HAVE_PULSE
-    io.err << "Fehler: Diesen Befehl gibt es nur im bv7 für Linux (über den Tonserver).\n";
-    return exitFailed;
-#endif
-    const std::string wavPath = arguments.value("--wav") ? *arguments.value("--wav") : newRecordingName();
-    if (isStandardStream(wavPath)) return usageError(io, "Die Aufnahme braucht eine Datei, nicht \"-\".", recordUsage);
-    if (fileExists(wavPath)) {
-        io.err << "Datei existiert schon: " << wavPath << " (eine Aufnahme überschreibt nichts)\n";
-        return exitFailed;
-    }
-    // The program's file before the tape plays, not after a whole side.
-    const std::string* output = arguments.value("-o");
-    const bool force = arguments.has("--force");
-    if (output && !mayWrite(*output, force, io.err)) return exitFailed;
-    // The sound server first: without it no empty WAV file is left behind.
-    pulse::Stream stream;
-    const std::string* device = arguments.value("--device");
-    if (!stream.open(pulse::Stream::Direction::Record, pulse::StreamFormat{pulse::SampleFormat::U8, recordRate, 1},
-                     device ? *device : std::string(), problem)) {
-        io.err << problem << "\n";
-        return exitFailed;
-    }
-    RecordingFile file;
-    if (!file.create(wavPath)) {
-        io.err << "Datei kann nicht angelegt werden: " << wavPath << "\n";
-        return exitFailed;
-    }
+    options.device = arguments.value("--device");
+    return true;
+}
 
-    InterruptCatcher interrupt;
+// What the capture ended with.
+struct CaptureEnd {
+    bool failed = false;     // the sound server failed (`problem` says why)
+    bool writing = true;     // the WAV file took every sample
+    std::string problem;
+};
+
+// Reads from `stream` into `file` and `reader` a tenth of a second at a time,
+// with the status line twice a second, until the program is in (without
+// --all), Ctrl-C or --seconds. Once the WAV file takes no more, the readers go
+// on alone: the program is still read and saved from what they hold.
+CaptureEnd capture(pulse::Stream& stream, RecordingFile& file, LiveReader& reader, const RecordOptions& options,
+                   const InterruptCatcher& interrupt, CommandIo& io) {
     const bool terminal = errorIsTerminal();
-    DecoderSettings settings;
-    settings.threshold = stretchThresholdAt(recordRate);
-    settings.triggerLevel = globalSettings().triggerLevel;
-    LiveReader reader(recordRate, settings);
+    const bool all = options.conversion.all;
     // The last half second, a tenth at a time, for the level.
     std::vector<std::uint8_t> newest(chunksPerUpdate * chunkSamples, 128);
     std::string shown;
-    bool failed = false;
-    // Once the WAV file takes no more, the readers go on alone: the program
-    // is still read and saved from what they hold.
-    bool writing = true;
+    CaptureEnd end;
     auto writeFailed = [&] {
-        writing = false;
+        end.writing = false;
         io.err << (terminal ? "\n" : "") << "Fehler: Die Aufnahme konnte nicht vollständig geschrieben werden: "
-               << wavPath << " (Datenträger voll oder nicht beschreibbar); das Programm wird weiter mitgelesen.\n";
+               << options.wavPath << " (Datenträger voll oder nicht beschreibbar); das Programm wird weiter mitgelesen.\n";
     };
     for (int chunk = 1;; ++chunk) {
         std::uint8_t* at = newest.data() + (chunk - 1) % chunksPerUpdate * chunkSamples;
-        if (!stream.read(at, chunkSamples, problem)) {
-            failed = true;
+        if (!stream.read(at, chunkSamples, end.problem)) {
+            end.failed = true;
             break;
         }
-        if (writing && !file.append(at, chunkSamples)) writeFailed();
+        if (end.writing && !file.append(at, chunkSamples)) writeFailed();
         reader.append(at, chunkSamples);
-        bool limitReached = limitSamples > 0 && reader.total() >= limitSamples;
+        bool limitReached = options.limitSamples > 0 && reader.total() >= options.limitSamples;
         if (chunk % chunksPerUpdate != 0 && !interrupt.interrupted() && !limitReached) continue;
-        if (writing && !file.fixSizes()) writeFailed();
+        if (end.writing && !file.fixSizes()) writeFailed();
         LiveState state = reader.update();
         bool stop = false;
         if (state.phase == LivePhase::Done && reader.soundEnded()) {
@@ -220,13 +206,58 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
         }
         if (stop || interrupt.interrupted() || limitReached) break;
     }
-    stream.close();
     if (terminal) io.err << "\n";
-    const bool kept = file.finish() && writing;
-    if (failed) io.err << problem << "\n";
+    return end;
+}
+}
+
+int recordCommand(const CommandArgs& args, CommandIo& io) {
+    Arguments arguments;
+    int code = exitOk;
+    if (!parseCommandLine(args, {"-o", "--wav", "--device", "--seconds"}, {"--all", "--keep-faulty", "--force", "--help"},
+                          recordUsage, arguments, io, code))
+        return code;
+    RecordOptions options;
+    if (!recordOptions(arguments, options, io)) return exitUsage;
+#ifndef BV7_HAVE_PULSE
+    io.err << "Fehler: Diesen Befehl gibt es nur im bv7 für Linux (über den Tonserver).\n";
+    return exitFailed;
+#endif
+    options.wavPath = arguments.value("--wav") ? *arguments.value("--wav") : newRecordingName();
+    const std::string& wavPath = options.wavPath;
+    if (isStandardStream(wavPath)) return usageError(io, "Die Aufnahme braucht eine Datei, nicht \"-\".", recordUsage);
+    if (fileExists(wavPath)) {
+        io.err << "Datei existiert schon: " << wavPath << " (eine Aufnahme überschreibt nichts)\n";
+        return exitFailed;
+    }
+    // The program's file before the tape plays, not after a whole side.
+    const ConversionOptions& conversion = options.conversion;
+    if (conversion.output && !mayWrite(*conversion.output, conversion.force, io.err)) return exitFailed;
+    // The sound server first: without it no empty WAV file is left behind.
+    pulse::Stream stream;
+    std::string problem;
+    if (!stream.open(pulse::Stream::Direction::Record, pulse::StreamFormat{pulse::SampleFormat::U8, recordRate, 1},
+                     options.device ? *options.device : std::string(), problem)) {
+        io.err << problem << "\n";
+        return exitFailed;
+    }
+    RecordingFile file;
+    if (!file.create(wavPath)) {
+        io.err << "Datei kann nicht angelegt werden: " << wavPath << "\n";
+        return exitFailed;
+    }
+
+    InterruptCatcher interrupt;
+    DecoderSettings settings;
+    settings.threshold = stretchThresholdAt(recordRate);
+    settings.triggerLevel = globalSettings().triggerLevel;
+    LiveReader reader(recordRate, settings);
+    const CaptureEnd end = capture(stream, file, reader, options, interrupt, io);
+    stream.close();
+    const bool kept = file.finish() && end.writing;
+    if (end.failed) io.err << end.problem << "\n";
     if (interrupt.interrupted()) io.err << "Aufnahme mit Strg-C beendet.\n";
-    // With the program on standard output, the report goes to the error stream.
-    CommandIo reportIo{output && isStandardStream(*output) ? io.err : io.out, io.err};
+    CommandIo reportIo = reportIoFor(conversion, io);
     const std::string length = minutesText(std::uint64_t{reader.total()} * 1000 / recordRate);
     if (kept)
         reportIo.out << "Aufnahme gespeichert: " << wavPath << " (" << length << ")\n";
@@ -234,16 +265,11 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
         io.err << "Fehler: Die Aufnahme konnte nicht vollständig geschrieben werden: " << wavPath << " (darin "
                << minutesText(std::uint64_t{file.count()} * 1000 / recordRate) << " von " << length << ")\n";
 
-    // What the readers read, reported and saved as bv7 wav2bin does.
+    // What the readers read, reported and saved as bv7 wav2bin does, handed over in memory.
     std::vector<DecodedRecord> records = reader.endRecording();
-    if (!all) records = oneRecord(std::move(records), io.err);
-    SavingChoice saving;
-    saving.force = force;
-    saving.keepFaulty = arguments.has("--keep-faulty");
-    saving.all = all;
-    saving.output = output;
-    saving.recording = wavPath;
-    saving.rate = recordRate;
-    int code = saveRecords(records, directoryOf(wavPath), saving, reportIo);
-    return failed || !kept ? exitFailed : code;
+    if (!conversion.all) records = oneRecord(std::move(records), io.err);
+    RecordingConversion converting(conversion, 1, io);
+    converting.add(wavPath, recordRate, std::move(records));
+    code = converting.finish();
+    return end.failed || !kept ? exitFailed : code;
 }

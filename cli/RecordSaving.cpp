@@ -60,9 +60,9 @@ bool RunSaving::save(const DecodedRecord& record, const std::string& target, con
             return true;
         }
     if (record.faulty > 0) {
-        if (!choice_.keepFaulty) {
+        if (!options_.keepFaulty) {
             ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, nullptr});
-            io_.err << (choice_.merged ? "Nichts geschrieben (--keep-faulty schreibt trotzdem).\n"
+            io_.err << (options_.merge ? "Nichts geschrieben (--keep-faulty schreibt trotzdem).\n"
                                        : "Nichts geschrieben (--keep-faulty schreibt trotzdem; --merge setzt "
                                          "Kopien des Programms blockweise zusammen).\n");
             ++notSaved_;
@@ -80,7 +80,7 @@ bool RunSaving::save(const DecodedRecord& record, const std::string& target, con
     if (path != target)
         io_.out << "Ein anderes Programm dieses Laufs hat denselben Dateinamen; dieses wird gespeichert als "
                 << path << "\n";
-    if (!writeNewFile(path, record.image.data(), record.image.size(), choice_.force, io_.err)) {
+    if (!writeNewFile(path, record.image.data(), record.image.size(), options_.force, io_.err)) {
         ++notSaved_;
         return false;
     }
@@ -103,34 +103,5 @@ void printSummary(std::ostream& out, int found, int read, int saved, int notSave
     if (copies > 0) out << (copies == 1 ? " (1 Aufnahme war eine Kopie)" : " (" + std::to_string(copies) + " Aufnahmen waren Kopien)");
     if (notSaved > 0) out << ", " << notSaved << " nicht gespeichert";
     out << ".\n";
-}
-
-int saveRecords(const std::vector<DecodedRecord>& records, const std::string& directory, const SavingChoice& choice,
-                CommandIo& io) {
-    if (records.empty()) {
-        io.err << "Keine Aufnahme gefunden.\n";
-        return exitFailed;
-    }
-    RunSaving saving(choice, io);
-    int failures = 0, number = 0, found = 0, read = 0;
-    for (const DecodedRecord& record : records) {
-        ++number;
-        if (choice.all) io.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
-        if (foundRecord(record)) ++found;
-        if (record.status != DecodeStatus::Ok) {
-            reportUnread(record, choice.recording, choice.rate, io.err);
-            ++failures;
-            continue;
-        }
-        ++read;
-        printRecord(record, io);
-        std::string target = choice.output ? *choice.output : directory + binNameFor(record.header);
-        if (!saving.save(record, target, "Aufnahme " + std::to_string(number))) ++failures;
-    }
-    if (choice.all) {
-        io.out << "\n";
-        printSummary(io.out, found, read, saving.written(), saving.notSaved(), saving.copies());
-    }
-    return failures > 0 ? exitFailed : exitOk;
 }
 }

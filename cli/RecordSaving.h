@@ -1,9 +1,8 @@
 #pragma once
 // What bv7 says of each record it read and how it saves it: the report lines,
 // the BIN file name of the scheme, the rules for faulty blocks and existing
-// files. wav2bin (one record, --all, --merge) and record all save this way.
-#include <cstdint>
-#include <ostream>
+// files. wav2bin (one record, --all, --merge) and record all save this way
+// (RecordingConversion.h).
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -13,14 +12,15 @@
 #include "tape/Decoder.h"
 
 namespace cli {
-struct SavingChoice {
+// What a run of wav2bin, list or record is asked for.
+struct ConversionOptions {
+    bool exact = false;             // only the exact reader, without the noise-proof one
     bool keepFaulty = false;        // write a program with faulty blocks too, with a warning
     bool force = false;             // replace files that existed before the run
-    bool all = false;               // every record of the recording, each under its own name
-    bool merged = false;            // the records are copies put together already (--merge)
+    bool all = false;               // every record of a recording, each under its own name
+    bool merge = false;             // every record, copies of a program put together block by block
     const std::string* output = nullptr;   // -o: the one program's file ("-": standard output)
-    std::string recording;          // the recording's name in messages ("-": standard input)
-    std::uint32_t rate = 44100;     // its sample rate, for the times in messages
+    const std::string* labels = nullptr;   // --labels: the label file ("-": standard output)
 };
 
 // The reader's message for a record not read, naming the recording and, where
@@ -46,7 +46,7 @@ void printRecord(const DecodedRecord& record, CommandIo& io);
 // saved in this run is not saved twice.
 class RunSaving {
   public:
-    RunSaving(const SavingChoice& choice, CommandIo& io) : choice_(choice), io_(io) {}
+    RunSaving(const ConversionOptions& options, CommandIo& io) : options_(options), io_(io) {}
     // Saves `record` (read to its end), called `what` ("Aufnahme 2") in the
     // report, under `target`; true when it was written or is a true copy of a
     // program written in this run.
@@ -61,7 +61,7 @@ class RunSaving {
         std::vector<std::uint8_t> image;
         std::string path, what;
     };
-    const SavingChoice& choice_;
+    const ConversionOptions& options_;
     CommandIo& io_;
     std::vector<Written> written_;
     int copies_ = 0, notSaved_ = 0;
@@ -70,12 +70,4 @@ class RunSaving {
 // "3 Aufnahmen gefunden, 3 gelesen, 2 Programme gespeichert (1 Aufnahme war
 // eine Kopie)." and what was not saved.
 void printSummary(std::ostream& out, int found, int read, int saved, int notSaved, int copies);
-
-// Reports and saves the records read from one recording beside `directory`
-// ("dir/" or ""): each record that was read, under its own name (or `output`);
-// for one that was not, the reader's message. With `all` each gets a heading
-// "Aufnahme N:" and the summary at the end. Returns the exit code: exitOk
-// exactly when every record found was read and saved.
-int saveRecords(const std::vector<DecodedRecord>& records, const std::string& directory, const SavingChoice& choice,
-                CommandIo& io);
 }

@@ -18,40 +18,36 @@ pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 # bv7 record, play and devices talk to the desktop's sound server.
 pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse-simple libpulse)
 
+# The commands of bv7 as a library: the program adds its dispatch (Main.cpp),
+# the tests call the command functions in-process (tests/cli) and run the
+# built program for the dispatch, whose path they get here.
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/*.cpp)
-if(CLI_SOURCES)
-    add_executable(bv7 ${CLI_SOURCES})
-    target_link_libraries(bv7 PRIVATE bv7core PkgConfig::SNDFILE PkgConfig::PULSE)
-    target_compile_definitions(bv7 PRIVATE BV7_HAVE_SNDFILE BV7_HAVE_PULSE)
-    target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS})
-    # The command functions are tested in-process (tests/cli); the dispatch in
-    # Main.cpp through the built program, whose path the tests get here.
-    set(CLI_COMMAND_SOURCES ${CLI_SOURCES})
-    list(REMOVE_ITEM CLI_COMMAND_SOURCES ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
-    target_sources(native_tests PRIVATE ${CLI_COMMAND_SOURCES})
-    target_link_libraries(native_tests PRIVATE PkgConfig::SNDFILE PkgConfig::PULSE)
-    target_compile_definitions(native_tests PRIVATE BV7_HAVE_SNDFILE BV7_HAVE_PULSE)
-    target_compile_definitions(native_tests PRIVATE BV7_PROGRAM="$<TARGET_FILE:bv7>")
-    add_dependencies(native_tests bv7)
-endif()
+list(REMOVE_ITEM CLI_SOURCES ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
+add_library(bv7cli STATIC ${CLI_SOURCES})
+target_link_libraries(bv7cli PUBLIC bv7core PkgConfig::SNDFILE PkgConfig::PULSE)
+target_compile_definitions(bv7cli PUBLIC BV7_HAVE_SNDFILE BV7_HAVE_PULSE)
+target_compile_options(bv7cli PRIVATE ${PROJECT_WARNINGS})
+
+add_executable(bv7 ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
+target_link_libraries(bv7 PRIVATE bv7cli)
+target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS})
+
+target_link_libraries(native_tests PRIVATE bv7cli)
+target_compile_definitions(native_tests PRIVATE BV7_PROGRAM="$<TARGET_FILE:bv7>")
+add_dependencies(native_tests bv7)
 
 add_executable(screen_bench ${CMAKE_SOURCE_DIR}/bench/screen/ScreenRepaintBench.cpp)
 target_link_libraries(screen_bench PRIVATE bv7core)
 target_compile_options(screen_bench PRIVATE ${PROJECT_WARNINGS})
 
+# The recordings table reads lossy files as bv7 does, through its import; the
+# tape-side table runs the built bv7 as a user runs it.
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
-if(BENCH_SOURCES)
-    # The recordings table reads lossy files as bv7 does, through its import.
-    add_executable(bench ${BENCH_SOURCES} ${CMAKE_SOURCE_DIR}/cli/SoundFileImport.cpp)
-    target_link_libraries(bench PRIVATE bv7core PkgConfig::SNDFILE)
-    target_compile_definitions(bench PRIVATE BV7_HAVE_SNDFILE)
-    # The tape-side table runs the built bv7 as a user runs it.
-    if(TARGET bv7)
-        target_compile_definitions(bench PRIVATE BV7_PROGRAM="$<TARGET_FILE:bv7>")
-        add_dependencies(bench bv7)
-    endif()
-    target_compile_options(bench PRIVATE ${PROJECT_WARNINGS})
-endif()
+add_executable(bench ${BENCH_SOURCES})
+target_link_libraries(bench PRIVATE bv7cli)
+target_compile_definitions(bench PRIVATE BV7_PROGRAM="$<TARGET_FILE:bv7>")
+add_dependencies(bench bv7)
+target_compile_options(bench PRIVATE ${PROJECT_WARNINGS})
 
 # Each fuzz/Fuzz*.cpp holds one LLVMFuzzerTestOneInput. With BV7_LIBFUZZER
 # (clang) they are coverage-guided libFuzzer targets; otherwise fuzz/Driver.cpp

@@ -361,6 +361,28 @@ TEST(Cli, Wav2BinMergeNamesABlockNoCopyReadGood) {
     EXPECT_EQ(readFile(target).size(), 600u);
 }
 
+// A combination of wav2bin's options that cannot be is refused with its
+// reason before the recording is read (which here would fail with exit 1);
+// --all with -o and both on standard output: Wav2BinReadsAWholeTapeSide.
+TEST(Cli, Wav2BinRefusesOptionsThatCannotGoTogether) {
+    const std::string wav = "/nonexistent/x.wav";
+    struct Case {
+        CommandArgs args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--merge", wav, "-o", "x.BIN"}, "-o geht nicht mit --merge"},
+        {{"--merge"}, "Mindestens eine WAV-Datei angeben."},
+        {{"--merge", wav, wav, "--labels", "-"}, "--labels - geht mit --merge nur bei einer Aufnahme."},
+        {{wav, wav}, "Genau eine WAV-Datei angeben."},
+    };
+    for (const Case& c : cases) {
+        Outcome result = run(wav2binCommand, c.args);
+        EXPECT_EQ(result.code, 2) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+}
+
 TEST(Cli, CrcAndHexdumpPrintTheToolsLines) {
     std::string dir = freshDir("inspect");
     writeFile(dir + "nine", {'1', '2', '3', '4', '5', '6', '7', '8', '9'});

@@ -1,0 +1,22 @@
+#pragma once
+// BIN to WAV on the command line: the image of a BIN file, checked as the BV7
+// can load it, and the WAV file of its record, as bin2wav writes it and play
+// plays it.
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tape/TapeHeader.h"
+
+namespace cli {
+// Reads the BIN file `input` ("-": standard input) into `image`: not empty,
+// and ending at FFFF at the latest when loaded from `aa` (the BV7 holds
+// 64 KiB). False after the message naming `input`.
+bool readBinImage(const std::string& input, std::uint16_t aa, std::vector<std::uint8_t>& image, std::ostream& err);
+
+// The WAV file (44100 per second, 8-bit mono) of the record of `image` under
+// `header`. False after the message.
+bool recordWavBytes(const std::vector<std::uint8_t>& image, const TapeHeader& header, std::vector<std::uint8_t>& wav,
+                    std::ostream& err);
+}

@@ -1,0 +1,89 @@
+#include "cli/FileAccess.h"
+
+#include <cstdio>
+
+#include "shell/CommonServices.h"
+#include "shell/StringTable.h"
+
+namespace cli {
+std::string directoryOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool isStandardStream(const std::string& path) { return path == "-"; }
+
+std::string problemText(FileProblem problem) {
+    switch (problem) {
+    case FileProblem::NotFound: return "Datei nicht gefunden";
+    case FileProblem::NoPermission: return "keine Berechtigung";
+    case FileProblem::NameTooLong: return "Name zu lang";
+    case FileProblem::DiskFull: return "Datenträger voll";
+    case FileProblem::TooLarge: return "Datei zu groß für das System";
+    case FileProblem::IsFolder: return "ist ein Ordner";
+    case FileProblem::ReadOnly: return "Datenträger schreibgeschützt";
+    case FileProblem::None:
+    case FileProblem::Other: break;
+    }
+    return "Ein-/Ausgabefehler";
+}
+
+bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const std::string& cannotOpen, std::ostream& err,
+               std::uint64_t maxBytes) {
+    ReadOutcome outcome =
+        isStandardStream(path) ? readStream(stdin, bytes, maxBytes) : readFile(path, bytes, maxBytes);
+    const char* shown = isStandardStream(path) ? "Standardeingabe" : path.c_str();
+    switch (outcome) {
+    case ReadOutcome::Ok: return true;
+    case ReadOutcome::CannotOpen:
+        err << "Fehler: " << cannotOpen << " (" << shown << ": " << problemText(lastFileProblem()) << ")\n";
+        break;
+    case ReadOutcome::NotRegularFile:
+        err << "Fehler: " << cannotOpen << " (" << shown << ": keine gewöhnliche Datei)\n";
+        break;
+    case ReadOutcome::OutOfMemory: err << "Fehler: " << loadString(str::outOfMemory) << " (" << shown << ")\n"; break;
+    }
+    return false;
+}
+
+bool mayWrite(const std::string& path, bool force, std::ostream& err) {
+    if (force || isStandardStream(path) || !fileExists(path)) return true;
+    err << "Datei existiert schon: " << path << " (mit --force überschreiben)\n";
+    return false;
+}
+
+bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_t count, bool force,
+                  std::ostream& err) {
+    if (!mayWrite(path, force, err)) return false;
+    if (isStandardStream(path)) {
+        if (writeStream(stdout, bytes, count) == WriteOutcome::Ok) return true;
+        err << "Fehler: Standardausgabe konnte nicht vollständig geschrieben werden ("
+            << problemText(lastFileProblem()) << ")\n";
+        return false;
+    }
+    // Only a file is replaced: the new one would take the place of a device or a folder.
+    std::uint64_t size = 0;
+    if (fileExists(path) && probeFile(path, size) != ReadOutcome::Ok) {
+        err << "Fehler: Datei kann nicht angelegt werden: " << path << " (keine gewöhnliche Datei)\n";
+        return false;
+    }
+    // Written beside and moved into place: a failed write leaves an old file whole.
+    switch (replaceFile(path, {ByteView(bytes, count)})) {
+    case WriteOutcome::Ok: return true;
+    case WriteOutcome::CannotCreate:
+    case WriteOutcome::CannotReplace: {
+        // A name that cannot be made where the folder is missing.
+        FileProblem problem = lastFileProblem();
+        err << "Fehler: Datei kann nicht angelegt werden: " << path << " ("
+            << (problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(problem)) << ")\n";
+        break;
+    }
+    case WriteOutcome::ShortWrite:
+        err << "Fehler: Datei konnte nicht vollständig geschrieben werden: " << path << " ("
+            << problemText(lastFileProblem()) << ")\n";
+        break;
+    }
+    if (fileExists(path)) err << "Die vorhandene Datei ist unverändert: " << path << "\n";
+    return false;
+}
+}

@@ -1,0 +1,164 @@
+#include "cli/RecordingConversion.h"
+
+#include <utility>
+
+#include "cli/LabelFile.h"
+#include "tape/ReaderFallback.h"
+#include "tape/TapeScan.h"
+
+namespace cli {
+namespace {
+// "Block 3" or "Blöcke 1-3".
+std::string blockRange(int first, int last) {
+    return first == last ? "Block " + std::to_string(first)
+                         : "Blöcke " + std::to_string(first) + "-" + std::to_string(last);
+}
+
+// Which copy each block came from, a line for each run of blocks from the same.
+void printBlockSources(const MergedProgram& program, std::ostream& out) {
+    const std::vector<int>& sources = program.blockSources;
+    for (std::size_t first = 0, last = 0; first < sources.size(); first = last) {
+        while (last < sources.size() && sources[last] == sources[first]) ++last;
+        out << blockRange(static_cast<int>(first) + 1, static_cast<int>(last)) << ":\t";
+        if (sources[first] == combinedCopies) out << "bitweise aus den Kopien zusammengesetzt\n";
+        else if (sources[first] == noGoodCopy) out << "in keiner Kopie gut gelesen\n";
+        else out << "aus Kopie " << sources[first] << "\n";
+    }
+}
+
+// The label file of the `index`-th of `count` recordings: `path` itself for
+// one, else "-1", "-2" ... before its extension (MARKEN-2.txt).
+std::string labelPathFor(const std::string& path, std::size_t index, std::size_t count) {
+    if (count == 1 || isStandardStream(path)) return path;
+    std::size_t slash = path.find_last_of("/\\"), dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+    return path.substr(0, dot) + "-" + std::to_string(index + 1) + path.substr(dot);
+}
+}
+
+CommandIo reportIoFor(const ConversionOptions& options, CommandIo& io) {
+    const bool standard = (options.output && isStandardStream(*options.output)) ||
+                          (options.labels && isStandardStream(*options.labels));
+    return CommandIo{standard ? io.err : io.out, io.err};
+}
+
+std::vector<DecodedRecord> readRecords(const RecordingInput& recording, const ConversionOptions& options) {
+    ReadingChoice choice;
+    choice.exact = options.exact;
+    choice.keepBestBlocks = options.keepFaulty || options.merge;   // a copy brings every block it read good
+    const WavSamples& wav = recording.wav;
+    if (options.all || options.merge) return readEveryRecord(wav.samples, recording.settings, wav.rate, choice);
+    return {decodeRecordEitherWay(wav.samples, recording.settings, wav.rate, 0, nullptr, choice)};
+}
+
+RecordingConversion::RecordingConversion(const ConversionOptions& options, std::size_t recordings, CommandIo& io)
+    : options_(options), recordings_(recordings), io_(reportIoFor(options, io)), saving_(options, io_) {}
+
+void RecordingConversion::add(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records) {
+    if (options_.merge) collect(recording, rate, std::move(records));
+    else save(recording, rate, records);
+}
+
+int RecordingConversion::finish() {
+    if (options_.merge) saveMerged();
+    return failures_ > 0 ? exitFailed : exitOk;
+}
+
+// Each record that was read under its own name (or -o); for one that was not,
+// the reader's message. With `all` each gets a heading "Aufnahme N:" and the
+// summary follows.
+void RecordingConversion::save(const std::string& recording, std::uint32_t rate,
+                               const std::vector<DecodedRecord>& records) {
+    if (records.empty()) {
+        io_.err << "Keine Aufnahme gefunden.\n";
+        ++failures_;
+        return;
+    }
+    int number = 0, found = 0, read = 0;
+    for (const DecodedRecord& record : records) {
+        ++number;
+        if (options_.all) io_.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
+        if (foundRecord(record)) ++found;
+        if (record.status != DecodeStatus::Ok) {
+            reportUnread(record, recording, rate, io_.err);
+            ++failures_;
+            continue;
+        }
+        ++read;
+        printRecord(record, io_);
+        std::string target = options_.output ? *options_.output : directoryOf(recording) + binNameFor(record.header);
+        if (!saving_.save(record, target, "Aufnahme " + std::to_string(number))) ++failures_;
+    }
+    if (options_.all) {
+        io_.out << "\n";
+        printSummary(io_.out, found, read, saving_.written(), saving_.notSaved(), saving_.copies());
+    }
+}
+
+// The records read are kept for the end of the run; for one that was not,
+// its origin and the reader's message.
+void RecordingConversion::collect(const std::string& recording, std::uint32_t rate,
+                                  std::vector<DecodedRecord> records) {
+    int number = 0;
+    for (DecodedRecord& record : records) {
+        std::string origin = (recordings_ > 1 ? recording + ", " : std::string()) + "Aufnahme " + std::to_string(++number);
+        if (foundRecord(record)) ++found_;
+        if (record.status != DecodeStatus::Ok) {
+            io_.out << origin << ":\n";
+            reportUnread(record, recording, rate, io_.err);
+            ++failures_;
+            continue;
+        }
+        readings_.push_back(std::move(record));
+        origins_.push_back(origin);
+        directories_.push_back(directoryOf(recording));
+    }
+}
+
+// The copies of each program put together, reported with where each block
+// came from, and saved under the program's own name.
+void RecordingConversion::saveMerged() {
+    std::vector<MergedProgram> programs = mergeCopies(readings_);
+    int number = 0;
+    for (const MergedProgram& program : programs) {
+        io_.out << "\nProgramm " << ++number << ": " << program.copies.size()
+                << (program.copies.size() == 1 ? " Kopie (" : " Kopien (");
+        for (std::size_t i = 0; i < program.copies.size(); ++i)
+            io_.out << (i > 0 ? "; " : "") << origins_[program.copies[i]];
+        io_.out << ")\n";
+        printRecord(program.record, io_);
+        printBlockSources(program, io_.out);
+        std::string target = directories_[program.copies.front()] + binNameFor(program.record.header);
+        if (!saving_.save(program.record, target, "Programm " + std::to_string(number))) ++failures_;
+    }
+    io_.out << "\n";
+    // Every reading beyond the first of its program was a copy.
+    const int copies = static_cast<int>(readings_.size() - programs.size()) + saving_.copies();
+    printSummary(io_.out, found_, static_cast<int>(readings_.size()), saving_.written(), saving_.notSaved(), copies);
+}
+
+int convertRecordings(const std::vector<std::string>& inputs, const ConversionOptions& options, CommandIo& io) {
+    const std::string* labels = options.labels;
+    if (labels)
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if (!mayWrite(labelPathFor(*labels, i, inputs.size()), options.force, io.err)) return exitFailed;
+    RecordingConversion conversion(options, inputs.size(), io);
+    CommandIo reportIo = reportIoFor(options, io);
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        RecordingInput recording;
+        if (!readRecording(inputs[i], recording, io.err)) {
+            conversion.failed();
+            continue;
+        }
+        std::vector<DecodedRecord> records = readRecords(recording, options);
+        const std::uint32_t rate = recording.wav.rate;
+        if (labels) {
+            const std::string path = labelPathFor(*labels, i, inputs.size());
+            if (!writeLabelFile(path, records, rate, options.force, io.err)) conversion.failed();
+            else if (inputs.size() > 1) reportIo.out << "Textmarken zu " << inputs[i] << ": " << path << "\n";
+        }
+        conversion.add(inputs[i], rate, std::move(records));
+    }
+    return conversion.finish();
+}
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The one way from a recording to BIN files, for wav2bin (one record, --all,
+// --merge), list and record: the records of a recording read as the options
+// say, reported, and saved as RecordSaving.h says.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/RecordSaving.h"
+#include "cli/RecordingInput.h"
+#include "tape/CopyMerge.h"
+
+namespace cli {
+// The streams of the report: with the program or the labels on standard
+// output, the report goes to the error stream.
+CommandIo reportIoFor(const ConversionOptions& options, CommandIo& io);
+
+// The records of `recording` as `options` say: every one (all, merge) or the
+// record at its start. With keepFaulty or merge a record keeps the best
+// blocks of both readers.
+std::vector<DecodedRecord> readRecords(const RecordingInput& recording, const ConversionOptions& options);
+
+// One run: the records of each recording handed over, then the end of the
+// run. Without merge each recording's records are reported and saved as they
+// come; with merge the copies of all recordings are put together at the end.
+class RecordingConversion {
+  public:
+    // `recordings`: how many recordings the run takes (their names are given
+    // with the records when there are several).
+    RecordingConversion(const ConversionOptions& options, std::size_t recordings, CommandIo& io);
+    // The records read from `recording` (its name in messages, "-" for
+    // standard input) at `rate`; its programs are saved beside it (or to -o).
+    void add(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records);
+    // Something of the run failed before its records came (the recording or
+    // its labels): the run ends with exitFailed.
+    void failed() { ++failures_; }
+    // Saves what merge put together, with the summary; returns the exit code:
+    // exitOk exactly when every record found was read and saved.
+    int finish();
+
+  private:
+    void save(const std::string& recording, std::uint32_t rate, const std::vector<DecodedRecord>& records);
+    void collect(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records);
+    void saveMerged();
+
+    const ConversionOptions& options_;
+    std::size_t recordings_;
+    CommandIo io_;         // the report and the error stream
+    RunSaving saving_;
+    int failures_ = 0, found_ = 0;
+    // With merge: the records read, where each came from, and its directory.
+    std::vector<DecodedRecord> readings_;
+    std::vector<std::string> origins_, directories_;
+};
+
+// Reads each of `inputs` ("-": standard input), writes its label file where
+// options.labels asks for one (with several recordings MARKEN-1.txt,
+// MARKEN-2.txt ...), and reports and saves its records. Returns the exit code.
+int convertRecordings(const std::vector<std::string>& inputs, const ConversionOptions& options, CommandIo& io);
+}

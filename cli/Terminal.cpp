@@ -1,0 +1,95 @@
+#include "cli/Terminal.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "cli/TextConversion.h"
+#include "shell/CommonServices.h"
+
+namespace cli {
+TerminalInterface::TerminalInterface(std::ostream& err) : err_(err), previous_(setUserInterface(this)) {}
+
+TerminalInterface::~TerminalInterface() { setUserInterface(previous_); }
+
+Answer TerminalInterface::ask(const Message& message) {
+    unsigned buttons = message.style & 0xF;
+    std::string text = terminalLines(message.text);
+    if (buttons == mb::ok) {
+        err_ << message.caption << ": " << text << "\n";
+        return Answer::Ok;
+    }
+    Answer answer = buttons == mb::yesNo ? Answer::No : Answer::Cancel;
+    err_ << message.caption << ": " << text << " -> " << (answer == Answer::No ? "Nein" : "Abbrechen") << "\n";
+    return answer;
+}
+
+bool TerminalInterface::chooseFile(const Chooser&, FileNameBuffer&) { return false; }
+
+void TerminalInterface::setStatus(int, std::string_view) {}
+
+void TerminalInterface::trace(std::string_view line) { err_ << "(" << line << ")\n"; }
+
+WarningInterface::WarningInterface(std::ostream& err) : err_(err), previous_(setUserInterface(this)) {}
+
+WarningInterface::~WarningInterface() { setUserInterface(previous_); }
+
+Answer WarningInterface::ask(const Message& message) {
+    std::string text = terminalLines(message.text);
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = std::min(text.find('\n', start), text.size());
+        if (end > start) err_ << "Warnung: " << text.substr(start, end - start) << "\n";
+        start = end + 1;
+    }
+    return (message.style & 0xF) == mb::yesNo ? Answer::No : (message.style & 0xF) == mb::ok ? Answer::Ok : Answer::Cancel;
+}
+
+bool WarningInterface::chooseFile(const Chooser& chooser, FileNameBuffer& buffer) {
+    return previous_ && previous_->chooseFile(chooser, buffer);
+}
+
+void WarningInterface::setStatus(int part, std::string_view text) {
+    if (previous_) previous_->setStatus(part, text);
+}
+
+void WarningInterface::trace(std::string_view line) {
+    if (previous_) previous_->trace(line);
+}
+
+namespace {
+volatile std::sig_atomic_t interruptSeen = 0;
+extern "C" void noteInterrupt(int) { interruptSeen = 1; }
+using SignalHandler = void (*)(int);
+SignalHandler previousHandler = SIG_DFL;
+}
+
+InterruptCatcher::InterruptCatcher() {
+    interruptSeen = 0;
+    previousHandler = std::signal(SIGINT, noteInterrupt);
+}
+
+InterruptCatcher::~InterruptCatcher() { std::signal(SIGINT, previousHandler == SIG_ERR ? SIG_DFL : previousHandler); }
+
+bool InterruptCatcher::interrupted() const { return interruptSeen != 0; }
+
+bool errorIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+std::string minutesText(std::uint64_t milliseconds) {
+    std::uint64_t seconds = milliseconds / 1000;
+    std::string text = std::to_string(seconds / 60) + ":";
+    if (seconds % 60 < 10) text += "0";
+    return text + std::to_string(seconds % 60);
+}
+}
