@@ -209,6 +209,16 @@ CaptureEnd capture(pulse::Stream& stream, RecordingFile& file, LiveReader& reade
     if (terminal) io.err << "\n";
     return end;
 }
+
+// The recording's file kept whole, or how much of the `total` samples it holds.
+void reportWavFile(const std::string& wavPath, bool kept, std::uint64_t held, std::uint64_t total, CommandIo io) {
+    const std::string length = minutesText(total * 1000 / recordRate);
+    if (kept)
+        io.out << "Aufnahme gespeichert: " << wavPath << " (" << length << ")\n";
+    else
+        io.err << "Fehler: Die Aufnahme konnte nicht vollständig geschrieben werden: " << wavPath << " (darin "
+               << minutesText(held * 1000 / recordRate) << " von " << length << ")\n";
+}
 }
 
 int recordCommand(const CommandArgs& args, CommandIo& io) {
@@ -257,13 +267,7 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     const bool kept = file.finish() && end.writing;
     if (end.failed) io.err << end.problem << "\n";
     if (interrupt.interrupted()) io.err << "Aufnahme mit Strg-C beendet.\n";
-    CommandIo reportIo = reportIoFor(conversion, io);
-    const std::string length = minutesText(std::uint64_t{reader.total()} * 1000 / recordRate);
-    if (kept)
-        reportIo.out << "Aufnahme gespeichert: " << wavPath << " (" << length << ")\n";
-    else
-        io.err << "Fehler: Die Aufnahme konnte nicht vollständig geschrieben werden: " << wavPath << " (darin "
-               << minutesText(std::uint64_t{file.count()} * 1000 / recordRate) << " von " << length << ")\n";
+    reportWavFile(wavPath, kept, file.count(), reader.total(), reportIoFor(conversion, io));
 
     // What the readers read, reported and saved as bv7 wav2bin does, handed over in memory.
     std::vector<DecodedRecord> records = reader.endRecording();
