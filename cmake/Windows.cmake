@@ -90,12 +90,10 @@ win_program(kalov viewer/win/KalovMain.cpp ${KALOV_RC} kalov_gui)
 
 # bv7.exe: the command line as a Windows console program.
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/*.cpp)
-if(CLI_SOURCES)
-    add_executable(bv7 ${CLI_SOURCES})
-    target_link_libraries(bv7 PRIVATE bv7core)
-    target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS} ${WIN_FLAGS})
-    target_link_options(bv7 PRIVATE ${WIN_LINK})
-endif()
+add_executable(bv7 ${CLI_SOURCES})
+target_link_libraries(bv7 PRIVATE bv7core)
+target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS} ${WIN_FLAGS})
+target_link_options(bv7 PRIVATE ${WIN_LINK})
 
 # GoogleTest, cross-built from Debian's sources.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
