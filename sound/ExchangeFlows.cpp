@@ -21,8 +21,9 @@ std::string wavFilter() { return makeFilter({wavFilterPair[0], wavFilterPair[1]}
 
 std::optional<std::string> chooseWavTarget(WindowRef owner, const std::string& title) {
     for (;;) {
-        if (!chooseSaveFile(owner, title, wavFilter())) return std::nullopt;
-        std::string chosen = sharedFileName();
+        std::optional<std::string> confirmed = chooseSaveFile(owner, title, wavFilter());
+        if (!confirmed) return std::nullopt;
+        std::string chosen = *confirmed;
         if (!hasExtension(chosen, ".wav")) chosen += ".wav";
         switch (askBeforeOverwriting(chosen, nullptr, OverwriteStyle::ChooseAgain)) {
         case OverwriteAnswer::Write: return chosen;
@@ -33,11 +34,11 @@ std::optional<std::string> chooseWavTarget(WindowRef owner, const std::string& t
 }
 
 std::optional<ConversionFiles> chooseConversionFiles(WindowRef owner) {
-    if (!chooseOpenFile(owner, "Binärdatei auswählen",
-                        makeFilter({"Binärdateien (*.bin)", "*.bin", "Alle Dateien (*.*)", "*.*"})))
-        return std::nullopt;
+    std::optional<std::string> source = chooseOpenFile(
+        owner, "Binärdatei auswählen", makeFilter({"Binärdateien (*.bin)", "*.bin", "Alle Dateien (*.*)", "*.*"}));
+    if (!source) return std::nullopt;
     ConversionFiles files;
-    files.source = sharedFileName();
+    files.source = *source;
     ui().setStatus(promptPart, files.source);
     offerFileName(proposeWavFileName(files.source));
     std::optional<std::string> target = chooseWavTarget(owner, "WAV speichern unter");
@@ -47,16 +48,13 @@ std::optional<ConversionFiles> chooseConversionFiles(WindowRef owner) {
 }
 
 std::optional<std::string> chooseOutputSource(WindowRef owner) {
-    if (!chooseOpenFile(owner, "Binärdatei auswählen",
-                        makeFilter({"Binär-/Wav-Dateien (*.bin, *.wav)", "*.bin;*.wav", "Binärdateien (*.bin)", "*.bin",
-                                    wavFilterPair[0], wavFilterPair[1], "Alle Dateien (*.*)", "*.*"})))
-        return std::nullopt;
-    return std::string(sharedFileName());
+    return chooseOpenFile(owner, "Binärdatei auswählen",
+                          makeFilter({"Binär-/Wav-Dateien (*.bin, *.wav)", "*.bin;*.wav", "Binärdateien (*.bin)", "*.bin",
+                                      wavFilterPair[0], wavFilterPair[1], "Alle Dateien (*.*)", "*.*"}));
 }
 
 std::optional<std::string> chooseWavToDecode(WindowRef owner) {
-    if (!chooseOpenFile(owner, "Wähle eine WAV-Datei:", wavFilter())) return std::nullopt;
-    return std::string(sharedFileName());
+    return chooseOpenFile(owner, "Wähle eine WAV-Datei:", wavFilter());
 }
 
 TapeHeader headerOfBinSource(const std::string& path, WindowRef owner) {

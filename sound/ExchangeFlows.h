@@ -9,7 +9,7 @@
 #include "shell/UserInterface.h"
 #include "tape/TapeHeader.h"
 
-// The save chooser of a WAV file, offering what the shared buffer holds:
+// The save chooser of a WAV file, proposing the name last chosen or offered:
 // ".wav" appended unless the name ends in it (any case); an existing file
 // raises "Datei existiert schon. Überschreiben?": Yes takes it, No asks
 // again with the name last chosen, Cancel gives up. Nothing on cancel.

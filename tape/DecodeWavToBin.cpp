@@ -40,8 +40,9 @@ DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner) {
     const std::string filter = makeFilter({"Binärdateien (*.bin)", "*.bin"});
     for (;;) {
         offerFileName(proposal);
-        if (!chooseSaveFile(owner, "Binärdatei speichern unter", filter)) return DecodeOutcome::NotSaved;
-        std::string chosen = sharedFileName();
+        std::optional<std::string> confirmed = chooseSaveFile(owner, "Binärdatei speichern unter", filter);
+        if (!confirmed) return DecodeOutcome::NotSaved;
+        std::string chosen = *confirmed;
         if (!hasExtension(chosen, ".bin")) chosen += ".BIN";
         switch (askBeforeOverwriting(chosen, nullptr, OverwriteStyle::ChooseAgain)) {
         case OverwriteAnswer::Write: break;

@@ -19,7 +19,7 @@ struct ExchangeFlows : testing::Test {
         dir = testing::TempDir() + "exchange-flows/";
         std::filesystem::create_directories(dir);
         setTempWavPath(dir + "temp.wav");
-        clearSharedFileName();
+        offerFileName({});
         setRecordingLeftInTempWav(false);
     }
     void TearDown() override {
