@@ -302,11 +302,12 @@ WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes) {
 
 WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes) {
     WavSamples result = parseWavSamples(ByteView(bytes));
-    if (result.rate != 0) {
-        selectSampleRate(result.rate);
-        if (result.fileRate != result.rate) ui().setStatus(sampleRateStatusPart, sampleRateStatusText(result.fileRate));
+    if (result.error) {
+        WavSamples rates = failed(result.error);   // what the file states, without samples
+        rates.fileRate = result.fileRate;
+        rates.rate = result.rate;
+        return rates;
     }
-    if (result.error) return failed(result.error);
     // Samples used in place stay valid: moving a vector keeps its block.
     if (result.storage.empty() && !result.samples.empty()) result.storage = std::move(bytes);
     return result;

@@ -65,9 +65,10 @@ WavParts findWavParts(ByteView file);
 // format with that subformat): the reader takes it only through the import.
 bool isFloatWav(ByteView file);
 
-// The decoder's first step: reads `path`, checks it, selects the rate (the
-// status shows the file's own rate) and returns the samples; on failure shows
-// the message of its string id and returns it in `error`. The result owns the bytes.
+// The decoder's first step: reads `path`, checks it and returns the samples
+// with their rate; on failure shows the message of its string id and returns
+// it in `error` (with the rates where the file states them). The result owns
+// the bytes. The program's current format stays as it is.
 WavSamples readWavSamples(const std::string& path);
 // The same for bytes read elsewhere (standard input); the result takes them over.
 WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes);

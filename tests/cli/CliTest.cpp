@@ -11,6 +11,7 @@
 #include "cli/CliSupport.h"
 #include "bench/SignalDegrader.h"
 #include "cli/Commands.h"
+#include "sound/BinToWav.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
 #include "tape/TapeRecord.h"
