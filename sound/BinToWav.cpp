@@ -4,8 +4,10 @@
 #include <new>
 
 #include "shell/CommonServices.h"
+#include "shell/FileIo.h"
 #include "shell/StringTable.h"
 #include "shell/UserInterface.h"
+#include "sound/TempWav.h"
 #include "tape/AudioFormat.h"
 #include "tape/Encoder.h"
 #include "tape/WavFile.h"
@@ -44,7 +46,7 @@ int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const T
         return 0;
     }
     if (!player) {
-        ui().trace("Keine Tonausgabe für temp.wav");
+        ui().trace("Keine Tonausgabe für " + std::string(fileNamePart(tempWavPath())));
         return -1;
     }
     return player->play(tempWavPath()) == 0 ? 0 : -1;

@@ -5,16 +5,11 @@
 #include "shell/HexText.h"
 #include "shell/OverwriteQuestion.h"
 #include "sound/ExchangeState.h"
+#include "sound/TempWav.h"
 #include "tape/BinFileName.h"
-#include "tape/WavFile.h"
 
 namespace {
 const char* const wavFilterPair[] = {"WAV-Audio-Dateien (*.wav)", "*.wav"};
-
-bool recordingInTempWav = false;   // for the whole run, like "temp.wav" itself
-
-// The start of both questions about a recording still in "temp.wav".
-std::string recordingLeftText() { return "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath(); }
 
 std::string wavFilter() { return makeFilter({wavFilterPair[0], wavFilterPair[1]}); }
 }
@@ -85,15 +80,9 @@ std::optional<TapeHeader> headerOfFields(const std::string& name, const std::str
     return header;
 }
 
-int nameTempWav(const std::string& target) {
-    if (moveReplacing(tempWavPath(), target)) return 0;
-    ui().ask(Message{"Fehler beim Benennen des WAV", "Fehler", mb::ok, nullptr});
-    return -1;
-}
-
 KeptRecording keepRecording(WindowRef owner) {
     KeptRecording kept;
-    recordingInTempWav = true;
+    setRecordingLeftInTempWav(true);
     if (convertRawCaptureToWav() != 0) {   // the cause is on the trace
         ui().ask(Message{"Die Aufnahme konnte nicht in eine WAV-Datei umgewandelt werden.\r\nDie Rohdaten bleiben in\r\n" +
                              tempWavPath(),
@@ -103,29 +92,11 @@ KeptRecording keepRecording(WindowRef owner) {
     offerFileName("proggi.wav");
     std::optional<std::string> target = chooseWavTarget(owner, "Aufzeichnung beendet. Als WAV-Datei speichern unter");
     if (!target || nameTempWav(*target) != 0) return kept;
-    recordingInTempWav = false;
+    setRecordingLeftInTempWav(false);
     kept.saved = true;
     kept.path = *target;
     Answer answer = ui().ask(Message{"Aufnahme wurde als WAV gespeichert. Jetzt in BIN konvertieren?", "Anfrage",
                                      mb::yesNo, nullptr});
     kept.convertNow = answer == Answer::Yes;
     return kept;
-}
-
-bool recordingLeftInTempWav() { return recordingInTempWav; }
-void setRecordingLeftInTempWav(bool left) { recordingInTempWav = left; }
-
-bool mayOverwriteTempWav(WindowRef owner) {
-    if (recordingInTempWav && fileExists(tempWavPath()) &&
-        ui().ask(Message{recordingLeftText() + "\r\nÜberschreiben?",
-                         "Anfrage", mb::yesNo, owner}) != Answer::Yes)
-        return false;
-    recordingInTempWav = false;
-    return true;
-}
-
-bool mayCloseWithTempRecording(WindowRef owner) {
-    if (!recordingInTempWav || !fileExists(tempWavPath())) return true;
-    return ui().ask(Message{recordingLeftText() + "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?",
-                            "Anfrage", mb::yesNo, owner}) == Answer::Yes;
 }

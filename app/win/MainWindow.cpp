@@ -11,7 +11,7 @@
 #include "shell/StringTable.h"
 #include "shell/win/StatusBar.h"
 #include "shell/win/Win32UserInterface.h"
-#include "tape/WavFile.h"
+#include "sound/TempWav.h"
 
 namespace {
 ShellState state;
@@ -41,7 +41,7 @@ void onCreate() {
 void onDestroy() {
     mainCommandsOnDestroy();
     screenViewEnd();
-    if (fileExists(state.tempWavPath)) DeleteFileA(state.tempWavPath.c_str());
+    removeTempWav();
     PostQuitMessage(0);
 }
 }
@@ -119,6 +119,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 returnToStartMode();
                 return 0;
             }
+            if (!mayEndWithTempRecording(window)) return 0;
             break;
         case WM_DESTROY:
             onDestroy();
@@ -156,8 +157,7 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     char directory[256] = {};
     GetCurrentDirectoryA(sizeof directory, directory);
     state.startDirectory = directory;
-    state.tempWavPath = state.startDirectory + "\\temp.wav";
-    setTempWavPath(state.tempWavPath);
+    placeTempWavIn(state.startDirectory);
     mainCommandsOnStart();
 
     ShowWindow(window, showCommand);

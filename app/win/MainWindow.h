@@ -20,7 +20,6 @@ struct ShellState {
     UINT_PTR blinkTimer = 0;
     WindowMode mode = WindowMode::Start;
     std::string startDirectory;
-    std::string tempWavPath;
 };
 
 ShellState& shell();

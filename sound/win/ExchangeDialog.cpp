@@ -18,12 +18,12 @@
 #include "shell/win/Win32UserInterface.h"
 #include "sound/ExchangeFlows.h"
 #include "sound/ExchangeState.h"
+#include "sound/TempWav.h"
 #include "sound/win/SoundIo.h"
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
 #include "sound/BinToWav.h"
 #include "sound/WavToBin.h"
-#include "tape/WavFile.h"
 
 namespace {
 // In the order of HeaderField.
@@ -143,7 +143,7 @@ void onStart(ExchangeDialog& dialog) {
     state.startPressed = true;
     applyView(dialog);
     if (action == StartAction::Capture) {
-        removeFile(tempWavPath());
+        removeTempWav();
         dialog.sound.resetRecordedBytes();
         enter(dialog, ExchangeEvent::StartCapture);
         return;

@@ -11,8 +11,8 @@
 
 #include "sound/BinToWav.h"
 #include "sound/PlaybackSound.h"
+#include "sound/TempWav.h"
 #include "sound/TestTone.h"
-#include "tape/WavFile.h"
 
 class SoundIo final : public WavPlayer {
   public:

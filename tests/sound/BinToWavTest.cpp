@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "sound/BinToWav.h"
+#include "sound/TempWav.h"
 #include "support/RecordingInterface.h"
 #include "support/TestFiles.h"
 #include "tape/AudioFormat.h"
