@@ -21,9 +21,9 @@ bool startsWithTemplatePrefix(const std::string& name) {
     return true;
 }
 
-// The save chooser of the pattern files on the shared buffer, which holds the proposal.
-bool choosePatternFileToSave() {
-    return chooseSaveFile(owner(), "Bitmuster speichern unter", patternFileFilter()) != 0;
+// The save chooser of the pattern files, proposing the name offered last.
+std::optional<std::string> choosePatternFileToSave() {
+    return chooseSaveFile(owner(), "Bitmuster speichern unter", patternFileFilter());
 }
 
 // savePatternFile, its question owned by the designer; what was written is
@@ -114,8 +114,8 @@ void applyCharacter() {
     offerFileName("BM.bin");
     // "No" to the overwrite question asks for another name; a file that
     // cannot be written is reported rather than passed over in silence.
-    while (choosePatternFileToSave()) {
-        SaveResult result = saveImage(sharedFileName(), true);
+    while (std::optional<std::string> path = choosePatternFileToSave()) {
+        SaveResult result = saveImage(*path, true);
         if (result == SaveResult::AnotherName) continue;
         if (result == SaveResult::CannotCreate) designerBox("Schreiben nicht erfolgreich");
         return;
@@ -137,8 +137,9 @@ void runLoadFlow() {
     DesignerState& state = designerState();
     if (state.modified == 1 && !askAboutUnsavedChange("Anfrage")) return;
     state.modified = 0;
-    if (!chooseOpenFile(owner(), "Bitmusterdatei auswählen", patternFileFilter())) return;
-    std::string path = sharedFileName();
+    std::optional<std::string> chosen = chooseOpenFile(owner(), "Bitmusterdatei auswählen", patternFileFilter());
+    if (!chosen) return;
+    const std::string path = *chosen;
     std::optional<std::uint64_t> size = probePatternFile(path);
     if (!size) {
         setFirstStatus("Fehler");
@@ -162,8 +163,8 @@ void runLoadFlow() {
 void runSaveAsFlow(const std::string& startDirectory) {
     CharGenImage& image = charGenImage();
     offerFileName(startDirectory + "\\" + image.name + ".BIN");
-    while (choosePatternFileToSave()) {
-        std::string path = sharedFileName();
+    while (std::optional<std::string> chosen = choosePatternFileToSave()) {
+        const std::string path = *chosen;
         switch (saveImage(path, true)) {
             case SaveResult::Written:
                 clearImageAndEdit();

@@ -7,7 +7,6 @@
 #include "cli/SoundFileImport.h"
 #include "shell/GlobalSettings.h"
 #include "shell/StringTable.h"
-#include "tape/AudioFormat.h"
 
 bool readRecording(const std::string& path, RecordingInput& recording, std::ostream& err) {
     std::vector<std::uint8_t> bytes;
@@ -24,8 +23,6 @@ bool readRecording(const std::string& path, RecordingInput& recording, std::ostr
         return false;
     }
     // The threshold of the recording's own rate, known once it is read.
-    recording.settings = DecoderSettings{};
-    recording.settings.threshold = currentStretchThreshold();
-    recording.settings.triggerLevel = globalSettings().triggerLevel;
+    recording.settings = decoderSettingsAt(recording.wav.rate, globalSettings().triggerLevel);
     return true;
 }

@@ -12,8 +12,9 @@ std::string screenFileFilter() { return makeFilter({"Bildschirmkopie (*.bsk)", "
 }
 
 bool saveScreenFile(const ScreenBuffer& screen, WindowRef owner) {
-    if (!chooseSaveFile(owner, "Bildschirminhalt speichern unter", screenFileFilter())) return false;
-    std::string path = sharedFileName();
+    std::optional<std::string> chosen = chooseSaveFile(owner, "Bildschirminhalt speichern unter", screenFileFilter());
+    if (!chosen) return false;
+    std::string path = *chosen;
     if (!hasExtension(path, ".bsk")) path += ".bsk";
     if (askBeforeOverwriting(path, owner) != OverwriteAnswer::Write) return false;
     // The old file stays until the new one is complete; only a written file is named.
@@ -26,10 +27,11 @@ bool saveScreenFile(const ScreenBuffer& screen, WindowRef owner) {
 }
 
 bool loadScreenFile(ScreenBuffer& screen, WindowRef owner) {
-    if (!chooseOpenFile(owner, "Bildschirminhalt laden aus:", screenFileFilter())) return false;
+    std::optional<std::string> path = chooseOpenFile(owner, "Bildschirminhalt laden aus:", screenFileFilter());
+    if (!path) return false;
     std::vector<std::uint8_t> bytes;
     // One byte more than a screen tells a longer file from a screen.
-    if (readFile(sharedFileName(), bytes, screen::cellCount + 1) != ReadOutcome::Ok || bytes.size() != screen::cellCount) {
+    if (readFile(*path, bytes, screen::cellCount + 1) != ReadOutcome::Ok || bytes.size() != screen::cellCount) {
         showStringError(str::cannotOpenScreenFile);
         return false;
     }

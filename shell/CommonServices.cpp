@@ -8,16 +8,19 @@
 #include "shell/StringTable.h"
 
 namespace {
+// Shared by both choosers, as the system dialogs take it: it keeps the last
+// name for the next proposal, also across a cancel.
 FileNameBuffer fileNameBuffer = {};
 
-int runChooser(bool save, WindowRef owner, const std::string& title, const std::string& filter) {
+std::optional<std::string> runChooser(bool save, WindowRef owner, const std::string& title, const std::string& filter) {
     Chooser chooser;
     chooser.save = save;
     chooser.owner = owner;
     chooser.title = title;
     chooser.filter = filter;
     fileNameBuffer[fileNameBufferSize - 1] = '\0';
-    return ui().chooseFile(chooser, fileNameBuffer) ? 1 : 0;
+    if (!ui().chooseFile(chooser, fileNameBuffer)) return std::nullopt;
+    return std::string(fileNameBuffer);
 }
 }
 
@@ -28,15 +31,11 @@ int showStringError(int id, int number) {
     return -1;
 }
 
-FileNameBuffer& sharedFileName() { return fileNameBuffer; }
-
-void clearSharedFileName() { fileNameBuffer[0] = '\0'; }
-
-int chooseOpenFile(WindowRef owner, const std::string& title, const std::string& filter) {
+std::optional<std::string> chooseOpenFile(WindowRef owner, const std::string& title, const std::string& filter) {
     return runChooser(false, owner, title, filter);
 }
 
-int chooseSaveFile(WindowRef owner, const std::string& title, const std::string& filter) {
+std::optional<std::string> chooseSaveFile(WindowRef owner, const std::string& title, const std::string& filter) {
     return runChooser(true, owner, title, filter);
 }
 
@@ -45,8 +44,8 @@ void offerFileName(const std::string& proposal) {
     fileNameBuffer[length] = '\0';
 }
 
-int chooseAnyFile(WindowRef owner) {
-    clearSharedFileName();
+std::optional<std::string> chooseAnyFile(WindowRef owner) {
+    offerFileName({});
     return chooseOpenFile(owner, "Wähle eine Datei:", makeFilter({"alle Dateien *.*", "*.*"}));
 }
 

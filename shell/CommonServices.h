@@ -1,7 +1,6 @@
 #pragma once
 // Services every tool uses the same way: the error box from the string table,
-// the two file choosers on the shared file-name buffer, whole-file loading and
-// the existence test.
+// the two file choosers, whole-file loading and the existence test.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,19 +18,16 @@ struct ByteImage {
 // Only for 16019 the number is appended in decimal. Always returns -1.
 int showStringError(int id, int number = 0);
 
-// The shared 260-character buffer of both choosers.
-FileNameBuffer& sharedFileName();
-void clearSharedFileName();
+// The system file dialogs; the confirmed name, nothing on cancel. Both share
+// one 260-character buffer: each proposes the name last confirmed or offered.
+std::optional<std::string> chooseOpenFile(WindowRef owner, const std::string& title, const std::string& filter);
+std::optional<std::string> chooseSaveFile(WindowRef owner, const std::string& title, const std::string& filter);
 
-// The system file dialogs on the shared buffer; nonzero when a name was confirmed.
-int chooseOpenFile(WindowRef owner, const std::string& title, const std::string& filter);
-int chooseSaveFile(WindowRef owner, const std::string& title, const std::string& filter);
+// "Wähle eine Datei:" with the filter "alle Dateien *.*", proposing no name:
+// the choice of the hex dump and of "CRC16...".
+std::optional<std::string> chooseAnyFile(WindowRef owner);
 
-// "Wähle eine Datei:" with the filter "alle Dateien *.*", on an emptied shared
-// buffer: the choice of the hex dump and of "CRC16...". Nonzero when chosen.
-int chooseAnyFile(WindowRef owner);
-
-// Puts a proposed name into the shared buffer for the next chooser (cut to fit).
+// The name the next chooser proposes (cut to 259 characters); empty for none.
 void offerFileName(const std::string& proposal);
 
 // Reads the whole file. A missing, unreadable or not regular file shows 16010,

@@ -5,24 +5,20 @@
 #include "shell/HexText.h"
 #include "shell/OverwriteQuestion.h"
 #include "sound/ExchangeState.h"
+#include "sound/TempWav.h"
 #include "tape/BinFileName.h"
-#include "tape/WavFile.h"
 
 namespace {
 const char* const wavFilterPair[] = {"WAV-Audio-Dateien (*.wav)", "*.wav"};
-
-bool recordingInTempWav = false;   // for the whole run, like "temp.wav" itself
-
-// The start of both questions about a recording still in "temp.wav".
-std::string recordingLeftText() { return "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath(); }
 
 std::string wavFilter() { return makeFilter({wavFilterPair[0], wavFilterPair[1]}); }
 }
 
 std::optional<std::string> chooseWavTarget(WindowRef owner, const std::string& title) {
     for (;;) {
-        if (!chooseSaveFile(owner, title, wavFilter())) return std::nullopt;
-        std::string chosen = sharedFileName();
+        std::optional<std::string> confirmed = chooseSaveFile(owner, title, wavFilter());
+        if (!confirmed) return std::nullopt;
+        std::string chosen = *confirmed;
         if (!hasExtension(chosen, ".wav")) chosen += ".wav";
         switch (askBeforeOverwriting(chosen, nullptr, OverwriteStyle::ChooseAgain)) {
         case OverwriteAnswer::Write: return chosen;
@@ -33,11 +29,11 @@ std::optional<std::string> chooseWavTarget(WindowRef owner, const std::string& t
 }
 
 std::optional<ConversionFiles> chooseConversionFiles(WindowRef owner) {
-    if (!chooseOpenFile(owner, "Binärdatei auswählen",
-                        makeFilter({"Binärdateien (*.bin)", "*.bin", "Alle Dateien (*.*)", "*.*"})))
-        return std::nullopt;
+    std::optional<std::string> source = chooseOpenFile(
+        owner, "Binärdatei auswählen", makeFilter({"Binärdateien (*.bin)", "*.bin", "Alle Dateien (*.*)", "*.*"}));
+    if (!source) return std::nullopt;
     ConversionFiles files;
-    files.source = sharedFileName();
+    files.source = *source;
     ui().setStatus(promptPart, files.source);
     offerFileName(proposeWavFileName(files.source));
     std::optional<std::string> target = chooseWavTarget(owner, "WAV speichern unter");
@@ -47,16 +43,13 @@ std::optional<ConversionFiles> chooseConversionFiles(WindowRef owner) {
 }
 
 std::optional<std::string> chooseOutputSource(WindowRef owner) {
-    if (!chooseOpenFile(owner, "Binärdatei auswählen",
-                        makeFilter({"Binär-/Wav-Dateien (*.bin, *.wav)", "*.bin;*.wav", "Binärdateien (*.bin)", "*.bin",
-                                    wavFilterPair[0], wavFilterPair[1], "Alle Dateien (*.*)", "*.*"})))
-        return std::nullopt;
-    return std::string(sharedFileName());
+    return chooseOpenFile(owner, "Binärdatei auswählen",
+                          makeFilter({"Binär-/Wav-Dateien (*.bin, *.wav)", "*.bin;*.wav", "Binärdateien (*.bin)", "*.bin",
+                                      wavFilterPair[0], wavFilterPair[1], "Alle Dateien (*.*)", "*.*"}));
 }
 
 std::optional<std::string> chooseWavToDecode(WindowRef owner) {
-    if (!chooseOpenFile(owner, "Wähle eine WAV-Datei:", wavFilter())) return std::nullopt;
-    return std::string(sharedFileName());
+    return chooseOpenFile(owner, "Wähle eine WAV-Datei:", wavFilter());
 }
 
 TapeHeader headerOfBinSource(const std::string& path, WindowRef owner) {
@@ -87,15 +80,9 @@ std::optional<TapeHeader> headerOfFields(const std::string& name, const std::str
     return header;
 }
 
-int nameTempWav(const std::string& target) {
-    if (moveReplacing(tempWavPath(), target)) return 0;
-    ui().ask(Message{"Fehler beim Benennen des WAV", "Fehler", mb::ok, nullptr});
-    return -1;
-}
-
 KeptRecording keepRecording(WindowRef owner) {
     KeptRecording kept;
-    recordingInTempWav = true;
+    setRecordingLeftInTempWav(true);
     if (convertRawCaptureToWav() != 0) {   // the cause is on the trace
         ui().ask(Message{"Die Aufnahme konnte nicht in eine WAV-Datei umgewandelt werden.\r\nDie Rohdaten bleiben in\r\n" +
                              tempWavPath(),
@@ -105,29 +92,11 @@ KeptRecording keepRecording(WindowRef owner) {
     offerFileName("proggi.wav");
     std::optional<std::string> target = chooseWavTarget(owner, "Aufzeichnung beendet. Als WAV-Datei speichern unter");
     if (!target || nameTempWav(*target) != 0) return kept;
-    recordingInTempWav = false;
+    setRecordingLeftInTempWav(false);
     kept.saved = true;
     kept.path = *target;
     Answer answer = ui().ask(Message{"Aufnahme wurde als WAV gespeichert. Jetzt in BIN konvertieren?", "Anfrage",
                                      mb::yesNo, nullptr});
     kept.convertNow = answer == Answer::Yes;
     return kept;
-}
-
-bool recordingLeftInTempWav() { return recordingInTempWav; }
-void setRecordingLeftInTempWav(bool left) { recordingInTempWav = left; }
-
-bool mayOverwriteTempWav(WindowRef owner) {
-    if (recordingInTempWav && fileExists(tempWavPath()) &&
-        ui().ask(Message{recordingLeftText() + "\r\nÜberschreiben?",
-                         "Anfrage", mb::yesNo, owner}) != Answer::Yes)
-        return false;
-    recordingInTempWav = false;
-    return true;
-}
-
-bool mayCloseWithTempRecording(WindowRef owner) {
-    if (!recordingInTempWav || !fileExists(tempWavPath())) return true;
-    return ui().ask(Message{recordingLeftText() + "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?",
-                            "Anfrage", mb::yesNo, owner}) == Answer::Yes;
 }

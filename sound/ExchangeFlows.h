@@ -9,7 +9,7 @@
 #include "shell/UserInterface.h"
 #include "tape/TapeHeader.h"
 
-// The save chooser of a WAV file, offering what the shared buffer holds:
+// The save chooser of a WAV file, proposing the name last chosen or offered:
 // ".wav" appended unless the name ends in it (any case); an existing file
 // raises "Datei existiert schon. Überschreiben?": Yes takes it, No asks
 // again with the name last chosen, Cancel gives up. Nothing on cancel.
@@ -39,11 +39,6 @@ TapeHeader headerOfBinSource(const std::string& path, WindowRef owner);
 std::optional<TapeHeader> headerOfFields(const std::string& name, const std::string& aa, const std::string& ea,
                                          const std::string& sa);
 
-// "temp.wav" becomes `target`, replacing it (the user agreed to that when
-// choosing it). A failed move leaves "temp.wav" as it was and shows
-// "Fehler beim Benennen des WAV". Returns 0 or -1.
-int nameTempWav(const std::string& target);
-
 // After "Stopp": the raw capture becomes a WAV file, the user names it and it
 // is moved there. On Cancel it stays in "temp.wav"; when it cannot be made a
 // WAV file, the user is told and the raw capture stays there as it was. The
@@ -54,18 +49,3 @@ struct KeptRecording {
     bool convertNow = false;
 };
 KeptRecording keepRecording(WindowRef owner);
-
-// Whether "temp.wav" holds a recording that "Stopp" left unsaved. It belongs
-// to the file, which lives as long as the program, not to one opening of the
-// dialog: keepRecording sets it, and a dialog opened later still asks.
-bool recordingLeftInTempWav();
-void setRecordingLeftInTempWav(bool left);
-
-// Before a capture or an encoding writes "temp.wav" anew: when the last
-// recording was left there unsaved, the user is asked first. True when
-// "temp.wav" may be overwritten; the recording is given up then.
-bool mayOverwriteTempWav(WindowRef owner);
-
-// Before the dialog closes: "temp.wav" goes when the program ends, so a
-// recording left there unsaved is mentioned first. True when the dialog may close.
-bool mayCloseWithTempRecording(WindowRef owner);

@@ -7,12 +7,10 @@
 namespace {
 AudioFormat format;
 int halfCell = halfCellSamplesAt(22050);
-int threshold = stretchThresholdAt(22050);
 }
 
 const AudioFormat& currentAudioFormat() { return format; }
 int currentHalfCellSamples() { return halfCell; }
-int currentStretchThreshold() { return threshold; }
 
 void selectSampleRate(std::int64_t rate) {
     std::uint32_t selected = rate == 44100 ? 44100 : 22050;
@@ -20,7 +18,6 @@ void selectSampleRate(std::int64_t rate) {
     format.samplesPerSecond = selected;
     format.bytesPerSecond = selected;
     halfCell = halfCellSamplesAt(selected);
-    threshold = stretchThresholdAt(selected);
     globalSettings().sampleRate = static_cast<std::int32_t>(selected);
     ui().setStatus(sampleRateStatusPart, sampleRateStatusText(selected));
 }

@@ -23,10 +23,9 @@ constexpr int stretchThresholdAt(std::uint32_t rate) { return rate == 44100 ? 20
 
 const AudioFormat& currentAudioFormat();
 int currentHalfCellSamples();
-int currentStretchThreshold();
 
 // 22050 or 44100 (any other value selects 22050): sets the format record, the
-// rate in the global settings, N and T, and shows "22 kHz" / "44 kHz" in part 2
+// rate in the global settings and N, and shows "22 kHz" / "44 kHz" in part 2
 // of the status bar.
 void selectSampleRate(std::int64_t rate);
 

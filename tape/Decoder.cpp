@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shell/StringTable.h"
+#include "tape/AudioFormat.h"
 #include "tape/LeadInFinder.h"
 #include "tape/RecordParser.h"
 
@@ -168,6 +169,13 @@ class RecordReader final : public ByteSource {
     LeadInBefore leadIn_{windowsBeforeSync, windowsBeforeSync};
     std::size_t position_ = 0;
 };
+}
+
+DecoderSettings decoderSettingsAt(std::uint32_t rate, std::uint8_t triggerLevel) {
+    DecoderSettings settings;
+    settings.threshold = stretchThresholdAt(rate);
+    settings.triggerLevel = triggerLevel;
+    return settings;
 }
 
 int quietBand(ByteView samples) {

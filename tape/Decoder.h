@@ -1,32 +1,25 @@
 #pragma once
 // WAV to BIN: finds the sync in 8-bit samples, reads the record byte by byte
-// and recovers name, addresses and image; then reports and offers to save it
-// under the name the BIN scheme proposes.
+// and recovers name, addresses and image, and words the report on it.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "resources/SpulwerkIds.h"
 #include "shell/ByteReader.h"
-#include "shell/UserInterface.h"
 #include "tape/LeadInFinder.h"
 #include "tape/TapeHeader.h"
 
-// The header fields of the exchange dialog, written as soon as each is known.
-namespace headerField {
-constexpr int name = IDC_SND_NAME;
-constexpr int aa = IDC_SND_AA;
-constexpr int ea = IDC_SND_EA;
-constexpr int sa = IDC_SND_SA;
-}
+// The header fields of a record, told to whoever shows them as soon as each
+// is read: the name as read, the addresses as four hex digits.
+enum class HeaderField { Name, Aa, Ea, Sa };
 struct HeaderFieldSink {
-    virtual void setField(int id, std::string_view text) = 0;
+    virtual void setField(HeaderField field, std::string_view text) = 0;
     virtual ~HeaderFieldSink() = default;
 };
 
 struct DecoderSettings {
-    int threshold = 20;                 // T: 20 at 44100, 10 at 22050
+    int threshold = 20;                 // T: 20 at 44100, 10 at 22050 (stretchThresholdAt)
     std::uint8_t triggerLevel = 0x76;   // the byte reader's level
     // Let the sync search go on behind a candidate whose pattern does not fit
     // (for reading a whole tape side); off, the attempt ends there.
@@ -38,6 +31,9 @@ struct DecoderSettings {
     // fallback too): a record must begin before it.
     std::size_t syncLimit = static_cast<std::size_t>(-1);
 };
+
+// The settings for samples at `rate`: its threshold and `triggerLevel`.
+DecoderSettings decoderSettingsAt(std::uint32_t rate, std::uint8_t triggerLevel);
 
 // Half of the mean deviation from the centre line, the band the sync search
 // skips as quiet; -1 when the samples are too quiet (all on the centre line).
@@ -107,13 +103,3 @@ DecodedRecord decodeRecord(ByteView samples, const DecoderSettings& settings, st
 // of the report on faulty blocks.
 std::string decodeReportText(const DecodedRecord& record);
 std::string faultyReportText(const DecodedRecord& record);
-
-enum class DecodeOutcome { Failed, Faulty, NotSaved, Saved, CannotWrite };
-
-// The exchange dialog's "WAV -> BIN": reads `path`, decodes, reports (boxes
-// owned by `owner`) and on request saves the image as a BIN file.
-DecodeOutcome decodeWavToBin(const std::string& path, HeaderFieldSink* fields, WindowRef owner);
-
-// The save flow alone: chooser with the proposed name, ".BIN" rule, the
-// question about an existing file, the write and its report.
-DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner);

@@ -2,15 +2,8 @@
 
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <new>
 
-#include "shell/CommonServices.h"
-#include "shell/StringTable.h"
-#include "shell/UserInterface.h"
-#include "tape/AudioFormat.h"
 #include "tape/TapeRecord.h"
-#include "tape/WavFile.h"
 
 namespace {
 constexpr int amplitude = 100;
@@ -108,11 +101,6 @@ class SignalWriter {
     std::vector<std::uint8_t> table_;
     std::uint16_t lengths_[2][256] = {};
 };
-
-int failed() {
-    ui().ask(Message{"WAV-Daten konnten nicht berechnet werden", "Fehler", mb::ok, nullptr});
-    return -1;
-}
 }
 
 std::size_t encoderBufferSize(std::uint64_t imageSize) {
@@ -150,37 +138,4 @@ std::vector<std::uint8_t> encodeRecordSamples(const std::vector<std::uint8_t>& i
     std::vector<std::uint8_t> samples(recordBytes * 16 * static_cast<std::size_t>(halfCell + 1));
     samples.resize(encodeRecordInto(image.data(), image.size(), header, halfCell, samples.data()));
     return samples;
-}
-
-int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const TapeHeader& header, WavPlayer* player) {
-    selectSampleRate(44100);
-    auto image = loadWholeFile(binPath);
-    if (!image) return failed();
-
-    std::size_t capacity = encoderBufferSize(image->size());
-    std::unique_ptr<std::uint8_t[]> samples(capacity ? new (std::nothrow) std::uint8_t[capacity] : nullptr);
-    if (!samples) {
-        showStringError(str::outOfMemory);
-        return failed();
-    }
-    std::size_t count = encodeRecordInto(image->data.data(), image->data.size(), header, currentHalfCellSamples(),
-                                         samples.get());
-    if (count > maxWavSampleCount) {
-        ui().trace("Fehler bei RIFF");
-        return failed();
-    }
-    int written = writeWavFile(tempWavPath(), samples.get(), static_cast<std::uint32_t>(count));
-    samples.reset();
-    image.reset();
-    if (written != 0) return failed();
-
-    if (variant == EncodeVariant::Write) {
-        ui().ask(Message{"WAV-Daten erfolgreich geschrieben", "BV7-->WAV", mb::ok, nullptr});
-        return 0;
-    }
-    if (!player) {
-        ui().trace("Keine Tonausgabe für temp.wav");
-        return -1;
-    }
-    return player->play(tempWavPath()) == 0 ? 0 : -1;
 }

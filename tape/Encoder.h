@@ -7,8 +7,6 @@
 
 #include "tape/TapeHeader.h"
 
-enum class EncodeVariant { Write = 1, Output = 2 };
-
 // Samples the signal of an image of `imageSize` bytes can take at most:
 // (L + round(5L / 256) + 795) * 240. 0 when that does not fit in memory at all.
 std::size_t encoderBufferSize(std::uint64_t imageSize);
@@ -27,19 +25,3 @@ std::size_t encodeBytesInto(const std::uint8_t* bytes, std::size_t count, int ha
 // The same into a vector of exactly the signal's length.
 std::vector<std::uint8_t> encodeRecordSamples(const std::vector<std::uint8_t>& image, const TapeHeader& header,
                                               int halfCell = 14);
-
-// What plays the finished "temp.wav" to the BV7: the sound engine of the
-// exchange dialog. play() returns 0 when the sound runs; on failure it has
-// told the user why.
-struct WavPlayer {
-    virtual int play(const std::string& wavPath) = 0;
-    virtual ~WavPlayer() = default;
-};
-
-// Encodes the BIN file at `binPath` under `header` at 44100 samples per second
-// into tempWavPath(). Write variant: "WAV-Daten erfolgreich geschrieben";
-// output variant: `player` plays the file. Returns 0; -1 after "WAV-Daten
-// konnten nicht berechnet werden", or when the output variant could not play
-// (no player, or its own message shown).
-int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const TapeHeader& header,
-                      WavPlayer* player = nullptr);

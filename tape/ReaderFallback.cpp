@@ -11,8 +11,8 @@
 namespace {
 // Holds the second reader's fields until its result is taken.
 struct HeldFields : HeaderFieldSink {
-    std::vector<std::pair<int, std::string>> fields;
-    void setField(int id, std::string_view text) override { fields.emplace_back(id, std::string(text)); }
+    std::vector<std::pair<HeaderField, std::string>> fields;
+    void setField(HeaderField field, std::string_view text) override { fields.emplace_back(field, std::string(text)); }
     void passTo(HeaderFieldSink* sink) const {
         if (sink)
             for (const auto& field : fields) sink->setField(field.first, field.second);

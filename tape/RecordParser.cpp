@@ -9,8 +9,8 @@
 #include "tape/TapeRecord.h"
 
 namespace {
-void setField(HeaderFieldSink* fields, int id, std::string_view text) {
-    if (fields) fields->setField(id, text);
+void setField(HeaderFieldSink* fields, HeaderField field, std::string_view text) {
+    if (fields) fields->setField(field, text);
 }
 
 void stop(DecodedRecord& record, DecodeStatus status, const ByteSource& source) {
@@ -72,7 +72,7 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
     record.header.name = name;
     record.nameRead = true;
     record.nameUnsure = anyWeak(record.nameSoft);
-    setField(fields, headerField::name, name);
+    setField(fields, HeaderField::Name, name);
 
     // The gap: on to the first control character (skipping what a longer name
     // left), then on to the first byte that is not 0x00, which opens a block.
@@ -147,8 +147,8 @@ void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fie
     record.startUnsure = anyWeak(record.startSoft);
     record.header.sa = static_cast<std::uint16_t>(low | high << 8);
     record.header.ea = static_cast<std::uint16_t>(record.header.aa + record.image.size() - 1);
-    setField(fields, headerField::aa, formatHex4(record.header.aa));
-    setField(fields, headerField::ea, formatHex4(record.header.ea));
-    setField(fields, headerField::sa, formatHex4(record.header.sa));
+    setField(fields, HeaderField::Aa, formatHex4(record.header.aa));
+    setField(fields, HeaderField::Ea, formatHex4(record.header.ea));
+    setField(fields, HeaderField::Sa, formatHex4(record.header.sa));
     stop(record, DecodeStatus::Ok, source);
 }

@@ -10,8 +10,6 @@
 #include "shell/UserInterface.h"
 
 namespace {
-std::string tempPath = "temp.wav";
-
 constexpr std::uint16_t pcmTag = 1;
 constexpr std::uint16_t floatTag = 3;
 constexpr std::uint16_t extensibleTag = 0xFFFE;
@@ -143,9 +141,6 @@ std::size_t findSignalChannel(ByteView sound, std::size_t channels, std::size_t 
         return static_cast<std::int64_t>(sound.data[frame * frameBytes + channel * containerBytes + containerBytes - 1] ^ unsign);
     });
 }
-
-const std::string& tempWavPath() { return tempPath; }
-void setTempWavPath(const std::string& path) { tempPath = path; }
 
 std::array<std::uint8_t, wavHeaderBytes> makeWavHeader(const AudioFormat& format, std::uint32_t count) {
     std::array<std::uint8_t, wavHeaderBytes> header{};
@@ -302,11 +297,12 @@ WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes) {
 
 WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes) {
     WavSamples result = parseWavSamples(ByteView(bytes));
-    if (result.rate != 0) {
-        selectSampleRate(result.rate);
-        if (result.fileRate != result.rate) ui().setStatus(sampleRateStatusPart, sampleRateStatusText(result.fileRate));
+    if (result.error) {
+        WavSamples rates = failed(result.error);   // what the file states, without samples
+        rates.fileRate = result.fileRate;
+        rates.rate = result.rate;
+        return rates;
     }
-    if (result.error) return failed(result.error);
     // Samples used in place stay valid: moving a vector keeps its block.
     if (result.storage.empty() && !result.samples.empty()) result.storage = std::move(bytes);
     return result;
@@ -320,43 +316,4 @@ WavSamples readWavSamples(const std::string& path) {
         return failed(wavReadFailure(read));
     }
     return takeWavSamples(std::move(bytes));
-}
-
-int appendRawCapture(const std::uint8_t* block, std::size_t size) {
-    switch (appendFile(tempPath, block, size)) {
-    case WriteOutcome::Ok: return 0;
-    case WriteOutcome::CannotCreate:
-    case WriteOutcome::CannotReplace: ui().trace("Fehler beim Öffnen temp.wav"); return -1;
-    case WriteOutcome::ShortWrite: ui().trace("Fehler beim Schreiben temp.wav"); return -1;
-    }
-    return -1;
-}
-
-int convertRawCaptureToWav() {
-    std::vector<std::uint8_t> raw;
-    switch (readFile(tempPath, raw)) {
-    case ReadOutcome::Ok: break;
-    case ReadOutcome::CannotOpen:
-    case ReadOutcome::NotRegularFile: ui().trace("Kann Rohdaten nicht öffnen"); return -1;
-    case ReadOutcome::OutOfMemory: ui().trace("Speicher nicht ausreichend"); return -1;
-    }
-    if (raw.empty()) {
-        ui().trace("Fehler beim Einlesen");
-        return -1;
-    }
-    if (raw.size() > maxWavSampleCount) {
-        ui().trace("Speicher nicht ausreichend");
-        return -1;
-    }
-    // The recording is the only copy: it is replaced only by a complete WAV file.
-    auto count = static_cast<std::uint32_t>(raw.size());
-    auto header = makeWavHeader(currentAudioFormat(), count);
-    const std::uint8_t pad = 0;
-    switch (replaceFile(tempPath, {ByteView(header), ByteView(raw), ByteView(&pad, count & 1)})) {
-    case WriteOutcome::Ok: return 0;
-    case WriteOutcome::CannotCreate: ui().trace("Fehler bei open"); return -1;
-    case WriteOutcome::ShortWrite: ui().trace("Fehler beim Datenschreiben"); return -1;
-    case WriteOutcome::CannotReplace: ui().trace("Fehler beim Umbenennen temp.wav"); return -1;
-    }
-    return -1;
 }

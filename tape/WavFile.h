@@ -1,7 +1,6 @@
 #pragma once
-// The WAV container: the 46-byte header the program writes, the reader that
-// turns any PCM WAV file into the 8-bit mono samples the decoder works on, and
-// the raw capture file "temp.wav" of a recording.
+// The WAV container: the 46-byte header the program writes and the reader that
+// turns any PCM WAV file into the 8-bit mono samples the decoder works on.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -11,14 +10,8 @@
 #include "tape/AudioFormat.h"
 
 constexpr std::size_t wavHeaderBytes = 46;
-constexpr std::size_t rawCaptureBlockBytes = 2048;
 // The largest sample count whose sizes fit the 32-bit fields of the header.
 constexpr std::uint32_t maxWavSampleCount = 0xFFFFFFFFu - 39;
-
-// "temp.wav" in the start directory: the raw capture and the encoder's output.
-// The full path is fixed once at program start; until then it is "temp.wav".
-const std::string& tempWavPath();
-void setTempWavPath(const std::string& path);
 
 // RIFF header, "fmt " chunk of 18 bytes with `format`, "data" header for `count` samples.
 std::array<std::uint8_t, wavHeaderBytes> makeWavHeader(const AudioFormat& format, std::uint32_t count);
@@ -65,18 +58,12 @@ WavParts findWavParts(ByteView file);
 // format with that subformat): the reader takes it only through the import.
 bool isFloatWav(ByteView file);
 
-// The decoder's first step: reads `path`, checks it, selects the rate (the
-// status shows the file's own rate) and returns the samples; on failure shows
-// the message of its string id and returns it in `error`. The result owns the bytes.
+// The decoder's first step: reads `path`, checks it and returns the samples
+// with their rate; on failure shows the message of its string id and returns
+// it in `error` (with the rates where the file states them). The result owns
+// the bytes. The program's current format stays as it is.
 WavSamples readWavSamples(const std::string& path);
 // The same for bytes read elsewhere (standard input); the result takes them over.
 WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes);
 // The same without the message: the caller names the file with it.
 WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes);
-
-// Appends one returned recording block to "temp.wav" (created when missing).
-int appendRawCapture(const std::uint8_t* block, std::size_t size = rawCaptureBlockBytes);
-
-// Turns the raw "temp.wav" into a WAV file in the current format. The WAV is
-// written beside it first; the raw file is replaced only when that succeeded.
-int convertRawCaptureToWav();

@@ -28,9 +28,10 @@ TextSaveResult saveListingAsText(const SourceListing& listing, const std::string
     }
     std::string proposal = proposeTextFileName(sourceName);
     offerFileName(proposal);
-    if (!chooseSaveFile(owner, "Speichern als ASCII-Text", makeFilter({"Textdateien (*.TXT)", "*.txt"})))
-        return TextSaveResult::Cancelled;
-    std::string path(sharedFileName());
+    std::optional<std::string> chosen =
+        chooseSaveFile(owner, "Speichern als ASCII-Text", makeFilter({"Textdateien (*.TXT)", "*.txt"}));
+    if (!chosen) return TextSaveResult::Cancelled;
+    const std::string path = *chosen;
 
     if (fileExists(path) &&
         ui().ask(Message{"Datei schon vorhanden, überschreiben?", errorCaption, mb::yesNo, owner}) != Answer::Yes)

@@ -3,12 +3,13 @@
 #include "shell/CommonServices.h"
 
 std::optional<KalovFile> chooseSourceFile(WindowRef owner) {
-    clearSharedFileName();
+    offerFileName({});
     const std::string filter =
         makeFilter({"BIN- und ASM-Dateien (*.BIN, *.ASM)", "*.BIN;*.ASM", "BIN-Dateien (*.BIN)", "*.BIN",
                     "ASM-Dateien (*.ASM)", "*.ASM", "alle Dateien, (*.*)", "*.*"});
-    if (!chooseOpenFile(owner, "KALO*4-Viewer: Zu betrachtende Datei auswählen:", filter)) return std::nullopt;
-    return kalovFile(sharedFileName());
+    std::optional<std::string> path = chooseOpenFile(owner, "KALO*4-Viewer: Zu betrachtende Datei auswählen:", filter);
+    if (!path) return std::nullopt;
+    return kalovFile(*path);
 }
 
 KalovFile startFile(std::string_view commandLine) {

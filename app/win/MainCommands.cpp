@@ -20,8 +20,9 @@ HWND mainWindow() { return shell().mainWindow; }
 void box(const char* text, const char* caption) { ui().ask(Message{text, caption, mb::ok, mainWindow()}); }
 
 void showFileCrc() {
-    if (!chooseAnyFile(mainWindow())) return;
-    std::string path = sharedFileName();
+    std::optional<std::string> chosen = chooseAnyFile(mainWindow());
+    if (!chosen) return;
+    const std::string path = *chosen;
     auto image = loadWholeFile(path);
     if (!image) return;
     std::uint16_t crc = crc16Sdlc(image->data.data(), image->data.size());

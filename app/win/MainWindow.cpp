@@ -11,25 +11,37 @@
 #include "shell/StringTable.h"
 #include "shell/win/StatusBar.h"
 #include "shell/win/Win32UserInterface.h"
-#include "tape/WavFile.h"
+#include "sound/TempWav.h"
 
 namespace {
 ShellState state;
 
+// The window's own handles, which nobody else uses.
+struct WindowParts {
+    HINSTANCE instance = nullptr;
+    unsigned screenHeight = 0;
+    HMENU currentMenu = nullptr;
+    HWND splashControl = nullptr;
+    HBITMAP splashBitmap = nullptr;
+    HWND statusBar = nullptr;               // screen mode's, while it is shown
+    HWND previousStatusTarget = nullptr;
+    UINT_PTR blinkTimer = 0;
+} parts;
+
 void placeCentred(int width, int height) {
-    Placement at = centredPlacement(state.screenWidth, state.screenHeight, width, height);
+    Placement at = centredPlacement(state.screenWidth, parts.screenHeight, width, height);
     MoveWindow(state.mainWindow, at.x, at.y, width, height, TRUE);
 }
 
 void attachMenu(int menuId) {
-    state.currentMenu = LoadMenuA(state.instance, MAKEINTRESOURCEA(menuId));
-    SetMenu(state.mainWindow, state.currentMenu);
+    parts.currentMenu = LoadMenuA(parts.instance, MAKEINTRESOURCEA(menuId));
+    SetMenu(state.mainWindow, parts.currentMenu);
 }
 
 void showSplash() {
-    state.splashBitmap = static_cast<HBITMAP>(
-        LoadImageA(state.instance, MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-    SendMessageA(state.splashControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.splashBitmap));
+    parts.splashBitmap = static_cast<HBITMAP>(
+        LoadImageA(parts.instance, MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    SendMessageA(parts.splashControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(parts.splashBitmap));
 }
 
 void onCreate() {
@@ -41,7 +53,7 @@ void onCreate() {
 void onDestroy() {
     mainCommandsOnDestroy();
     screenViewEnd();
-    if (fileExists(state.tempWavPath)) DeleteFileA(state.tempWavPath.c_str());
+    removeTempWav();
     PostQuitMessage(0);
 }
 }
@@ -50,33 +62,33 @@ ShellState& shell() { return state; }
 
 void enterScreenMode() {
     state.mode = WindowMode::Screen;
-    SendMessageA(state.splashControl, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    SendMessageA(parts.splashControl, STM_SETIMAGE, IMAGE_BITMAP, 0);
     // Without its picture the control keeps its size and frame; it would lie
     // over the emulated screen.
-    ShowWindow(state.splashControl, SW_HIDE);
+    ShowWindow(parts.splashControl, SW_HIDE);
     attachMenu(IDM_SCREEN);
     if (state.screenWidth <= mainwindow::narrowScreen) showStringError(str::lowResolution);
     placeCentred(mainwindow::screenWidth, mainwindow::screenHeight);
     InvalidateRect(state.mainWindow, nullptr, TRUE);
     // One status bar while in screen mode; it goes again on the return.
-    state.statusBar = createStatusBar(state.mainWindow);
-    state.previousStatusTarget = installStatusTarget(state.statusBar);
+    parts.statusBar = createStatusBar(state.mainWindow);
+    parts.previousStatusTarget = installStatusTarget(parts.statusBar);
     SetWindowTextA(state.mainWindow, mainwindow::screenTitle);
     screenModeEntered();
-    state.blinkTimer = SetTimer(state.mainWindow, 1, mainwindow::blinkMilliseconds, nullptr);
+    parts.blinkTimer = SetTimer(state.mainWindow, 1, mainwindow::blinkMilliseconds, nullptr);
     screenViewEntered(state.mainWindow);
 }
 
 void returnToStartMode() {
-    KillTimer(state.mainWindow, state.blinkTimer);
-    installStatusTarget(state.previousStatusTarget);
-    DestroyWindow(state.statusBar);
-    state.statusBar = nullptr;
+    KillTimer(state.mainWindow, parts.blinkTimer);
+    installStatusTarget(parts.previousStatusTarget);
+    DestroyWindow(parts.statusBar);
+    parts.statusBar = nullptr;
     attachMenu(IDM_START);
     placeCentred(mainwindow::startWidth, mainwindow::startHeight);
     InvalidateRect(state.mainWindow, nullptr, TRUE);
     showSplash();
-    ShowWindow(state.splashControl, SW_SHOW);
+    ShowWindow(parts.splashControl, SW_SHOW);
     state.mode = WindowMode::Start;
     SetWindowTextA(state.mainWindow, mainwindow::returnTitle);
 }
@@ -119,6 +131,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 returnToStartMode();
                 return 0;
             }
+            if (!mayEndWithTempRecording(window)) return 0;
             break;
         case WM_DESTROY:
             onDestroy();
@@ -128,7 +141,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 HWND createMainWindow(HINSTANCE instance, int showCommand) {
-    state.instance = instance;
+    parts.instance = instance;
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -141,23 +154,22 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     RegisterClassExA(&windowClass);
 
     state.screenWidth = static_cast<unsigned>(GetSystemMetrics(SM_CXSCREEN));
-    state.screenHeight = static_cast<unsigned>(GetSystemMetrics(SM_CYSCREEN));
-    Placement at = centredPlacement(state.screenWidth, state.screenHeight, mainwindow::startWidth,
+    parts.screenHeight = static_cast<unsigned>(GetSystemMetrics(SM_CYSCREEN));
+    Placement at = centredPlacement(state.screenWidth, parts.screenHeight, mainwindow::startWidth,
                                     mainwindow::startHeight);
     HWND window = CreateWindowExA(0, mainwindow::className, mainwindow::startTitle, WS_SYSMENU, at.x, at.y,
                                   mainwindow::startWidth, mainwindow::startHeight, nullptr, nullptr, instance,
                                   nullptr);
     if (!window) return nullptr;
     attachMenu(IDM_START);
-    state.splashControl = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP, 0,
+    parts.splashControl = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP, 0,
                                           0, 0, 0, window, reinterpret_cast<HMENU>(IDC_SPLASH), instance, nullptr);
     showSplash();
 
     char directory[256] = {};
     GetCurrentDirectoryA(sizeof directory, directory);
     state.startDirectory = directory;
-    state.tempWavPath = state.startDirectory + "\\temp.wav";
-    setTempWavPath(state.tempWavPath);
+    placeTempWavIn(state.startDirectory);
     mainCommandsOnStart();
 
     ShowWindow(window, showCommand);

@@ -6,21 +6,12 @@
 
 #include "app/MainWindowRules.h"
 
+// What the commands and the tools ask of the main window.
 struct ShellState {
-    HINSTANCE instance = nullptr;
-    LPSTR commandLine = nullptr;
-    unsigned screenWidth = 0;
-    unsigned screenHeight = 0;
+    unsigned screenWidth = 0;               // decides the resolution warning of screen mode
     HWND mainWindow = nullptr;
-    HMENU currentMenu = nullptr;
-    HWND splashControl = nullptr;
-    HBITMAP splashBitmap = nullptr;
-    HWND statusBar = nullptr;               // screen mode's, while it is shown
-    HWND previousStatusTarget = nullptr;
-    UINT_PTR blinkTimer = 0;
     WindowMode mode = WindowMode::Start;
     std::string startDirectory;
-    std::string tempWavPath;
 };
 
 ShellState& shell();

@@ -8,7 +8,6 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitCommonControls();
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    shell().commandLine = GetCommandLineA();
     installWin32UserInterface(instance);
     int result = 0;
     if (createMainWindow(instance, SW_SHOWNORMAL)) result = runMessageLoop();

@@ -91,6 +91,5 @@ void showHexDumpDialog(HWND owner, const std::string& path) {
 }
 
 void openHexDump(HWND owner) {
-    if (!chooseAnyFile(owner)) return;
-    showHexDumpDialog(owner, sharedFileName());
+    if (std::optional<std::string> path = chooseAnyFile(owner)) showHexDumpDialog(owner, *path);
 }

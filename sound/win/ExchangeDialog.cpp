@@ -18,22 +18,23 @@
 #include "shell/win/Win32UserInterface.h"
 #include "sound/ExchangeFlows.h"
 #include "sound/ExchangeState.h"
+#include "sound/TempWav.h"
 #include "sound/win/SoundIo.h"
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
-#include "tape/Decoder.h"
-#include "tape/Encoder.h"
-#include "tape/WavFile.h"
+#include "sound/BinToWav.h"
+#include "sound/WavToBin.h"
 
 namespace {
+// In the order of HeaderField.
 constexpr int headerFields[] = {IDC_SND_NAME, IDC_SND_AA, IDC_SND_EA, IDC_SND_SA};
 constexpr int actionControls[] = {IDC_SND_WAV_TO_BIN, IDC_SND_RECORD, IDC_SND_BIN_TO_WAV, IDC_SND_OUTPUT,
                                   IDC_SND_MIXER, IDC_SND_IN_DEVICE, IDC_SND_OUT_DEVICE};
 
 struct ExchangeDialog final : HeaderFieldSink {
     ExchangeDialog(HWND window, HWND owner) : window(window), owner(owner), sound(window) {}
-    void setField(int id, std::string_view text) override {
-        SetDlgItemTextA(window, id, std::string(text).c_str());
+    void setField(HeaderField field, std::string_view text) override {
+        SetDlgItemTextA(window, headerFields[static_cast<int>(field)], std::string(text).c_str());
     }
 
     HWND window;
@@ -142,7 +143,7 @@ void onStart(ExchangeDialog& dialog) {
     state.startPressed = true;
     applyView(dialog);
     if (action == StartAction::Capture) {
-        removeFile(tempWavPath());
+        removeTempWav();
         dialog.sound.resetRecordedBytes();
         enter(dialog, ExchangeEvent::StartCapture);
         return;

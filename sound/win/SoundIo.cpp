@@ -17,6 +17,7 @@
 #include "sound/ExchangeState.h"
 #include "sound/MmError.h"
 #include "sound/SoundRules.h"
+#include "tape/AudioFormat.h"
 
 namespace {
 WAVEFORMATEX recordingFormat() {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "sound/BinToWav.h"
 #include "sound/PlaybackSound.h"
+#include "sound/TempWav.h"
 #include "sound/TestTone.h"
-#include "tape/Encoder.h"
-#include "tape/WavFile.h"
 
 class SoundIo final : public WavPlayer {
   public:

@@ -8,10 +8,10 @@
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "sound/ExchangeFlows.h"
+#include "sound/TempWav.h"
 #include "support/RecordingInterface.h"
 #include "support/TestFiles.h"
 #include "tape/AudioFormat.h"
-#include "tape/WavFile.h"
 
 namespace {
 struct ExchangeFlows : testing::Test {
@@ -19,7 +19,7 @@ struct ExchangeFlows : testing::Test {
         dir = testing::TempDir() + "exchange-flows/";
         std::filesystem::create_directories(dir);
         setTempWavPath(dir + "temp.wav");
-        clearSharedFileName();
+        offerFileName({});
         setRecordingLeftInTempWav(false);
     }
     void TearDown() override {
@@ -266,5 +266,42 @@ TEST_F(ExchangeFlows, AnUnsavedRecordingInTempWavIsOverwrittenOnlyAfterYes) {
     seam.messages.clear();
     EXPECT_TRUE(mayCloseWithTempRecording(dialog));
     EXPECT_TRUE(mayOverwriteTempWav(dialog));
+    EXPECT_TRUE(seam.messages.empty());
+}
+
+// At the program's end an unsaved recording gets the question of unsaved work;
+// "temp.wav" goes only once it was saved or given up.
+TEST_F(ExchangeFlows, AnUnsavedRecordingEndsWithTheProgramOnlyAfterTheQuestion) {
+    const std::vector<std::uint8_t> recording(64, 0x90);
+    struct Case {
+        Answer answer;
+        std::string typed;
+        bool mayEnd;
+        bool saved;
+    };
+    const Case cases[] = {
+        {Answer::Yes, "gerettet", true, true},
+        {Answer::Yes, "", false, false},
+        {Answer::No, "", true, false},
+        {Answer::Cancel, "", false, false},
+    };
+    for (const Case& c : cases) {
+        writeFile(tempWavPath(), recording);
+        setRecordingLeftInTempWav(true);
+        seam.messages.clear();
+        seam.answers = {c.answer};
+        seam.chosenFiles = {c.typed.empty() ? "" : dir + c.typed};
+        EXPECT_EQ(mayEndWithTempRecording(dialog), c.mayEnd) << c.typed;
+        ASSERT_FALSE(seam.messages.empty());
+        EXPECT_EQ(seam.messages[0].text,
+                  "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nErst speichern?");
+        EXPECT_EQ(seam.messages[0].style, mb::yesNoCancel);
+        removeTempWav();
+        EXPECT_EQ(fileExists(tempWavPath()), !c.mayEnd) << "kept unless saved or given up";
+        if (c.saved) EXPECT_EQ(readFile(path("gerettet.wav")), recording);
+    }
+    std::remove(tempWavPath().c_str());
+    seam.messages.clear();
+    EXPECT_TRUE(mayEndWithTempRecording(dialog)) << "nothing left to ask about";
     EXPECT_TRUE(seam.messages.empty());
 }

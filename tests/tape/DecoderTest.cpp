@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "support/FieldLog.h"
 #include "support/RandomImage.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
@@ -42,11 +43,6 @@ std::vector<std::uint8_t> everySecond(const std::vector<std::uint8_t>& samples) 
     for (std::size_t i = 0; i < samples.size(); i += 2) half.push_back(samples[i]);
     return half;
 }
-
-struct FieldLog : HeaderFieldSink {
-    std::vector<std::pair<int, std::string>> fields;
-    void setField(int id, std::string_view text) override { fields.emplace_back(id, std::string(text)); }
-};
 
 const TapeHeader testHeader{"TEST", 0x1000, 0, 0x1234};
 }
@@ -177,15 +173,17 @@ TEST(Decoder, NameEndsAtAZeroByteAndFieldsFollowAsRead) {
     ASSERT_EQ(record.status, DecodeStatus::Ok);
     EXPECT_EQ(record.header.name, "AB");
     EXPECT_EQ(record.header.ea, 0x0000) << "16-bit addresses wrap";
-    EXPECT_EQ(log.fields, (std::vector<std::pair<int, std::string>>{
-                              {3040, "AB"}, {3041, "FFFE"}, {3042, "0000"}, {3043, "0100"}}));
+    EXPECT_EQ(log.fields, (FieldLog::Fields{{HeaderField::Name, "AB"},
+                                            {HeaderField::Aa, "FFFE"},
+                                            {HeaderField::Ea, "0000"},
+                                            {HeaderField::Sa, "0100"}}));
 
     // A failure after the name leaves the address fields alone.
     bytes[bytes.size() - 3] = 0x11;
     samples = signalOf(bytes);
     FieldLog partial;
     EXPECT_EQ(decodeRecord(ByteView(samples), DecoderSettings{}, 0, &partial).status, DecodeStatus::NoEndByte);
-    EXPECT_EQ(partial.fields, (std::vector<std::pair<int, std::string>>{{3040, "AB"}}));
+    EXPECT_EQ(partial.fields, (FieldLog::Fields{{HeaderField::Name, "AB"}}));
 }
 
 TEST(Decoder, FindsEveryRecordOfATapeSide) {

@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "support/FieldLog.h"
 #include "bench/SignalDegrader.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
 #include "tape/TapeRecord.h"
 
 namespace {
-struct FieldLog : HeaderFieldSink {
-    std::vector<std::pair<int, std::string>> fields;
-    void setField(int id, std::string_view text) override { fields.emplace_back(id, std::string(text)); }
-};
-
 std::vector<std::uint8_t> image(std::size_t size) {
     std::vector<std::uint8_t> bytes(size);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 29 + 3);
@@ -61,7 +57,7 @@ TEST(ReaderFallback, TheSecondReaderTakesOverOnlyWithEveryBlockGood) {
     ASSERT_EQ(record.status, DecodeStatus::Ok);
     EXPECT_TRUE(record.filtered);
     EXPECT_TRUE(record.image == image(300));
-    EXPECT_EQ(log.fields.back(), std::make_pair(3043, std::string("3000")));
+    EXPECT_EQ(log.fields.back(), std::make_pair(HeaderField::Sa, std::string("3000")));
 
     ReadingChoice exact;
     exact.exact = true;

@@ -29,6 +29,7 @@
 #include "shell/win/Win32UserInterface.h"
 #include "sound/ExchangeFlows.h"
 #include "sound/SoundRules.h"
+#include "sound/TempWav.h"
 #include "sound/win/ExchangeDialog.h"
 #include "support/WinTestFiles.h"
 #include "tape/AudioFormat.h"

@@ -131,7 +131,7 @@ TEST_F(HexDumpDialogTest, PrintingAnEmptyListComplainsToTheMainWindowAndCloses) 
 
 TEST_F(HexDumpDialogTest, OpensWhatTheChooserPicksWithAnEmptyProposal) {
     std::string path = tempFile("gewaehlt.bin", 3);
-    lstrcpyA(sharedFileName(), "alter Name");
+    offerFileName("alter Name");
     BoxDriver driver;
     std::string offered = "-";
     Seen seen;

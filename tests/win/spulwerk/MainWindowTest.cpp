@@ -9,6 +9,7 @@
 #include "shell/CommonServices.h"
 #include "app/win/MainWindow.h"
 #include "shell/win/Win32UserInterface.h"
+#include "sound/TempWav.h"
 
 namespace {
 struct MainWindowTest : testing::Test {
@@ -18,6 +19,7 @@ struct MainWindowTest : testing::Test {
         ASSERT_NE(window, nullptr);
     }
     void TearDown() override {
+        setRecordingLeftInTempWav(false);
         if (IsWindow(window)) {
             SendMessageA(window, WM_CLOSE, 0, 0);
             SendMessageA(window, WM_CLOSE, 0, 0);
@@ -80,7 +82,7 @@ TEST_F(MainWindowTest, OpensInStartModeWithClassTitleSizeAndMenu) {
 }
 
 TEST_F(MainWindowTest, QuitsByBeendenAndRemovesTempWav) {
-    std::string tempWav = shell().tempWavPath;
+    std::string tempWav = tempWavPath();
     std::FILE* file = std::fopen(tempWav.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     std::fclose(file);
@@ -92,6 +94,29 @@ TEST_F(MainWindowTest, QuitsByBeendenAndRemovesTempWav) {
     SetCurrentDirectoryA(shell().startDirectory.c_str());
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(fileExists(tempWav));
+}
+
+TEST_F(MainWindowTest, AnUnsavedRecordingIsAskedForBeforeTheProgramEnds) {
+    std::FILE* file = std::fopen(tempWavPath().c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("Aufnahme", file);
+    std::fclose(file);
+    setRecordingLeftInTempWav(true);
+    BoxDriver driver;
+    driver.answers = {IDCANCEL, IDNO};
+    SendMessageA(window, WM_COMMAND, CMD_QUIT, 0);
+    ASSERT_EQ(driver.seen.size(), 1u);
+    EXPECT_TRUE(isBox(driver.seen[0], "Anfrage",
+                      "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nErst speichern?", window));
+    EXPECT_EQ(driver.seen[0].buttons.size(), 3u);
+    EXPECT_TRUE(IsWindow(window)) << "Abbrechen stays";
+    EXPECT_TRUE(fileExists(tempWavPath()));
+
+    PostMessageA(window, WM_COMMAND, CMD_QUIT, 0);
+    pumpUntilDestroyed(window);
+    EXPECT_EQ(driver.seen.size(), 2u);
+    EXPECT_FALSE(IsWindow(window)) << "Nein gives the recording up";
+    EXPECT_FALSE(fileExists(tempWavPath()));
 }
 
 TEST_F(MainWindowTest, CloseBoxInScreenModeReturnsToStartModeAndASecondCloseEnds) {

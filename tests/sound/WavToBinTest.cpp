@@ -5,24 +5,20 @@
 #include <iterator>
 #include <random>
 
+#include "support/FieldLog.h"
 #include "support/RandomImage.h"
 #include "support/RecordingInterface.h"
 #include "support/WavBuilder.h"
 #include "bench/SignalDegrader.h"
 #include "shell/HexText.h"
 #include "tape/AudioFormat.h"
-#include "tape/Decoder.h"
+#include "sound/WavToBin.h"
 #include "tape/Encoder.h"
 #include "tape/TapeRecord.h"
 #include "tape/WavFile.h"
 #include "support/TestFiles.h"
 
 namespace {
-struct FieldLog : HeaderFieldSink {
-    std::vector<std::pair<int, std::string>> fields;
-    void setField(int id, std::string_view text) override { fields.emplace_back(id, std::string(text)); }
-};
-
 // 700 bytes from 0x1000 on: ea = 0x12BB, three blocks.
 const std::vector<std::uint8_t> image = [] {
     std::vector<std::uint8_t> bytes(700);
@@ -50,8 +46,11 @@ TEST(DecodeWavToBin, ReportsFillsTheFieldsAndSavesUnderTheProposal) {
     FieldLog log;
 
     EXPECT_EQ(decodeWavToBin(wav, &log, dialog), DecodeOutcome::Saved);
-    EXPECT_EQ(log.fields, (std::vector<std::pair<int, std::string>>{
-                              {3040, "TEST            "}, {3041, "1000"}, {3042, "12BB"}, {3043, "1234"}}));
+    EXPECT_EQ(log.fields, (FieldLog::Fields{
+                              {HeaderField::Name, "TEST            "},
+                              {HeaderField::Aa, "1000"},
+                              {HeaderField::Ea, "12BB"},
+                              {HeaderField::Sa, "1234"}}));
     EXPECT_EQ(seam.statuses.back(), std::make_pair(2, std::string("44 kHz")));
     ASSERT_EQ(seam.messages.size(), 2u);
     EXPECT_EQ(seam.messages[0].caption, "WAV wurde konvertiert. Jetzt als BIN speichern?");
@@ -207,7 +206,7 @@ TEST(DecodeWavToBin, ReadsAWornRecordingWithTheSecondReaderAndSaysSo) {
         const std::string line = c.end;
         ASSERT_GT(text.size(), line.size());
         EXPECT_EQ(text.substr(text.size() - line.size()), line) << text;
-        EXPECT_EQ(log.fields.back(), std::make_pair(3043, formatHex4(c.header.sa)));
+        EXPECT_EQ(log.fields.back(), std::make_pair(HeaderField::Sa, formatHex4(c.header.sa)));
         std::remove(wav.c_str());
     }
     DecodedRecord unsureStart;

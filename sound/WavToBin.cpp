@@ -1,14 +1,12 @@
-// The interactive side of the decoder: the report boxes and the save flow.
-#include "shell/Crc16.h"
+#include "sound/WavToBin.h"
+
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "shell/GlobalSettings.h"
-#include "shell/HexText.h"
 #include "shell/OverwriteQuestion.h"
 #include "shell/StringTable.h"
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
-#include "tape/Decoder.h"
 #include "tape/ReaderFallback.h"
 #include "tape/WavFile.h"
 
@@ -18,21 +16,13 @@ DecodeOutcome cannotWrite(const char* traceLine) {
     showStringError(str::cannotWriteBinary);
     return DecodeOutcome::CannotWrite;
 }
-}
 
-std::string decodeReportText(const DecodedRecord& record) {
-    const std::vector<std::uint8_t>& image = record.image;
-    return "Programmname:\t" + record.header.name + "\r\n" + "gelesene Blöcke: \t" + formatDecimal(record.blocks) +
-           "\r\n" + "Programmlänge:\t" + formatDecimal(static_cast<std::int32_t>(image.size())) + "\r\n" +
-           "Prüfsumme:\t" + formatHex4(crc16Sdlc(image.data(), image.size())) +
-           (record.filtered ? std::string("\r\n") + filteredReportLine : std::string()) +
-           (record.nameUnsure ? std::string("\r\n") + nameUnsureLine : std::string()) +
-           (record.startUnsure ? std::string("\r\n") + startUnsureLine : std::string());
+// The recording's rate becomes the current format, as a capture or an
+// encoding would select it; the status shows the rate the file states.
+void selectRateOf(const WavSamples& wav) {
+    selectSampleRate(wav.rate);
+    if (wav.fileRate != wav.rate) ui().setStatus(sampleRateStatusPart, sampleRateStatusText(wav.fileRate));
 }
-
-std::string faultyReportText(const DecodedRecord& record) {
-    return "Blöcke gelesen:\t" + formatDecimal(record.blocks) + "\r\n" + "davon fehlerhaft:\t" +
-           formatDecimal(record.faulty);
 }
 
 DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner) {
@@ -40,8 +30,9 @@ DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner) {
     const std::string filter = makeFilter({"Binärdateien (*.bin)", "*.bin"});
     for (;;) {
         offerFileName(proposal);
-        if (!chooseSaveFile(owner, "Binärdatei speichern unter", filter)) return DecodeOutcome::NotSaved;
-        std::string chosen = sharedFileName();
+        std::optional<std::string> confirmed = chooseSaveFile(owner, "Binärdatei speichern unter", filter);
+        if (!confirmed) return DecodeOutcome::NotSaved;
+        std::string chosen = *confirmed;
         if (!hasExtension(chosen, ".bin")) chosen += ".BIN";
         switch (askBeforeOverwriting(chosen, nullptr, OverwriteStyle::ChooseAgain)) {
         case OverwriteAnswer::Write: break;
@@ -63,10 +54,9 @@ DecodeOutcome decodeWavToBin(const std::string& path, HeaderFieldSink* fields, W
     DecodedRecord record;
     {
         WavSamples wav = readWavSamples(path);
+        if (wav.rate != 0) selectRateOf(wav);
         if (wav.error) return DecodeOutcome::Failed;
-        DecoderSettings settings;
-        settings.threshold = currentStretchThreshold();
-        settings.triggerLevel = globalSettings().triggerLevel;
+        DecoderSettings settings = decoderSettingsAt(wav.rate, globalSettings().triggerLevel);
         record = decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, fields, ReadingChoice{});
     }   // the samples are released here, before any box
     if (record.status != DecodeStatus::Ok) {
