@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "shell/CommonServices.h"
-#include "shell/Crc16.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
 #include "tape/BinFileName.h"
@@ -25,21 +24,15 @@ std::string binNameFor(const TapeHeader& header) {
 }
 
 void printRecord(const DecodedRecord& record, CommandIo& io) {
-    const auto& image = record.image;
     // Bytes from tape never reach the terminal as control characters.
     std::string name = record.header.name;
     for (char& c : name)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
-    io.out << "Programmname:\t" << toTerminal(name) << "\n"
-           << "gelesene Blöcke: \t" << record.blocks << "\n"
-           << "Programmlänge:\t" << image.size() << "\n"
-           << "Prüfsumme:\t" << formatHex4(crc16Sdlc(image.data(), image.size())) << "\n"
-           << "Anfangsadresse (AA):\t" << formatHex4(record.header.aa) << "\n"
+    for (const std::string& line : readingLines(record, toTerminal(name))) io.out << line << "\n";
+    io.out << "Anfangsadresse (AA):\t" << formatHex4(record.header.aa) << "\n"
            << "Endadresse (EA):\t" << formatHex4(record.header.ea) << "\n"
            << "Startadresse (SA):\t" << formatHex4(record.header.sa) << "\n";
-    if (record.filtered) io.out << filteredReportLine << "\n";
-    if (record.nameUnsure) io.out << nameUnsureLine << "\n";
-    if (record.startUnsure) io.out << startUnsureLine << "\n";
+    for (const std::string& line : readingNotes(record)) io.out << line << "\n";
     for (int block : record.faultyBlocks)
         io.out << "Block " << block << " von " << record.blocks << ": Prüfsummenfehler\n";
 }

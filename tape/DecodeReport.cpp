@@ -4,14 +4,26 @@
 #include "tape/Decoder.h"
 #include "tape/ReaderFallback.h"
 
-std::string decodeReportText(const DecodedRecord& record) {
+std::vector<std::string> readingLines(const DecodedRecord& record, std::string_view name) {
     const std::vector<std::uint8_t>& image = record.image;
-    return "Programmname:\t" + record.header.name + "\r\n" + "gelesene Blöcke: \t" + formatDecimal(record.blocks) +
-           "\r\n" + "Programmlänge:\t" + formatDecimal(static_cast<std::int32_t>(image.size())) + "\r\n" +
-           "Prüfsumme:\t" + formatHex4(crc16Sdlc(image.data(), image.size())) +
-           (record.filtered ? std::string("\r\n") + filteredReportLine : std::string()) +
-           (record.nameUnsure ? std::string("\r\n") + nameUnsureLine : std::string()) +
-           (record.startUnsure ? std::string("\r\n") + startUnsureLine : std::string());
+    return {"Programmname:\t" + std::string(name), "gelesene Blöcke: \t" + formatDecimal(record.blocks),
+            "Programmlänge:\t" + formatDecimal(static_cast<std::int32_t>(image.size())),
+            "Prüfsumme:\t" + formatHex4(crc16Sdlc(image.data(), image.size()))};
+}
+
+std::vector<std::string> readingNotes(const DecodedRecord& record) {
+    std::vector<std::string> notes;
+    if (record.filtered) notes.push_back(filteredReportLine);
+    if (record.nameUnsure) notes.push_back(nameUnsureLine);
+    if (record.startUnsure) notes.push_back(startUnsureLine);
+    return notes;
+}
+
+std::string decodeReportText(const DecodedRecord& record) {
+    std::string text;
+    for (const std::vector<std::string>& lines : {readingLines(record, record.header.name), readingNotes(record)})
+        for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+    return text;
 }
 
 std::string faultyReportText(const DecodedRecord& record) {

@@ -102,4 +102,8 @@ DecodedRecord decodeRecord(ByteView samples, const DecoderSettings& settings, st
 // "Programmname:\t..." of the question whether to save, and "Blöcke gelesen:\t..."
 // of the report on faulty blocks.
 std::string decodeReportText(const DecodedRecord& record);
+// The lines of that report, without line breaks: name (as given), blocks,
+// length and CRC; then the notes (second reader, unsure name or sa).
+std::vector<std::string> readingLines(const DecodedRecord& record, std::string_view name);
+std::vector<std::string> readingNotes(const DecodedRecord& record);
 std::string faultyReportText(const DecodedRecord& record);

@@ -53,102 +53,160 @@ bool weakBitsMayCancel(const WeakBit* weak, int count, int checksumByte) {
     return false;
 }
 
-void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields) {
-    std::uint8_t byte = 0;
-    if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
-    if (byte != tape::preByte && is(source, byte, static_cast<std::uint8_t>(~tape::preByte))) record.inverted = true;
-    else if (!is(source, byte, tape::preByte)) return stop(record, DecodeStatus::NoPreByte, source);
-    source.setInverted(record.inverted);
+namespace {
+// One reading of the record behind the sync; each step reads its part and
+// returns the status it ended with (Ok: on to the next part).
+class RecordParse {
+  public:
+    RecordParse(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields)
+        : source_(source), record_(record), fields_(fields) {}
 
-    // The name: 16 bytes; a zero byte ends it.
-    std::string name;
-    bool ended = false;
-    for (int i = 0; i < tape::nameBytes; ++i) {
-        if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
-        keepSoft(source, record.nameSoft);
-        ended = ended || byte == 0;
-        if (!ended) name += static_cast<char>(byte);
+    void run() {
+        DecodeStatus status = preByte();
+        if (status == DecodeStatus::Ok) status = name();
+        if (status == DecodeStatus::Ok) status = gap();
+        if (status == DecodeStatus::Ok) status = blocks();
+        if (status == DecodeStatus::Ok) status = startAddress();
+        stop(record_, status, source_);
     }
-    record.header.name = name;
-    record.nameRead = true;
-    record.nameUnsure = anyWeak(record.nameSoft);
-    setField(fields, HeaderField::Name, name);
 
-    // The gap: on to the first control character (skipping what a longer name
-    // left), then on to the first byte that is not 0x00, which opens a block.
-    do {
-        if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
-    } while (byte >= 0x20);
-    do {
-        if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
-    } while (byte != tape::blockPreByte && is(source, byte, 0x00));
-    if (!is(source, byte, tape::blockPreByte)) return stop(record, DecodeStatus::NoBlockPreByte, source);
+  private:
+    bool next(std::uint8_t& byte) { return source_.readByte(byte); }
 
-    record.image.reserve(maxImageBytes);
-    record.blocks = 1;
-    for (;;) {
-        std::uint8_t length = 0, low = 0, high = 0, checksum = 0;
-        source.beginBlock();
-        const std::size_t blockBegin = source.position();
-        const std::size_t softStart = record.blockSoft.size();
-        for (std::uint8_t* framing : {&length, &low, &high}) {
-            if (!source.readByte(*framing)) return stop(record, DecodeStatus::CutShort, source);
-            keepSoft(source, record.blockSoft);
+    // 0x55, or 0xAA at reversed polarity: every byte behind it is inverted then.
+    DecodeStatus preByte() {
+        std::uint8_t byte = 0;
+        if (!next(byte)) return DecodeStatus::CutShort;
+        if (byte != tape::preByte && is(source_, byte, static_cast<std::uint8_t>(~tape::preByte))) record_.inverted = true;
+        else if (!is(source_, byte, tape::preByte)) return DecodeStatus::NoPreByte;
+        source_.setInverted(record_.inverted);
+        return DecodeStatus::Ok;
+    }
+
+    // 16 bytes; a zero byte ends the name.
+    DecodeStatus name() {
+        std::string name;
+        bool ended = false;
+        for (int i = 0; i < tape::nameBytes; ++i) {
+            std::uint8_t byte = 0;
+            if (!next(byte)) return DecodeStatus::CutShort;
+            keepSoft(source_, record_.nameSoft);
+            ended = ended || byte == 0;
+            if (!ended) name += static_cast<char>(byte);
         }
-        std::size_t count = length == 0 ? 256 : length;
-        if (record.blocks == 1) record.header.aa = static_cast<std::uint16_t>(low | high << 8);
-        if (record.image.size() + count > maxImageBytes) return stop(record, DecodeStatus::TooLong, source);
+        record_.header.name = name;
+        record_.nameRead = true;
+        record_.nameUnsure = anyWeak(record_.nameSoft);
+        setField(fields_, HeaderField::Name, name);
+        return DecodeStatus::Ok;
+    }
+
+    // On to the first control character (skipping what a longer name left),
+    // then on to the first byte that is not 0x00, which opens a block.
+    DecodeStatus gap() {
+        std::uint8_t byte = 0;
+        do {
+            if (!next(byte)) return DecodeStatus::CutShort;
+        } while (byte >= 0x20);
+        do {
+            if (!next(byte)) return DecodeStatus::CutShort;
+        } while (byte != tape::blockPreByte && is(source_, byte, 0x00));
+        return is(source_, byte, tape::blockPreByte) ? DecodeStatus::Ok : DecodeStatus::NoBlockPreByte;
+    }
+
+    // Block after block up to the end byte.
+    DecodeStatus blocks() {
+        record_.image.reserve(maxImageBytes);
+        record_.blocks = 1;
+        for (;;) {
+            std::size_t count = 0;
+            DecodeStatus status = block(count);
+            if (status != DecodeStatus::Ok) return status;
+            std::uint8_t byte = 0;
+            if (!next(byte)) return DecodeStatus::CutShort;
+            // Exactly: a block taken for the end would cut the image short unseen.
+            if (byte == tape::endByte) return DecodeStatus::Ok;
+            if (byte != tape::blockPreByte) return DecodeStatus::NoEndByte;
+            record_.irregularBlocks = record_.irregularBlocks || count != tape::blockSize;
+            ++record_.blocks;
+        }
+    }
+
+    // Length, address, data and checksum of one block; a block whose checksum
+    // fails (or that the source doubts) is read once more where the source can.
+    DecodeStatus block(std::size_t& count) {
+        std::uint8_t length = 0, low = 0, high = 0, checksum = 0, byte = 0;
+        source_.beginBlock();
+        const std::size_t blockBegin = source_.position();
+        const std::size_t softStart = record_.blockSoft.size();
+        for (std::uint8_t* framing : {&length, &low, &high}) {
+            if (!next(*framing)) return DecodeStatus::CutShort;
+            keepSoft(source_, record_.blockSoft);
+        }
+        count = length == 0 ? 256 : length;
+        if (record_.blocks == 1) record_.header.aa = static_cast<std::uint16_t>(low | high << 8);
+        if (record_.image.size() + count > maxImageBytes) return DecodeStatus::TooLong;
         unsigned sum = low + high;
         for (std::size_t i = 0; i < count; ++i) {
-            if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
-            keepSoft(source, record.blockSoft);
-            record.image.push_back(byte);
+            if (!next(byte)) return DecodeStatus::CutShort;
+            keepSoft(source_, record_.blockSoft);
+            record_.image.push_back(byte);
             sum += byte;
         }
-        if (!source.readByte(checksum)) return stop(record, DecodeStatus::CutShort, source);
-        keepSoft(source, record.blockSoft);
-        record.blockSpans.push_back(BlockSpan{blockBegin, source.position()});
-        bool good = checksum == static_cast<std::uint8_t>(sum) && !source.doubtsBlock();
+        if (!next(checksum)) return DecodeStatus::CutShort;
+        keepSoft(source_, record_.blockSoft);
+        record_.blockSpans.push_back(BlockSpan{blockBegin, source_.position()});
+        bool good = checksum == static_cast<std::uint8_t>(sum) && !source_.doubtsBlock();
+        if (!good) good = reread(length, count, softStart);
         if (!good) {
-            // Length, address, data and checksum once more; taken when the
-            // length is the same and the checksum now comes out true, undoubted.
-            std::uint8_t again[tape::blockSize + 4];
-            for (int attempt = 0; !good && source.rereadBlock(again, count + 4, attempt); ++attempt) {
-                if (again[0] != length) continue;
-                unsigned sumAgain = again[1] + again[2];
-                for (std::size_t i = 0; i < count; ++i) sumAgain += again[3 + i];
-                if (again[count + 3] != static_cast<std::uint8_t>(sumAgain) || source.doubtsBlock()) continue;
-                std::copy(again + 3, again + 3 + count, record.image.end() - static_cast<std::ptrdiff_t>(count));
-                if (record.blocks == 1) record.header.aa = static_cast<std::uint16_t>(again[1] | again[2] << 8);
-                // The soft values are the reread's too.
-                float soft[(tape::blockSize + 4) * 8];
-                if (record.blockSoft.size() == softStart + (count + 4) * 8 && source.rereadSoftBits(soft, count + 4))
-                    std::copy(soft, soft + (count + 4) * 8, record.blockSoft.begin() + static_cast<std::ptrdiff_t>(softStart));
-                good = true;
-            }
+            ++record_.faulty;
+            record_.faultyBlocks.push_back(record_.blocks);
         }
-        if (!good) {
-            ++record.faulty;
-            record.faultyBlocks.push_back(record.blocks);
-        }
-        if (!source.readByte(byte)) return stop(record, DecodeStatus::CutShort, source);
-        // Exactly: a block taken for the end would cut the image short unseen.
-        if (byte == tape::endByte) break;
-        if (byte != tape::blockPreByte) return stop(record, DecodeStatus::NoEndByte, source);
-        record.irregularBlocks = record.irregularBlocks || count != tape::blockSize;
-        ++record.blocks;
+        return DecodeStatus::Ok;
     }
 
-    std::uint8_t low = 0, high = 0;
-    for (std::uint8_t* half : {&low, &high}) {
-        if (!source.readByte(*half)) return stop(record, DecodeStatus::CutShort, source);
-        keepSoft(source, record.startSoft);
+    // Length, address, data and checksum once more; taken when the length is
+    // the same and the checksum now comes out true, undoubted.
+    bool reread(std::uint8_t length, std::size_t count, std::size_t softStart) {
+        std::uint8_t again[tape::blockSize + 4];
+        for (int attempt = 0; source_.rereadBlock(again, count + 4, attempt); ++attempt) {
+            if (again[0] != length) continue;
+            unsigned sumAgain = again[1] + again[2];
+            for (std::size_t i = 0; i < count; ++i) sumAgain += again[3 + i];
+            if (again[count + 3] != static_cast<std::uint8_t>(sumAgain) || source_.doubtsBlock()) continue;
+            std::copy(again + 3, again + 3 + count, record_.image.end() - static_cast<std::ptrdiff_t>(count));
+            if (record_.blocks == 1) record_.header.aa = static_cast<std::uint16_t>(again[1] | again[2] << 8);
+            // The soft values are the reread's too.
+            float soft[(tape::blockSize + 4) * 8];
+            if (record_.blockSoft.size() == softStart + (count + 4) * 8 && source_.rereadSoftBits(soft, count + 4))
+                std::copy(soft, soft + (count + 4) * 8, record_.blockSoft.begin() + static_cast<std::ptrdiff_t>(softStart));
+            return true;
+        }
+        return false;
     }
-    record.startUnsure = anyWeak(record.startSoft);
-    record.header.sa = static_cast<std::uint16_t>(low | high << 8);
-    record.header.ea = static_cast<std::uint16_t>(record.header.aa + record.image.size() - 1);
-    setField(fields, HeaderField::Aa, formatHex4(record.header.aa));
-    setField(fields, HeaderField::Ea, formatHex4(record.header.ea));
-    setField(fields, HeaderField::Sa, formatHex4(record.header.sa));
-    stop(record, DecodeStatus::Ok, source);
+
+    // sa, low byte first; with it the header is complete.
+    DecodeStatus startAddress() {
+        std::uint8_t low = 0, high = 0;
+        for (std::uint8_t* half : {&low, &high}) {
+            if (!next(*half)) return DecodeStatus::CutShort;
+            keepSoft(source_, record_.startSoft);
+        }
+        record_.startUnsure = anyWeak(record_.startSoft);
+        record_.header.sa = static_cast<std::uint16_t>(low | high << 8);
+        record_.header.ea = static_cast<std::uint16_t>(record_.header.aa + record_.image.size() - 1);
+        setField(fields_, HeaderField::Aa, formatHex4(record_.header.aa));
+        setField(fields_, HeaderField::Ea, formatHex4(record_.header.ea));
+        setField(fields_, HeaderField::Sa, formatHex4(record_.header.sa));
+        return DecodeStatus::Ok;
+    }
+
+    ByteSource& source_;
+    DecodedRecord& record_;
+    HeaderFieldSink* fields_;
+};
+}
+
+void parseRecord(ByteSource& source, DecodedRecord& record, HeaderFieldSink* fields) {
+    RecordParse(source, record, fields).run();
 }

@@ -298,7 +298,9 @@ TEST_F(ExchangeFlows, AnUnsavedRecordingEndsWithTheProgramOnlyAfterTheQuestion) 
         EXPECT_EQ(seam.messages[0].style, mb::yesNoCancel);
         removeTempWav();
         EXPECT_EQ(fileExists(tempWavPath()), !c.mayEnd) << "kept unless saved or given up";
-        if (c.saved) EXPECT_EQ(readFile(path("gerettet.wav")), recording);
+        if (c.saved) {
+            EXPECT_EQ(readFile(path("gerettet.wav")), recording);
+        }
     }
     std::remove(tempWavPath().c_str());
     seam.messages.clear();
