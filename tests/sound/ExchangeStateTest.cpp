@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,74 +10,67 @@ namespace {
 using S = ExchangeStage;
 using E = ExchangeEvent;
 
-const E allEvents[] = {E::Arm, E::PrepareConversion, E::PrepareOutputBin, E::PrepareOutputWav,
-                       E::StartCapture, E::Written, E::PlaybackStarted, E::PlaybackEnded,
-                       E::Stop, E::Kept, E::Abort, E::ToneOn, E::ToneOff};
+const S allStages[] = {S::Idle,          S::CaptureArmed,      S::Capturing, S::KeepingRecording, S::ConversionPrepared,
+                       S::OutputPreparedBin, S::OutputPreparedWav, S::Playing,   S::TestTone};
 }
 
-// The table of the dialog's stages, row by row: where each action leads.
-TEST(ExchangeState, EveryStageLeavesOnlyByItsOwnActions) {
-    struct Row {
-        S from;
-        std::vector<std::pair<E, S>> ways;
+// The roads a user takes through the dialog: each is accepted step by step,
+// shows the controls that step needs, and ends idle again.
+TEST(ExchangeState, EveryRoadOfTheUserEndsIdle) {
+    struct Road {
+        const char* what;
+        std::vector<E> events;
+        std::optional<S> stageOnStart;   // where "Start" is pressed, if it is
     };
-    const Row rows[] = {
-        {S::Idle, {{E::Arm, S::CaptureArmed}, {E::PrepareConversion, S::ConversionPrepared},
-                   {E::PrepareOutputBin, S::OutputPreparedBin}, {E::PrepareOutputWav, S::OutputPreparedWav},
-                   {E::ToneOn, S::TestTone}}},
-        {S::CaptureArmed, {{E::StartCapture, S::Capturing}, {E::Abort, S::Idle}}},
-        {S::Capturing, {{E::Stop, S::KeepingRecording}, {E::Abort, S::Idle}}},
-        // The boxes after "Stopp": a second "Stopp" or an "Abbruch" has no place there.
-        {S::KeepingRecording, {{E::Kept, S::Idle}}},
-        {S::ConversionPrepared, {{E::Written, S::Idle}, {E::Abort, S::Idle}}},
-        {S::OutputPreparedBin, {{E::PlaybackStarted, S::Playing}, {E::Abort, S::Idle}}},
-        {S::OutputPreparedWav, {{E::PlaybackStarted, S::Playing}, {E::Abort, S::Idle}}},
-        {S::Playing, {{E::PlaybackEnded, S::Idle}, {E::Abort, S::Idle}}},
-        {S::TestTone, {{E::ToneOff, S::Idle}}},
+    const Road roads[] = {
+        {"record", {E::Arm, E::StartCapture, E::Stop, E::Kept}, S::CaptureArmed},
+        {"record given up while armed", {E::Arm, E::Abort}, std::nullopt},
+        {"record given up while capturing", {E::Arm, E::StartCapture, E::Abort}, S::CaptureArmed},
+        {"BIN -> WAV", {E::PrepareConversion, E::Written}, S::ConversionPrepared},
+        {"BIN -> WAV given up", {E::PrepareConversion, E::Abort}, std::nullopt},
+        {"BIN to the BV7", {E::PrepareOutputBin, E::PlaybackStarted, E::PlaybackEnded}, S::OutputPreparedBin},
+        {"WAV to the BV7, stopped", {E::PrepareOutputWav, E::PlaybackStarted, E::Abort}, S::OutputPreparedWav},
+        {"test tone", {E::ToneOn, E::ToneOff}, std::nullopt},
     };
-    for (const Row& row : rows)
-        for (E event : allEvents) {
-            std::optional<S> expected;
-            for (const auto& way : row.ways)
-                if (way.first == event) expected = way.second;
-            EXPECT_EQ(nextStage(row.from, event), expected)
-                << "stage " << static_cast<int>(row.from) << ", event " << static_cast<int>(event);
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.what);
+        ExchangeState state;
+        for (E event : road.events) {
+            const S before = state.stage;
+            if (before == road.stageOnStart) {
+                EXPECT_TRUE(state.view().startShown && state.view().startEnabled);
+                EXPECT_NE(startAction(before), StartAction::None);
+            }
+            ASSERT_TRUE(state.apply(event)) << "event " << static_cast<int>(event);
         }
+        EXPECT_EQ(state.stage, S::Idle);
+        EXPECT_TRUE(state.view().actionsEnabled);
+    }
 }
 
-TEST(ExchangeState, ControlsOfEachStageAndWhatStartDoesThere) {
-    using A = StartAction;
-    struct Row {
-        S stage;
-        bool actions, back, start, stop, abort, fields, tone;
-        const char* toneText;
-        A onStart;
-        bool writesTemp;
-    };
-    const Row rows[] = {
-        {S::Idle, true, true, false, false, false, false, true, "Test-Ton", A::None, false},
-        {S::CaptureArmed, false, false, true, false, true, false, false, "Test-Ton", A::Capture, true},
-        {S::Capturing, false, false, true, true, true, false, false, "Test-Ton", A::None, false},
-        {S::KeepingRecording, false, false, false, false, false, false, false, "Test-Ton", A::None, false},
-        {S::ConversionPrepared, false, false, true, false, true, true, false, "Test-Ton", A::WriteWav, true},
-        {S::OutputPreparedBin, false, false, true, false, true, true, false, "Test-Ton", A::EncodeAndPlay, true},
-        {S::OutputPreparedWav, false, false, true, false, true, false, false, "Test-Ton", A::PlayWav, false},
-        {S::Playing, false, false, true, false, true, false, false, "Test-Ton", A::None, false},
-        {S::TestTone, false, false, false, false, false, false, true, "Test-Ton aus", A::None, false},
-    };
-    for (const Row& row : rows) {
-        ExchangeView view = exchangeView(row.stage, false);
-        SCOPED_TRACE(static_cast<int>(row.stage));
-        EXPECT_EQ(view.actionsEnabled, row.actions);
-        EXPECT_EQ(view.backShown, row.back);
-        EXPECT_EQ(view.startShown, row.start);
-        EXPECT_EQ(view.stopShown, row.stop);
-        EXPECT_EQ(view.abortShown, row.abort);
-        EXPECT_EQ(view.headerFieldsEnabled, row.fields);
-        EXPECT_EQ(view.toneButtonEnabled, row.tone);
-        EXPECT_STREQ(view.toneButtonText, row.toneText);
-        EXPECT_EQ(startAction(row.stage), row.onStart);
-        EXPECT_EQ(writesTempWav(startAction(row.stage)), row.writesTemp);
+// What protects a job under way: no second job starts beside it, "Abbruch"
+// leads back wherever it is shown and nowhere else, and only the idle dialog
+// can be left.
+TEST(ExchangeState, AJobUnderWayIsNeitherJoinedNorLeftHalfWay) {
+    for (S stage : allStages) {
+        SCOPED_TRACE(static_cast<int>(stage));
+        const ExchangeView view = exchangeView(stage, false);
+        for (E opening : {E::Arm, E::PrepareConversion, E::PrepareOutputBin, E::PrepareOutputWav, E::ToneOn})
+            EXPECT_EQ(nextStage(stage, opening).has_value(), stage == S::Idle);
+        EXPECT_EQ(view.actionsEnabled, stage == S::Idle);
+        EXPECT_EQ(view.backShown, stage == S::Idle);
+        EXPECT_EQ(view.abortShown, nextStage(stage, E::Abort) == S::Idle);
+        // "Stopp" only ends a capture; the boxes after it take no second one.
+        EXPECT_EQ(view.stopShown, nextStage(stage, E::Stop).has_value());
+        EXPECT_EQ(nextStage(stage, E::Stop).has_value(), stage == S::Capturing);
+        // The header fields are edited where Start encodes them into the signal.
+        const StartAction onStart = startAction(stage);
+        EXPECT_EQ(view.headerFieldsEnabled, onStart == StartAction::WriteWav || onStart == StartAction::EncodeAndPlay);
+        EXPECT_EQ(writesTempWav(onStart), onStart == StartAction::Capture || view.headerFieldsEnabled);
+        if (onStart != StartAction::None) EXPECT_TRUE(view.startShown);
+        // The tone button switches the tone on when idle and off while it sounds.
+        EXPECT_EQ(view.toneButtonEnabled, stage == S::Idle || stage == S::TestTone);
+        EXPECT_STREQ(view.toneButtonText, stage == S::TestTone ? "Test-Ton aus" : "Test-Ton");
     }
 }
 
