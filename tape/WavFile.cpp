@@ -213,71 +213,63 @@ WavParts findWavParts(ByteView file) {
     return parts;
 }
 
-WavSamples parseWavSamples(ByteView file) {
-    ByteView form;
-    if (!findWaveForm(file, form)) return failed(str::riffNotFound);
+namespace {
+// What the format chunk says, as far as the reader needs it.
+struct WavFormat {
+    std::uint16_t channels = 0;
+    std::uint32_t rate = 0;
+    std::uint16_t bits = 0;
+};
 
+// The format chunk of `form`: integer PCM (also as the extensible format's
+// PCM subformat), or the message why not.
+int readWavFormat(ByteView form, WavFormat& format, bool& complete) {
     // The format chunk need not come first ("bext", "JUNK" or "LIST" may precede it).
     Chunk fmt = findChunk(form, "fmt ");
-    if (!fmt.found || fmt.body.size < 16) return failed(str::formatNotFound);
+    if (!fmt.found || fmt.body.size < 16) return str::formatNotFound;
     ByteReader reader(fmt.body);
     std::uint16_t tag = reader.u16le();
-    std::uint16_t channels = reader.u16le();
-    std::uint32_t rate = reader.u32le();
+    format.channels = reader.u16le();
+    format.rate = reader.u32le();
     reader.skip(6);   // bytes per second, block align
-    std::uint16_t bits = reader.u16le();
+    format.bits = reader.u16le();
     bool pcm = tag == pcmTag;
     if (tag == extensibleTag && fmt.body.size >= 40) {
         ByteView subFormat = fmt.body.sub(24, 16);
         pcm = subFormat[0] == 0x01 && subFormat[1] == 0x00 &&
               std::memcmp(subFormat.data + 2, pcmSubFormatTail, sizeof pcmSubFormatTail) == 0;
     }
-    if (!pcm) return failed(str::notPcm);
+    complete = fmt.complete;
+    return pcm ? 0 : str::notPcm;
+}
 
-    WavSamples result;
-    result.fileRate = rate;
-    bool usableRate = rate >= lowestRate && rate <= highestRate;
-    bool directRate = rate == 22050 || rate == 44100;
-    result.rate = directRate ? rate : usableRate ? resampledRate : 0;
-
-    if (!fmt.complete) result.error = str::audioNotFound;
-    Chunk data = findChunk(form, "data");
-    if (!result.error && !data.found) result.error = str::audioUnusable;
-    if (!result.error && (channels == 0 || bits == 0 || bits > 32 || !usableRate)) result.error = str::audioUnusable;
-    if (result.error) return result;
-
-    // A data chunk cut short (a truncated file, or a size left open by a
-    // streaming writer) gives the samples that are there.
-    if (bits <= 8 && channels == 1 && directRate) {
-        result.samples = data.body;
-        return result;
-    }
-
-    // Other sample sizes and channel counts: the most significant byte of the
-    // channel that carries the signal, made unsigned; other rates: linear
-    // interpolation to 44100.
-    const std::size_t containerBytes = (bits + 7u) / 8u;
-    const std::size_t frameBytes = containerBytes * channels;
-    const std::size_t frames = data.body.size / frameBytes;
-    const std::size_t channel = findSignalChannel(data.body, channels, containerBytes, rate);
+// Samples of other sizes and channel counts: the most significant byte of the
+// channel that carries the signal, made unsigned; other rates: linear
+// interpolation to resampledRate. Into `result.storage`; false when it does
+// not fit into memory.
+bool convertSamples(ByteView body, const WavFormat& format, bool directRate, WavSamples& result) {
+    const std::size_t containerBytes = (format.bits + 7u) / 8u;
+    const std::size_t frameBytes = containerBytes * format.channels;
+    const std::size_t frames = body.size / frameBytes;
+    const std::size_t channel = findSignalChannel(body, format.channels, containerBytes, format.rate);
     auto sampleAt = [&](std::size_t frame) -> std::uint8_t {
-        std::uint8_t top = data.body[frame * frameBytes + channel * containerBytes + containerBytes - 1];
+        std::uint8_t top = body[frame * frameBytes + channel * containerBytes + containerBytes - 1];
         return containerBytes == 1 ? top : static_cast<std::uint8_t>(top ^ 0x80);
     };
     std::uint64_t outCount = frames;
-    if (!directRate && frames > 0) outCount = (static_cast<std::uint64_t>(frames) - 1) * resampledRate / rate + 1;
+    if (!directRate && frames > 0) outCount = (static_cast<std::uint64_t>(frames) - 1) * resampledRate / format.rate + 1;
     try {
         if (outCount > result.storage.max_size()) throw std::bad_alloc();
         result.storage.resize(static_cast<std::size_t>(outCount));
     } catch (const std::exception&) {
-        return failed(str::outOfMemory);
+        return false;
     }
     std::uint8_t* out = result.storage.data();
     if (directRate) {
         for (std::size_t frame = 0; frame < frames; ++frame) out[frame] = sampleAt(frame);
     } else {
         for (std::size_t i = 0; i < result.storage.size(); ++i) {
-            std::uint64_t position = static_cast<std::uint64_t>(i) * rate;
+            std::uint64_t position = static_cast<std::uint64_t>(i) * format.rate;
             std::size_t frame = static_cast<std::size_t>(position / resampledRate);
             std::int64_t fraction = static_cast<std::int64_t>(position % resampledRate);
             int first = sampleAt(frame);
@@ -286,6 +278,37 @@ WavSamples parseWavSamples(ByteView file) {
         }
     }
     result.samples = ByteView(result.storage);
+    return true;
+}
+}
+
+WavSamples parseWavSamples(ByteView file) {
+    ByteView form;
+    if (!findWaveForm(file, form)) return failed(str::riffNotFound);
+    WavFormat format;
+    bool complete = false;
+    if (int error = readWavFormat(form, format, complete)) return failed(error);
+
+    WavSamples result;
+    result.fileRate = format.rate;
+    bool usableRate = format.rate >= lowestRate && format.rate <= highestRate;
+    bool directRate = format.rate == 22050 || format.rate == 44100;
+    result.rate = directRate ? format.rate : usableRate ? resampledRate : 0;
+
+    if (!complete) result.error = str::audioNotFound;
+    Chunk data = findChunk(form, "data");
+    if (!result.error && !data.found) result.error = str::audioUnusable;
+    if (!result.error && (format.channels == 0 || format.bits == 0 || format.bits > 32 || !usableRate))
+        result.error = str::audioUnusable;
+    if (result.error) return result;
+
+    // A data chunk cut short (a truncated file, or a size left open by a
+    // streaming writer) gives the samples that are there.
+    if (format.bits <= 8 && format.channels == 1 && directRate) {
+        result.samples = data.body;
+        return result;
+    }
+    if (!convertSamples(data.body, format, directRate, result)) return failed(str::outOfMemory);
     return result;
 }
 
