@@ -76,26 +76,18 @@ int decodeOnly(const char* path) {
     return record.status == DecodeStatus::Ok ? 0 : 1;
 }
 
-int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--dekodieren") == 0) return decodeOnly(argv[2]);
-    if (argc == 2 && std::strcmp(argv[1], "--mitlesen") == 0) {
-        printLiveReadingFigures();
-        return 0;
-    }
-    if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
-    if (argc == 2 && std::strcmp(argv[1], "--seite") == 0) return printTapeSideTable(BV7_PROGRAM) == 0 ? 0 : 1;
+namespace {
+const TapeHeader benchHeader{"BENCH", 0x0000, 0xFFFF, 0x0000};
 
-    std::mt19937 random(1);
-    std::vector<std::uint8_t> image(65536);
-    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-    const TapeHeader header{"BENCH", 0x0000, 0xFFFF, 0x0000};
-
-    std::vector<std::uint8_t> samples(encoderBufferSize(image.size()));
+// Encoding the 64 KiB image into memory and decoding it from WAV bytes; true
+// when the image comes back.
+bool printCodecSpeed(const std::vector<std::uint8_t>& image, std::vector<std::uint8_t>& samples,
+                     std::vector<std::uint8_t>& file) {
+    samples.assign(encoderBufferSize(image.size()), 0);
     std::size_t count = 0;
-    double encode = bestOf(10, [&] { count = encodeRecordInto(image.data(), image.size(), header, 14, samples.data()); });
+    double encode = bestOf(10, [&] { count = encodeRecordInto(image.data(), image.size(), benchHeader, 14, samples.data()); });
     samples.resize(count);
-    std::vector<std::uint8_t> file = makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
-                                                      static_cast<std::uint32_t>(count));
+    file = makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(), static_cast<std::uint32_t>(count));
 
     DecodedRecord record;
     double decode = bestOf(10, [&] {
@@ -105,17 +97,20 @@ int main(int argc, char** argv) {
         record = decodeRecord(wav.samples, settings);
     });
     bool same = record.status == DecodeStatus::Ok && record.image == image;
-
     std::printf("Bild 64 KiB, %zu Samples (WAV-Datei %zu Bytes)\n", count, file.size());
     std::printf("Kodieren in den Speicher:   %7.2f ms  %6.0f M Samples/s\n", encode * 1e3, count / encode / 1e6);
     std::printf("Dekodieren aus WAV-Bytes:   %7.2f ms  %6.0f M Samples/s  (%s)\n", decode * 1e3, count / decode / 1e6,
                 same ? "Bild gleich" : "FEHLER: Bild verschieden");
+    return same;
+}
 
-    // The second reader on the same recording, and both on a worn one (the
-    // first reader then fails and the second takes over).
+// The second reader on the same recording, and both on a worn one (the first
+// reader then fails and the second takes over), and on pure noise.
+void printReaderSpeed(const std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& samples) {
+    const std::size_t count = samples.size();
     // Turn about with the first reader, so that both meet the same load of
     // the machine: each figure is the best of its turns.
-    DecodedRecord filtered;
+    DecodedRecord record, filtered;
     double first = 1e9, second = 1e9;
     DecoderSettings plain;
     for (int turn = 0; turn < 10; ++turn) {
@@ -146,11 +141,34 @@ int main(int argc, char** argv) {
     std::printf("Reines Rauschen, gleiche Länge: erster Leser %.2f ms, zweiter %.2f ms (%s)\n", noiseFirst * 1e3,
                 noiseSecond * 1e3, none.status == DecodeStatus::NoSync ? "kein SYNC" : "FEHLER");
     std::fflush(stdout);
+}
 
+// The memory of a decoding, measured in a process of its own (--dekodieren).
+int runDecodeOnly(const char* program, const std::vector<std::uint8_t>& file) {
     std::string path = "/tmp/bv7-bench-" + std::to_string(getpid()) + ".wav";
     if (writeFile(path, file.data(), file.size()) != WriteOutcome::Ok) return 1;
-    int status = std::system(("'" + std::string(argv[0]) + "' --dekodieren '" + path + "'").c_str());
+    int status = std::system(("'" + std::string(program) + "' --dekodieren '" + path + "'").c_str());
     std::remove(path.c_str());
+    return status;
+}
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--dekodieren") == 0) return decodeOnly(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "--mitlesen") == 0) {
+        printLiveReadingFigures();
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "--seite") == 0) return printTapeSideTable(BV7_PROGRAM) == 0 ? 0 : 1;
+
+    std::mt19937 random(1);
+    std::vector<std::uint8_t> image(65536);
+    for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+    std::vector<std::uint8_t> samples, file;
+    const bool same = printCodecSpeed(image, samples, file);
+    printReaderSpeed(image, samples);
+    const int status = runDecodeOnly(argv[0], file);
     printLiveReadingFigures();
     printDegradationTable();
     printRecordingsTable();
