@@ -82,7 +82,7 @@ bool mayOverwriteTempWav(WindowRef owner) {
 
 bool mayCloseWithTempRecording(WindowRef owner) {
     if (!holdsRecording()) return true;
-    return ui().ask(Message{recordingLeftText() + "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?",
+    return ui().ask(Message{recordingLeftText() + "\r\nund wird beim Programmende erst nach Rückfrage gelöscht. Trotzdem schließen?",
                             "Anfrage", mb::yesNo, owner}) == Answer::Yes;
 }
 

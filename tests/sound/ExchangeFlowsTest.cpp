@@ -252,7 +252,7 @@ TEST_F(ExchangeFlows, AnUnsavedRecordingInTempWavIsOverwrittenOnlyAfterYes) {
     EXPECT_TRUE(mayOverwriteTempWav(dialog)) << "given up with Yes: no second question";
     ASSERT_EQ(seam.messages.size(), 4u);
     EXPECT_EQ(seam.messages[0].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
-                                         "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?");
+                                         "\r\nund wird beim Programmende erst nach Rückfrage gelöscht. Trotzdem schließen?");
     EXPECT_EQ(seam.messages[2].text, "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?");
     for (const Message& message : seam.messages) {
         EXPECT_EQ(message.caption, "Anfrage");

@@ -422,7 +422,7 @@ TEST_F(ExchangeDialogTest, ARecordingLeftInTempWavIsStillAskedForAfterReopening)
     });
     ASSERT_EQ(first.boxes.size(), 1u);
     EXPECT_TRUE(isBox(first.boxes[0], "Anfrage", "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() +
-                                                     "\r\nund wird beim Programmende gelöscht. Trotzdem schließen?"));
+                                                     "\r\nund wird beim Programmende erst nach Rückfrage gelöscht. Trotzdem schließen?"));
     ASSERT_EQ(second.boxes.size(), 2u);
     EXPECT_TRUE(isBox(second.boxes[0], "Anfrage", "Die letzte Aufnahme liegt ungespeichert in\r\n" + tempWavPath() + "\r\nÜberschreiben?"));
     EXPECT_EQ(second.boxes[1].text, first.boxes[0].text);
