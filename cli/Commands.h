@@ -12,6 +12,7 @@ using CommandFunction = int (*)(const CommandArgs& args, cli::CommandIo& io);
 int bin2wavCommand(const CommandArgs& args, cli::CommandIo& io);
 int wav2binCommand(const CommandArgs& args, cli::CommandIo& io);
 int listCommand(const CommandArgs& args, cli::CommandIo& io);
+int checkCommand(const CommandArgs& args, cli::CommandIo& io);
 int crcCommand(const CommandArgs& args, cli::CommandIo& io);
 int hexdumpCommand(const CommandArgs& args, cli::CommandIo& io);
 int kaloCommand(const CommandArgs& args, cli::CommandIo& io);

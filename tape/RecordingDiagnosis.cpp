@@ -1,0 +1,160 @@
+#include "tape/RecordingDiagnosis.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tape/ReaderFallback.h"
+#include "tape/TapeListing.h"
+#include "tape/TapeRecord.h"
+
+namespace {
+constexpr double centre = 0x80;
+constexpr double fullScale = 0x80;
+constexpr double pi = 3.14159265358979323846;
+constexpr int bitsPerByte = 8;
+// The lead-in is measured as the listing measures its noise: without its
+// first bytes (a recorder may still be starting) and the last before the sync.
+constexpr int skippedLeadInBytes = 8;
+constexpr int bytesBeforeSyncLeftOut = 3;
+constexpr int leastLeadInCells = 64;
+
+// Thresholds, measured on the encoder's own signal (lead-in peak 80 %, mean
+// 0.3 % below the centre, 0.1 % fast, hum 77 dB down, no sample at full scale)
+// and on it worn by hiss of half and of the whole peak (peak 91 to 94 %, mean
+// within 0.2 %, 0.1 % fast, hum at 50 or 60 Hz 43 dB down or more, none at
+// full scale):
+constexpr double lowPeakPercent = 20;      // below it the 8 bits leave too few steps
+constexpr double clippedPercent = 0.5;     // share of samples at 0 or 255
+constexpr double offsetPercent = 5;        // the lead-in's mean off the centre
+constexpr double speedNotePercent = 3;     // decks differ by up to 2 %
+constexpr double speedWarningPercent = 10; // beyond it the readers' margin ends
+constexpr double humNoteDecibels = 30;     // hum closer to the signal than this is shown
+constexpr double humWarningDecibels = 12;  // and a warning closer than this
+
+// The nominal lead-in: a zero bit behind another rises and falls in full, 30
+// samples at 44100 (1470 Hz).
+double nominalLeadInCell(std::uint32_t rate) { return 30.0 * rate / 44100.0; }
+
+// "4", or below 10 with one decimal and a comma: "0,6".
+std::string percentText(double value) {
+    value = std::fabs(value);
+    if (value >= 9.95 || std::fabs(value - std::round(value)) < 0.05) return std::to_string(std::lround(value));
+    const long tenths = std::lround(value * 10);
+    return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10);
+}
+
+// The power of the tone at `hertz` over the samples [from, to), as the
+// squared amplitude over two (Goertzel).
+double tonePower(ByteView samples, std::size_t from, std::size_t to, double hertz, std::uint32_t rate, double mean) {
+    const double coefficient = 2 * std::cos(2 * pi * hertz / rate);
+    double older = 0, old = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const double value = samples[i] - mean + coefficient * old - older;
+        older = old, old = value;
+    }
+    const double count = static_cast<double>(to - from);
+    const double magnitude = old * old + older * older - coefficient * old * older;
+    return 2 * magnitude / (count * count);
+}
+
+Finding finding(FindingKind kind, FindingSeverity severity, double figure, std::size_t where, std::string text) {
+    return Finding{kind, severity, figure, where, std::move(text)};
+}
+}
+
+std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const DecodedRecord& record,
+                                    std::size_t start) {
+    std::vector<Finding> findings;
+    if (!foundRecord(record) || rate == 0) return findings;
+    const double cell = recordCellLength(record, rate);
+    const double byte = cell * bitsPerByte;
+    const double last = static_cast<double>(std::min(record.syncPosition, samples.size)) - byte * bytesBeforeSyncLeftOut;
+    const double first = static_cast<double>(start) + byte * skippedLeadInBytes;
+    if (last - first < cell * leastLeadInCells) return findings;
+    const std::size_t from = static_cast<std::size_t>(std::ceil(first)), to = static_cast<std::size_t>(last);
+
+    double sum = 0, squares = 0;
+    int peak = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const double value = samples[i] - centre;
+        sum += value, squares += value * value;
+        peak = std::max(peak, std::abs(samples[i] - 0x80));
+    }
+    const double count = static_cast<double>(to - from);
+    const double mean = sum / count;
+    const double power = squares / count - mean * mean;
+
+    const double peakPercent = 100 * peak / fullScale;
+    if (peakPercent < lowPeakPercent)
+        findings.push_back(finding(FindingKind::LowLevel, FindingSeverity::Warning, peakPercent, start,
+                                   "Pegel zu niedrig: Spitze " + percentText(peakPercent) +
+                                       " % – Aufnahmepegel erhöhen"));
+
+    // Clipping over the whole record, not only its lead-in.
+    const std::size_t end = std::min(record.endPosition, samples.size);
+    std::size_t clipped = 0;
+    for (std::size_t i = start; i < end; ++i) clipped += samples[i] == 0 || samples[i] == 0xFF;
+    const double clippedShare = end > start ? 100.0 * clipped / (end - start) : 0;
+    if (clippedShare >= clippedPercent)
+        findings.push_back(finding(FindingKind::Clipping, FindingSeverity::Warning, clippedShare, start,
+                                   "Übersteuert: " + percentText(clippedShare) +
+                                       " % der Abtastwerte am Anschlag – Aufnahmepegel senken"));
+
+    const double offset = 100 * mean / fullScale;
+    if (std::fabs(offset) >= offsetPercent)
+        findings.push_back(finding(FindingKind::DcOffset, FindingSeverity::Note, offset, start,
+                                   "Nullpunkt um " + percentText(offset) + " % nach " +
+                                       (offset > 0 ? "oben" : "unten") +
+                                       " verschoben (Gleichspannung) – liest sich noch"));
+
+    // Fewer samples per cell than nominal: the tape ran fast.
+    const double speed = 100 * (nominalLeadInCell(rate) / cell - 1);
+    if (std::fabs(speed) >= speedNotePercent) {
+        const bool warn = std::fabs(speed) > speedWarningPercent;
+        findings.push_back(finding(FindingKind::Speed, warn ? FindingSeverity::Warning : FindingSeverity::Note, speed,
+                                   start,
+                                   "Band läuft " + percentText(speed) + " % zu " + (speed > 0 ? "schnell" : "langsam") +
+                                       (warn ? " – Geschwindigkeit des Rekorders einstellen" : " – liest sich noch")));
+    }
+
+    // Mains hum: the stronger of 50 and 60 Hz with their second and third harmonics.
+    double humPower = 0;
+    int humHz = 0;
+    for (int mains : {50, 60}) {
+        double total = 0;
+        for (int harmonic = 1; harmonic <= 3; ++harmonic)
+            total += tonePower(samples, from, to, mains * harmonic, rate, centre + mean);
+        if (total > humPower) humPower = total, humHz = mains;
+    }
+    if (humPower > 0 && power > humPower) {
+        const double below = 10 * std::log10((power - humPower) / humPower);
+        if (below < humNoteDecibels) {
+            const bool warn = below < humWarningDecibels;
+            findings.push_back(finding(FindingKind::Hum, warn ? FindingSeverity::Warning : FindingSeverity::Note, below,
+                                       start,
+                                       "Brumm " + std::to_string(humHz) + " Hz, " + std::to_string(std::lround(below)) +
+                                           " dB unter dem Signal – Masseschleife?"));
+        }
+    } else if (humPower > 0) {
+        findings.push_back(finding(FindingKind::Hum, FindingSeverity::Warning, 0, start,
+                                   "Brumm " + std::to_string(humHz) + " Hz, so laut wie das Signal – Masseschleife?"));
+    }
+
+    if (record.inverted)
+        findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
+                                   "Polarität umgekehrt aufgenommen – liest sich noch"));
+    return findings;
+}
+
+std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint32_t rate,
+                                                    const std::vector<DecodedRecord>& records) {
+    const std::vector<std::size_t> starts = recordStarts(records, rate);
+    std::vector<std::vector<Finding>> findings;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        findings.push_back(diagnoseRecord(samples, rate, records[i], starts[i]));
+    return findings;
+}
+
+std::string findingLine(const Finding& finding) {
+    return (finding.severity == FindingSeverity::Warning ? "Warnung: " : "Hinweis: ") + finding.text;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// What the recording chain did to a recording, read from each record's
+// lead-in, whose tone the format fixes: too low a level, clipping, a DC
+// offset, the tape's speed, mains hum and inverted polarity. Each finding is
+// one German line with its figure and what to change.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/ByteReader.h"
+#include "tape/Decoder.h"
+
+enum class FindingKind { LowLevel, Clipping, DcOffset, Speed, Hum, Inverted };
+// A note does not hinder reading; a warning does, or soon will.
+enum class FindingSeverity { Note, Warning };
+
+struct Finding {
+    FindingKind kind;
+    FindingSeverity severity;
+    double figure = 0;                  // %, or dB below the signal for hum
+    std::optional<std::size_t> where;   // the sample it was measured from, where it has one place
+    std::string text;                   // without "Hinweis:"/"Warnung:"
+};
+
+// The findings of one record whose lead-in began at `start` (recordStarts).
+// None for a record without a sync or with too little lead-in to measure.
+std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const DecodedRecord& record,
+                                    std::size_t start);
+
+// The findings of every record as readEveryRecord gives them, in order.
+std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint32_t rate,
+                                                    const std::vector<DecodedRecord>& records);
+
+// "Hinweis: ..." or "Warnung: ...".
+std::string findingLine(const Finding& finding);
