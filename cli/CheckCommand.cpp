@@ -1,5 +1,5 @@
 // bv7 check: what the recording chain did to each record of a recording (level,
-// clipping, offset, speed, hum, polarity) and what to change, one line each.
+// clipping, offset, speed, wow, hum, polarity) and what to change, one line each.
 #include "cli/Commands.h"
 
 #include "cli/RecordSaving.h"
@@ -17,7 +17,8 @@ const char* const checkUsage =
     "Aufruf: bv7 check AUFNAHME.wav [--exact]\n"
     "Prüft je Aufnahme der Datei am Vorspannton, was beim Aufnehmen schiefging:\n"
     "Pegel zu niedrig, Übersteuerung, Nullpunktverschiebung, Bandgeschwindigkeit,\n"
-    "Netzbrumm und umgekehrte Polarität, je mit Messwert und was zu ändern ist.\n"
+    "Gleichlauf, Netzbrumm und umgekehrte Polarität, je mit Messwert und was zu\n"
+    "ändern ist.\n"
     "\"Hinweis:\" stört das Lesen nicht, \"Warnung:\" schon.\n"
     "  --exact  nur der genaue Leser, ohne Störfilter\n";
 }

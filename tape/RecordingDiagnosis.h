@@ -1,7 +1,7 @@
 #pragma once
 // What the recording chain did to a recording, read from each record's
 // lead-in, whose tone the format fixes: too low a level, clipping, a DC
-// offset, the tape's speed, mains hum and inverted polarity. Each finding is
+// offset, the tape's speed and its wow, mains hum and inverted polarity. Each finding is
 // one German line with its figure and what to change.
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@
 #include "shell/ByteReader.h"
 #include "tape/Decoder.h"
 
-enum class FindingKind { LowLevel, Clipping, DcOffset, Speed, Hum, Inverted };
+enum class FindingKind { LowLevel, Clipping, DcOffset, Speed, Flutter, Hum, Inverted };
 // A note does not hinder reading; a warning does, or soon will.
 enum class FindingSeverity { Note, Warning };
 

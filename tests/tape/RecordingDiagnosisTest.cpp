@@ -15,7 +15,7 @@ TEST(RecordingDiagnosis, EachChainFaultGivesItsFindingAndNoFalseAlarm) {
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 37 + 11);
     const auto clean = encodeRecordSamples(image, TapeHeader{"DIAGNOSE", 0x1000, 0, 0x1000});
     const auto clean22 = encodeRecordSamples(image, TapeHeader{"DIAGNOSE", 0x1000, 0, 0x1000}, 7);
-    degrade::Faults worn, quiet, loud, fast, slow, hum50, hum60, loudHum;
+    degrade::Faults worn, quiet, loud, fast, slow, hum50, hum60, loudHum, wow, heavyWow;
     worn.noise = 0.5;
     quiet.level = 0.08;
     loud.level = 1.5;   // clamped at 0 and 255
@@ -24,6 +24,8 @@ TEST(RecordingDiagnosis, EachChainFaultGivesItsFindingAndNoFalseAlarm) {
     hum50.hum = 0.2;
     hum60.hum = 0.1, hum60.humHz = 60;
     loudHum.hum = 0.4;
+    wow.wobble = 0.05, wow.noise = 0.5;
+    heavyWow.wobble = 0.08, heavyWow.wobbleHz = 0.5;
     struct Row {
         const char* name;
         std::uint32_t rate;
@@ -43,13 +45,16 @@ TEST(RecordingDiagnosis, EachChainFaultGivesItsFindingAndNoFalseAlarm) {
         {"offset", 44100, {}, 16, false, {FindingKind::DcOffset}, 12, 13, "Hinweis: Nullpunkt um 12 % nach oben"},
         {"fast", 44100, fast, 0, false, {FindingKind::Speed}, 5.5, 6.5, "Hinweis: Band läuft 6,1 % zu schnell – liest sich noch"},
         {"slow", 44100, slow, 0, false, {FindingKind::Speed}, -12.5, -11.5, "Warnung: Band läuft 12 % zu langsam – Geschwindigkeit"},
+        {"wow", 44100, wow, 0, false, {FindingKind::Flutter}, 4.5, 5.5, "Hinweis: Gleichlauf schwankt um ±5"},
+        {"heavy wow", 44100, heavyWow, 0, false, {FindingKind::Flutter}, 7.5, 8.5, "Warnung: Gleichlauf schwankt um ±8 %"},
         {"hum 50", 44100, hum50, 0, false, {FindingKind::Hum}, 14, 18, "Hinweis: Brumm 50 Hz, 1"},
         {"hum 60", 44100, hum60, 0, false, {FindingKind::Hum}, 19, 24, "Hinweis: Brumm 60 Hz, 2"},
         {"loud hum", 44100, loudHum, 0, false, {FindingKind::Hum}, 5, 12, "Warnung: Brumm 50 Hz, "},
         {"inverted", 44100, {}, 0, true, {FindingKind::Inverted}, 0, 0, "Hinweis: Polarität umgekehrt"},
     };
     for (const Row& row : rows) {
-        auto samples = row.faults.level != 1 || row.faults.noise || row.faults.speed || row.faults.hum
+        auto samples = row.faults.level != 1 || row.faults.noise || row.faults.speed || row.faults.hum ||
+                               row.faults.wobble
                            ? degrade::degradeSignal(clean, row.faults)
                            : row.rate == 44100 ? clean : clean22;
         for (auto& sample : samples) {
