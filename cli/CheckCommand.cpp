@@ -29,22 +29,14 @@ int checkCommand(const CommandArgs& args, CommandIo& io) {
     if (!parseCommandLine(args, {}, {"--exact", "--help"}, checkUsage, arguments, io, code)) return code;
     if (arguments.positionals().size() != 1) return usageError(io, "Genau eine WAV-Datei angeben.", checkUsage);
     const std::string& input = arguments.positionals()[0];
-    ConversionOptions options;
-    options.all = true;
-    options.exact = arguments.has("--exact");
-
     RecordingInput recording;
     if (!readRecording(input, recording, io.err)) return exitFailed;
     const WavSamples& wav = recording.wav;
-    const std::vector<DecodedRecord> records = readRecords(recording, options);
-    if (records.empty() || !foundRecord(records.front())) {
-        DecodedRecord none;
-        reportUnread(records.empty() ? none : records.front(), input, wav.rate, io.err);
-        return exitFailed;
-    }
+    std::vector<DecodedRecord> records;
+    if (!findRecords(recording, input, arguments.has("--exact"), records, io.err)) return exitFailed;
     const std::vector<std::size_t> starts = recordStarts(records, wav.rate);
     for (std::size_t i = 0; i < records.size(); ++i) {
-        std::string name = records[i].nameRead ? toTerminal(records[i].header.name) : "?";
+        std::string name = records[i].nameRead ? toTerminal(shownName(records[i].header.name)) : "?";
         name.erase(name.find_last_not_of(' ') + 1);   // the name's padding
         io.out << tapeTime(starts[i], wav.rate) << "  " << name << "\n";
         const std::vector<Finding> findings = diagnoseRecord(wav.samples, wav.rate, records[i], starts[i]);

@@ -46,8 +46,8 @@ int listCommand(const CommandArgs& args, CommandIo& io) {
     RecordingInput recording;
     if (!readRecording(input, recording, io.err)) return exitFailed;
     const WavSamples& wav = recording.wav;
-    const std::vector<DecodedRecord> records = readRecords(recording, options);
-    const bool found = !records.empty() && foundRecord(records.front());
+    std::vector<DecodedRecord> records;
+    const bool found = findRecords(recording, input, options.exact, records, io.err);
     if (found) {
         const std::vector<std::size_t> starts = recordStarts(records, wav.rate);
         out << listHeading() << "\n";
@@ -55,9 +55,6 @@ int listCommand(const CommandArgs& args, CommandIo& io) {
             const SignalFigures figures = measureSignal(wav.samples, records[i], starts[i], wav.rate);
             out << listLine(records[i], starts[i], wav.rate, figures, toTerminal) << "\n";
         }
-    } else {
-        DecodedRecord none;
-        reportUnread(records.empty() ? none : records.front(), input, wav.rate, io.err);
     }
     if (options.labels && !writeLabelFile(*options.labels, records, wav.rate, options.force, io.err)) return exitFailed;
     return found ? exitOk : exitFailed;

@@ -25,10 +25,7 @@ std::string binNameFor(const TapeHeader& header) {
 
 void printRecord(const DecodedRecord& record, CommandIo& io) {
     // Bytes from tape never reach the terminal as control characters.
-    std::string name = record.header.name;
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
-    for (const std::string& line : readingLines(record, toTerminal(name))) io.out << line << "\n";
+    for (const std::string& line : readingLines(record, toTerminal(shownName(record.header.name)))) io.out << line << "\n";
     io.out << "Anfangsadresse (AA):\t" << formatHex4(record.header.aa) << "\n"
            << "Endadresse (EA):\t" << formatHex4(record.header.ea) << "\n"
            << "Startadresse (SA):\t" << formatHex4(record.header.sa) << "\n";

@@ -51,6 +51,17 @@ std::vector<DecodedRecord> readRecords(const RecordingInput& recording, const Co
     return {decodeRecordEitherWay(wav.samples, recording.settings, wav.rate, 0, nullptr, choice)};
 }
 
+bool findRecords(const RecordingInput& recording, const std::string& input, bool exact,
+                 std::vector<DecodedRecord>& records, std::ostream& err) {
+    ConversionOptions options;
+    options.all = true;
+    options.exact = exact;
+    records = readRecords(recording, options);   // never empty: where nothing is found, why
+    if (foundRecord(records.front())) return true;
+    reportUnread(records.front(), input, recording.wav.rate, err);
+    return false;
+}
+
 RecordingConversion::RecordingConversion(const ConversionOptions& options, std::size_t recordings, CommandIo& io)
     : options_(options), recordings_(recordings), io_(reportIoFor(options, io)), saving_(options, io_) {}
 

@@ -20,6 +20,11 @@ CommandIo reportIoFor(const ConversionOptions& options, CommandIo& io);
 // blocks of both readers.
 std::vector<DecodedRecord> readRecords(const RecordingInput& recording, const ConversionOptions& options);
 
+// Every record of `recording` (the file `input`), as list and check show them,
+// into `records`; false after the reader's message where none was found.
+bool findRecords(const RecordingInput& recording, const std::string& input, bool exact,
+                 std::vector<DecodedRecord>& records, std::ostream& err);
+
 // One run: the records of each recording handed over, then the end of the
 // run. Without merge each recording's records are reported and saved as they
 // come; with merge the copies of all recordings are put together at the end.

@@ -36,10 +36,6 @@ void TerminalInterface::setStatus(int, std::string_view) {}
 
 void TerminalInterface::trace(std::string_view line) { err_ << "(" << line << ")\n"; }
 
-WarningInterface::WarningInterface(std::ostream& err) : err_(err), previous_(setUserInterface(this)) {}
-
-WarningInterface::~WarningInterface() { setUserInterface(previous_); }
-
 Answer WarningInterface::ask(const Message& message) {
     std::string text = terminalLines(message.text);
     for (std::size_t start = 0; start < text.size();) {
@@ -50,17 +46,6 @@ Answer WarningInterface::ask(const Message& message) {
     return (message.style & 0xF) == mb::yesNo ? Answer::No : (message.style & 0xF) == mb::ok ? Answer::Ok : Answer::Cancel;
 }
 
-bool WarningInterface::chooseFile(const Chooser& chooser, FileNameBuffer& buffer) {
-    return previous_ && previous_->chooseFile(chooser, buffer);
-}
-
-void WarningInterface::setStatus(int part, std::string_view text) {
-    if (previous_) previous_->setStatus(part, text);
-}
-
-void WarningInterface::trace(std::string_view line) {
-    if (previous_) previous_->trace(line);
-}
 
 namespace {
 volatile std::sig_atomic_t interruptSeen = 0;

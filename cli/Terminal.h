@@ -12,7 +12,7 @@ namespace cli {
 // The message seam on a terminal: boxes and trace lines go to `err`, a
 // question is answered the safe way (No, Cancel), and choosers are cancelled.
 // Installed for its lifetime.
-class TerminalInterface final : public UserInterface {
+class TerminalInterface : public UserInterface {
   public:
     explicit TerminalInterface(std::ostream& err);
     ~TerminalInterface() override;
@@ -21,25 +21,19 @@ class TerminalInterface final : public UserInterface {
     void setStatus(int part, std::string_view text) override;
     void trace(std::string_view line) override;
 
-  private:
+  protected:
     std::ostream& err_;
+
+  private:
     UserInterface* previous_;
 };
 
-// While it lives, the boxes of the rules (a name that was cut) go to `err` as
-// warnings: each line "Warnung: ...". The program goes on after them.
-class WarningInterface final : public UserInterface {
+// The same, but while it lives the boxes of the rules (a name that was cut)
+// go to `err` as warnings: each line "Warnung: ...". The program goes on after them.
+class WarningInterface final : public TerminalInterface {
   public:
-    explicit WarningInterface(std::ostream& err);
-    ~WarningInterface() override;
+    using TerminalInterface::TerminalInterface;
     Answer ask(const Message& message) override;
-    bool chooseFile(const Chooser& chooser, FileNameBuffer& buffer) override;
-    void setStatus(int part, std::string_view text) override;
-    void trace(std::string_view line) override;
-
-  private:
-    std::ostream& err_;
-    UserInterface* previous_;
 };
 
 // Ctrl-C while a sound command runs: noted instead of ending the program, so

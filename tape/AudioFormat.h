@@ -20,6 +20,11 @@ constexpr std::size_t audioFormatBytes = 18;
 // Samples per half bit cell N (encoder) and the short/long stretch threshold T (decoder).
 constexpr int halfCellSamplesAt(std::uint32_t rate) { return rate == 44100 ? 14 : 7; }
 constexpr int stretchThresholdAt(std::uint32_t rate) { return rate == 44100 ? 20 : 10; }
+// Samples per bit cell at normal speed: 29.5 at 44100 on average (a cell is 29
+// or 30); and the lead-in's, a zero bit behind another that rises and falls in
+// full: 30 (1470 Hz).
+constexpr double cellSamplesAt(std::uint32_t rate) { return 29.5 * rate / 44100.0; }
+constexpr double leadInCellSamplesAt(std::uint32_t rate) { return 30.0 * rate / 44100.0; }
 
 const AudioFormat& currentAudioFormat();
 int currentHalfCellSamples();

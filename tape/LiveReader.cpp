@@ -7,6 +7,7 @@
 #include "tape/LeadInFinder.h"
 #include "tape/ReaderFallback.h"
 #include "tape/RobustReader.h"
+#include "tape/TapeListing.h"
 #include "tape/TapeRecord.h"
 
 namespace {
@@ -51,10 +52,8 @@ std::string liveStatusText(const LiveState& state) {
     case LivePhase::LeadIn: return "Vorton";
     case LivePhase::Loading: {
         // The tape pads the name with spaces; any byte may stand in it.
-        std::string name = state.name;
+        std::string name = shownName(state.name);
         while (!name.empty() && name.back() == ' ') name.pop_back();
-        for (char& c : name)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
         return (name.empty() ? std::string() : name + ": ") + "Block " + formatDecimal(std::max(1, state.block));
     }
     case LivePhase::Done: return "fertig";

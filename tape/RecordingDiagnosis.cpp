@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tape/AudioFormat.h"
 #include "tape/ReaderFallback.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeRecord.h"
@@ -36,9 +37,6 @@ constexpr double flutterWarningPercent = 6;
 constexpr double humNoteDecibels = 30;     // hum closer to the signal than this is shown
 constexpr double humWarningDecibels = 12;  // and a warning closer than this
 
-// The nominal lead-in: a zero bit behind another rises and falls in full, 30
-// samples at 44100 (1470 Hz).
-double nominalLeadInCell(std::uint32_t rate) { return 30.0 * rate / 44100.0; }
 
 // "4", or below 10 with one decimal and a comma: "0,6".
 std::string percentText(double value) {
@@ -156,7 +154,7 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
                                        " verschoben (Gleichspannung) – liest sich noch"));
 
     // Fewer samples per cell than nominal: the tape ran fast.
-    const double speed = 100 * (nominalLeadInCell(rate) / cell - 1);
+    const double speed = 100 * (leadInCellSamplesAt(rate) / cell - 1);
     if (std::fabs(speed) >= speedNotePercent) {
         const bool warn = std::fabs(speed) > speedWarningPercent;
         findings.push_back(finding(FindingKind::Speed, warn ? FindingSeverity::Warning : FindingSeverity::Note, speed,

@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "tape/AudioFormat.h"
 #include "tape/LeadInFinder.h"
 #include "tape/RecordParser.h"
 #include "tape/SignalConditioner.h"
@@ -201,7 +202,7 @@ class CellClock {
 class FilteredReader final : public ByteSource {
   public:
     FilteredReader(ByteView samples, std::uint32_t rate)
-        : samples_(samples), signal_(samples), nominal_(rate == 44100 ? 29.5 : 14.75),
+        : samples_(samples), signal_(samples), nominal_(cellSamplesAt(rate == 44100 ? 44100 : 22050)),
           clock_(signal_, nominal_, nominal_) {}
 
     // Searches from `from` for lead-in and sync; true with the clock on the

@@ -5,6 +5,7 @@
 
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
+#include "tape/AudioFormat.h"
 #include "tape/LeadInFinder.h"
 #include "tape/ReaderFallback.h"
 #include "tape/SignalConditioner.h"
@@ -23,10 +24,6 @@ constexpr int leastNoiseCells = 64;
 constexpr int skippedLeadInBytes = 8;
 constexpr int bytesBeforeSyncLeftOut = 2;
 
-// A cell at normal speed: 29.5 samples at 44100 on average; a zero bit behind
-// another (the lead-in) rises and falls in full, 30 samples.
-double nominalCell(std::uint32_t rate) { return 29.5 * rate / 44100.0; }
-double nominalLeadInCell(std::uint32_t rate) { return 30.0 * rate / 44100.0; }
 
 // Mean square of the second difference of the sums of `cells` cells of
 // `length` from `from`; one cell's sum of white noise of variance v has
@@ -49,12 +46,6 @@ double secondDifferencePower(const SignalConditioner& signal, double from, doubl
     return count > 0 ? total / count : 0;
 }
 
-std::string shownName(const DecodedRecord& record) {
-    std::string name = record.header.name;
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
-    return name;
-}
 
 std::string trimmed(std::string text) {
     text.erase(text.find_last_not_of(' ') + 1);
@@ -74,6 +65,13 @@ std::string seconds(std::size_t sample, std::uint32_t rate) {
 }
 }
 
+std::string shownName(std::string_view tapeName) {
+    std::string name(tapeName);
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '.';
+    return name;
+}
+
 double recordCellLength(const DecodedRecord& record, std::uint32_t rate) {
     // Between the sync and the first block's length byte lie the pre-byte, the
     // name, the gap and the block's pre-byte: mostly zero bytes, as in the lead-in.
@@ -81,7 +79,7 @@ double recordCellLength(const DecodedRecord& record, std::uint32_t rate) {
     if (!record.blockSpans.empty() && record.blockSpans.front().begin > record.syncPosition)
         return static_cast<double>(record.blockSpans.front().begin - record.syncPosition) /
                (bytesToFirstBlock * bitsPerByte);
-    return nominalLeadInCell(rate);
+    return leadInCellSamplesAt(rate);
 }
 
 std::vector<std::size_t> recordStarts(const std::vector<DecodedRecord>& records, std::uint32_t rate) {
@@ -110,7 +108,7 @@ SignalFigures measureSignal(ByteView samples, const DecodedRecord& record, std::
     if (record.blockSpans.empty()) {
         std::size_t from = start;
         LeadIn leadIn;
-        if (findLeadIn(samples.sub(0, record.syncPosition), nominalCell(rate), from, leadIn)) cell = leadIn.cell;
+        if (findLeadIn(samples.sub(0, record.syncPosition), cellSamplesAt(rate), from, leadIn)) cell = leadIn.cell;
     }
     const double byte = cell * bitsPerByte;
     const double last = static_cast<double>(record.syncPosition) - byte * (1 + bytesBeforeSyncLeftOut);
@@ -165,7 +163,7 @@ std::string listHeading() {
 
 std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32_t rate, const SignalFigures& figures,
                      NameText nameText) {
-    std::string name = shownName(record);
+    std::string name = shownName(record.header.name);
     name.resize(tape::nameBytes, ' ');
     const bool read = record.status == DecodeStatus::Ok;
     const std::string unknown = "----";
@@ -203,7 +201,7 @@ std::vector<TapeLabel> recordLabels(const std::vector<DecodedRecord>& records, s
             labels.push_back(TapeLabel{0, 0, message});
             continue;
         }
-        std::string text = nameText(trimmed(shownName(record)));
+        std::string text = nameText(trimmed(shownName(record.header.name)));
         if (record.status == DecodeStatus::Ok)
             text += (text.empty() ? "" : " ") + std::string("AA ") + formatHex4(record.header.aa) + " EA " +
                     formatHex4(record.header.ea) + " SA " + formatHex4(record.header.sa);

@@ -14,6 +14,8 @@
 
 // Names come from tape as Windows-1252 bytes; the caller says how they are
 // shown (the terminal's or the label file's encoding).
+// A name as read from tape, any byte in it: control characters become ".".
+std::string shownName(std::string_view tapeName);
 using NameText = std::string (*)(std::string_view cp1252);
 
 // Samples per bit cell of the record's zero bytes as read (from the sync to

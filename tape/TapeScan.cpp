@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "tape/AudioFormat.h"
 #include "tape/LeadInFinder.h"
 #include "tape/RobustReader.h"
 #include "tape/TapeRecord.h"
 
 namespace {
-// A bit cell at normal speed.
-double nominalCell(std::uint32_t rate) { return rate == 44100 ? 29.5 : 14.75; }
 // How far behind the first window in which its tone was heard a record's sync
 // may lie: the whole lead-in on a tape a third too slow, and the sync byte.
 constexpr double maxLeadInCells = (tape::leadInBytes + 1) * 8 * 1.35;
@@ -39,7 +38,7 @@ std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings set
         records.emplace_back().status = DecodeStatus::TooQuiet;
         return records;
     }
-    const double cell = nominalCell(rate);
+    const double cell = cellSamplesAt(rate == 44100 ? 44100 : 22050);
     // A recording that begins inside a lead-in, or behind it: its sync may lie
     // where no lead-in can be heard before it.
     DecoderSettings atStart = settings;

@@ -442,4 +442,9 @@ TEST(Cli, ControlCharactersFromTapeReachNeitherTerminalNorFileName) {
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_NE(result.out.find("Programmname:\tA.[2J.          \n"), std::string::npos) << result.out;
     EXPECT_EQ(readFile(dir + "A-[2J-_1000_1004_1000.BIN"), image(5));
+    for (CommandFunction command : {listCommand, checkCommand}) {
+        Outcome shown = run(command, {dir + "esc.wav"});
+        EXPECT_EQ(shown.out.find('\x1B'), std::string::npos) << shown.out;
+        EXPECT_NE(shown.out.find("A.[2J."), std::string::npos) << shown.out;
+    }
 }
