@@ -38,12 +38,12 @@ unset LC_ALL
 # Wine's PulseAudio driver keeps only three periods (30 ms) of a program's
 # sound in the sound server, whatever buffer the program asks for; when Wine's
 # timer thread is late on a busy machine, the server plays silence into the
-# middle of the signal and the BV7 reports a load error. 40 ms in the server
-# make that rarer; more would hand a recording to Wine in pieces larger than
-# one 2048-byte capture block (46 ms), and the recording would lose sound.
+# middle of the signal and the BV7 reports a load error. 200 ms in the server
+# ride out such a delay. Recordings then come to Wine in pieces of 200 ms,
+# which the exchange dialog's sixteen capture blocks (743 ms) take whole.
 # README, "Playing to the BV7 under Wine", has the figures. A value the user
 # set stays; an empty one leaves the driver its own.
-export PULSE_LATENCY_MSEC="${PULSE_LATENCY_MSEC-40}"
+export PULSE_LATENCY_MSEC="${PULSE_LATENCY_MSEC-200}"
 
 # with_timeout SECONDS WHAT LOG CMD...: runs CMD with stdin from /dev/null and
 # its output in LOG (Wine's background processes keep inherited pipes open).

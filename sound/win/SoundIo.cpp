@@ -119,24 +119,19 @@ bool SoundIo::armCapture() {
     if (reportMmError(waveInOpen(&opened, device, &format, reinterpret_cast<DWORD_PTR>(dialog_), 0, CALLBACK_WINDOW)))
         return false;
     input_ = opened;
-    std::memset(blockA_, 0, sizeof blockA_);
-    std::memset(blockB_, 0, sizeof blockB_);
-    headerA_ = WAVEHDR{};
-    headerA_.lpData = reinterpret_cast<LPSTR>(blockA_);
-    headerA_.dwBufferLength = rawCaptureBlockBytes;
-    headerB_ = headerA_;
-    headerB_.lpData = reinterpret_cast<LPSTR>(blockB_);
+    std::memset(blocks_, 0, sizeof blocks_);
+    for (WAVEHDR& header : headers_) header = WAVEHDR{};
     // A device that opened but cannot cycle its blocks is released again, so
     // that the next attempt finds it free.
-    if (reportMmError(waveInPrepareHeader(input_, &headerA_, sizeof headerA_)) ||
-        reportMmError(waveInPrepareHeader(input_, &headerB_, sizeof headerB_)) ||
-        reportMmError(waveInAddBuffer(input_, &headerA_, sizeof headerA_)) ||
-        reportMmError(waveInAddBuffer(input_, &headerB_, sizeof headerB_)) || reportMmError(waveInStart(input_))) {
-        waveInReset(input_);
-        waveInUnprepareHeader(input_, &headerA_, sizeof headerA_);
-        waveInUnprepareHeader(input_, &headerB_, sizeof headerB_);
-        waveInClose(input_);
-        input_ = nullptr;
+    bool cycling = true;
+    for (int i = 0; i < captureBlocks && cycling; ++i) {
+        headers_[i].lpData = reinterpret_cast<LPSTR>(blocks_[i]);
+        headers_[i].dwBufferLength = rawCaptureBlockBytes;
+        cycling = !reportMmError(waveInPrepareHeader(input_, &headers_[i], sizeof headers_[i])) &&
+                  !reportMmError(waveInAddBuffer(input_, &headers_[i], sizeof headers_[i]));
+    }
+    if (!cycling || reportMmError(waveInStart(input_))) {
+        releaseCapture();
         return false;
     }
     return true;
@@ -144,7 +139,7 @@ bool SoundIo::armCapture() {
 
 void SoundIo::onCaptureBlock(WAVEHDR* header, bool capturing) {
     // Blocks returned by a stop arrive after the handle was cleared.
-    if (!input_ || (header != &headerA_ && header != &headerB_)) return;
+    if (!input_ || header < headers_ || header >= headers_ + captureBlocks) return;
     bytesRecorded_ += header->dwBytesRecorded;
     std::memcpy(blockC_, header->lpData, rawCaptureBlockBytes);
     std::memset(header->lpData, 0, rawCaptureBlockBytes);
@@ -163,15 +158,18 @@ void SoundIo::showLevel(int level) {
     SendMessageA(meter, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(meterColour(level)));
 }
 
+void SoundIo::releaseCapture() {
+    if (!input_) return;
+    HWAVEIN input = input_;
+    waveInReset(input);
+    for (WAVEHDR& header : headers_)
+        if (header.dwFlags & WHDR_PREPARED) waveInUnprepareHeader(input, &header, sizeof header);
+    waveInClose(input);
+    input_ = nullptr;
+}
+
 void SoundIo::stopCapture() {
-    if (input_) {
-        HWAVEIN input = input_;
-        waveInReset(input);
-        waveInUnprepareHeader(input, &headerA_, sizeof headerA_);
-        waveInUnprepareHeader(input, &headerB_, sizeof headerB_);
-        waveInClose(input);
-        input_ = nullptr;
-    }
+    releaseCapture();
     for (int part = 0; part < 3; ++part) ui().setStatus(part, " ");
     SetDlgItemTextA(dialog_, IDC_SND_LEVEL_TEXT, " ");
 }

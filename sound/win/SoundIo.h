@@ -34,7 +34,7 @@ class SoundIo final : public WavPlayer {
     void setUpMeter();
     void onVolumeSlider(int position);
 
-    // Opens the recording device with the two blocks cycling; false after the
+    // Opens the recording device with its blocks cycling; false after the
     // failure was reported.
     bool armCapture();
     bool captureArmed() const { return input_ != nullptr; }
@@ -63,15 +63,18 @@ class SoundIo final : public WavPlayer {
   private:
     HWND item(int id) const { return GetDlgItem(dialog_, id); }
     void showLevel(int level);
+    void releaseCapture();
     bool startOutput(const PlaybackSound& sound, std::vector<std::uint8_t>&& file);
 
     HWND dialog_;
     HWAVEIN input_ = nullptr;
-    WAVEHDR headerA_{};
-    WAVEHDR headerB_{};
-    std::uint8_t blockA_[rawCaptureBlockBytes] = {};
-    std::uint8_t blockB_[rawCaptureBlockBytes] = {};
-    std::uint8_t blockC_[rawCaptureBlockBytes] = {};
+    // The capture blocks in rotation, 46 ms each at 44100 Hz: the device
+    // always holds most of them, so a driver that hands over sound in pieces
+    // of 100 ms or more, or a window thread busy for a moment, loses nothing.
+    static constexpr int captureBlocks = 16;
+    WAVEHDR headers_[captureBlocks] = {};
+    std::uint8_t blocks_[captureBlocks][rawCaptureBlockBytes] = {};
+    std::uint8_t blockC_[rawCaptureBlockBytes] = {};   // the copy of the block last returned
     std::uint32_t bytesRecorded_ = 0;
     HWAVEOUT output_ = nullptr;
     std::vector<std::uint8_t> playFile_;   // the played file; the blocks point into it
