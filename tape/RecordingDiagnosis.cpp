@@ -104,7 +104,7 @@ double periodSwing(ByteView samples, std::size_t from, std::size_t to, double me
 }
 
 Finding finding(FindingKind kind, FindingSeverity severity, double figure, std::size_t where, std::string text) {
-    return Finding{kind, severity, figure, where, std::move(text)};
+    return Finding{kind, severity, figure, where, 0, std::move(text)};
 }
 }
 
@@ -207,6 +207,20 @@ std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint3
     std::vector<std::vector<Finding>> findings;
     for (std::size_t i = 0; i < records.size(); ++i)
         findings.push_back(diagnoseRecord(samples, rate, records[i], starts[i]));
+    return findings;
+}
+
+SourceFacts sourceFactsOf(const WavSamples& wav) {
+    SourceFacts facts;
+    facts.fileRate = wav.fileRate;
+    return facts;
+}
+
+RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
+                                const std::vector<DecodedRecord>& records) {
+    (void)source;
+    RecordingFindings findings;
+    findings.perRecord = diagnoseRecording(samples, rate, records);
     return findings;
 }
 

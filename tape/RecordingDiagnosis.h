@@ -11,8 +11,13 @@
 
 #include "shell/ByteReader.h"
 #include "tape/Decoder.h"
+#include "tape/WavFile.h"
 
-enum class FindingKind { LowLevel, Clipping, DcOffset, Speed, Flutter, Hum, Inverted };
+enum class FindingKind {
+    LowLevel, Clipping, DcOffset, Speed, Flutter, Hum, Inverted,   // on each record's lead-in
+    GainControl, NoiseGate, Dropout,                               // from the level over time
+    BandLimit, LowRate, OneChannel, OppositePhase,                 // from the spectrum and the file
+};
 // A note does not hinder reading; a warning does, or soon will.
 enum class FindingSeverity { Note, Warning };
 
@@ -21,6 +26,7 @@ struct Finding {
     FindingSeverity severity;
     double figure = 0;                  // %, or dB below the signal for hum
     std::optional<std::size_t> where;   // the sample it was measured from, where it has one place
+    std::size_t length = 0;             // samples from `where`, for a span (a dropout, pumping)
     std::string text;                   // without "Hinweis:"/"Warnung:"
 };
 
@@ -32,6 +38,21 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
 // The findings of every record as readEveryRecord gives them, in order.
 std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint32_t rate,
                                                     const std::vector<DecodedRecord>& records);
+
+// What the WAV reader found in the file beside the samples it hands on.
+struct SourceFacts {
+    std::uint32_t fileRate = 0;   // the file's own rate (the samples may be resampled)
+};
+SourceFacts sourceFactsOf(const WavSamples& wav);
+
+// The findings of a whole recording: those of the file and of the recording
+// as a whole (rate, channels, the pauses between records), and each record's.
+struct RecordingFindings {
+    std::vector<Finding> whole;
+    std::vector<std::vector<Finding>> perRecord;   // as diagnoseRecording gives them
+};
+RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
+                                const std::vector<DecodedRecord>& records);
 
 // "Hinweis: ..." or "Warnung: ...".
 std::string findingLine(const Finding& finding);
