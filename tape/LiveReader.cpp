@@ -44,6 +44,15 @@ void keep(DecodedRecord& record) {
     record.blockSoft = {};
     record.image.shrink_to_fit();
 }
+
+// The positions of a record placed at `base` (placeAt), counted from `base` again.
+DecodedRecord unplaced(const DecodedRecord& record, std::size_t base) {
+    DecodedRecord local = record;
+    if (local.syncPosition >= base) local.syncPosition -= base;
+    local.endPosition -= std::min(local.endPosition, base);
+    for (BlockSpan& span : local.blockSpans) span.begin -= base, span.end -= base;
+    return local;
+}
 }
 
 std::string liveStatusText(const LiveState& state) {
@@ -74,6 +83,20 @@ void LiveReader::append(const std::uint8_t* samples, std::size_t count) {
     if (needed > window_.capacity())
         window_.reserve(std::max(needed, std::min(2 * window_.capacity(), longest_ + rate_)));
     window_.insert(window_.end(), samples, samples + count);
+}
+
+// Diagnosed while its samples are held, then kept.
+void LiveReader::keepRecord(DecodedRecord record) {
+    keep(record);
+    SourceFacts source;
+    source.fileRate = rate_;
+    const RecordingFindings found = diagnoseWhole(ByteView(window_), rate_, source, {unplaced(record, base_)});
+    std::vector<Finding> findings = found.perRecord.empty() ? std::vector<Finding>() : found.perRecord.front();
+    findings.insert(findings.end(), found.whole.begin(), found.whole.end());
+    for (Finding& finding : findings)
+        if (finding.where) *finding.where += base_;
+    records_.push_back(std::move(record));
+    findings_.push_back(std::move(findings));
 }
 
 void LiveReader::dropBefore(std::size_t position) {
@@ -130,8 +153,7 @@ void LiveReader::settle(bool tooLong) {
     if (!foundRecord(record)) {
         behind = state_.recordStart + 1;
     } else {
-        keep(record);
-        records_.push_back(std::move(record));
+        keepRecord(std::move(record));
         if (records_.back().status == DecodeStatus::Ok) {
             state_.phase = LivePhase::Done;
             state_.recordEnd = records_.back().endPosition;
@@ -211,11 +233,8 @@ void LiveReader::next() {
 std::vector<DecodedRecord> LiveReader::endRecording() {
     if (state_.phase == LivePhase::LeadIn || state_.phase == LivePhase::Loading) {
         DecodedRecord record = readWindow();
-        if (foundRecord(record)) {
-            keep(record);
-            records_.push_back(std::move(record));
-        }
+        if (foundRecord(record)) keepRecord(std::move(record));
     }
-    if (records_.empty()) records_.push_back(readWindow());
+    if (records_.empty()) keepRecord(readWindow());
     return std::move(records_);
 }

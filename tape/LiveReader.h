@@ -5,7 +5,9 @@
 // end byte is done, one whose framing broke is given up with its failure, and
 // the search goes on behind it. Only the samples the readers still need are
 // held: those of the current record from its lead-in on, never more than the
-// longest record takes. Each update reads no more than that record.
+// longest record takes. Each update reads no more than that record. Each
+// record is diagnosed (RecordingDiagnosis.h) when it is read or given up,
+// from the samples still held, and its findings are kept beside it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "shell/ByteReader.h"
 #include "tape/Decoder.h"
+#include "tape/RecordingDiagnosis.h"
 
 enum class LivePhase { WaitingForLeadIn, LeadIn, Loading, Done };
 
@@ -57,6 +60,10 @@ class LiveReader {
     const LiveState& state() const { return state_; }
     // The records read or given up so far.
     const std::vector<DecodedRecord>& records() const { return records_; }
+    // The findings of each record read or given up (those endRecording gives
+    // too), in order: as diagnoseWhole finds them in the record's samples,
+    // the recording around it included, placed from the recording's start.
+    const std::vector<std::vector<Finding>>& findings() const { return findings_; }
     // Samples appended so far, and the bytes held for the readers.
     std::size_t total() const { return base_ + window_.size(); }
     std::size_t heldBytes() const { return window_.capacity(); }
@@ -67,6 +74,7 @@ class LiveReader {
     DecodedRecord readWindow() const;
     void settle(bool tooLong);
     void dropBefore(std::size_t position);
+    void keepRecord(DecodedRecord record);
 
     std::uint32_t rate_;
     DecoderSettings settings_;
@@ -74,6 +82,7 @@ class LiveReader {
     std::vector<std::uint8_t> window_;   // the samples from base_ on
     std::size_t base_ = 0;
     std::vector<DecodedRecord> records_;
+    std::vector<std::vector<Finding>> findings_;
     std::size_t scan_ = 0;        // where the search for a lead-in goes on
     std::size_t robustFrom_ = 0;  // the sample count at the last run of the noise-proof reader
     std::size_t longest_;         // the samples of the longest record, lead-in included

@@ -7,6 +7,7 @@
 #include "tape/Encoder.h"
 #include "tape/LiveReader.h"
 #include "tape/ReaderFallback.h"
+#include "tape/RecordingDiagnosis.h"
 #include "tape/TapeRecord.h"
 
 namespace {
@@ -173,4 +174,39 @@ TEST(LiveReader, GivesUpABrokenCopyAndReadsTheNext) {
     EXPECT_EQ(records[1].header.name.substr(0, 5), "HALLO");
     EXPECT_GT(records[1].syncPosition, goodStart);
     EXPECT_LT(records[1].endPosition, goodStart + good.size() + rate / 10);
+}
+
+// Each record read or given up keeps the findings the scan of the whole
+// recording gives it, placed from the recording's start.
+TEST(LiveReader, KeepsEachRecordsFindings) {
+    const std::vector<std::uint8_t> good = encodeRecordSamples(imageOf(300, 4), TapeHeader{"HALLO", 0x1000, 0, 0x1000});
+    degrade::Faults hum;
+    hum.hum = 0.1;
+    std::vector<std::uint8_t> broken = degrade::degradeSignal(good, hum);
+    const BlockSpan second = decodeRecord(ByteView(broken), DecoderSettings{}).blockSpans.at(1);
+    auto cut = broken.begin() + static_cast<std::ptrdiff_t>((second.begin + second.end) / 2);
+    broken.erase(cut, cut + 100);   // its framing breaks
+    std::vector<std::uint8_t> sound(rate, 128);
+    const std::size_t brokenStart = sound.size();
+    sound.insert(sound.end(), broken.begin(), broken.end());
+    sound.resize(sound.size() + rate, 128);
+    sound.insert(sound.end(), good.begin(), good.end());
+    sound.resize(sound.size() + 2 * rate, 128);
+
+    LiveReader reader(rate, DecoderSettings{});
+    follow(reader, sound, false);
+    const std::vector<DecodedRecord> records = reader.endRecording();
+    ASSERT_EQ(records.size(), 2u);
+    ASSERT_NE(records[0].status, DecodeStatus::Ok);
+    const std::vector<std::vector<Finding>> scanned = diagnoseRecording(ByteView(sound), rate, records);
+    const std::vector<std::vector<Finding>>& live = reader.findings();
+    ASSERT_EQ(live.size(), 2u);
+    ASSERT_EQ(live[0].size(), 1u);
+    EXPECT_EQ(live[0][0].kind, FindingKind::Hum);
+    EXPECT_TRUE(live[1].empty());
+    ASSERT_EQ(scanned[0].size(), 1u);
+    EXPECT_EQ(live[0][0].severity, scanned[0][0].severity);
+    // Live, the lead-in counts from where it was heard, a little after it began.
+    EXPECT_NEAR(static_cast<double>(*live[0][0].where), static_cast<double>(*scanned[0][0].where), rate / 4);
+    EXPECT_GE(*live[0][0].where, brokenStart);
 }
