@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "cli/Commands.h"
+#include "cli/FindingsReport.h"
 #include "cli/PulseAudio.h"
 #include "cli/RecordingConversion.h"
 #include "shell/CommonServices.h"
@@ -31,6 +32,8 @@ const char* const recordUsage =
     "das gelesene Programm wird wie mit bv7 wav2bin als\n"
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o) geschrieben.\n"
     "Strg-C beendet die Aufnahme; auch dann wird gespeichert, was gelesen ist.\n"
+    "Am Ende steht zu jedem gelesenen oder übergangenen Programm, was beim Aufnehmen\n"
+    "auffiel (wie bv7 check).\n"
     "  --device NAME  dieses Eingabegerät statt des Standardgeräts (bv7 devices)\n"
     "  --all          weiter bis Strg-C oder --seconds, alle Programme behalten\n"
     "  --seconds N    höchstens N Sekunden aufnehmen\n"
@@ -106,15 +109,22 @@ std::string statusLine(const std::uint8_t* newest, std::size_t count, std::uint6
 }
 
 // Without --all one record is saved: the one read, or else the last one tried;
-// the ones given up before it are named.
-std::vector<DecodedRecord> oneRecord(std::vector<DecodedRecord> records, std::ostream& err) {
+// the ones given up before it are named with their findings. `findings` are
+// the records', and become the one's.
+std::vector<DecodedRecord> oneRecord(std::vector<DecodedRecord> records, RecordingFindings& findings,
+                                     std::ostream& err) {
     auto chosen = std::find_if(records.begin(), records.end(),
                                [](const DecodedRecord& record) { return record.status == DecodeStatus::Ok; });
     if (chosen == records.end()) chosen = records.end() - 1;
-    for (auto record = records.begin(); record != chosen; ++record)
-        err << "Warnung: Aufnahme bei " << minutesText(std::uint64_t{record->syncPosition} * 1000 / recordRate)
-            << " nicht lesbar (" << loadString(decodeStatusMessage(record->status))
+    const std::size_t index = static_cast<std::size_t>(chosen - records.begin());
+    for (std::size_t i = 0; i < index; ++i) {
+        err << "Warnung: Aufnahme bei " << minutesText(std::uint64_t{records[i].syncPosition} * 1000 / recordRate)
+            << " nicht lesbar (" << loadString(decodeStatusMessage(records[i].status))
             << "), die Suche ging dahinter weiter.\n";
+        if (i < findings.perRecord.size()) printFindings(findings.perRecord[i], "", err);
+    }
+    std::vector<Finding> own = index < findings.perRecord.size() ? findings.perRecord[index] : std::vector<Finding>();
+    findings.perRecord = {std::move(own)};
     return {std::move(*chosen)};
 }
 
@@ -269,11 +279,14 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     if (interrupt.interrupted()) io.err << "Aufnahme mit Strg-C beendet.\n";
     reportWavFile(wavPath, kept, file.count(), reader.total(), reportIoFor(conversion, io));
 
-    // What the readers read, reported and saved as bv7 wav2bin does, handed over in memory.
+    // What the readers read, reported and saved as bv7 wav2bin does, handed
+    // over in memory, each record with the findings the reader kept beside it.
     std::vector<DecodedRecord> records = reader.endRecording();
-    if (!conversion.all) records = oneRecord(std::move(records), io.err);
+    RecordingFindings findings;
+    findings.perRecord = reader.findings();
+    if (!conversion.all) records = oneRecord(std::move(records), findings, io.err);
     RecordingConversion converting(conversion, 1, io);
-    converting.add(wavPath, recordRate, std::move(records));
+    converting.add(wavPath, recordRate, std::move(records), findings, FindingsShown::OfEveryRecord);
     code = converting.finish();
     return end.failed || !kept ? exitFailed : code;
 }

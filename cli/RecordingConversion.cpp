@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "cli/FindingsReport.h"
 #include "cli/LabelFile.h"
 #include "tape/ReaderFallback.h"
 #include "tape/TapeScan.h"
@@ -65,9 +66,22 @@ bool findRecords(const RecordingInput& recording, const std::string& input, bool
 RecordingConversion::RecordingConversion(const ConversionOptions& options, std::size_t recordings, CommandIo& io)
     : options_(options), recordings_(recordings), io_(reportIoFor(options, io)), saving_(options, io_) {}
 
-void RecordingConversion::add(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records) {
+void RecordingConversion::add(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records,
+                              const RecordingFindings& findings, FindingsShown shown) {
+    findings_ = &findings;
+    shown_ = shown;
     if (options_.merge) collect(recording, rate, std::move(records));
     else save(recording, rate, records);
+    findings_ = nullptr;
+}
+
+// The findings of the `index`-th record where they are to be shown; true
+// when they were (whether or not it had any).
+bool RecordingConversion::showFindings(const DecodedRecord& record, std::size_t index) {
+    const bool whole = record.status == DecodeStatus::Ok && record.faulty == 0;
+    if (whole && shown_ != FindingsShown::OfEveryRecord) return false;
+    if (findings_ && index < findings_->perRecord.size()) printFindings(findings_->perRecord[index], "", io_.err);
+    return true;
 }
 
 int RecordingConversion::finish() {
@@ -86,6 +100,7 @@ void RecordingConversion::save(const std::string& recording, std::uint32_t rate,
         return;
     }
     int number = 0, found = 0, read = 0;
+    bool shown = false;
     for (const DecodedRecord& record : records) {
         ++number;
         if (options_.all) io_.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
@@ -93,13 +108,15 @@ void RecordingConversion::save(const std::string& recording, std::uint32_t rate,
         if (record.status != DecodeStatus::Ok) {
             reportUnread(record, recording, rate, io_.err);
             ++failures_;
-            continue;
+        } else {
+            ++read;
+            printRecord(record, io_);
+            std::string target = options_.output ? *options_.output : directoryOf(recording) + binNameFor(record.header);
+            if (!saving_.save(record, target, "Aufnahme " + std::to_string(number))) ++failures_;
         }
-        ++read;
-        printRecord(record, io_);
-        std::string target = options_.output ? *options_.output : directoryOf(recording) + binNameFor(record.header);
-        if (!saving_.save(record, target, "Aufnahme " + std::to_string(number))) ++failures_;
+        shown = showFindings(record, static_cast<std::size_t>(number - 1)) || shown;
     }
+    if (shown && findings_) printFindings(findings_->whole, "", io_.err);
     if (options_.all) {
         io_.out << "\n";
         printSummary(io_.out, found, read, saving_.written(), saving_.notSaved(), saving_.copies());
@@ -111,6 +128,7 @@ void RecordingConversion::save(const std::string& recording, std::uint32_t rate,
 void RecordingConversion::collect(const std::string& recording, std::uint32_t rate,
                                   std::vector<DecodedRecord> records) {
     int number = 0;
+    bool shown = false;
     for (DecodedRecord& record : records) {
         std::string origin = (recordings_ > 1 ? recording + ", " : std::string()) + "Aufnahme " + std::to_string(++number);
         if (foundRecord(record)) ++found_;
@@ -118,12 +136,14 @@ void RecordingConversion::collect(const std::string& recording, std::uint32_t ra
             io_.out << origin << ":\n";
             reportUnread(record, recording, rate, io_.err);
             ++failures_;
+            shown = showFindings(record, static_cast<std::size_t>(number - 1)) || shown;
             continue;
         }
         readings_.push_back(std::move(record));
         origins_.push_back(origin);
         directories_.push_back(directoryOf(recording));
     }
+    if (shown && findings_) printFindings(findings_->whole, "", io_.err);
 }
 
 // The copies of each program put together, reported with where each block
@@ -162,13 +182,14 @@ int convertRecordings(const std::vector<std::string>& inputs, const ConversionOp
             continue;
         }
         std::vector<DecodedRecord> records = readRecords(recording, options);
+        const RecordingFindings findings = findingsOf(recording, records);
         const std::uint32_t rate = recording.wav.rate;
         if (labels) {
             const std::string path = labelPathFor(*labels, i, inputs.size());
-            if (!writeLabelFile(path, records, rate, options.force, io.err)) conversion.failed();
+            if (!writeLabelFile(path, records, rate, findings, options.force, io.err)) conversion.failed();
             else if (inputs.size() > 1) reportIo.out << "Textmarken zu " << inputs[i] << ": " << path << "\n";
         }
-        conversion.add(inputs[i], rate, std::move(records));
+        conversion.add(inputs[i], rate, std::move(records), findings, FindingsShown::OfRecordsNotReadWhole);
     }
     return conversion.finish();
 }

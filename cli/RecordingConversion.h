@@ -9,6 +9,7 @@
 #include "cli/RecordSaving.h"
 #include "cli/RecordingInput.h"
 #include "tape/CopyMerge.h"
+#include "tape/RecordingDiagnosis.h"
 
 namespace cli {
 // The streams of the report: with the program or the labels on standard
@@ -25,6 +26,11 @@ std::vector<DecodedRecord> readRecords(const RecordingInput& recording, const Co
 bool findRecords(const RecordingInput& recording, const std::string& input, bool exact,
                  std::vector<DecodedRecord>& records, std::ostream& err);
 
+// Whose findings the report of a run shows, after the record's lines on the
+// error stream: wav2bin says why a record was not read whole (a faulty block,
+// or not read at all), record gives those of every record.
+enum class FindingsShown { OfRecordsNotReadWhole, OfEveryRecord };
+
 // One run: the records of each recording handed over, then the end of the
 // run. Without merge each recording's records are reported and saved as they
 // come; with merge the copies of all recordings are put together at the end.
@@ -34,8 +40,11 @@ class RecordingConversion {
     // with the records when there are several).
     RecordingConversion(const ConversionOptions& options, std::size_t recordings, CommandIo& io);
     // The records read from `recording` (its name in messages, "-" for
-    // standard input) at `rate`; its programs are saved beside it (or to -o).
-    void add(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records);
+    // standard input) at `rate`, with their findings; its programs are saved
+    // beside it (or to -o). The findings of the recording as a whole follow
+    // its records where any record's are shown.
+    void add(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records,
+             const RecordingFindings& findings, FindingsShown shown);
     // Something of the run failed before its records came (the recording or
     // its labels): the run ends with exitFailed.
     void failed() { ++failures_; }
@@ -46,6 +55,10 @@ class RecordingConversion {
   private:
     void save(const std::string& recording, std::uint32_t rate, const std::vector<DecodedRecord>& records);
     void collect(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records);
+    bool showFindings(const DecodedRecord& record, std::size_t index);
+
+    const RecordingFindings* findings_ = nullptr;   // of the recording being added
+    FindingsShown shown_ = FindingsShown::OfRecordsNotReadWhole;
     void saveMerged();
 
     const ConversionOptions& options_;
