@@ -5,11 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -105,9 +107,19 @@ Run runBv7(const char* program, const std::vector<std::string>& args, const std:
     return run;
 }
 
-int countLines(const std::string& text) {
+// The lines of `bv7 list` that stand for a record: those that start with its
+// time ("12:34.5"), not the heading nor a finding under a record.
+int countRecordLines(const std::string& text) {
     int lines = 0;
-    for (char c : text) lines += c == '\n';
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::size_t digits = 0;
+        while (digits < line.size() && std::isdigit(static_cast<unsigned char>(line[digits]))) ++digits;
+        lines += digits > 0 && line.size() >= digits + 5 && line[digits] == ':' &&
+                 std::isdigit(static_cast<unsigned char>(line[digits + 1])) &&
+                 std::isdigit(static_cast<unsigned char>(line[digits + 2])) && line[digits + 3] == '.' &&
+                 std::isdigit(static_cast<unsigned char>(line[digits + 4]));
+    }
     return lines;
 }
 }
@@ -135,7 +147,7 @@ int printTapeSideTable(const char* bv7Program) {
         saved += entry.path().extension() == ".BIN";
     std::filesystem::remove_all(dir);
 
-    const int found = list.code == 0 ? countLines(list.out) - 1 : 0;   // the heading first
+    const int found = list.code == 0 ? countRecordLines(list.out) : 0;
     const bool foundRight = found == realRecords, savedRight = saved == programs, fast = list.seconds < 1.0;
     std::printf("\nEine Kassettenseite (30 min, %zu Samples, 10 Programme, Rauschen dazwischen, zwei Aussetzer,\n"
                 "zwei Programme \"PROG\" mit gleichen Adressen, ein Programm zweimal, 2 min Musik), gelesen vom\n"
