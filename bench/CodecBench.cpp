@@ -3,7 +3,8 @@
 // the first reader and by the noise-proof one, clean and worn. Then the
 // degradation table (DegradationBench.cpp). `bench --abgenutzt AUS.wav` writes
 // one of its worn recordings; `bench --mitlesen` gives only the figures of bv7
-// record (LiveReadingBench.cpp).
+// record (LiveReadingBench.cpp), `bench --kette` only the diagnosis of
+// recording chains (ChainDiagnosisBench.cpp).
 // The memory taken while decoding is measured in a second run of this program
 // that only reads the WAV file and decodes it.
 #include <sys/resource.h>
@@ -18,6 +19,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/ChainDiagnosisBench.h"
 #include "bench/DegradationBench.h"
 #include "bench/LiveReadingBench.h"
 #include "bench/RecordingsBench.h"
@@ -161,6 +163,7 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "--seite") == 0) return printTapeSideTable(BV7_PROGRAM) == 0 ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "--kette") == 0) return printChainDiagnosisTable(BV7_PROGRAM) == 0 ? 0 : 1;
 
     std::mt19937 random(1);
     std::vector<std::uint8_t> image(65536);
@@ -173,5 +176,6 @@ int main(int argc, char** argv) {
     printDegradationTable();
     printRecordingsTable();
     const int sideMisses = printTapeSideTable(BV7_PROGRAM);
+    printChainDiagnosisTable(BV7_PROGRAM);
     return same && status == 0 && sideMisses == 0 ? 0 : 1;
 }

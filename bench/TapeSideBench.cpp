@@ -28,18 +28,13 @@ std::vector<std::uint8_t> randomImage(std::size_t size, unsigned seed) {
     for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
     return image;
 }
-
-struct Side {
-    side::TapeSide tape;
-    int realRecords = 0;
-    int programs = 0;   // different programs among them (a copy pair is one)
-};
+}
 
 // Ten programs of 1 to 12 KiB, hiss of a blank tape between them; program 3
 // and 8 with a dropout, 5 and 6 both "PROG" at the same addresses, 9 saved
 // twice; two minutes of music before the last, hiss to the end of the side.
-Side buildSide() {
-    Side side;
+BenchSide buildBenchSide() {
+    BenchSide side;
     side::TapeSide& tape = side.tape;
     const std::size_t sizes[] = {2048, 5000, 12288, 1024, 4096, 4096, 8000, 6000, 3000, 10000};
     const char* names[] = {"START", "EDITOR", "KALO4", "UHR", "PROG", "PROG", "SPIEL", "MUSIK", "DEMO", "TEXT"};
@@ -67,18 +62,9 @@ Side buildSide() {
     return side;
 }
 
-struct Run {
-    int code = -1;
-    double seconds = 0;
-    long peakKiB = 0;
-    std::string out;
-};
-
-// The built bv7 with `args` in `dir`, its output in a file; wall time and peak
-// memory. Forked, not spawned: a spawned child would report this process's
-// peak as its own.
-Run runBv7(const char* program, const std::vector<std::string>& args, const std::string& dir) {
-    Run run;
+// Forked, not spawned: a spawned child would report this process's peak as its own.
+Bv7Run runBv7(const char* program, const std::vector<std::string>& args, const std::string& dir) {
+    Bv7Run run;
     const std::string outPath = dir + "out.txt";
     std::vector<std::string> words{program};
     words.insert(words.end(), args.begin(), args.end());
@@ -107,6 +93,7 @@ Run runBv7(const char* program, const std::vector<std::string>& args, const std:
     return run;
 }
 
+namespace {
 // The lines of `bv7 list` that stand for a record: those that start with its
 // time ("12:34.5"), not the heading nor a finding under a record.
 int countRecordLines(const std::string& text) {
@@ -131,7 +118,7 @@ int printTapeSideTable(const char* bv7Program) {
     std::size_t sampleCount = 0, fileBytes = 0;
     {
         // Built, written and let go before bv7 runs, so that its memory is its own.
-        Side side = buildSide();
+        BenchSide side = buildBenchSide();
         const auto& samples = side.tape.samples();
         const std::vector<std::uint8_t> wav = makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
                                                                static_cast<std::uint32_t>(samples.size()));
@@ -140,8 +127,8 @@ int printTapeSideTable(const char* bv7Program) {
         sampleCount = samples.size(), fileBytes = wav.size();
     }
 
-    const Run list = runBv7(bv7Program, {"list", "SEITE.wav"}, dir);
-    const Run all = runBv7(bv7Program, {"wav2bin", "--all", "--keep-faulty", "SEITE.wav"}, dir);
+    const Bv7Run list = runBv7(bv7Program, {"list", "SEITE.wav"}, dir);
+    const Bv7Run all = runBv7(bv7Program, {"wav2bin", "--all", "--keep-faulty", "SEITE.wav"}, dir);
     int saved = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         saved += entry.path().extension() == ".BIN";

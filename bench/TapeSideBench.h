@@ -4,6 +4,26 @@
 // name, a program saved twice and a stretch of music. Written as a WAV file
 // and read by the built bv7 (list, wav2bin --all) as a user runs it: records
 // found against the real ones, programs saved, time and peak memory.
+#include <string>
+#include <vector>
+
+#include "bench/TapeSide.h"
+
+struct BenchSide {
+    side::TapeSide tape;
+    int realRecords = 0;
+    int programs = 0;   // different programs among them (a copy pair is one)
+};
+BenchSide buildBenchSide();
+
+struct Bv7Run {
+    int code = -1;
+    double seconds = 0;
+    long peakKiB = 0;
+    std::string out;
+};
+// The built bv7 with `args` in `dir`, its output in a file; wall time and peak memory.
+Bv7Run runBv7(const char* program, const std::vector<std::string>& args, const std::string& dir);
 
 // Prints the table (Markdown); returns the number of rows that missed their target.
 int printTapeSideTable(const char* bv7Program);
