@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tape/AudioFormat.h"
+#include "tape/BandEdge.h"
 #include "tape/ReaderFallback.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeRecord.h"
@@ -36,6 +37,7 @@ constexpr double flutterNotePercent = 3.5;
 constexpr double flutterWarningPercent = 6;
 constexpr double humNoteDecibels = 30;     // hum closer to the signal than this is shown
 constexpr double humWarningDecibels = 12;  // and a warning closer than this
+constexpr double phoneBandHertz = 4000;    // a band edge below it is a phone call's
 
 
 // "4", or below 10 with one decimal and a comma: "0,6".
@@ -105,6 +107,32 @@ double periodSwing(ByteView samples, std::size_t from, std::size_t to, double me
 
 Finding finding(FindingKind kind, FindingSeverity severity, double figure, std::size_t where, std::string text) {
     return Finding{kind, severity, figure, where, 0, std::move(text)};
+}
+
+// "-0,98".
+std::string signedHundredthsText(double value) {
+    const long hundredths = std::lround(std::fabs(value) * 100);
+    const std::string digits = std::to_string(hundredths % 100);
+    return (value < 0 && hundredths ? "-" : "") + std::to_string(hundredths / 100) + "," +
+           (digits.size() < 2 ? "0" : "") + digits;
+}
+
+// "4,1" kHz of `hertz`.
+std::string kilohertzText(double hertz) {
+    const long tenths = std::lround(hertz / 100);
+    return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10);
+}
+
+// Even a phone call's band, which leaves only the lead-in's fundamental,
+// still reads under hiss of 90 % of the peak: a note.
+Finding bandLimitFinding(const BandEdge& edge, std::size_t start) {
+    const std::string band = "(nichts über " + kilohertzText(edge.hertz) + " kHz)";
+    return finding(FindingKind::BandLimit, FindingSeverity::Note, std::round(edge.hertz / 100) / 10, start,
+                   edge.hertz < phoneBandHertz
+                       ? "Nur Telefonband " + band + " – liest sich noch; direkt per Kabel als WAV aufnehmen, "
+                                                     "nicht über Telefon oder Sprach-App"
+                       : "Verlustbehaftet komprimiert oder gefiltert " + band +
+                             " – liest sich noch; besser als WAV oder FLAC aufnehmen");
 }
 }
 
@@ -195,6 +223,9 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
                                    "Brumm " + std::to_string(humHz) + " Hz, so laut wie das Signal – Masseschleife?"));
     }
 
+    const BandEdge edge = findBandEdge(samples, from, to, rate, cell);
+    if (edge.found) findings.push_back(bandLimitFinding(edge, start));
+
     if (record.inverted)
         findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
                                    "Polarität umgekehrt aufgenommen – liest sich noch"));
@@ -213,13 +244,53 @@ std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint3
 SourceFacts sourceFactsOf(const WavSamples& wav) {
     SourceFacts facts;
     facts.fileRate = wav.fileRate;
+    facts.channels = wav.channels;
     return facts;
+}
+
+namespace {
+// The readers work at 22050 and 44100. A file at 8000 (only the lead-in's
+// fundamental fits) still reads under hiss of 90 % of the peak; below it is untried.
+constexpr std::uint32_t lowRateNote = 22050;
+constexpr std::uint32_t lowRateWarning = 8000;
+// A channel this far below the taken one carries no signal, only hiss or crosstalk.
+constexpr double silentChannelDecibels = -20;
+// Two channels this alike in level and this opposed cancel when mixed to mono.
+constexpr double oppositeCorrelation = -0.5;
+constexpr double alikeChannelDecibels = -10;
+
+std::string channelName(std::size_t channel) {
+    return channel == 0 ? "im linken Kanal" : channel == 1 ? "im rechten Kanal" : "in Kanal " + std::to_string(channel + 1);
+}
+
+std::vector<Finding> sourceFindings(const SourceFacts& source) {
+    std::vector<Finding> findings;
+    if (source.fileRate > 0 && source.fileRate < lowRateNote) {
+        const bool warn = source.fileRate < lowRateWarning;
+        findings.push_back(Finding{FindingKind::LowRate, warn ? FindingSeverity::Warning : FindingSeverity::Note,
+                                   static_cast<double>(source.fileRate), std::nullopt, 0,
+                                   "Abtastrate nur " + std::to_string(source.fileRate) + " Hz" +
+                                       (warn ? ", zu niedrig für das Signal" : "") + " – mit 44,1 kHz aufnehmen" +
+                                       (warn ? "" : "; liest sich noch")});
+    }
+    const ChannelFacts& channels = source.channels;
+    if (channels.count < 2) return findings;
+    if (channels.otherDecibels <= silentChannelDecibels)
+        findings.push_back(Finding{FindingKind::OneChannel, FindingSeverity::Note, channels.otherDecibels, std::nullopt, 0,
+                                   "Signal nur " + channelName(channels.taken) + " – liest sich; Kabel auf Mono prüfen"});
+    else if (channels.otherDecibels > alikeChannelDecibels && channels.correlation <= oppositeCorrelation)
+        findings.push_back(Finding{FindingKind::OppositePhase, FindingSeverity::Note, channels.correlation, std::nullopt, 0,
+                                   "Kanäle gegenphasig (Korrelation " + signedHundredthsText(channels.correlation) +
+                                       ") – zu Mono gemischt löschen sie sich aus; bv7 liest einen Kanal, "
+                                       "besser nur einen Kanal aufnehmen oder ein Mono-Kabel nehmen"});
+    return findings;
+}
 }
 
 RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
                                 const std::vector<DecodedRecord>& records) {
-    (void)source;
     RecordingFindings findings;
+    findings.whole = sourceFindings(source);
     findings.perRecord = diagnoseRecording(samples, rate, records);
     return findings;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // What the recording chain did to a recording, read from each record's
 // lead-in, whose tone the format fixes: too low a level, clipping, a DC
-// offset, the tape's speed and its wow, mains hum and inverted polarity. Each finding is
-// one German line with its figure and what to change.
+// offset, the tape's speed and its wow, mains hum, inverted polarity and a
+// sharp band edge (a lossy codec, a phone call); from the file its low rate
+// and its channels. Each finding is one German line with its figure and what to change.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -42,6 +43,7 @@ std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint3
 // What the WAV reader found in the file beside the samples it hands on.
 struct SourceFacts {
     std::uint32_t fileRate = 0;   // the file's own rate (the samples may be resampled)
+    ChannelFacts channels;        // what the reader saw of a file of more than one channel
 };
 SourceFacts sourceFactsOf(const WavSamples& wav);
 

@@ -1,6 +1,7 @@
 #include "tape/WavFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -91,29 +92,46 @@ int wavReadFailure(ReadOutcome outcome) {
 // unless another one has more than twice its sum: a mono cable in one input
 // of a stereo recording leaves the other channel with hiss and hum only. Not
 // an average of the channels, which would add that to the signal.
-// `level(frame, channel)` gives a sample on the scale of a byte.
+// The products of the combs of each pair (of the first few channels) give
+// their correlation. `level(frame, channel)` gives a sample on the scale of a byte.
+constexpr std::size_t correlatedChannels = 8;
 template <typename Level>
-std::size_t strongestChannel(std::size_t frames, std::size_t channels, std::uint32_t rate, Level level) {
-    if (channels < 2) return 0;
+ChannelFacts strongestChannel(std::size_t frames, std::size_t channels, std::uint32_t rate, Level level) {
+    ChannelFacts facts;
+    facts.count = static_cast<std::uint16_t>(std::max<std::size_t>(1, channels));
+    if (channels < 2) return facts;
     const std::size_t k = std::max<std::size_t>(1, (rate + 3150) / 6300);   // 7 at 44100
-    if (frames < k + 2) return 0;
-    std::size_t best = 0;
-    std::int64_t firstSum = 0, bestSum = 0;
-    for (std::size_t channel = 0; channel < channels; ++channel) {
-        auto at = [&](std::size_t frame) { return level(frame, channel); };
-        std::int64_t sum = 0, previous = at(k) - at(0);
-        for (std::size_t frame = k + 1; frame < frames; ++frame) {
-            std::int64_t comb = at(frame) - at(frame - k);
-            sum += comb * previous;
-            previous = comb;
+    if (frames < k + 2) return facts;
+    const std::size_t paired = std::min(channels, correlatedChannels);
+    std::vector<std::int64_t> sums(channels, 0), previous(channels), comb(channels), products(paired * paired, 0);
+    for (std::size_t channel = 0; channel < channels; ++channel) previous[channel] = level(k, channel) - level(0, channel);
+    for (std::size_t frame = k + 1; frame < frames; ++frame) {
+        for (std::size_t channel = 0; channel < channels; ++channel) {
+            comb[channel] = level(frame, channel) - level(frame - k, channel);
+            sums[channel] += comb[channel] * previous[channel];
+            previous[channel] = comb[channel];
         }
-        if (channel == 0) firstSum = sum;
-        if (sum > bestSum) {
-            bestSum = sum;
-            best = channel;
-        }
+        for (std::size_t a = 0; a < paired; ++a)
+            for (std::size_t b = 0; b <= a; ++b) products[a * paired + b] += comb[a] * comb[b];
     }
-    return bestSum > 2 * std::max<std::int64_t>(firstSum, 0) ? best : 0;
+    std::size_t best = 0;
+    std::int64_t bestSum = 0;
+    for (std::size_t channel = 0; channel < channels; ++channel)
+        if (sums[channel] > bestSum) bestSum = sums[channel], best = channel;
+    const std::size_t taken = bestSum > 2 * std::max<std::int64_t>(sums[0], 0) ? best : 0;
+    std::size_t other = taken == 0 ? 1 : 0;
+    for (std::size_t channel = 0; channel < channels; ++channel)
+        if (channel != taken && sums[channel] > sums[other]) other = channel;
+    facts.taken = static_cast<std::uint16_t>(taken);
+    if (sums[taken] > 0)
+        facts.otherDecibels = sums[other] > 0 ? std::max(noChannelDecibels, 10 * std::log10(static_cast<double>(sums[other]) / sums[taken]))
+                                              : noChannelDecibels;
+    if (taken < paired && other < paired) {
+        const std::size_t high = std::max(taken, other), low = std::min(taken, other);
+        const double energy = static_cast<double>(products[taken * paired + taken]) * products[other * paired + other];
+        if (energy > 0) facts.correlation = products[high * paired + low] / std::sqrt(energy);
+    }
+    return facts;
 }
 
 WavSamples failed(int id) {
@@ -125,7 +143,16 @@ WavSamples failed(int id) {
 
 std::size_t findSignalChannel(ByteView sound, std::size_t channels, std::size_t containerBytes, std::uint32_t rate,
                               bool floating) {
-    if (channels < 2 || containerBytes == 0) return 0;
+    return findChannelFacts(sound, channels, containerBytes, rate, floating).taken;
+}
+
+ChannelFacts findChannelFacts(ByteView sound, std::size_t channels, std::size_t containerBytes, std::uint32_t rate,
+                              bool floating) {
+    if (channels < 2 || containerBytes == 0) {
+        ChannelFacts facts;
+        facts.count = static_cast<std::uint16_t>(std::max<std::size_t>(1, channels));
+        return facts;
+    }
     const std::size_t frameBytes = containerBytes * channels;
     const std::size_t frames = sound.size / frameBytes;
     if (floating && containerBytes == 4)
@@ -251,7 +278,8 @@ bool convertSamples(ByteView body, const WavFormat& format, bool directRate, Wav
     const std::size_t containerBytes = (format.bits + 7u) / 8u;
     const std::size_t frameBytes = containerBytes * format.channels;
     const std::size_t frames = body.size / frameBytes;
-    const std::size_t channel = findSignalChannel(body, format.channels, containerBytes, format.rate);
+    result.channels = findChannelFacts(body, format.channels, containerBytes, format.rate);
+    const std::size_t channel = result.channels.taken;
     auto sampleAt = [&](std::size_t frame) -> std::uint8_t {
         std::uint8_t top = body[frame * frameBytes + channel * containerBytes + containerBytes - 1];
         return containerBytes == 1 ? top : static_cast<std::uint8_t>(top ^ 0x80);

@@ -24,6 +24,17 @@ std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std:
 int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint32_t count,
                  const char* dataFailLine = "Fehler bei Daten");
 
+// What the reader saw of the channels of a file with more than one: the
+// other channel is the one of the rest with the most tone, its level and the
+// correlation measured on the tones alone (without the centre line and hum).
+constexpr double noChannelDecibels = -99;
+struct ChannelFacts {
+    std::uint16_t count = 1;      // channels in the file
+    std::uint16_t taken = 0;      // the one the samples come from (0: the first)
+    double otherDecibels = 0;     // the other's tone against the taken one's; noChannelDecibels: none
+    double correlation = 0;       // of the two, -1 (opposite phase) to 1; 0 where unknown
+};
+
 // The samples of a WAV file as the decoder takes them: 8-bit unsigned mono at
 // 22050 or 44100 per second. 8-bit mono files at those rates are used as they
 // are (a view into the file's bytes); anything else is converted into `storage`.
@@ -31,6 +42,7 @@ struct WavSamples {
     int error = 0;                  // 0, or the string id of what went wrong
     std::uint32_t fileRate = 0;     // samples per second as the file states it
     std::uint32_t rate = 0;         // 22050 or 44100: the rate of `samples`
+    ChannelFacts channels;
     ByteView samples;               // into the parsed bytes or into `storage`
     std::vector<std::uint8_t> storage;
 };
@@ -43,6 +55,9 @@ WavSamples parseWavSamples(ByteView file);
 // wider signed, or 32-bit float when `floating`) that carries the tape signal:
 // the one the reader takes.
 std::size_t findSignalChannel(ByteView sound, std::size_t channels, std::size_t containerBytes, std::uint32_t rate,
+                              bool floating = false);
+// The same with what was seen of the channels, in the same one pass.
+ChannelFacts findChannelFacts(ByteView sound, std::size_t channels, std::size_t containerBytes, std::uint32_t rate,
                               bool floating = false);
 
 // A WAV file as it is, for playing: its format chunk and its sound bytes, as

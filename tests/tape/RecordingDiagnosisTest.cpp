@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bench/SignalDegrader.h"
+#include "support/ChainTools.h"
 #include "tape/Encoder.h"
 #include "tape/RecordingDiagnosis.h"
 #include "tape/TapeScan.h"
@@ -76,5 +77,78 @@ TEST(RecordingDiagnosis, EachChainFaultGivesItsFindingAndNoFalseAlarm) {
             EXPECT_GE(first.figure, row.least) << row.name;
             EXPECT_LE(first.figure, row.most) << row.name;
         }
+    }
+}
+
+// The band, the rate and the channels of real recording chains (sox, ffmpeg),
+// read from their files as bv7 reads them; a clean chain, a deck's roll-off
+// and a merely worn tape give none of these findings.
+TEST(RecordingDiagnosis, EachToolChainGivesItsBandRateOrChannelFinding) {
+    std::vector<std::uint8_t> image(300);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    const auto clean = encodeRecordSamples(image, TapeHeader{"DIAGNOSE", 0x1000, 0, 0x1000});
+    degrade::Faults wear;
+    wear.lowPassHz = 4000, wear.noise = 0.5, wear.wobble = 0.03, wear.drift = 0.2;
+    const auto worn = degrade::degradeSignal(clean, wear);
+    const std::string decode = " && ffmpeg -v error -i $MID.x $OUT";
+    struct Row {
+        const char* name;
+        bool worn;
+        std::string chain;
+        std::vector<FindingKind> kinds;
+        FindingSeverity severity;
+        double least, most;  // the finding's figure
+        const char* line;    // its line begins so
+    };
+    using K = FindingKind;
+    const FindingSeverity note = FindingSeverity::Note;
+    const Row rows[] = {
+        {"clean", false, "cp $IN $OUT", {}, note, 0, 0, ""},
+        {"worn", true, "cp $IN $OUT", {}, note, 0, 0, ""},
+        {"deck roll-off", false, "sox $IN $OUT lowpass 4000", {}, note, 0, 0, ""},
+        {"channels alike", false, "sox $IN $OUT remix 1 1", {}, note, 0, 0, ""},
+        {"sharp filter", false, "sox $IN $OUT sinc -5000", {K::BandLimit}, note, 4.4, 5.0,
+         "Hinweis: Verlustbehaftet komprimiert oder gefiltert (nichts über 4,"},
+        {"phone band", false, "sox $IN $OUT sinc 300-3400", {K::BandLimit}, note, 2.9, 3.7,
+         "Hinweis: Nur Telefonband (nichts über 3,"},
+        {"MP3 32k", false, "ffmpeg -v error -i $IN -f mp3 -c:a libmp3lame -b:a 32k $MID.x" + decode, {K::BandLimit}, note,
+         7.4, 10.3, "Hinweis: Verlustbehaftet"},
+        {"AAC 32k", false, "ffmpeg -v error -i $IN -f adts -c:a aac -b:a 32k -cutoff 6000 $MID.x" + decode,
+         {K::BandLimit}, note, 5.5, 7.3, "Hinweis: Verlustbehaftet"},
+        {"Opus 16k", false, "ffmpeg -v error -i $IN -f ogg -c:a libopus -b:a 16k $MID.x" + decode, {K::BandLimit}, note,
+         7.4, 10.3, "Hinweis: Verlustbehaftet"},
+        {"rate 11025", false, "sox $IN $OUT rate 11025", {K::LowRate}, note, 11025, 11025,
+         "Hinweis: Abtastrate nur 11025 Hz – mit 44,1 kHz aufnehmen; liest sich noch"},
+        {"rate 8000, worn", true, "sox $IN $OUT rate 8000", {K::LowRate}, note, 8000, 8000, "Hinweis: Abtastrate nur 8000 Hz"},
+        {"rate 6000", false, "sox $IN $OUT rate 6000", {K::LowRate}, FindingSeverity::Warning, 6000, 6000,
+         "Warnung: Abtastrate nur 6000 Hz, zu niedrig"},
+        {"left only", false, "sox $IN $OUT remix 1 0", {K::OneChannel}, note, noChannelDecibels, -20,
+         "Hinweis: Signal nur im linken Kanal – liest sich; Kabel auf Mono prüfen"},
+        {"right only", true, "sox $IN $OUT remix 0 1", {K::OneChannel}, note, noChannelDecibels, -20,
+         "Hinweis: Signal nur im rechten Kanal"},
+        {"opposite phase", false, "sox $IN $OUT remix 1 1v-1", {K::OppositePhase}, note, -1, -0.95,
+         "Hinweis: Kanäle gegenphasig (Korrelation -1,00)"},
+    };
+    for (const Row& row : rows) {
+        const ChainResult result = throughChain("diagnosis", row.worn ? worn : clean, 44100, row.chain);
+        ASSERT_TRUE(result.failure.empty()) << row.name << ": " << result.failure;
+        const WavSamples& wav = result.wav;
+        const auto records = readEveryRecord(wav.samples, decoderSettingsAt(wav.rate, DecoderSettings{}.triggerLevel),
+                                             wav.rate, ReadingChoice{});
+        const RecordingFindings findings = diagnoseWhole(wav.samples, wav.rate, sourceFactsOf(wav), records);
+        std::vector<Finding> these;
+        for (const Finding& finding : findings.whole) these.push_back(finding);
+        for (const auto& record : findings.perRecord)
+            for (const Finding& finding : record)
+                if (finding.kind == K::BandLimit) these.push_back(finding);
+        std::vector<FindingKind> kinds;
+        std::string lines;
+        for (const Finding& finding : these) kinds.push_back(finding.kind), lines += findingLine(finding) + "\n";
+        EXPECT_EQ(kinds, row.kinds) << row.name << ":\n" << lines;
+        if (these.empty() || row.kinds.empty()) continue;
+        EXPECT_EQ(findingLine(these[0]).rfind(row.line, 0), 0u) << row.name << ": " << lines;
+        EXPECT_EQ(these[0].severity, row.severity) << row.name;
+        EXPECT_GE(these[0].figure, row.least) << row.name;
+        EXPECT_LE(these[0].figure, row.most) << row.name;
     }
 }

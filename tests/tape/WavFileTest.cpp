@@ -15,6 +15,7 @@
 #include "tape/Encoder.h"
 #include "tape/WavFile.h"
 #include "support/TestFiles.h"
+#include "support/ChainTools.h"
 
 namespace {
 std::uint32_t le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
@@ -281,4 +282,34 @@ TEST(WavReader, FindsTheSignalChannelOfFloatSamples) {
             frames.insert(frames.end(), bytes, bytes + 4);
         }
     EXPECT_EQ(findSignalChannel(ByteView(frames), 8, 4, 44100, true), 6u);
+}
+
+// What the reader saw of a file's channels, on files sox made of the
+// encoder's signal: the channel taken, the other's level and their correlation.
+TEST(WavReader, TellsWhatItSawOfTheChannels) {
+    const std::vector<std::uint8_t> signal = encodeRecordSamples(std::vector<std::uint8_t>(64, 0x5A), TapeHeader{"KANAL", 0, 0, 0});
+    struct Case {
+        const char* chain;
+        std::uint16_t count, taken;
+        double leastOther, mostOther, leastCorrelation, mostCorrelation;
+    };
+    const Case cases[] = {
+        {"cp $IN $OUT", 1, 0, 0, 0, 0, 0},
+        {"sox $IN $OUT remix 1 0", 2, 0, noChannelDecibels, -40, -0.1, 0.1},
+        {"sox $IN $OUT remix 0 1", 2, 1, noChannelDecibels, -40, -0.1, 0.1},
+        {"sox $IN -b 16 $OUT remix 1 1v-1", 2, 0, -0.5, 0.5, -1, -0.99},
+        {"sox $IN $OUT remix 1 1v0.5", 2, 0, -6.5, -5.5, 0.99, 1},
+        {"sox $IN $OUT remix 0 0 1 1v-1", 4, 2, -0.5, 0.5, -1, -0.99},
+    };
+    for (const Case& c : cases) {
+        const ChainResult result = throughChain("channels", signal, 44100, c.chain);
+        ASSERT_TRUE(result.failure.empty()) << result.failure;
+        const ChannelFacts& facts = result.wav.channels;
+        EXPECT_EQ(facts.count, c.count) << c.chain;
+        EXPECT_EQ(facts.taken, c.taken) << c.chain;
+        EXPECT_GE(facts.otherDecibels, c.leastOther) << c.chain;
+        EXPECT_LE(facts.otherDecibels, c.mostOther) << c.chain;
+        EXPECT_GE(facts.correlation, c.leastCorrelation) << c.chain;
+        EXPECT_LE(facts.correlation, c.mostCorrelation) << c.chain;
+    }
 }
