@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tape/AudioFormat.h"
+#include "tape/LevelEnvelope.h"
 #include "tape/ReaderFallback.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeRecord.h"
@@ -36,6 +37,23 @@ constexpr double flutterNotePercent = 3.5;
 constexpr double flutterWarningPercent = 6;
 constexpr double humNoteDecibels = 30;     // hum closer to the signal than this is shown
 constexpr double humWarningDecibels = 12;  // and a warning closer than this
+// The level over time (LevelEnvelope.h): its 100 ms blocks swing by 1 dB at
+// most over a record of the encoder's signal, worn or not (hiss up to the
+// whole peak, dull highs, drift, dips to half, wobble), and a pause's hiss
+// stays within 1 dB; a compander at 0.3 s attack swings the record by 4 dB
+// and raises the hiss of a pause by 7 to 13 dB, as do an automatic level
+// control and a compressor with make-up gain. The hiss of a worn pause lies
+// within 2 dB of the noise under the lead-in; a gate puts it 24 dB below or
+// into digital silence. A dip to half the level lies 6 dB down, a dropout
+// to the hiss 13 dB or more.
+constexpr double swingNoteDecibels = 3;
+constexpr double swingWarningDecibels = 10;   // the swing reaches into the data's level
+constexpr double floorRiseDecibels = 4;
+constexpr double gateDecibels = 10;
+constexpr double dropoutDecibels = 12;
+constexpr std::size_t listedDropouts = 5;    // per record; then how many more
+constexpr int pauseMarginsPerSecond = 10;    // 100 ms at each end of a pause left out
+constexpr int leastPauseBlocks = 3;
 
 
 // "4", or below 10 with one decimal and a comma: "0,6".
@@ -105,6 +123,100 @@ double periodSwing(ByteView samples, std::size_t from, std::size_t to, double me
 
 Finding finding(FindingKind kind, FindingSeverity severity, double figure, std::size_t where, std::string text) {
     return Finding{kind, severity, figure, where, 0, std::move(text)};
+}
+
+const char* const gainControlAdvice = " – in der Aufnahme-App bzw. im Betriebssystem ausschalten";
+const char* const dropoutAdvice = " – Band oder Tonkopf reinigen, andere Kopie versuchen";
+
+std::string decibelText(double value) { return std::to_string(std::lround(value)) + " dB"; }
+
+// The level over [from, to) of a record: a gain control that makes it swing,
+// and its dropouts (the first few, then how many more).
+void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, std::size_t to,
+                      std::vector<Finding>& findings) {
+    const LevelEnvelope envelope = levelEnvelope(samples, from, to, rate);
+    const std::vector<float> blocks = blockLevels(envelope);
+    const std::vector<LevelSpan> dropouts = findDropouts(envelope, blocks, dropoutDecibels);
+    const LevelSpan swing = levelSwing(envelope, blocks, dropouts);
+    if (swing.decibels >= swingNoteDecibels) {
+        const bool warn = swing.decibels >= swingWarningDecibels;
+        findings.push_back(Finding{FindingKind::GainControl, warn ? FindingSeverity::Warning : FindingSeverity::Note,
+                                   swing.decibels, swing.where, swing.length,
+                                   "Automatische Aussteuerung erkannt: Pegel schwankt um " +
+                                       decibelText(swing.decibels) + gainControlAdvice});
+    }
+    for (std::size_t i = 0; i < std::min(dropouts.size(), listedDropouts); ++i) {
+        const LevelSpan& dropout = dropouts[i];
+        const long milliseconds = std::lround(1000.0 * static_cast<double>(dropout.length) / rate);
+        findings.push_back(Finding{FindingKind::Dropout, FindingSeverity::Warning, dropout.decibels, dropout.where,
+                                   dropout.length,
+                                   "Aussetzer bei " + tapeTime(dropout.where, rate) + " (" +
+                                       std::to_string(milliseconds) + " ms, " + decibelText(dropout.decibels) +
+                                       " tief)" + dropoutAdvice});
+    }
+    if (dropouts.size() > listedDropouts) {
+        const LevelSpan& next = dropouts[listedDropouts];
+        const LevelSpan& last = dropouts.back();
+        findings.push_back(Finding{FindingKind::Dropout, FindingSeverity::Warning, next.decibels, next.where,
+                                   last.where + last.length - next.where,
+                                   "Noch " + std::to_string(dropouts.size() - listedDropouts) +
+                                       " weitere Aussetzer bis " + tapeTime(last.where, rate) + dropoutAdvice});
+    }
+}
+
+// The power of the noise under a record's lead-in (its power over one plus
+// the listing's signal-to-noise ratio), or 0 where it is too weak to tell.
+double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start) {
+    const SignalFigures figures = measureSignal(samples, record, start, rate);
+    if (!figures.noiseKnown || figures.signalToNoise >= maxSignalToNoise) return 0;
+    const double byte = recordCellLength(record, rate) * bitsPerByte;
+    const double last = static_cast<double>(record.syncPosition) - byte * bytesBeforeSyncLeftOut;
+    const double first = std::max(static_cast<double>(start) + byte * skippedLeadInBytes, last - rate / 2.0);
+    if (last <= first) return 0;
+    const double power = medianPower(levelEnvelope(samples, static_cast<std::size_t>(first),
+                                                   static_cast<std::size_t>(last), rate));
+    return power / (1 + std::pow(10.0, figures.signalToNoise / 10.0));
+}
+
+// The pauses between records: a gain control pulls their hiss up after the
+// signal stops, a noise gate puts them far below the noise under the signal.
+// One finding of each, from the pause where it shows most. The stretches
+// before the first record and after the last are left out: there the
+// recorder may not have run yet.
+void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<DecodedRecord>& records,
+                      std::vector<Finding>& findings) {
+    const std::vector<std::size_t> starts = recordStarts(records, rate);
+    const std::size_t margin = rate / pauseMarginsPerSecond;
+    std::optional<Finding> rise, gate;
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        // Behind a record not read to its end lies the rest of its signal.
+        if (records[r - 1].status != DecodeStatus::Ok || !foundRecord(records[r])) continue;
+        const std::size_t from = records[r - 1].endPosition + margin;
+        if (starts[r] < from + margin) continue;
+        const LevelEnvelope pause = levelEnvelope(samples, from, starts[r] - margin, rate);
+        const std::vector<float> blocks = blockLevels(pause);
+        if (blocks.size() < leastPauseBlocks) continue;
+        const double noise = std::min(noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]),
+                                      noiseUnderLeadIn(samples, rate, records[r], starts[r]));
+        const double floor = medianPower(pause);
+        const double below = noise > 0 ? decibels(noise, floor) : 0;
+        if (below >= gateDecibels) {
+            if (!gate || below > gate->figure)
+                gate = Finding{FindingKind::NoiseGate, FindingSeverity::Note, below, from, pause.power.size() * pause.window,
+                               std::string("Rauschunterdrückung erkannt: ") +
+                                   (floor > 0 ? "Pausen " + decibelText(below) + " leiser als das Rauschen im Signal"
+                                              : "Pausen digital still, das Signal rauscht") +
+                                   " – in der Aufnahme-App bzw. im Betriebssystem ausschalten"};
+            continue;
+        }
+        const LevelSpan climb = floorRise(pause, blocks);
+        if (climb.decibels >= floorRiseDecibels && (!rise || climb.decibels > rise->figure))
+            rise = Finding{FindingKind::GainControl, FindingSeverity::Note, climb.decibels, climb.where, climb.length,
+                           "Automatische Aussteuerung erkannt: Rauschen steigt in der Pause bei " +
+                               tapeTime(from, rate) + " um " + decibelText(climb.decibels) + gainControlAdvice};
+    }
+    if (rise) findings.push_back(*rise);
+    if (gate) findings.push_back(*gate);
 }
 }
 
@@ -198,6 +310,7 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
     if (record.inverted)
         findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
                                    "Polarität umgekehrt aufgenommen – liest sich noch"));
+    addLevelFindings(samples, rate, from, end, findings);
     return findings;
 }
 
@@ -221,6 +334,7 @@ RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const Sour
     (void)source;
     RecordingFindings findings;
     findings.perRecord = diagnoseRecording(samples, rate, records);
+    addPauseFindings(samples, rate, records, findings.whole);
     return findings;
 }
 
