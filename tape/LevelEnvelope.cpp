@@ -19,7 +19,7 @@ bool touches(const LevelSpan& span, std::size_t from, std::size_t to) {
 }
 }
 
-std::size_t envelopeWindow(std::uint32_t rate) { return std::max<std::size_t>(8, rate / 400); }
+std::size_t envelopeWindow(std::uint32_t rate) { return std::clamp<std::size_t>(rate / 400, 8, 65536); }
 
 LevelEnvelope levelEnvelope(ByteView samples, std::size_t from, std::size_t to, std::uint32_t rate) {
     LevelEnvelope envelope;
@@ -31,11 +31,12 @@ LevelEnvelope levelEnvelope(ByteView samples, std::size_t from, std::size_t to, 
     envelope.power.resize(windows);
     const double count = static_cast<double>(envelope.window);
     for (std::size_t w = 0; w < windows; ++w) {
-        // Whole numbers: a constant window gives exactly 0.
+        // Whole numbers: a constant window gives exactly 0. 32 bits hold
+        // the squares of a window of up to 66000 samples and vectorise.
         const std::uint8_t* at = samples.data + envelope.begin(w);
-        std::uint64_t sum = 0, squares = 0;
-        for (std::size_t i = 0; i < envelope.window; ++i) sum += at[i], squares += at[i] * at[i];
-        const std::uint64_t spread = squares * envelope.window - sum * sum;
+        std::uint32_t sum = 0, squares = 0;
+        for (std::size_t i = 0; i < envelope.window; ++i) sum += at[i], squares += static_cast<std::uint32_t>(at[i] * at[i]);
+        const std::uint64_t spread = std::uint64_t{squares} * envelope.window - std::uint64_t{sum} * sum;
         envelope.power[w] = static_cast<float>(static_cast<double>(spread) / (count * count));
     }
     return envelope;
