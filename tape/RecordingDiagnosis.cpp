@@ -37,17 +37,17 @@ constexpr double flutterNotePercent = 3.5;
 constexpr double flutterWarningPercent = 6;
 constexpr double humNoteDecibels = 30;     // hum closer to the signal than this is shown
 constexpr double humWarningDecibels = 12;  // and a warning closer than this
-// The level over time (LevelEnvelope.h): its 100 ms blocks swing by 1 dB at
-// most over a record of the encoder's signal, worn or not (hiss up to the
-// whole peak, dull highs, drift, dips to half, wobble), and a pause's hiss
-// stays within 1 dB; a compander at 0.3 s attack swings the record by 4 dB
-// and raises the hiss of a pause by 7 to 13 dB, as do an automatic level
-// control and a compressor with make-up gain. The hiss of a worn pause lies
-// within 2 dB of the noise under the lead-in; a gate puts it 24 dB below or
-// into digital silence. A dip to half the level lies 6 dB down, a dropout
-// to the hiss 13 dB or more.
+// The level over time (LevelEnvelope.h): its 100 ms blocks swing by 0.6 dB
+// at most over a record of the encoder's signal, worn or not (hiss up to half
+// the peak, dull highs, drift, dips to half, wobble), and a pause's hiss
+// climbs by 0.2 dB at most; a compander of 1 s attack swings a record by
+// 5 dB (one of 0.3 s by 3 dB), and companders, a level normaliser and a
+// compressor with make-up gain raise the hiss of a pause by 7 to 12 dB. The
+// hiss of a worn pause lies within 2 dB of the noise under the lead-in; a
+// gate puts it 24 dB below or into digital silence. A dip to half the level
+// lies 6 dB down, one to 0.3 10.5 dB; a dropout to the hiss 13 to 26 dB.
 constexpr double swingNoteDecibels = 3;
-constexpr double swingWarningDecibels = 10;   // the swing reaches into the data's level
+constexpr double swingWarningDecibels = 10;   // the quiet stretches within 10 dB of the exact reader's trigger
 constexpr double floorRiseDecibels = 4;
 constexpr double gateDecibels = 10;
 constexpr double dropoutDecibels = 12;

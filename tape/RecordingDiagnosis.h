@@ -1,8 +1,9 @@
 #pragma once
 // What the recording chain did to a recording, read from each record's
 // lead-in, whose tone the format fixes: too low a level, clipping, a DC
-// offset, the tape's speed and its wow, mains hum and inverted polarity. Each finding is
-// one German line with its figure and what to change.
+// offset, the tape's speed and its wow, mains hum and inverted polarity; and
+// from the level over time (LevelEnvelope.h) a gain control, a noise gate and
+// dropouts. Each finding is one German line with its figure and what to change.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
