@@ -5,6 +5,7 @@
 
 #include "tape/AudioFormat.h"
 #include "tape/BandEdge.h"
+#include "tape/LevelEnvelope.h"
 #include "tape/ReaderFallback.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeRecord.h"
@@ -38,6 +39,23 @@ constexpr double flutterWarningPercent = 6;
 constexpr double humNoteDecibels = 30;     // hum closer to the signal than this is shown
 constexpr double humWarningDecibels = 12;  // and a warning closer than this
 constexpr double phoneBandHertz = 4000;    // a band edge below it is a phone call's
+// The level over time (LevelEnvelope.h): its 100 ms blocks swing by 0.6 dB
+// at most over a record of the encoder's signal, worn or not (hiss up to half
+// the peak, dull highs, drift, dips to half, wobble), and a pause's hiss
+// climbs by 0.2 dB at most; a compander of 1 s attack swings a record by
+// 5 dB (one of 0.3 s by 3 dB), and companders, a level normaliser and a
+// compressor with make-up gain raise the hiss of a pause by 7 to 12 dB. The
+// hiss of a worn pause lies within 2 dB of the noise under the lead-in; a
+// gate puts it 24 dB below or into digital silence. A dip to half the level
+// lies 6 dB down, one to 0.3 10.5 dB; a dropout to the hiss 13 to 26 dB.
+constexpr double swingNoteDecibels = 3;
+constexpr double swingWarningDecibels = 10;   // the quiet stretches within 10 dB of the exact reader's trigger
+constexpr double floorRiseDecibels = 4;
+constexpr double gateDecibels = 10;
+constexpr double dropoutDecibels = 12;
+constexpr std::size_t listedDropouts = 5;    // per record; then how many more
+constexpr int pauseMarginsPerSecond = 10;    // 100 ms at each end of a pause left out
+constexpr int leastPauseBlocks = 3;
 
 
 // "4", or below 10 with one decimal and a comma: "0,6".
@@ -124,15 +142,113 @@ std::string kilohertzText(double hertz) {
 }
 
 // Even a phone call's band, which leaves only the lead-in's fundamental,
-// still reads under hiss of 90 % of the peak: a note.
-Finding bandLimitFinding(const BandEdge& edge, std::size_t start) {
+// still reads under hiss of 90 % of the peak: a note. Where the record did not
+// read whole, the band may be why (a low-rate codec smears the bits too): a
+// warning, and no word that it still reads.
+Finding bandLimitFinding(const BandEdge& edge, std::size_t start, bool readWhole) {
     const std::string band = "(nichts über " + kilohertzText(edge.hertz) + " kHz)";
-    return finding(FindingKind::BandLimit, FindingSeverity::Note, std::round(edge.hertz / 100) / 10, start,
+    const std::string reads = readWhole ? " – liest sich noch; " : " – ";
+    return finding(FindingKind::BandLimit, readWhole ? FindingSeverity::Note : FindingSeverity::Warning,
+                   std::round(edge.hertz / 100) / 10, start,
                    edge.hertz < phoneBandHertz
-                       ? "Nur Telefonband " + band + " – liest sich noch; direkt per Kabel als WAV aufnehmen, "
-                                                     "nicht über Telefon oder Sprach-App"
-                       : "Verlustbehaftet komprimiert oder gefiltert " + band +
-                             " – liest sich noch; besser als WAV oder FLAC aufnehmen");
+                       ? "Nur Telefonband " + band + reads + "direkt per Kabel als WAV aufnehmen, "
+                                                             "nicht über Telefon oder Sprach-App"
+                       : "Verlustbehaftet komprimiert oder gefiltert " + band + reads +
+                             (readWhole ? "besser " : "") + "als WAV oder FLAC aufnehmen");
+}
+
+const char* const gainControlAdvice = " – in der Aufnahme-App bzw. im Betriebssystem ausschalten";
+const char* const dropoutAdvice = " – Band oder Tonkopf reinigen, andere Kopie versuchen";
+
+std::string decibelText(double value) { return std::to_string(std::lround(value)) + " dB"; }
+
+// The level over [from, to) of a record: a gain control that makes it swing,
+// and its dropouts (the first few, then how many more).
+void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, std::size_t to,
+                      std::vector<Finding>& findings) {
+    const LevelEnvelope envelope = levelEnvelope(samples, from, to, rate);
+    const std::vector<float> blocks = blockLevels(envelope);
+    const std::vector<LevelSpan> dropouts = findDropouts(envelope, blocks, dropoutDecibels);
+    const LevelSpan swing = levelSwing(envelope, blocks, dropouts);
+    if (swing.decibels >= swingNoteDecibels) {
+        const bool warn = swing.decibels >= swingWarningDecibels;
+        findings.push_back(Finding{FindingKind::GainControl, warn ? FindingSeverity::Warning : FindingSeverity::Note,
+                                   swing.decibels, swing.where, swing.length,
+                                   "Automatische Aussteuerung erkannt: Pegel schwankt um " +
+                                       decibelText(swing.decibels) + gainControlAdvice});
+    }
+    for (std::size_t i = 0; i < std::min(dropouts.size(), listedDropouts); ++i) {
+        const LevelSpan& dropout = dropouts[i];
+        const long milliseconds = std::lround(1000.0 * static_cast<double>(dropout.length) / rate);
+        findings.push_back(Finding{FindingKind::Dropout, FindingSeverity::Warning, dropout.decibels, dropout.where,
+                                   dropout.length,
+                                   "Aussetzer bei " + tapeTime(dropout.where, rate) + " (" +
+                                       std::to_string(milliseconds) + " ms, " + decibelText(dropout.decibels) +
+                                       " tief)" + dropoutAdvice});
+    }
+    if (dropouts.size() > listedDropouts) {
+        const LevelSpan& next = dropouts[listedDropouts];
+        const LevelSpan& last = dropouts.back();
+        findings.push_back(Finding{FindingKind::Dropout, FindingSeverity::Warning, next.decibels, next.where,
+                                   last.where + last.length - next.where,
+                                   "Noch " + std::to_string(dropouts.size() - listedDropouts) +
+                                       " weitere Aussetzer bis " + tapeTime(last.where, rate) + dropoutAdvice});
+    }
+}
+
+// The power of the noise under a record's lead-in (its power over one plus
+// the listing's signal-to-noise ratio), or 0 where it is too weak to tell.
+double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start) {
+    const SignalFigures figures = measureSignal(samples, record, start, rate);
+    if (!figures.noiseKnown || figures.signalToNoise >= maxSignalToNoise) return 0;
+    const double byte = recordCellLength(record, rate) * bitsPerByte;
+    const double last = static_cast<double>(record.syncPosition) - byte * bytesBeforeSyncLeftOut;
+    const double first = std::max(static_cast<double>(start) + byte * skippedLeadInBytes, last - rate / 2.0);
+    if (last <= first) return 0;
+    const double power = medianPower(levelEnvelope(samples, static_cast<std::size_t>(first),
+                                                   static_cast<std::size_t>(last), rate));
+    return power / (1 + std::pow(10.0, figures.signalToNoise / 10.0));
+}
+
+// The pauses between records: a gain control pulls their hiss up after the
+// signal stops, a noise gate puts them far below the noise under the signal.
+// One finding of each, from the pause where it shows most. The stretches
+// before the first record and after the last are left out: there the
+// recorder may not have run yet.
+void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<DecodedRecord>& records,
+                      std::vector<Finding>& findings) {
+    const std::vector<std::size_t> starts = recordStarts(records, rate);
+    const std::size_t margin = rate / pauseMarginsPerSecond;
+    std::optional<Finding> rise, gate;
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        // Behind a record not read to its end lies the rest of its signal.
+        if (records[r - 1].status != DecodeStatus::Ok || !foundRecord(records[r])) continue;
+        const std::size_t from = records[r - 1].endPosition + margin;
+        if (starts[r] < from + margin) continue;
+        const LevelEnvelope pause = levelEnvelope(samples, from, starts[r] - margin, rate);
+        const std::vector<float> blocks = blockLevels(pause);
+        if (blocks.size() < leastPauseBlocks) continue;
+        const double noise = std::min(noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]),
+                                      noiseUnderLeadIn(samples, rate, records[r], starts[r]));
+        const double floor = medianPower(pause);
+        const double below = noise > 0 ? decibels(noise, floor) : 0;
+        if (below >= gateDecibels) {
+            if (!gate || below > gate->figure)
+                gate = Finding{FindingKind::NoiseGate, FindingSeverity::Note, below, from, pause.power.size() * pause.window,
+                               std::string("Rauschunterdrückung erkannt: ") +
+                                   (floor > 0 ? "Pausen " + decibelText(below) + " leiser als das Rauschen im Signal"
+                                              : "Pausen digital still, das Signal rauscht") +
+                                   " – in der Aufnahme-App bzw. im Betriebssystem ausschalten"};
+            continue;
+        }
+        const LevelSpan climb = floorRise(pause, blocks);
+        if (climb.decibels >= floorRiseDecibels && (!rise || climb.decibels > rise->figure))
+            rise = Finding{FindingKind::GainControl, FindingSeverity::Note, climb.decibels, climb.where, climb.length,
+                           "Automatische Aussteuerung erkannt: Rauschen steigt in der Pause bei " +
+                               tapeTime(from, rate) + " um " + decibelText(climb.decibels) + gainControlAdvice};
+    }
+    if (rise) findings.push_back(*rise);
+    if (gate) findings.push_back(*gate);
 }
 }
 
@@ -224,11 +340,13 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
     }
 
     const BandEdge edge = findBandEdge(samples, from, to, rate, cell);
-    if (edge.found) findings.push_back(bandLimitFinding(edge, start));
+    if (edge.found)
+        findings.push_back(bandLimitFinding(edge, start, record.status == DecodeStatus::Ok && record.faulty == 0));
 
     if (record.inverted)
         findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
                                    "Polarität umgekehrt aufgenommen – liest sich noch"));
+    addLevelFindings(samples, rate, from, end, findings);
     return findings;
 }
 
@@ -263,15 +381,17 @@ std::string channelName(std::size_t channel) {
     return channel == 0 ? "im linken Kanal" : channel == 1 ? "im rechten Kanal" : "in Kanal " + std::to_string(channel + 1);
 }
 
-std::vector<Finding> sourceFindings(const SourceFacts& source) {
+// `readWhole`: every record of the recording was read whole; where one was
+// not, a low rate may be why.
+std::vector<Finding> sourceFindings(const SourceFacts& source, bool readWhole) {
     std::vector<Finding> findings;
     if (source.fileRate > 0 && source.fileRate < lowRateNote) {
-        const bool warn = source.fileRate < lowRateWarning;
+        const bool warn = source.fileRate < lowRateWarning || !readWhole;
         findings.push_back(Finding{FindingKind::LowRate, warn ? FindingSeverity::Warning : FindingSeverity::Note,
                                    static_cast<double>(source.fileRate), std::nullopt, 0,
                                    "Abtastrate nur " + std::to_string(source.fileRate) + " Hz" +
-                                       (warn ? ", zu niedrig für das Signal" : "") + " – mit 44,1 kHz aufnehmen" +
-                                       (warn ? "" : "; liest sich noch")});
+                                       (source.fileRate < lowRateWarning ? ", zu niedrig für das Signal" : "") +
+                                       " – mit 44,1 kHz aufnehmen" + (warn ? "" : "; liest sich noch")});
     }
     const ChannelFacts& channels = source.channels;
     if (channels.count < 2) return findings;
@@ -290,8 +410,12 @@ std::vector<Finding> sourceFindings(const SourceFacts& source) {
 RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
                                 const std::vector<DecodedRecord>& records) {
     RecordingFindings findings;
-    findings.whole = sourceFindings(source);
+    const bool readWhole = std::all_of(records.begin(), records.end(), [](const DecodedRecord& record) {
+        return record.status == DecodeStatus::Ok && record.faulty == 0;
+    });
+    findings.whole = sourceFindings(source, readWhole);
     findings.perRecord = diagnoseRecording(samples, rate, records);
+    addPauseFindings(samples, rate, records, findings.whole);
     return findings;
 }
 

@@ -2,8 +2,10 @@
 // What the recording chain did to a recording, read from each record's
 // lead-in, whose tone the format fixes: too low a level, clipping, a DC
 // offset, the tape's speed and its wow, mains hum, inverted polarity and a
-// sharp band edge (a lossy codec, a phone call); from the file its low rate
-// and its channels. Each finding is one German line with its figure and what to change.
+// sharp band edge (a lossy codec, a phone call); from the level over time
+// (LevelEnvelope.h) a gain control, a noise gate and dropouts; from the file
+// its low rate and its channels. Each finding is one German line with its
+// figure and what to change.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
