@@ -233,15 +233,18 @@ void printCost(const char* bv7Program, const std::string& dir) {
     cli::findRecords(recording, dir + "SEITE.wav", false, records, messages);
     const double reading = std::chrono::duration<double>(Clock::now() - start).count();
     double diagnosis = 1e9;
-    std::size_t findings = 0;
+    std::vector<std::string> lines;   // what the diagnosis says of the side
     for (int turn = 0; turn < 3; ++turn) {
         start = Clock::now();
         const RecordingFindings found =
             diagnoseWhole(recording.wav.samples, recording.wav.rate, sourceFactsOf(recording.wav), records);
         diagnosis = std::min(diagnosis, std::chrono::duration<double>(Clock::now() - start).count());
-        findings = found.whole.size();
-        for (const auto& each : found.perRecord) findings += each.size();
+        lines.clear();
+        for (const Finding& finding : found.whole) lines.push_back(findingLine(finding));
+        for (const auto& each : found.perRecord)
+            for (const Finding& finding : each) lines.push_back(findingLine(finding));
     }
+    const std::size_t findings = lines.size();
     std::printf("\nKosten auf der Kassettenseite (30 min, %zu Aufnahmen gelesen, %zu Befunde):\n\n", records.size(),
                 findings);
     std::printf("| | Zeit |\n|---|---|\n");
@@ -249,6 +252,8 @@ void printCost(const char* bv7Program, const std::string& dir) {
     std::printf("| `bv7 check` (gebautes bv7) | %.2f s%s |\n", check.seconds, check.code == 0 ? "" : " FEHLER");
     std::printf("| alle Aufnahmen lesen, wie check sie findet (im Bench) | %.2f s |\n", reading);
     std::printf("| `diagnoseWhole` der gelesenen Aufnahmen (im Bench, beste von 3) | %.1f ms |\n", diagnosis * 1e3);
+    if (!lines.empty()) std::printf("\nDie Befunde der Seite:\n\n");
+    for (const std::string& line : lines) std::printf("- %s\n", line.c_str());
 }
 }
 

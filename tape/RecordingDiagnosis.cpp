@@ -56,6 +56,10 @@ constexpr double dropoutDecibels = 12;
 constexpr std::size_t listedDropouts = 5;    // per record; then how many more
 constexpr int pauseMarginsPerSecond = 10;    // 100 ms at each end of a pause left out
 constexpr int leastPauseBlocks = 3;
+// Music between programs crosses the centre 900 to 1900 times a second; the
+// hiss of a pause 4300 to 21000 times, pulled up by a compander or not.
+constexpr double leastHissCrossings = 3000;
+constexpr std::size_t pauseSeconds = 3;
 
 
 // "4", or below 10 with one decimal and a comma: "0,6".
@@ -198,16 +202,34 @@ void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, st
 
 // The power of the noise under a record's lead-in (its power over one plus
 // the listing's signal-to-noise ratio), or 0 where it is too weak to tell.
-double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start) {
-    const SignalFigures figures = measureSignal(samples, record, start, rate);
-    if (!figures.noiseKnown || figures.signalToNoise >= maxSignalToNoise) return 0;
+// How often the samples within [from, to) change sides of the centre, per
+// second; samples on it do not count.
+double crossingsPerSecond(ByteView samples, std::size_t from, std::size_t to, std::uint32_t rate) {
+    std::size_t crossings = 0;
+    int side = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const int value = samples[i] - 0x80;
+        if (value == 0) continue;
+        crossings += side != 0 && (value > 0) != (side > 0);
+        side = value;
+    }
+    return to > from ? static_cast<double>(crossings) * rate / static_cast<double>(to - from) : 0;
+}
+
+// The power of the last half second of a record's lead-in before its sync,
+// 0 where the lead-in is too short.
+double leadInPower(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start) {
     const double byte = recordCellLength(record, rate) * bitsPerByte;
     const double last = static_cast<double>(record.syncPosition) - byte * bytesBeforeSyncLeftOut;
     const double first = std::max(static_cast<double>(start) + byte * skippedLeadInBytes, last - rate / 2.0);
     if (last <= first) return 0;
-    const double power = medianPower(levelEnvelope(samples, static_cast<std::size_t>(first),
-                                                   static_cast<std::size_t>(last), rate));
-    return power / (1 + std::pow(10.0, figures.signalToNoise / 10.0));
+    return medianPower(levelEnvelope(samples, static_cast<std::size_t>(first), static_cast<std::size_t>(last), rate));
+}
+
+double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start) {
+    const SignalFigures figures = measureSignal(samples, record, start, rate);
+    if (!figures.noiseKnown || figures.signalToNoise >= maxSignalToNoise) return 0;
+    return leadInPower(samples, rate, record, start) / (1 + std::pow(10.0, figures.signalToNoise / 10.0));
 }
 
 // The pauses between records: a gain control pulls their hiss up after the
@@ -223,9 +245,12 @@ void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<De
     for (std::size_t r = 1; r < records.size(); ++r) {
         // Behind a record not read to its end lies the rest of its signal.
         if (records[r - 1].status != DecodeStatus::Ok || !foundRecord(records[r])) continue;
+        // Its first seconds, where a gain control lets go and a gate shuts;
+        // what a side holds later on is left to the next lead-in.
         const std::size_t from = records[r - 1].endPosition + margin;
         if (starts[r] < from + margin) continue;
-        const LevelEnvelope pause = levelEnvelope(samples, from, starts[r] - margin, rate);
+        const std::size_t to = std::min(starts[r] - margin, from + pauseSeconds * rate);
+        const LevelEnvelope pause = levelEnvelope(samples, from, to, rate);
         const std::vector<float> blocks = blockLevels(pause);
         if (blocks.size() < leastPauseBlocks) continue;
         const double noise = std::min(noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]),
@@ -241,6 +266,10 @@ void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<De
                                    " – in der Aufnahme-App bzw. im Betriebssystem ausschalten"};
             continue;
         }
+        // Speech or music is no hiss to watch: its tones cross the centre
+        // seldom, where hiss, pulled up by a gain control or not, crosses it
+        // thousands of times a second.
+        if (crossingsPerSecond(samples, from, to, rate) < leastHissCrossings) continue;
         const LevelSpan climb = floorRise(pause, blocks);
         if (climb.decibels >= floorRiseDecibels && (!rise || climb.decibels > rise->figure))
             rise = Finding{FindingKind::GainControl, FindingSeverity::Note, climb.decibels, climb.where, climb.length,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "bench/SignalDegrader.h"
@@ -187,7 +188,8 @@ TEST(RecordingDiagnosis, LevelOverTimeGivesItsFindingsAndNoFalseAlarm) {
     struct Row {
         const char* name;
         const degrade::Faults* faults;
-        const char* chain;               // through throughChain, or "cut" for the 40 ms to the centre
+        const char* chain;               // through throughChain, "cut" for the 40 ms to the centre,
+                                         // "music" for a swelling chord between the records
         std::vector<FindingKind> kinds;  // of the level, the whole recording's first, then each record's
         double least, most;              // the first one's figure
         const char* line;                // in one of their lines
@@ -206,6 +208,7 @@ TEST(RecordingDiagnosis, LevelOverTimeGivesItsFindingsAndNoFalseAlarm) {
          {FindingKind::NoiseGate}, 25, 40, "Hinweis: Rauschunterdrückung erkannt: Pausen digital still, das Signal rauscht"},
         {"gate by 24 dB", &hiss, "ffmpeg -v error -i $IN -af agate=threshold=0.1:ratio=9000 $OUT",
          {FindingKind::NoiseGate}, 21, 27, "Hinweis: Rauschunterdrückung erkannt: Pausen 24 dB leiser als das Rauschen im Signal"},
+        {"music between", &worn, "music", {}, 0, 0, ""},
         {"cut", &worn, "cut", {FindingKind::Dropout}, 30, 60, "Warnung: Aussetzer bei 0:05.5 (40 ms, "},
         {"dropouts", &dips, "", std::vector<FindingKind>(12, FindingKind::Dropout), 20, 30,
          " weitere Aussetzer bis "},
@@ -216,6 +219,13 @@ TEST(RecordingDiagnosis, LevelOverTimeGivesItsFindingsAndNoFalseAlarm) {
         ByteView view(samples);
         if (std::string(row.chain) == "cut") {
             std::fill_n(samples.begin() + cutAt, cutLength, 0x80);
+        } else if (std::string(row.chain) == "music") {
+            const std::size_t record = (samples.size() - 4 * 44100) / 2, from = 44100 + record + 4410;
+            for (std::size_t i = 0; i < 2 * 44100 - 8820; ++i) {
+                const double t = i / 44100.0, swell = 5 + 35 * t / 1.8;
+                samples[from + i] = static_cast<std::uint8_t>(
+                    std::lround(128 + swell * (std::sin(2 * 3.14159265 * 440 * t) + 0.5 * std::sin(2 * 3.14159265 * 660 * t))));
+            }
         } else if (*row.chain) {
             chain = throughChain("level", samples, 44100, row.chain);
             ASSERT_EQ(chain.failure, "") << row.name;
