@@ -59,6 +59,7 @@ constexpr int leastPauseBlocks = 3;
 // Music between programs crosses the centre 900 to 1900 times a second; the
 // hiss of a pause 4300 to 21000 times, pulled up by a compander or not.
 constexpr double leastHissCrossings = 3000;
+constexpr double roundingNoise = 1.0 / 12;   // of 8-bit samples, in steps squared
 constexpr std::size_t pauseSeconds = 3;
 
 
@@ -259,11 +260,18 @@ void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<De
         const double below = noise > 0 ? decibels(noise, floor) : 0;
         if (below >= gateDecibels) {
             if (!gate || below > gate->figure)
+                // Hiss held down to below the 8 bits' rounding is digital
+                // silence, which a file made digitally (resampled, through a
+                // codec) has too, while its "noise" is what the chain left on
+                // the tone: there the line asks rather than tells.
                 gate = Finding{FindingKind::NoiseGate, FindingSeverity::Note, below, from, pause.power.size() * pause.window,
-                               std::string("Rauschunterdrückung erkannt: ") +
-                                   (floor > 0 ? "Pausen " + decibelText(below) + " leiser als das Rauschen im Signal"
-                                              : "Pausen digital still, das Signal rauscht") +
-                                   " – in der Aufnahme-App bzw. im Betriebssystem ausschalten"};
+                               floor >= roundingNoise
+                                   ? "Rauschunterdrückung erkannt: Pausen " + decibelText(below) +
+                                         " leiser als das Rauschen im Signal – in der Aufnahme-App bzw. im "
+                                         "Betriebssystem ausschalten"
+                                   : std::string("Pausen digital still, obwohl das Signal rauscht – "
+                                                 "Rauschunterdrückung? Dann in der Aufnahme-App bzw. im "
+                                                 "Betriebssystem ausschalten")};
             continue;
         }
         // Speech or music is no hiss to watch: its tones cross the centre

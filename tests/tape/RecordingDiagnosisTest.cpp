@@ -205,7 +205,7 @@ TEST(RecordingDiagnosis, LevelOverTimeGivesItsFindingsAndNoFalseAlarm) {
         {"level normaliser", &worn, "ffmpeg -v error -i $IN -af dynaudnorm=f=100:g=5 $OUT", {FindingKind::GainControl},
          10, 15, "Hinweis: Automatische Aussteuerung erkannt: Rauschen steigt"},
         {"gate to silence", &hiss, "ffmpeg -v error -i $IN -af agate=threshold=0.3:range=0:ratio=9000 $OUT",
-         {FindingKind::NoiseGate}, 25, 40, "Hinweis: Rauschunterdrückung erkannt: Pausen digital still, das Signal rauscht"},
+         {FindingKind::NoiseGate}, 25, 40, "Hinweis: Pausen digital still, obwohl das Signal rauscht – Rauschunterdrückung?"},
         {"gate by 24 dB", &hiss, "ffmpeg -v error -i $IN -af agate=threshold=0.1:ratio=9000 $OUT",
          {FindingKind::NoiseGate}, 21, 27, "Hinweis: Rauschunterdrückung erkannt: Pausen 24 dB leiser als das Rauschen im Signal"},
         {"music between", &worn, "music", {}, 0, 0, ""},
