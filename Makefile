@@ -6,7 +6,7 @@ WIN        := $(BUILD)/win
 JOBS       ?= 2
 PREFIX     ?= $(HOME)/.local
 
-.PHONY: all deps deps-bv7 bv7 native win wintests sanitize fuzz test run dist bench screenshots install clean
+.PHONY: all deps deps-bv7 deps-web bv7 native win wintests sanitize fuzz test run dist bench screenshots install web web-run web-test clean
 
 all: native win
 
@@ -16,6 +16,10 @@ deps:
 # Only what bv7 needs (compiler, CMake, libsndfile and libpulse headers).
 deps-bv7:
 	@scripts/install-deps --bv7
+
+# Only what the page needs (Debian's emscripten).
+deps-web:
+	@scripts/install-deps --web
 
 # Optimised: bv7 is a tool people run on whole tape sides. The native tests
 # have a Debug build of their own, under the sanitizers (below).
@@ -49,6 +53,22 @@ test: native win wintests sanitize fuzz
 
 run: win wintests
 	@scripts/run-spulwerk
+
+# The page: the portable core as WebAssembly with the page's files, in
+# build/web; `make web-run` serves it on 127.0.0.1 and prints the address.
+# Debian's emscripten finds its JavaScript parser only through NODE_PATH.
+web: deps-web
+	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(BUILD)/web -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(BUILD)/web -j$(JOBS) --target spulwerk_web
+
+web-run: web
+	@scripts/serve-web $(BUILD)/web
+
+# The page's tests in Chromium (playwright-core from web/tests/package-lock.json,
+# no browser download); the native bv7 makes their recordings.
+web-test: web bv7
+	@cd web/tests && npm ci --no-audit --no-fund --ignore-scripts --silent
+	@timeout 300 node --test web/tests/
 
 dist: win
 	@scripts/make-dist

@@ -1,0 +1,22 @@
+# The page: the portable core compiled to WebAssembly with Debian's
+# emscripten, behind a binding of its own (web/Bindings.cpp), and the page's
+# files beside it in the build folder.
+add_executable(spulwerk_web ${CMAKE_SOURCE_DIR}/web/Bindings.cpp ${CMAKE_SOURCE_DIR}/cli/TextConversion.cpp)
+target_link_libraries(spulwerk_web PRIVATE bv7core)
+target_compile_options(spulwerk_web PRIVATE ${PROJECT_WARNINGS} -fexceptions)
+target_compile_options(bv7core PRIVATE -fexceptions)
+set_target_properties(spulwerk_web PROPERTIES OUTPUT_NAME spulwerk SUFFIX ".mjs")
+target_link_options(spulwerk_web PRIVATE --bind -fexceptions -sMODULARIZE=1 -sEXPORT_ES6=1
+    -sENVIRONMENT=web,worker -sALLOW_MEMORY_GROWTH=1 -sEXPORT_NAME=createCore)
+# The page's own files, copied whenever one of them changes.
+file(GLOB WEB_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/page/*)
+set(WEB_PAGE_COPIES "")
+foreach(page_file ${WEB_PAGE_FILES})
+    get_filename_component(page_name ${page_file} NAME)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page_name}
+        COMMAND ${CMAKE_COMMAND} -E copy ${page_file} ${CMAKE_BINARY_DIR}/${page_name}
+        DEPENDS ${page_file})
+    list(APPEND WEB_PAGE_COPIES ${CMAKE_BINARY_DIR}/${page_name})
+endforeach()
+add_custom_target(web_page DEPENDS ${WEB_PAGE_COPIES})
+add_dependencies(spulwerk_web web_page)

@@ -1,0 +1,92 @@
+// The page in Debian's Chromium, as an owner uses it: a recording chosen
+// through the file input is read by the page's own code, and the BIN it
+// offers must be the program byte for byte; a file that is no recording
+// gives its message on the page. Needs build/web (make web) and the native
+// bv7 (make native), which makes the recording. Screenshots go to
+// build/test-logs/web/.
+import { test, before, after } from "node:test";
+import assert from "node:assert/strict";
+import { spawn, execFileSync } from "node:child_process";
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
+import { chromium } from "playwright-core";
+
+const root = path.resolve(import.meta.dirname, "../..");
+const page = path.join(root, "build/web");
+const bv7 = path.join(root, "build/native/bv7");
+const shots = path.join(root, "build/test-logs/web");
+const work = fs.mkdtempSync(path.join(os.tmpdir(), "spulwerk-web-"));
+let server, context, address;
+
+// Python's own server on a free port of 127.0.0.1; ready once it answers.
+async function serve() {
+  const port = 20000 + Math.floor(Math.random() * 20000);
+  server = spawn("python3", ["-m", "http.server", "--bind", "127.0.0.1", "--directory", page, String(port)],
+                 { stdio: "ignore" });
+  address = `http://127.0.0.1:${port}/`;
+  for (let i = 0; i < 100; ++i) {
+    try { if ((await fetch(address)).ok) return; } catch {}
+    await new Promise((done) => setTimeout(done, 50));
+  }
+  throw new Error("the page's server did not answer within 5 s");
+}
+
+before(async () => {
+  fs.mkdirSync(shots, { recursive: true });
+  await serve();
+  context = await chromium.launchPersistentContext(path.join(work, "profile"), {
+    executablePath: "/usr/bin/chromium", headless: true, acceptDownloads: true, locale: "de-DE",
+    args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
+           "--disable-sync", "--no-first-run", "--lang=de"],
+  });
+});
+
+after(async () => {
+  await context?.close();
+  server?.kill();
+  fs.rmSync(work, { recursive: true, force: true });
+});
+
+async function openPage(width, height) {
+  const tab = await context.newPage();
+  await tab.setViewportSize({ width, height });
+  const problems = [];
+  tab.on("pageerror", (error) => problems.push(error.message));
+  tab.on("console", (message) => { if (message.type() === "error") problems.push(message.text()); });
+  await tab.goto(address);
+  return { tab, problems };
+}
+
+test("a recording chosen on the page gives its program byte for byte", async () => {
+  const image = Buffer.from(Array.from({ length: 3000 }, (_, i) => (i * 37 + 11) & 0xff));
+  const bin = path.join(work, "SPIEL_1000_1BB7_1000.BIN");
+  fs.writeFileSync(bin, image);
+  execFileSync(bv7, ["bin2wav", bin], { stdio: "ignore" });
+  const { tab, problems } = await openPage(1200, 800);
+  await tab.setInputFiles("#datei", path.join(work, "SPIEL.wav"));
+  const link = tab.locator("a.bin");
+  await link.waitFor({ timeout: 10000 });
+  assert.equal(await link.getAttribute("download"), "SPIEL_1000_1BB7_1000.BIN");
+  assert.match(await tab.locator("#aufnahmen pre").first().textContent(), /SPIEL\s+1000 1BB7 1000\s+12\/12\s+genau/);
+  const [download] = await Promise.all([tab.waitForEvent("download"), link.click()]);
+  const saved = path.join(work, "download.BIN");
+  await download.saveAs(saved);
+  assert.deepEqual(fs.readFileSync(saved), image);
+  await tab.screenshot({ path: path.join(shots, "gelesen-desktop.png"), fullPage: true });
+  await tab.setViewportSize({ width: 390, height: 844 });
+  await tab.screenshot({ path: path.join(shots, "gelesen-telefon.png"), fullPage: true });
+  assert.deepEqual(problems, []);
+});
+
+test("a file that is no recording gives its message on the page", async () => {
+  const text = path.join(work, "notiz.txt");
+  fs.writeFileSync(text, "keine Aufnahme\n");
+  const { tab, problems } = await openPage(390, 844);
+  await tab.setInputFiles("#datei", text);
+  const message = tab.locator("#fehler");
+  await message.waitFor({ state: "visible", timeout: 10000 });
+  assert.equal(await message.textContent(), "notiz.txt: keine Aufnahme, die der Browser lesen kann");
+  await tab.screenshot({ path: path.join(shots, "fehler-telefon.png"), fullPage: true });
+  assert.deepEqual(problems, []);
+});
