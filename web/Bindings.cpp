@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "cli/TextConversion.h"
+#include "shell/HexText.h"
 #include "shell/StringTable.h"
+#include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
 #include "tape/Decoder.h"
 #include "tape/Encoder.h"
@@ -77,8 +79,51 @@ val readRecording(const val& fileBytes) {
     if (rows["length"].as<int>() == 0) result.set("error", loadString(decodeStatusMessage(records.empty() ? DecodeStatus::NoSync : records.front().status)));
     return result;
 }
+
+// A BIN file (its name as chosen, UTF-8, and its bytes) as the WAV file bv7
+// bin2wav writes of it, byte for byte, with that file's name; or why not, in
+// bv7's words. Warnings do not stop it.
+val binToWav(const std::string& fileName, const val& fileBytes) {
+    val result = val::object();
+    val warnings = val::array();
+    result.set("warnings", warnings);
+    TapeHeader header;
+    const std::string name = cli::utf8ToCp1252(fileName);
+    if (!parseBinFileName(name, header)) {
+        result.set("error", "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben: "
+                            "Programmname_AA_EA_SA.BIN, z. B. SPIEL_1000_1FFF_1000.BIN");
+        return result;
+    }
+    const std::vector<std::uint8_t> image = bytesOf(fileBytes);
+    if (image.empty()) {
+        result.set("error", "Die BIN-Datei ist leer, daraus entsteht keine lesbare Aufnahme.");
+        return result;
+    }
+    const std::uint64_t end = std::uint64_t{header.aa} + image.size();
+    if (end > 0x10000) {
+        result.set("error", "Das Programm passt nicht in den Speicher des BV7: " + std::to_string(image.size()) +
+                                " Bytes ab AA " + formatHex4(header.aa) + " reichen über FFFF hinaus (höchstens " +
+                                std::to_string(0x10000 - header.aa) + " Bytes).");
+        return result;
+    }
+    if (end - 1 != header.ea)
+        warnings.call<void>("push", "Warnung: Der Dateiname nennt EA " + formatHex4(header.ea) + ", die Datei (" +
+                                        std::to_string(image.size()) + " Bytes ab AA " + formatHex4(header.aa) +
+                                        ") endet aber bei EA " + formatHex4(static_cast<std::uint32_t>(end - 1)) +
+                                        "; die Aufnahme hat EA " + formatHex4(static_cast<std::uint32_t>(end - 1)) + ".");
+    constexpr std::uint32_t rate = 44100;
+    const std::vector<std::uint8_t> samples = encodeRecordSamples(image, header, halfCellSamplesAt(rate));
+    const std::vector<std::uint8_t> wav = makeWavFileBytes(AudioFormat{1, 1, rate, rate, 1, 8, 0}, samples.data(),
+                                                           static_cast<std::uint32_t>(samples.size()));
+    std::string wavName = cli::cp1252ToUtf8(header.name.empty() ? std::string("proggi") : header.name);
+    sanitiseFileName(wavName);
+    result.set("wavName", wavName + ".wav");
+    result.set("wav", arrayOf(wav));
+    return result;
+}
 }
 
 EMSCRIPTEN_BINDINGS(spulwerk) {
     emscripten::function("readRecording", &readRecording);
+    emscripten::function("binToWav", &binToWav);
 }

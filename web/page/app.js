@@ -20,14 +20,17 @@ function findingItem(line) {
   return item;
 }
 
-function binLink(name, image) {
+// A download of `bytes` under `name`, with its words ("BIN speichern").
+function downloadLink(kind, words, name, bytes, type) {
   const link = document.createElement("a");
-  link.className = "bin";
-  link.href = URL.createObjectURL(new Blob([image], { type: "application/octet-stream" }));
+  link.className = kind;
+  link.href = URL.createObjectURL(new Blob([bytes], { type }));
   link.download = name;
-  link.textContent = "BIN speichern: " + name;
+  link.textContent = words + ": " + name;
   return link;
 }
+
+const binLink = (name, image) => downloadLink("bin", "BIN speichern", name, image, "application/octet-stream");
 
 function showRecording(result) {
   $("kopf").textContent = result.heading;
@@ -99,4 +102,17 @@ drop.addEventListener("drop", (event) => {
   event.preventDefault();
   drop.classList.remove("ueber");
   if (event.dataTransfer.files.length) readFile(event.dataTransfer.files[0]);
+});
+
+// BIN -> WAV: the header from the file's name, the WAV as bv7 bin2wav writes it.
+$("bin").addEventListener("change", async (event) => {
+  const file = event.target.files[0];
+  if (!file) return;
+  const result = core.binToWav(file.name, new Uint8Array(await file.arrayBuffer()));
+  $("bin-meldungen").replaceChildren(...result.warnings.map(findingItem));
+  $("bin-fehler").hidden = !result.error;
+  $("bin-fehler").textContent = result.error ? file.name + ": " + result.error : "";
+  $("bin-ergebnis").hidden = !!result.error;
+  $("bin-ergebnis").replaceChildren(
+    ...(result.error ? [] : [downloadLink("wav", "WAV speichern", result.wavName, result.wav, "audio/wav")]));
 });

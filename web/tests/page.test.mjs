@@ -79,6 +79,28 @@ test("a recording chosen on the page gives its program byte for byte", async () 
   assert.deepEqual(problems, []);
 });
 
+test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the scheme gives its message", async () => {
+  const image = Buffer.from(Array.from({ length: 700 }, (_, i) => (i * 13 + 5) & 0xff));
+  const bin = path.join(work, "DEMO_2000_22BB_2000.BIN");
+  fs.writeFileSync(bin, image);
+  execFileSync(bv7, ["bin2wav", bin, "-o", path.join(work, "bv7.wav")], { stdio: "ignore" });
+  const { tab, problems } = await openPage(1200, 800);
+  await tab.setInputFiles("#bin", bin);
+  const link = tab.locator("a.wav");
+  await link.waitFor({ timeout: 10000 });
+  assert.equal(await link.getAttribute("download"), "DEMO.wav");
+  const [download] = await Promise.all([tab.waitForEvent("download"), link.click()]);
+  const saved = path.join(work, "page.wav");
+  await download.saveAs(saved);
+  assert.deepEqual(fs.readFileSync(saved), fs.readFileSync(path.join(work, "bv7.wav")));
+  const odd = path.join(work, "demo.bin");
+  fs.writeFileSync(odd, image);
+  await tab.setInputFiles("#bin", odd);
+  await tab.locator("#bin-fehler").waitFor({ state: "visible", timeout: 10000 });
+  assert.match(await tab.locator("#bin-fehler").textContent(), /^demo\.bin: Der BIN-Dateiname enthielt keine/);
+  assert.deepEqual(problems, []);
+});
+
 test("a file that is no recording gives its message on the page", async () => {
   const text = path.join(work, "notiz.txt");
   fs.writeFileSync(text, "keine Aufnahme\n");
