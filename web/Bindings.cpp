@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "cli/TextConversion.h"
+#include "hexdump/DumpLines.h"
+#include "shell/Crc16.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
 #include "tape/AudioFormat.h"
@@ -121,9 +123,25 @@ val binToWav(const std::string& fileName, const val& fileBytes) {
     result.set("wav", arrayOf(wav));
     return result;
 }
+
+// The hex dump of a file as bv7 hexdump prints it (addresses from AA where the
+// name follows the BIN scheme; checksums, or with `ascii` the characters) and
+// its CRC (SDLC), as "1BF0".
+val hexDump(const std::string& fileName, const val& fileBytes, bool ascii) {
+    const std::vector<std::uint8_t> bytes = bytesOf(fileBytes);
+    val lines = val::array();
+    for (const std::string& line :
+         buildDumpLines(bytes.data(), bytes.size(), dumpStartAddress(cli::utf8ToCp1252(fileName)), !ascii))
+        lines.call<void>("push", line);
+    val result = val::object();
+    result.set("lines", lines);
+    result.set("crc", formatHex4(crc16Sdlc(bytes.data(), bytes.size())));
+    return result;
+}
 }
 
 EMSCRIPTEN_BINDINGS(spulwerk) {
+    emscripten::function("hexDump", &hexDump);
     emscripten::function("readRecording", &readRecording);
     emscripten::function("binToWav", &binToWav);
 }

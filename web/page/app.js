@@ -116,3 +116,19 @@ $("bin").addEventListener("change", async (event) => {
   $("bin-ergebnis").replaceChildren(
     ...(result.error ? [] : [downloadLink("wav", "WAV speichern", result.wavName, result.wav, "audio/wav")]));
 });
+
+// Hex dump and CRC of any file, as bv7 hexdump and bv7 crc show them.
+let dumped = null;
+async function showDump() {
+  if (!dumped) return;
+  const result = core.hexDump(dumped.name, dumped.bytes, $("dump-ascii").checked);
+  $("dump-crc").textContent = "CRC (SDLC): " + result.crc + "  " + dumped.name;
+  $("dump-zeilen").textContent = result.lines.join("\n") + "\n";
+}
+$("dump-datei").addEventListener("change", async (event) => {
+  const file = event.target.files[0];
+  if (!file) return;
+  dumped = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
+  showDump();
+});
+$("dump-ascii").addEventListener("change", showDump);

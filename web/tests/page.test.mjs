@@ -101,6 +101,20 @@ test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the sc
   assert.deepEqual(problems, []);
 });
 
+test("the hex dump and CRC of a file are bv7's", async () => {
+  const bin = path.join(work, "UHR_1000_1012_1000.BIN");
+  fs.writeFileSync(bin, Buffer.from(Array.from({ length: 19 }, (_, i) => (i * 29 + 200) & 0xff)));
+  const { tab, problems } = await openPage(1200, 800);
+  await tab.setInputFiles("#dump-datei", bin);
+  await tab.locator("#dump-crc").filter({ hasText: "CRC" }).waitFor({ timeout: 10000 });
+  const bv7Crc = execFileSync(bv7, ["crc", bin]).toString().replace(bin, "UHR_1000_1012_1000.BIN");
+  assert.equal(await tab.locator("#dump-crc").textContent() + "\n", bv7Crc);
+  assert.equal(await tab.locator("#dump-zeilen").textContent(), execFileSync(bv7, ["hexdump", bin]).toString());
+  await tab.check("#dump-ascii");
+  assert.equal(await tab.locator("#dump-zeilen").textContent(), execFileSync(bv7, ["hexdump", bin, "--ascii"]).toString());
+  assert.deepEqual(problems, []);
+});
+
 test("a file that is no recording gives its message on the page", async () => {
   const text = path.join(work, "notiz.txt");
   fs.writeFileSync(text, "keine Aufnahme\n");
