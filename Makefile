@@ -59,7 +59,7 @@ run: win wintests
 # Debian's emscripten finds its JavaScript parser only through NODE_PATH.
 web: deps-web
 	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(BUILD)/web -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@NODE_PATH=/usr/share/nodejs cmake --build $(BUILD)/web -j$(JOBS) --target spulwerk_web
+	@NODE_PATH=/usr/share/nodejs cmake --build $(BUILD)/web -j$(JOBS) --target web_worker
 
 web-run: web
 	@scripts/serve-web $(BUILD)/web

@@ -10,6 +10,7 @@ target_link_options(spulwerk_web PRIVATE --bind -fexceptions -sMODULARIZE=1 -sEX
     -sENVIRONMENT=web,worker -sALLOW_MEMORY_GROWTH=1 -sEXPORT_NAME=createCore)
 # The page's own files, copied whenever one of them changes.
 file(GLOB WEB_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/page/*)
+list(REMOVE_ITEM WEB_PAGE_FILES ${CMAKE_SOURCE_DIR}/web/page/sw.js)
 set(WEB_PAGE_COPIES "")
 foreach(page_file ${WEB_PAGE_FILES})
     get_filename_component(page_name ${page_file} NAME)
@@ -20,3 +21,9 @@ foreach(page_file ${WEB_PAGE_FILES})
 endforeach()
 add_custom_target(web_page DEPENDS ${WEB_PAGE_COPIES})
 add_dependencies(spulwerk_web web_page)
+
+# The service worker, stamped with the digest of what it keeps (every build).
+add_custom_target(web_worker ALL
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR}/web/page/sw.js -DTARGET=${CMAKE_BINARY_DIR}/sw.js
+            -DDIR=${CMAKE_BINARY_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/StampWorker.cmake)
+add_dependencies(web_worker spulwerk_web)

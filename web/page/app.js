@@ -4,6 +4,9 @@
 import createCore from "./spulwerk.mjs";
 
 const core = await createCore();
+
+// Kept for use without a network (and as an app on a phone); not from a file.
+if ("serviceWorker" in navigator && location.protocol.startsWith("http")) navigator.serviceWorker.register("sw.js");
 const $ = (id) => document.getElementById(id);
 
 function showError(text) {

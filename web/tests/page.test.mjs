@@ -115,6 +115,29 @@ test("the hex dump and CRC of a file are bv7's", async () => {
   assert.deepEqual(problems, []);
 });
 
+// Waits at most 10 s for the page's service worker.
+const workerReady = (tab) => tab.evaluate(() => Promise.race([
+  navigator.serviceWorker.ready.then(() => true),
+  new Promise((done) => setTimeout(() => done(false), 10000)),
+]));
+
+test("once loaded, the page reads a recording without a network", async () => {
+  const { tab, problems } = await openPage(390, 844);
+  assert.ok(await workerReady(tab), "no service worker within 10 s");
+  await tab.reload();   // now under the worker's control
+  assert.ok(await workerReady(tab), "no service worker within 10 s");
+  await context.setOffline(true);
+  try {
+    await tab.reload();
+    await tab.setInputFiles("#datei", path.join(work, "SPIEL.wav"));
+    await tab.locator("a.bin").waitFor({ timeout: 10000 });
+    assert.equal(await tab.locator("a.bin").getAttribute("download"), "SPIEL_1000_1BB7_1000.BIN");
+  } finally {
+    await context.setOffline(false);
+  }
+  assert.deepEqual(problems, []);
+});
+
 test("a file that is no recording gives its message on the page", async () => {
   const text = path.join(work, "notiz.txt");
   fs.writeFileSync(text, "keine Aufnahme\n");
