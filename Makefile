@@ -65,10 +65,11 @@ web-run: web
 	@scripts/serve-web $(BUILD)/web
 
 # The page's tests in Chromium (playwright-core from web/tests/package-lock.json,
-# no browser download); the native bv7 makes their recordings.
+# no browser download), with the private audio cable of scripts/with-audio;
+# the native bv7 makes their recordings and reads what the cable carried.
 web-test: web bv7
 	@cd web/tests && npm ci --no-audit --no-fund --ignore-scripts --silent
-	@timeout 300 node --test web/tests/
+	@timeout 300 scripts/with-audio node --test web/tests/
 
 dist: win
 	@scripts/make-dist

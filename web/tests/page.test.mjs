@@ -138,6 +138,39 @@ test("once loaded, the page reads a recording without a network", async () => {
   assert.deepEqual(problems, []);
 });
 
+// Through the private audio cable of scripts/with-audio (make web-test runs
+// the tests under it): what the page plays is recorded by parecord and read
+// back by bv7 to the last byte. Chromium gets the cable's server and its
+// sound is not muted.
+test("the page's playback reaches the cable whole", { skip: process.env.SPULWERK_AUDIO !== "cable" }, async () => {
+  const image = Buffer.from(Array.from({ length: 500 }, (_, i) => (i * 7 + 3) & 0xff));
+  const bin = path.join(work, "TON_3000_31F3_3000.BIN");
+  fs.writeFileSync(bin, image);
+  const audio = await chromium.launchPersistentContext(path.join(work, "profile-audio"), {
+    executablePath: "/usr/bin/chromium", headless: true, env: { ...process.env },
+    ignoreDefaultArgs: ["--mute-audio"],
+    args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--autoplay-policy=no-user-gesture-required"],
+  });
+  try {
+    const tab = await audio.newPage();
+    await tab.goto(address);
+    await tab.setInputFiles("#bin", bin);
+    await tab.locator("#abspielen").waitFor({ timeout: 10000 });
+    const cable = path.join(work, "kabel.wav");
+    const recorder = spawn("parecord", ["--file-format=wav", "--format=u8", "--rate=44100", "--channels=1", cable]);
+    await new Promise((done) => setTimeout(done, 500));
+    await tab.click("#abspielen");
+    await tab.locator("#restzeit", { hasText: "fertig" }).waitFor({ timeout: 30000 });
+    recorder.kill("SIGINT");
+    await new Promise((done) => recorder.on("exit", done));
+    const out = path.join(work, "kabel.BIN");
+    execFileSync(bv7, ["wav2bin", cable, "-o", out], { stdio: "ignore" });
+    assert.deepEqual(fs.readFileSync(out), image);
+  } finally {
+    await audio.close();
+  }
+});
+
 test("a file that is no recording gives its message on the page", async () => {
   const text = path.join(work, "notiz.txt");
   fs.writeFileSync(text, "keine Aufnahme\n");
