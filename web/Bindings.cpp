@@ -21,6 +21,8 @@
 #include "tape/TapeListing.h"
 #include "tape/TapeScan.h"
 #include "tape/WavFile.h"
+#include "viewer/SourceDecoder.h"
+#include "viewer/TextExport.h"
 
 using emscripten::val;
 
@@ -138,9 +140,32 @@ val hexDump(const std::string& fileName, const val& fileBytes, bool ascii) {
     result.set("crc", formatHex4(crc16Sdlc(bytes.data(), bytes.size())));
     return result;
 }
+
+// A KALO*4 source as kalov shows it: the numbered lines (UTF-8), the text file
+// kalov saves (Windows-1252, CR LF) and its name; or kalov's message.
+val kaloListing(const std::string& fileName, const val& fileBytes, bool umlauts) {
+    const std::vector<std::uint8_t> bytes = bytesOf(fileBytes);
+    val result = val::object();
+    result.set("plausible", isPlausibleSource(bytes.data(), bytes.size()));
+    SourceListing listing;
+    const bool decoded = decodedSuccessfully(decodeSourceData(bytes.data(), bytes.size(), umlauts, listing));
+    if (!decoded || (listing.empty() && !isEmptySource(bytes.data(), bytes.size()))) {
+        result.set("error", "Keine KALO*4-Datei, hier nicht darstellbar.");
+        return result;
+    }
+    val lines = val::array();
+    for (const std::string& line : listing) lines.call<void>("push", cli::cp1252ToUtf8(line));
+    result.set("lines", lines);
+    if (!listing.empty()) {
+        result.set("text", arrayOf(listingTextBytes(listing)));
+        result.set("textName", cli::cp1252ToUtf8(proposeTextFileName(cli::utf8ToCp1252(fileName))));
+    }
+    return result;
+}
 }
 
 EMSCRIPTEN_BINDINGS(spulwerk) {
+    emscripten::function("kaloListing", &kaloListing);
     emscripten::function("hexDump", &hexDump);
     emscripten::function("readRecording", &readRecording);
     emscripten::function("binToWav", &binToWav);

@@ -174,3 +174,23 @@ $("dump-datei").addEventListener("change", async (event) => {
   showDump();
 });
 $("dump-ascii").addEventListener("change", showDump);
+
+// The KALO*4 viewer: the numbered listing, and the text file kalov saves.
+let source = null;
+function showSource() {
+  if (!source) return;
+  const result = core.kaloListing(source.name, source.bytes, $("kalo-umlaute").checked);
+  $("kalo-hinweis").hidden = result.plausible;
+  $("kalo-fehler").hidden = !result.error;
+  $("kalo-fehler").textContent = result.error ? source.name + ": " + result.error : "";
+  $("kalo-zeilen").textContent = result.lines ? result.lines.join("\n") : "";
+  $("kalo-speichern").replaceChildren(
+    ...(result.text ? [downloadLink("txt", "Als Text speichern", result.textName, result.text, "text/plain")] : []));
+}
+$("kalo-datei").addEventListener("change", async (event) => {
+  const file = event.target.files[0];
+  if (!file) return;
+  source = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
+  showSource();
+});
+$("kalo-umlaute").addEventListener("change", showSource);

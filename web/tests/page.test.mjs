@@ -171,6 +171,32 @@ test("the page's playback reaches the cable whole", { skip: process.env.SPULWERK
   }
 });
 
+// The KALO*4 source of the kalov comparison in scripts/run-tests: umlauts,
+// a zero, an empty line and a four-digit line number.
+function kaloSource(file) {
+  const lines = Buffer.from("\x10\x00;\x05Gr\x7d\x7ee vom BV7\x00\x20\x00\x06ORG\x031000H\x00\x30\x00START:\x01LD\x03A,0\x00" +
+                            "\x40\x00\x06JR\x04NZ,START\x00\x50\x00\x00\x30\x12;\x05\x5bnderungen: keine\x00\xff", "latin1");
+  const end = lines.length + 5;
+  fs.writeFileSync(file, Buffer.concat([Buffer.from([end & 0xff, end >> 8, 0x4b, 0x34, 0]), lines]));
+}
+
+test("a KALO*4 source shows as bv7 kalo lists it, and saves as kalov's text", async () => {
+  const source = path.join(work, "PROG.ASM");
+  kaloSource(source);
+  const { tab, problems } = await openPage(1200, 800);
+  await tab.setInputFiles("#kalo-datei", source);
+  const link = tab.locator("a.txt");
+  await link.waitFor({ timeout: 10000 });
+  assert.equal(await tab.locator("#kalo-zeilen").textContent() + "\n", execFileSync(bv7, ["kalo", source]).toString());
+  const [download] = await Promise.all([tab.waitForEvent("download"), link.click()]);
+  const saved = path.join(work, "page.TXT");
+  await download.saveAs(saved);
+  execFileSync(bv7, ["kalo", source, "-o", path.join(work, "bv7.TXT")]);
+  assert.deepEqual(fs.readFileSync(saved), fs.readFileSync(path.join(work, "bv7.TXT")));
+  assert.equal(await link.getAttribute("download"), "PROG.TXT");
+  assert.deepEqual(problems, []);
+});
+
 test("a file that is no recording gives its message on the page", async () => {
   const text = path.join(work, "notiz.txt");
   fs.writeFileSync(text, "keine Aufnahme\n");
