@@ -1,36 +1,35 @@
 #include "cli/BinToWav.h"
 
 #include "cli/FileAccess.h"
+#include "cli/TextConversion.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
 #include "tape/AudioFormat.h"
+#include "tape/BinFileName.h"
 #include "tape/Encoder.h"
 #include "tape/WavFile.h"
 
 namespace cli {
 namespace {
 constexpr std::uint32_t wavRate = 44100;
+}
 
-// The BV7 holds 64 KiB: an image must end at FFFF at the latest, or its last
-// blocks would be loaded from 0000 on. False after the message.
-bool fitsAddressSpace(const std::vector<std::uint8_t>& image, std::uint16_t aa, const std::string& input,
-                      std::ostream& err) {
+bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, const std::string& input,
+                   std::ostream& err) {
+    if (image.empty()) {
+        // Its tape would hold no data block, and no reader could take it back.
+        err << "Fehler: Die BIN-Datei ist leer, daraus entsteht keine lesbare Aufnahme. (" << input << ")\n";
+        return false;
+    }
     const std::uint64_t end = std::uint64_t{aa} + image.size();
     if (end <= 0x10000) return true;
     err << "Fehler: Das Programm passt nicht in den Speicher des BV7: " << image.size() << " Bytes ab AA "
         << formatHex4(aa) << " reichen über FFFF hinaus (höchstens " << 0x10000 - aa << " Bytes). (" << input << ")\n";
     return false;
 }
-}
 
 bool readBinImage(const std::string& input, std::uint16_t aa, std::vector<std::uint8_t>& image, std::ostream& err) {
-    if (!readInput(input, image, loadString(str::cannotOpenBinary), err)) return false;
-    if (image.empty()) {
-        // Its tape would hold no data block, and no reader could take it back.
-        err << "Fehler: Die BIN-Datei ist leer, daraus entsteht keine lesbare Aufnahme. (" << input << ")\n";
-        return false;
-    }
-    return fitsAddressSpace(image, aa, input, err);
+    return readInput(input, image, loadString(str::cannotOpenBinary), err) && checkBinImage(image, aa, input, err);
 }
 
 bool recordWavBytes(const std::vector<std::uint8_t>& image, const TapeHeader& header, std::vector<std::uint8_t>& wav,
@@ -43,5 +42,19 @@ bool recordWavBytes(const std::vector<std::uint8_t>& image, const TapeHeader& he
     const AudioFormat format{1, 1, wavRate, wavRate, 1, 8, 0};
     wav = makeWavFileBytes(format, samples.data(), static_cast<std::uint32_t>(samples.size()));
     return true;
+}
+
+std::string wavNameFor(const std::string& name) {
+    std::string file = name.empty() ? std::string("proggi") : toTerminal(name);
+    sanitiseFileName(file);
+    return file + ".wav";
+}
+
+void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err) {
+    const std::uint64_t ea = std::uint64_t{named.aa} + size - 1;
+    if (ea == named.ea) return;
+    err << "Warnung: Der Dateiname nennt EA " << formatHex4(named.ea) << ", die Datei (" << size << " Bytes ab AA "
+        << formatHex4(named.aa) << ") endet aber bei EA " << formatHex4(static_cast<std::uint32_t>(ea))
+        << "; die Aufnahme hat EA " << formatHex4(static_cast<std::uint32_t>(ea)) << ". (" << input << ")\n";
 }
 }

@@ -10,9 +10,22 @@
 #include "tape/TapeHeader.h"
 
 namespace cli {
-// Reads the BIN file `input` ("-": standard input) into `image`: not empty,
+// An image the BV7 can load: not empty (its tape would hold no data block),
 // and ending at FFFF at the latest when loaded from `aa` (the BV7 holds
 // 64 KiB). False after the message naming `input`.
+bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, const std::string& input,
+                   std::ostream& err);
+
+// "Warnung: ..." when the EA of a file name "Name_AA_EA_SA.BIN" contradicts
+// the file's length: the tape carries no EA, the receiver counts the bytes,
+// so the length decides and the user is told.
+void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err);
+
+// The WAV file's name bin2wav gives the record of program `name` (Windows-1252).
+std::string wavNameFor(const std::string& name);
+
+// Reads the BIN file `input` ("-": standard input) into `image` and checks
+// it (checkBinImage). False after the message naming `input`.
 bool readBinImage(const std::string& input, std::uint16_t aa, std::vector<std::uint8_t>& image, std::ostream& err);
 
 // The WAV file (44100 per second, 8-bit mono) of the record of `image` under

@@ -60,22 +60,6 @@ bool addressOption(const Arguments& arguments, const char* option, std::uint16_t
     return true;
 }
 
-std::string wavNameFor(const std::string& name) {
-    std::string file = name.empty() ? std::string("proggi") : toTerminal(name);
-    sanitiseFileName(file);
-    return file + ".wav";
-}
-
-// The EA of a file name "Name_AA_EA_SA.BIN" that its length contradicts.
-// The tape carries no EA, the receiver counts the bytes: the file's length
-// decides, and the user is told.
-void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err) {
-    const std::uint64_t ea = std::uint64_t{named.aa} + size - 1;
-    if (ea == named.ea) return;
-    err << "Warnung: Der Dateiname nennt EA " << formatHex4(named.ea) << ", die Datei (" << size << " Bytes ab AA "
-        << formatHex4(named.aa) << ") endet aber bei EA " << formatHex4(static_cast<std::uint32_t>(ea))
-        << "; die Aufnahme hat EA " << formatHex4(static_cast<std::uint32_t>(ea)) << ". (" << input << ")\n";
-}
 
 }
 // The header of the record: `header` holds what the BIN file's name gave

@@ -217,14 +217,24 @@ double crossingsPerSecond(ByteView samples, std::size_t from, std::size_t to, st
     return to > from ? static_cast<double>(crossings) * rate / static_cast<double>(to - from) : 0;
 }
 
+// The lead-in as it is measured, in samples: from `start` without its first
+// bytes to the sync without the last bytes before it (empty where too short).
+struct LeadInSpan {
+    double first, last;
+};
+LeadInSpan measuredLeadIn(const DecodedRecord& record, std::size_t start, std::uint32_t rate, std::size_t size) {
+    const double byte = recordCellLength(record, rate) * bitsPerByte;
+    return {static_cast<double>(start) + byte * skippedLeadInBytes,
+            static_cast<double>(std::min(record.syncPosition, size)) - byte * bytesBeforeSyncLeftOut};
+}
+
 // The power of the last half second of a record's lead-in before its sync,
 // 0 where the lead-in is too short.
 double leadInPower(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start) {
-    const double byte = recordCellLength(record, rate) * bitsPerByte;
-    const double last = static_cast<double>(record.syncPosition) - byte * bytesBeforeSyncLeftOut;
-    const double first = std::max(static_cast<double>(start) + byte * skippedLeadInBytes, last - rate / 2.0);
-    if (last <= first) return 0;
-    return medianPower(levelEnvelope(samples, static_cast<std::size_t>(first), static_cast<std::size_t>(last), rate));
+    const LeadInSpan lead = measuredLeadIn(record, start, rate, samples.size);
+    const double first = std::max(lead.first, lead.last - rate / 2.0);
+    if (lead.last <= first) return 0;
+    return medianPower(levelEnvelope(samples, static_cast<std::size_t>(first), static_cast<std::size_t>(lead.last), rate));
 }
 
 double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start) {
@@ -294,9 +304,7 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
     std::vector<Finding> findings;
     if (!foundRecord(record) || rate == 0) return findings;
     const double cell = recordCellLength(record, rate);
-    const double byte = cell * bitsPerByte;
-    const double last = static_cast<double>(std::min(record.syncPosition, samples.size)) - byte * bytesBeforeSyncLeftOut;
-    const double first = static_cast<double>(start) + byte * skippedLeadInBytes;
+    const auto [first, last] = measuredLeadIn(record, start, rate, samples.size);
     if (last - first < cell * leastLeadInCells) return findings;
     const std::size_t from = static_cast<std::size_t>(std::ceil(first)), to = static_cast<std::size_t>(last);
 

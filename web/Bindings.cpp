@@ -5,18 +5,18 @@
 #include <emscripten/val.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/BinToWav.h"
 #include "cli/TextConversion.h"
 #include "hexdump/DumpLines.h"
 #include "shell/Crc16.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
-#include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
 #include "tape/Decoder.h"
-#include "tape/Encoder.h"
 #include "tape/RecordingDiagnosis.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeScan.h"
@@ -84,6 +84,24 @@ val readRecording(const val& fileBytes) {
     return result;
 }
 
+// What bv7 said into `said`, line by line: its warnings into `warnings`, its
+// error (without "Fehler: " and the file's name behind it, which the page
+// puts in front) as `error` of `result`.
+void takeMessages(const std::string& said, const std::string& fileName, val& result, val& warnings) {
+    std::istringstream lines(said);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("Warnung: ", 0) == 0) {
+            warnings.call<void>("push", line);
+            continue;
+        }
+        if (line.rfind("Fehler: ", 0) == 0) line.erase(0, 8);
+        const std::string named = " (" + fileName + ")";
+        if (line.size() > named.size() && line.compare(line.size() - named.size(), named.size(), named) == 0)
+            line.erase(line.size() - named.size());
+        result.set("error", line);
+    }
+}
+
 // A BIN file (its name as chosen, UTF-8, and its bytes) as the WAV file bv7
 // bin2wav writes of it, byte for byte, with that file's name; or why not, in
 // bv7's words. Warnings do not stop it.
@@ -92,36 +110,22 @@ val binToWav(const std::string& fileName, const val& fileBytes) {
     val warnings = val::array();
     result.set("warnings", warnings);
     TapeHeader header;
-    const std::string name = cli::utf8ToCp1252(fileName);
-    if (!parseBinFileName(name, header)) {
+    if (!parseBinFileName(cli::utf8ToCp1252(fileName), header)) {
         result.set("error", "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben: "
                             "Programmname_AA_EA_SA.BIN, z. B. SPIEL_1000_1FFF_1000.BIN");
         return result;
     }
     const std::vector<std::uint8_t> image = bytesOf(fileBytes);
-    if (image.empty()) {
-        result.set("error", "Die BIN-Datei ist leer, daraus entsteht keine lesbare Aufnahme.");
-        return result;
+    std::ostringstream said;
+    std::vector<std::uint8_t> wav;
+    bool made = false;
+    if (cli::checkBinImage(image, header.aa, fileName, said)) {
+        cli::warnOfNamedEa(header, image.size(), fileName, said);
+        made = cli::recordWavBytes(image, header, wav, said);
     }
-    const std::uint64_t end = std::uint64_t{header.aa} + image.size();
-    if (end > 0x10000) {
-        result.set("error", "Das Programm passt nicht in den Speicher des BV7: " + std::to_string(image.size()) +
-                                " Bytes ab AA " + formatHex4(header.aa) + " reichen über FFFF hinaus (höchstens " +
-                                std::to_string(0x10000 - header.aa) + " Bytes).");
-        return result;
-    }
-    if (end - 1 != header.ea)
-        warnings.call<void>("push", "Warnung: Der Dateiname nennt EA " + formatHex4(header.ea) + ", die Datei (" +
-                                        std::to_string(image.size()) + " Bytes ab AA " + formatHex4(header.aa) +
-                                        ") endet aber bei EA " + formatHex4(static_cast<std::uint32_t>(end - 1)) +
-                                        "; die Aufnahme hat EA " + formatHex4(static_cast<std::uint32_t>(end - 1)) + ".");
-    constexpr std::uint32_t rate = 44100;
-    const std::vector<std::uint8_t> samples = encodeRecordSamples(image, header, halfCellSamplesAt(rate));
-    const std::vector<std::uint8_t> wav = makeWavFileBytes(AudioFormat{1, 1, rate, rate, 1, 8, 0}, samples.data(),
-                                                           static_cast<std::uint32_t>(samples.size()));
-    std::string wavName = cli::cp1252ToUtf8(header.name.empty() ? std::string("proggi") : header.name);
-    sanitiseFileName(wavName);
-    result.set("wavName", wavName + ".wav");
+    takeMessages(said.str(), fileName, result, warnings);
+    if (!made) return result;
+    result.set("wavName", cli::wavNameFor(header.name));
     result.set("wav", arrayOf(wav));
     return result;
 }

@@ -1,16 +1,13 @@
 #pragma once
 // The recording chains of owners' apps and computers, applied with Debian's
-// sox and ffmpeg (scripts/install-deps installs them): a signal goes out as a
-// WAV file, the tool runs on it, and what comes back is read as bv7 reads it.
-#include <sys/wait.h>
-
+// sox and ffmpeg (scripts/install-deps installs them) as the bench applies
+// them (bench/ToolChain.h), and what comes back read as bv7 reads it.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/ToolChain.h"
 #include "support/TestFiles.h"
-#include "tape/AudioFormat.h"
 #include "tape/WavFile.h"
 
 struct ChainResult {
@@ -27,20 +24,13 @@ struct ChainResult {
 inline ChainResult throughChain(const std::string& name, const std::vector<std::uint8_t>& samples,
                                 std::uint32_t rate, const std::string& command) {
     ChainResult result;
-    const std::string dir = freshTestDir("chain-" + name);
-    writeFile(dir + "in.wav", makeWavFileBytes(AudioFormat{1, 1, rate, rate, 1, 8, 0}, samples.data(),
-                                               static_cast<std::uint32_t>(samples.size())));
-    const std::string script = "IN=in.wav OUT=out.wav MID=mid\n" + command + "\n";
-    writeFile(dir + "chain.sh", std::vector<std::uint8_t>(script.begin(), script.end()));
-    const std::string line = "cd '" + dir + "' && timeout 60 sh -e chain.sh </dev/null >tool.out 2>&1";
-    const int status = std::system(line.c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        const std::vector<std::uint8_t> out = readFile(dir + "tool.out");
-        result.failure = "the tool failed (sox and ffmpeg come with scripts/install-deps): " + command + "\n" +
-                         std::string(out.begin(), out.end());
+    std::string said;
+    const std::string path = chain::throughTool(freshTestDir("chain-" + name), samples, rate, command, said);
+    if (path.empty()) {
+        result.failure = "the tool failed (sox and ffmpeg come with scripts/install-deps): " + command + "\n" + said;
         return result;
     }
-    result.file = readFile(dir + "out.wav");
+    result.file = readFile(path);
     result.wav = parseWavSamples(ByteView(result.file));
     if (result.wav.error) result.failure = "the tool's WAV file could not be read: " + command;
     return result;

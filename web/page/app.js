@@ -95,9 +95,14 @@ async function readFile(file) {
   showRecording(result);
 }
 
-$("datei").addEventListener("change", (event) => {
-  if (event.target.files.length) readFile(event.target.files[0]);
-});
+// Calls `use` with the file chosen in the file input `id`.
+function onChosen(id, use) {
+  $(id).addEventListener("change", (event) => {
+    if (event.target.files.length) use(event.target.files[0]);
+  });
+}
+
+onChosen("datei", readFile);
 const drop = $("ablage");
 drop.addEventListener("dragover", (event) => { event.preventDefault(); drop.classList.add("ueber"); });
 drop.addEventListener("dragleave", () => drop.classList.remove("ueber"));
@@ -108,9 +113,7 @@ drop.addEventListener("drop", (event) => {
 });
 
 // BIN -> WAV: the header from the file's name, the WAV as bv7 bin2wav writes it.
-$("bin").addEventListener("change", async (event) => {
-  const file = event.target.files[0];
-  if (!file) return;
+onChosen("bin", async (file) => {
   const result = core.binToWav(file.name, new Uint8Array(await file.arrayBuffer()));
   $("bin-meldungen").replaceChildren(...result.warnings.map(findingItem));
   $("bin-fehler").hidden = !result.error;
@@ -161,15 +164,13 @@ $("abspielen").addEventListener("click", async () => {
 
 // Hex dump and CRC of any file, as bv7 hexdump and bv7 crc show them.
 let dumped = null;
-async function showDump() {
+function showDump() {
   if (!dumped) return;
   const result = core.hexDump(dumped.name, dumped.bytes, $("dump-ascii").checked);
   $("dump-crc").textContent = "CRC (SDLC): " + result.crc + "  " + dumped.name;
   $("dump-zeilen").textContent = result.lines.join("\n") + "\n";
 }
-$("dump-datei").addEventListener("change", async (event) => {
-  const file = event.target.files[0];
-  if (!file) return;
+onChosen("dump-datei", async (file) => {
   dumped = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
   showDump();
 });
@@ -187,9 +188,7 @@ function showSource() {
   $("kalo-speichern").replaceChildren(
     ...(result.text ? [downloadLink("txt", "Als Text speichern", result.textName, result.text, "text/plain")] : []));
 }
-$("kalo-datei").addEventListener("change", async (event) => {
-  const file = event.target.files[0];
-  if (!file) return;
+onChosen("kalo-datei", async (file) => {
   source = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
   showSource();
 });
