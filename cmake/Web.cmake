@@ -1,8 +1,9 @@
 # The page: the portable core compiled to WebAssembly with Debian's
-# emscripten, behind a binding of its own (web/Bindings.cpp), and the page's
-# files beside it in the build folder.
+# emscripten, behind bindings of its own (web/*Bindings.cpp, one a part of
+# the page), and the page's files beside it in the build folder.
 # bin2wav's checks, messages and WAV come from the command line's own code.
-add_executable(spulwerk_web ${CMAKE_SOURCE_DIR}/web/Bindings.cpp ${CMAKE_SOURCE_DIR}/cli/TextConversion.cpp
+file(GLOB WEB_BINDINGS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/*.cpp)
+add_executable(spulwerk_web ${WEB_BINDINGS} ${CMAKE_SOURCE_DIR}/cli/TextConversion.cpp
     ${CMAKE_SOURCE_DIR}/cli/BinToWav.cpp ${CMAKE_SOURCE_DIR}/cli/FileAccess.cpp)
 target_link_libraries(spulwerk_web PRIVATE bv7core)
 target_compile_options(spulwerk_web PRIVATE ${PROJECT_WARNINGS} -fexceptions)

@@ -2,7 +2,8 @@
 // The version changes with every build of the page (make web), and the
 // files of an older one are let go.
 const version = "spulwerk-PAGEVERSION";
-const files = ["./", "index.html", "app.js", "style.css", "spulwerk.mjs", "spulwerk.wasm", "manifest.webmanifest", "icon.svg"];
+// The build puts in every file of the page.
+const files = ["PAGEFILES"];
 
 self.addEventListener("install", (event) => {
   event.waitUntil(caches.open(version).then((cache) => cache.addAll(files)).then(() => self.skipWaiting()));

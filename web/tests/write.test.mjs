@@ -1,0 +1,55 @@
+// BIN -> WAV on the page and playing it to the BV7: the WAV is bv7 bin2wav's
+// byte for byte, and what the page plays reaches the cable whole.
+import { test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync, spawn } from "node:child_process";
+import fs from "node:fs";
+import path from "node:path";
+import { address, bv7, download, launchOnCable, onCable, openPage, work } from "./rig.mjs";
+
+test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the scheme gives its message", async () => {
+  const image = Buffer.from(Array.from({ length: 700 }, (_, i) => (i * 13 + 5) & 0xff));
+  const bin = path.join(work, "DEMO_2000_22BB_2000.BIN");
+  fs.writeFileSync(bin, image);
+  execFileSync(bv7, ["bin2wav", bin, "-o", path.join(work, "bv7.wav")], { stdio: "ignore" });
+  const { tab, problems } = await openPage(1200, 800);
+  await tab.setInputFiles("#bin", bin);
+  const link = tab.locator("a.wav");
+  await link.waitFor({ timeout: 10000 });
+  assert.equal(await link.getAttribute("download"), "DEMO.wav");
+  assert.deepEqual(await download(tab, link, "page.wav"), fs.readFileSync(path.join(work, "bv7.wav")));
+  const odd = path.join(work, "demo.bin");
+  fs.writeFileSync(odd, image);
+  await tab.setInputFiles("#bin", odd);
+  await tab.locator("#bin-fehler").waitFor({ state: "visible", timeout: 10000 });
+  assert.match(await tab.locator("#bin-fehler").textContent(), /^demo\.bin: Der BIN-Dateiname enthielt keine/);
+  assert.deepEqual(problems, []);
+});
+
+// What the page plays is recorded from the cable by parecord and read back by
+// bv7 to the last byte.
+test("the page's playback reaches the cable whole", { skip: !onCable }, async () => {
+  const image = Buffer.from(Array.from({ length: 500 }, (_, i) => (i * 7 + 3) & 0xff));
+  const bin = path.join(work, "TON_3000_31F3_3000.BIN");
+  fs.writeFileSync(bin, image);
+  const audio = await launchOnCable("profile-audio");
+  try {
+    const tab = await audio.newPage();
+    await tab.goto(address);
+    await tab.setInputFiles("#bin", bin);
+    await tab.locator("#abspielen").waitFor({ timeout: 10000 });
+    const cable = path.join(work, "kabel.wav");
+    const recorder = spawn("parecord", ["--file-format=wav", "--format=u8", "--rate=44100", "--channels=1", cable]);
+    await new Promise((done) => setTimeout(done, 500));
+    await tab.click("#abspielen");
+    await tab.locator("#restzeit", { hasText: "fertig" }).waitFor({ timeout: 30000 });
+    recorder.kill("SIGINT");
+    await new Promise((done) => recorder.on("exit", done));
+    const out = path.join(work, "kabel.BIN");
+    execFileSync(bv7, ["wav2bin", cable, "-o", out], { stdio: "ignore" });
+    assert.deepEqual(fs.readFileSync(out), image);
+  } finally {
+    await audio.close();
+  }
+});
+
