@@ -6,7 +6,7 @@ WIN        := $(BUILD)/win
 JOBS       ?= 2
 PREFIX     ?= $(HOME)/.local
 
-.PHONY: all deps deps-bv7 deps-web bv7 native win wintests sanitize fuzz test run dist bench screenshots install web web-run web-test clean
+.PHONY: all deps deps-bv7 deps-web bv7 native win wintests sanitize fuzz test run dist bench screenshots install web web-run web-test webtests clean
 
 all: native win
 
@@ -48,7 +48,7 @@ fuzz: deps
 	@cmake -S . -B $(BUILD)/fuzz -DCMAKE_CXX_COMPILER=clang++ -DBV7_LIBFUZZER=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
 
-test: native win wintests sanitize fuzz
+test: native win wintests sanitize fuzz web webtests
 	@scripts/run-tests
 
 run: win wintests
@@ -67,9 +67,12 @@ web-run: web
 # The page's tests in Chromium (playwright-core from web/tests/package-lock.json,
 # no browser download), with the private audio cable of scripts/with-audio;
 # the native bv7 makes their recordings and reads what the cable carried.
-web-test: web bv7
-	@cd web/tests && npm ci --no-audit --no-fund --ignore-scripts --silent
+web-test: web bv7 webtests
 	@timeout 300 scripts/with-audio node --test web/tests/
+
+# playwright-core as web/tests/package-lock.json fixes it.
+webtests:
+	@cd web/tests && npm ci --no-audit --no-fund --ignore-scripts --silent
 
 dist: win
 	@scripts/make-dist
