@@ -3,6 +3,7 @@
 // name bv7 gives it.
 import { call } from "./core.js";
 import { $, binLink, findingItem, onChosen } from "./ui.js";
+import { showWave } from "./wave.js";
 
 function showError(text) {
   $("fehler").textContent = text;
@@ -69,6 +70,7 @@ async function readFile(file) {
   const count = result.records.length;
   $("status").textContent = file.name + ": " + count + (count === 1 ? " Aufnahme" : " Aufnahmen");
   showRecording(result);
+  showWave(bytes);
 }
 
 onChosen("datei", readFile);

@@ -1,0 +1,144 @@
+// The signal of a recording on the page: read as readRecording reads it, the
+// marks of each record (lead-in, blocks, faulty blocks, end) out as plain
+// numbers. The samples stay here, those of the recording last shown only: the
+// page asks for as many columns as it draws, never for the whole recording.
+#include <emscripten/bind.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "cli/TextConversion.h"
+#include "shell/StringTable.h"
+#include "tape/AudioFormat.h"
+#include "tape/Decoder.h"
+#include "tape/ReaderFallback.h"
+#include "tape/TapeListing.h"
+#include "tape/TapeScan.h"
+#include "tape/WavFile.h"
+#include "web/Values.h"
+
+using emscripten::val;
+
+namespace {
+// The least and greatest sample of each run of this many, so that a column
+// over a long stretch takes its runs whole instead of every sample.
+constexpr std::size_t runLength = 64;
+
+struct ShownWave {
+    WavSamples wav;
+    std::vector<std::uint8_t> runLows, runHighs;
+};
+ShownWave shown;
+
+void summarise(ShownWave& wave) {
+    const ByteView samples = wave.wav.samples;
+    const std::size_t runs = samples.size / runLength;
+    wave.runLows.assign(runs, 255);
+    wave.runHighs.assign(runs, 0);
+    for (std::size_t r = 0; r < runs; ++r)
+        for (std::size_t i = r * runLength; i < (r + 1) * runLength; ++i) {
+            wave.runLows[r] = std::min(wave.runLows[r], samples[i]);
+            wave.runHighs[r] = std::max(wave.runHighs[r], samples[i]);
+        }
+}
+
+val blockMarks(const DecodedRecord& record) {
+    val blocks = val::array();
+    for (std::size_t b = 0; b < record.blockSpans.size(); ++b) {
+        const int number = static_cast<int>(b) + 1;
+        val block = val::object();
+        block.set("begin", static_cast<double>(record.blockSpans[b].begin));
+        block.set("end", static_cast<double>(record.blockSpans[b].end));
+        block.set("number", number);
+        block.set("faulty", isFaultyBlock(record, number));
+        blocks.call<void>("push", block);
+    }
+    return blocks;
+}
+
+// Keeps the samples of `fileBytes` and gives its rate, length, bit cell and,
+// per record the list shows, where its lead-in began (as bv7 list's start),
+// its sync, its blocks and where reading ended, with its name; or the
+// reader's message.
+val showWave(const val& fileBytes) {
+    shown = ShownWave{};
+    val result = val::object();
+    WavSamples wav = adoptWavSamples(web::bytesOf(fileBytes));
+    if (wav.error) {
+        result.set("error", loadString(wav.error));
+        return result;
+    }
+    shown.wav = std::move(wav);
+    summarise(shown);
+    const WavSamples& kept = shown.wav;
+    const std::vector<DecodedRecord> records = readEveryRecord(
+        kept.samples, decoderSettingsAt(kept.rate, DecoderSettings{}.triggerLevel), kept.rate, ReadingChoice{});
+    const std::vector<std::size_t> starts = recordStarts(records, kept.rate);
+    result.set("rate", kept.rate);
+    result.set("count", static_cast<double>(kept.samples.size));
+    result.set("cell", leadInCellSamplesAt(kept.rate));
+    val marks = val::array();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const DecodedRecord& record = records[i];
+        if (!foundRecord(record) && record.status != DecodeStatus::NoSyncBehindLeadIn) continue;
+        val mark = val::object();
+        mark.set("start", static_cast<double>(starts[i]));
+        mark.set("sync", static_cast<double>(record.syncPosition));
+        mark.set("end", static_cast<double>(std::min(record.endPosition, kept.samples.size)));
+        mark.set("name", cli::cp1252ToUtf8(shownName(record.header.name)));
+        mark.set("blocks", blockMarks(record));
+        if (record.status != DecodeStatus::Ok) mark.set("message", loadString(decodeStatusMessage(record.status)));
+        marks.call<void>("push", mark);
+    }
+    result.set("records", marks);
+    return result;
+}
+
+// The samples [from, to) of the recording last shown as `columns` columns,
+// each its least and greatest sample; the samples themselves where there are
+// no more of them than columns.
+val waveColumns(double from, double to, int columns) {
+    const ByteView samples = shown.wav.samples;
+    const auto clamp = [&samples](double at) {
+        return std::isfinite(at) ? static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(samples.size)))
+                                 : std::size_t{0};
+    };
+    const std::size_t begin = clamp(std::floor(from)), end = std::max(begin, clamp(std::ceil(to)));
+    const std::size_t count = end - begin, wanted = static_cast<std::size_t>(std::max(columns, 1));
+    std::vector<std::uint8_t> out;
+    if (count <= wanted) {
+        out.assign(samples.data + begin, samples.data + end);
+        return web::arrayOf(out);
+    }
+    out.resize(2 * wanted);
+    // In 64 bits: a long recording's count times a column overflows size_t here.
+    const auto edge = [&](std::size_t c) {
+        return begin + static_cast<std::size_t>(static_cast<std::uint64_t>(count) * c / wanted);
+    };
+    for (std::size_t c = 0; c < wanted; ++c) {
+        std::size_t at = edge(c);
+        const std::size_t stop = edge(c + 1);
+        std::uint8_t low = 255, high = 0;
+        while (at < stop) {
+            if (at % runLength == 0 && at + runLength <= stop) {
+                low = std::min(low, shown.runLows[at / runLength]);
+                high = std::max(high, shown.runHighs[at / runLength]);
+                at += runLength;
+            } else {
+                low = std::min(low, samples[at]);
+                high = std::max(high, samples[at]);
+                ++at;
+            }
+        }
+        out[2 * c] = low;
+        out[2 * c + 1] = high;
+    }
+    return web::arrayOf(out);
+}
+}
+
+EMSCRIPTEN_BINDINGS(wave) {
+    emscripten::function("showWave", &showWave);
+    emscripten::function("waveColumns", &waveColumns);
+}
