@@ -101,11 +101,12 @@ val binToWavWithHeader(const std::string& fileName, const val& fileBytes, const 
     std::optional<TapeHeader> header;
     MessageLines messages;
     header = headerOfFields(cli::utf8ToCp1252(name), aa, ea, sa);
-    result.set("notes", web::linesOf(messages.lines));
-    if (!header) {
-        result.set("error", messages.lines.empty() ? std::string() : messages.lines.back());
-        return result;
+    if (!header && !messages.lines.empty()) {
+        result.set("error", messages.lines.back());
+        messages.lines.pop_back();
     }
+    result.set("notes", web::linesOf(messages.lines));
+    if (!header) return result;
     recordInto(fileName, web::bytesOf(fileBytes), *header, false, result, warnings);
     result.set("name", cli::cp1252ToUtf8(header->name));
     return result;

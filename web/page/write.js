@@ -30,6 +30,7 @@ onChosen("bin", async (file) => {
   chosen = result.unnamed ? { name: file.name, bytes } : null;
   $("kopfdaten").hidden = !chosen;
   $("kopf-meldungen").replaceChildren();
+  $("kopf-fehler").hidden = true;
   // What the exchange dialog shows for such a file.
   if (chosen) fields.forEach((id, i) => { $(id).value = i === 0 ? "unbenannt" : "0000"; });
 });
@@ -46,9 +47,15 @@ $("kopfdaten").addEventListener("submit", async (event) => {
   event.preventDefault();
   if (!chosen) return;
   const result = await call("binToWavWithHeader", chosen.name, chosen.bytes, ...fields.map((id) => $(id).value));
-  $("kopf-meldungen").replaceChildren(...result.notes.map(findingItem));
-  if (result.name !== undefined) $("kopf-name").value = result.name;
+  // The message on the file's name stays above; what the fields gave, below them.
+  const nameMessage = $("bin-fehler").textContent;
   showWav(chosen.name, result);
+  $("bin-fehler").textContent = nameMessage;
+  $("bin-fehler").hidden = false;
+  $("kopf-meldungen").replaceChildren(...result.notes.map(findingItem));
+  $("kopf-fehler").textContent = result.error ? chosen.name + ": " + result.error : "";
+  $("kopf-fehler").hidden = !result.error;
+  if (result.name !== undefined) $("kopf-name").value = result.name;
 });
 
 // Playing to the BV7: the 8-bit WAV the encoder made, at its own 44100 per

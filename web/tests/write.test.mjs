@@ -43,8 +43,8 @@ test("a BIN named off the scheme becomes the WAV of the header typed in; a bad a
   await tab.fill("#kopf-ea", "22BB");
   await tab.fill("#kopf-sa", "2G00");
   await tab.click("#kopf-wav");
-  await tab.locator("#bin-fehler", { hasText: "HEX" }).waitFor({ timeout: 10000 });
-  assert.equal(await tab.locator("#bin-fehler").textContent(), "demo.bin: Eingabe HEX-Adresse fehlerhaft.");
+  await tab.locator("#kopf-fehler").waitFor({ timeout: 10000 });
+  assert.equal(await tab.locator("#kopf-fehler").textContent(), "demo.bin: Eingabe HEX-Adresse fehlerhaft.");
   assert.equal(await tab.locator("a.wav").count(), 0);
   await tab.screenshot({ path: path.join(shots, "kopfdaten-telefon.png"), fullPage: true });
   await tab.fill("#kopf-sa", "2000");
