@@ -89,7 +89,6 @@ val readRecording(const val& fileBytes) {
     return result;
 }
 
-
 // Several recordings (their names and bytes) as bv7 wav2bin --merge reads
 // them: every record of each, with the best blocks of both readers; what was
 // not read in bv7's lines as `unread`; the copies of each program put
