@@ -34,6 +34,34 @@ void printRecord(const DecodedRecord& record, CommandIo& io) {
         io.out << "Block " << block << " von " << record.blocks << ": Prüfsummenfehler\n";
 }
 
+namespace {
+// "Block 3" or "Blöcke 1-3".
+std::string blockRange(int first, int last) {
+    return first == last ? "Block " + std::to_string(first)
+                         : "Blöcke " + std::to_string(first) + "-" + std::to_string(last);
+}
+}
+
+std::string readingOrigin(const std::string& recording, int number, bool named) {
+    return (named ? recording + ", " : std::string()) + "Aufnahme " + std::to_string(number);
+}
+
+void printMergedProgram(int number, const MergedProgram& program, const std::vector<std::string>& origins, CommandIo& io) {
+    io.out << "Programm " << number << ": " << program.copies.size()
+           << (program.copies.size() == 1 ? " Kopie (" : " Kopien (");
+    for (std::size_t i = 0; i < program.copies.size(); ++i) io.out << (i > 0 ? "; " : "") << origins[program.copies[i]];
+    io.out << ")\n";
+    printRecord(program.record, io);
+    const std::vector<int>& sources = program.blockSources;
+    for (std::size_t first = 0, last = 0; first < sources.size(); first = last) {
+        while (last < sources.size() && sources[last] == sources[first]) ++last;
+        io.out << blockRange(static_cast<int>(first) + 1, static_cast<int>(last)) << ":\t";
+        if (sources[first] == combinedCopies) io.out << "bitweise aus den Kopien zusammengesetzt\n";
+        else if (sources[first] == noGoodCopy) io.out << "in keiner Kopie gut gelesen\n";
+        else io.out << "aus Kopie " << sources[first] << "\n";
+    }
+}
+
 std::string numberedBinName(const std::string& name, int number) {
     std::size_t slash = name.find_last_of("/\\"), dot = name.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();

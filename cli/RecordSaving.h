@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/CliSupport.h"
+#include "tape/CopyMerge.h"
 #include "tape/Decoder.h"
 
 namespace cli {
@@ -39,6 +40,16 @@ std::string numberedBinName(const std::string& name, int number);
 // "Programmname:\t..." and the lines after it, as the exchange dialog reports,
 // and a line for each faulty block.
 void printRecord(const DecodedRecord& record, CommandIo& io);
+
+// Where a reading of a merge came from: "Aufnahme 2", with several recordings
+// "seite.wav, Aufnahme 2".
+std::string readingOrigin(const std::string& recording, int number, bool named);
+
+// The report on the `number`-th program a merge put together: "Programm 1: 2
+// Kopien (a.wav, Aufnahme 1; b.wav, Aufnahme 1)" (`origins` of its readings),
+// the lines of printRecord and which copy each block came from, a line for
+// each run of blocks from the same ("Blöcke 2-4:\taus Kopie 1").
+void printMergedProgram(int number, const MergedProgram& program, const std::vector<std::string>& origins, CommandIo& io);
 
 // The files of one run: a name this run wrote is never written again (a
 // different program gets a numbered name, and --force replaces only files that

@@ -9,24 +9,6 @@
 
 namespace cli {
 namespace {
-// "Block 3" or "Blöcke 1-3".
-std::string blockRange(int first, int last) {
-    return first == last ? "Block " + std::to_string(first)
-                         : "Blöcke " + std::to_string(first) + "-" + std::to_string(last);
-}
-
-// Which copy each block came from, a line for each run of blocks from the same.
-void printBlockSources(const MergedProgram& program, std::ostream& out) {
-    const std::vector<int>& sources = program.blockSources;
-    for (std::size_t first = 0, last = 0; first < sources.size(); first = last) {
-        while (last < sources.size() && sources[last] == sources[first]) ++last;
-        out << blockRange(static_cast<int>(first) + 1, static_cast<int>(last)) << ":\t";
-        if (sources[first] == combinedCopies) out << "bitweise aus den Kopien zusammengesetzt\n";
-        else if (sources[first] == noGoodCopy) out << "in keiner Kopie gut gelesen\n";
-        else out << "aus Kopie " << sources[first] << "\n";
-    }
-}
-
 // The label file of the `index`-th of `count` recordings: `path` itself for
 // one, else "-1", "-2" ... before its extension (MARKEN-2.txt).
 std::string labelPathFor(const std::string& path, std::size_t index, std::size_t count) {
@@ -130,7 +112,7 @@ void RecordingConversion::collect(const std::string& recording, std::uint32_t ra
     int number = 0;
     bool shown = false;
     for (DecodedRecord& record : records) {
-        std::string origin = (recordings_ > 1 ? recording + ", " : std::string()) + "Aufnahme " + std::to_string(++number);
+        std::string origin = readingOrigin(recording, ++number, recordings_ > 1);
         if (foundRecord(record)) ++found_;
         if (record.status != DecodeStatus::Ok) {
             io_.out << origin << ":\n";
@@ -152,13 +134,8 @@ void RecordingConversion::saveMerged() {
     std::vector<MergedProgram> programs = mergeCopies(readings_);
     int number = 0;
     for (const MergedProgram& program : programs) {
-        io_.out << "\nProgramm " << ++number << ": " << program.copies.size()
-                << (program.copies.size() == 1 ? " Kopie (" : " Kopien (");
-        for (std::size_t i = 0; i < program.copies.size(); ++i)
-            io_.out << (i > 0 ? "; " : "") << origins_[program.copies[i]];
-        io_.out << ")\n";
-        printRecord(program.record, io_);
-        printBlockSources(program, io_.out);
+        io_.out << "\n";
+        printMergedProgram(++number, program, origins_, io_);
         std::string target = directories_[program.copies.front()] + binNameFor(program.record.header);
         if (!saving_.save(program.record, target, "Programm " + std::to_string(number))) ++failures_;
     }

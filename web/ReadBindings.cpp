@@ -1,13 +1,21 @@
 // Reading a recording on the page: its bytes in, every record as `bv7 list`
-// shows it out, with its findings and the BIN of each program read whole.
+// shows it out, with its findings, the lines bv7 wav2bin prints of it and the
+// BIN of each program read whole; or several recordings, their copies of a
+// program put together as `bv7 wav2bin --merge` does.
 // Texts cross as UTF-8; a program name from tape (Windows-1252) is turned
 // into UTF-8 first, its bytes go out as they are inside the BIN image.
 #include <emscripten/bind.h>
 
+#include <sstream>
+#include <string>
+
+#include "cli/RecordSaving.h"
 #include "cli/TextConversion.h"
 #include "shell/StringTable.h"
 #include "tape/BinFileName.h"
+#include "tape/CopyMerge.h"
 #include "tape/Decoder.h"
+#include "tape/ReaderFallback.h"
 #include "tape/RecordingDiagnosis.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeScan.h"
@@ -21,6 +29,30 @@ namespace {
 // address sure; anything else is shown with why it is not.
 bool readWhole(const DecodedRecord& record) {
     return record.status == DecodeStatus::Ok && record.faulty == 0 && !record.nameUnsure && !record.startUnsure;
+}
+
+// Text as bv7 prints it, line by line, without the line breaks.
+val linesOfText(const std::string& text) {
+    val lines = val::array();
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.call<void>("push", line);
+    return lines;
+}
+
+// What bv7 wav2bin prints of a record read to its end: name, blocks, length,
+// CRC, the addresses, its notes and faulty blocks.
+val reportOf(const DecodedRecord& record) {
+    std::ostringstream out;
+    cli::CommandIo io{out, out};
+    cli::printRecord(record, io);
+    return linesOfText(out.str());
+}
+
+// The BIN of a program read whole, with its name, into `item`.
+void offerBin(const DecodedRecord& record, val& item) {
+    if (!readWhole(record)) return;
+    item.set("binName", cli::cp1252ToUtf8(proposeBinFileName(record.header)));
+    item.set("image", web::arrayOf(record.image));
 }
 
 // Every record of a recording as `bv7 list` shows it, with its findings and,
@@ -47,10 +79,8 @@ val readRecording(const val& fileBytes) {
         const SignalFigures figures = measureSignal(wav.samples, record, starts[i], wav.rate);
         row.set("line", listLine(record, starts[i], wav.rate, figures, cli::cp1252ToUtf8));
         row.set("findings", web::linesOf(i < findings.perRecord.size() ? findings.perRecord[i] : std::vector<Finding>{}));
-        if (readWhole(record)) {
-            row.set("binName", cli::cp1252ToUtf8(proposeBinFileName(record.header)));
-            row.set("image", web::arrayOf(record.image));
-        }
+        if (record.status == DecodeStatus::Ok) row.set("report", reportOf(record));
+        offerBin(record, row);
         rows.call<void>("push", row);
     }
     result.set("records", rows);
@@ -59,8 +89,57 @@ val readRecording(const val& fileBytes) {
     return result;
 }
 
+// Several recordings (their names and bytes) as bv7 wav2bin --merge reads
+// them: every record of each, with the best blocks of both readers; what was
+// not read in bv7's lines as `unread`; the copies of each program put
+// together, each program with bv7's report and its BIN where it came out whole.
+val readCopies(const val& names, const val& files) {
+    val result = val::object();
+    std::ostringstream unread;
+    std::vector<DecodedRecord> readings;
+    std::vector<std::string> origins;
+    const int count = files["length"].as<int>();
+    for (int i = 0; i < count; ++i) {
+        const std::string name = names[i].as<std::string>();
+        WavSamples wav = adoptWavSamples(web::bytesOf(files[i]));
+        if (wav.error) {
+            unread << "Fehler: " << loadString(wav.error) << " (" << name << ")\n";
+            continue;
+        }
+        ReadingChoice choice;
+        choice.keepBestBlocks = true;   // a copy brings every block it read good
+        std::vector<DecodedRecord> records =
+            readEveryRecord(wav.samples, decoderSettingsAt(wav.rate, DecoderSettings{}.triggerLevel), wav.rate, choice);
+        int number = 0;
+        for (DecodedRecord& record : records) {
+            const std::string origin = cli::readingOrigin(name, ++number, count > 1);
+            if (record.status != DecodeStatus::Ok) {
+                unread << origin << ":\n";
+                cli::reportUnread(record, name, wav.rate, unread);
+                continue;
+            }
+            readings.push_back(std::move(record));
+            origins.push_back(origin);
+        }
+    }
+    val programs = val::array();
+    int number = 0;
+    for (const MergedProgram& program : mergeCopies(readings)) {
+        std::ostringstream out;
+        cli::CommandIo io{out, out};
+        cli::printMergedProgram(++number, program, origins, io);
+        val item = val::object();
+        item.set("report", linesOfText(out.str()));
+        offerBin(program.record, item);
+        programs.call<void>("push", item);
+    }
+    result.set("programs", programs);
+    result.set("unread", linesOfText(unread.str()));
+    return result;
+}
 }
 
 EMSCRIPTEN_BINDINGS(reading) {
     emscripten::function("readRecording", &readRecording);
+    emscripten::function("readCopies", &readCopies);
 }

@@ -1,12 +1,16 @@
 // BIN -> WAV on the page: bv7 bin2wav's checks, messages and WAV, from the
-// command line's own code.
+// command line's own code; for a BIN name off the scheme the header typed in,
+// checked as the exchange dialog checks its fields, with its messages.
 #include <emscripten/bind.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "cli/BinToWav.h"
 #include "cli/TextConversion.h"
+#include "shell/UserInterface.h"
+#include "sound/ExchangeFlows.h"
 #include "tape/BinFileName.h"
 #include "web/Values.h"
 
@@ -31,9 +35,45 @@ void takeMessages(const std::string& said, const std::string& fileName, val& res
     }
 }
 
+// The messages the core shows while it is installed, one line each.
+struct MessageLines : UserInterface {
+    std::vector<std::string> lines;
+    UserInterface* previous = setUserInterface(this);
+    ~MessageLines() override { setUserInterface(previous); }
+    Answer ask(const Message& message) override {
+        std::istringstream text(message.text);
+        for (std::string line; std::getline(text, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty()) lines.push_back(line);
+        }
+        return Answer::Ok;
+    }
+    bool chooseFile(const Chooser&, FileNameBuffer&) override { return false; }
+    void setStatus(int, std::string_view) override {}
+    void trace(std::string_view) override {}
+};
+
+// The WAV bv7 bin2wav writes of `image` under `header` into `result`, with
+// its messages; `named`: the header came from the file's name.
+void recordInto(const std::string& fileName, const std::vector<std::uint8_t>& image, const TapeHeader& header,
+                bool named, val& result, val& warnings) {
+    std::ostringstream said;
+    std::vector<std::uint8_t> wav;
+    bool made = false;
+    if (cli::checkBinImage(image, header.aa, fileName, said)) {
+        if (named) cli::warnOfNamedEa(header, image.size(), fileName, said);
+        made = cli::recordWavBytes(image, header, wav, said);
+    }
+    takeMessages(said.str(), fileName, result, warnings);
+    if (!made) return;
+    result.set("wavName", cli::wavNameFor(header.name));
+    result.set("wav", web::arrayOf(wav));
+}
+
 // A BIN file (its name as chosen, UTF-8, and its bytes) as the WAV file bv7
 // bin2wav writes of it, byte for byte, with that file's name; or why not, in
-// bv7's words. Warnings do not stop it.
+// bv7's words. Warnings do not stop it. A name off the scheme gives `unnamed`:
+// the page then asks for the header.
 val binToWav(const std::string& fileName, const val& fileBytes) {
     val result = val::object();
     val warnings = val::array();
@@ -42,25 +82,44 @@ val binToWav(const std::string& fileName, const val& fileBytes) {
     if (!parseBinFileName(cli::utf8ToCp1252(fileName), header)) {
         result.set("error", "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben: "
                             "Programmname_AA_EA_SA.BIN, z. B. SPIEL_1000_1FFF_1000.BIN");
+        result.set("unnamed", true);
         return result;
     }
-    const std::vector<std::uint8_t> image = web::bytesOf(fileBytes);
-    std::ostringstream said;
-    std::vector<std::uint8_t> wav;
-    bool made = false;
-    if (cli::checkBinImage(image, header.aa, fileName, said)) {
-        cli::warnOfNamedEa(header, image.size(), fileName, said);
-        made = cli::recordWavBytes(image, header, wav, said);
-    }
-    takeMessages(said.str(), fileName, result, warnings);
-    if (!made) return result;
-    result.set("wavName", cli::wavNameFor(header.name));
-    result.set("wav", web::arrayOf(wav));
+    recordInto(fileName, web::bytesOf(fileBytes), header, true, result, warnings);
     return result;
 }
+
+// The same with the header typed in (name UTF-8, addresses hex) and checked as
+// the exchange dialog's "Start" checks its fields: the first bad address stops
+// it with the dialog's message; a name cut or with "_" replaced is told in the
+// dialog's words (as `notes`) and goes on.
+val binToWavWithHeader(const std::string& fileName, const val& fileBytes, const std::string& name,
+                       const std::string& aa, const std::string& ea, const std::string& sa) {
+    val result = val::object();
+    val warnings = val::array();
+    result.set("warnings", warnings);
+    std::optional<TapeHeader> header;
+    MessageLines messages;
+    header = headerOfFields(cli::utf8ToCp1252(name), aa, ea, sa);
+    if (!header && !messages.lines.empty()) {
+        result.set("error", messages.lines.back());
+        messages.lines.pop_back();
+    }
+    result.set("notes", web::linesOf(messages.lines));
+    if (!header) return result;
+    recordInto(fileName, web::bytesOf(fileBytes), *header, false, result, warnings);
+    result.set("name", cli::cp1252ToUtf8(header->name));
+    return result;
+}
+
+// An address field left: its 4-digit text ("1F" -> "001F"), or "" where the
+// dialog keeps the focus in it (no message).
+std::string addressField(const std::string& text) { return checkAddressField(text).value_or(""); }
 
 }
 
 EMSCRIPTEN_BINDINGS(writing) {
     emscripten::function("binToWav", &binToWav);
+    emscripten::function("binToWavWithHeader", &binToWavWithHeader);
+    emscripten::function("addressField", &addressField);
 }

@@ -1,8 +1,10 @@
 // Reading a recording: one chosen or dropped is read by the core as bv7 list
 // reads it; each program read whole is offered as a BIN download under the
-// name bv7 gives it.
+// name bv7 gives it. Several are read as bv7 wav2bin --merge reads them: the
+// copies of each program put together block by block.
+import { audioRate } from "./audioRate.js";
 import { call } from "./core.js";
-import { $, binLink, findingItem, onChosen } from "./ui.js";
+import { $, binLink, findingItem } from "./ui.js";
 import { showWave } from "./wave.js";
 
 function showError(text) {
@@ -12,73 +14,126 @@ function showError(text) {
   $("status").textContent = "";
 }
 
+// bv7's lines, as it prints them.
+function linesBlock(lines, className) {
+  const block = document.createElement("pre");
+  block.className = className;
+  block.textContent = lines.join("\n");
+  return block;
+}
+
 function showRecording(result) {
   $("kopf").textContent = result.heading;
+  $("kopf").hidden = false;
   const list = $("aufnahmen");
   list.replaceChildren();
   for (const record of result.records) {
     const item = document.createElement("li");
-    const line = document.createElement("pre");
-    line.textContent = record.line;
-    item.append(line);
+    item.append(linesBlock([record.line], "zeile"));
     if (record.findings.length) {
       const findings = document.createElement("ul");
       findings.className = "befunde";
       findings.append(...record.findings.map(findingItem));
       item.append(findings);
     }
+    if (record.report) item.append(linesBlock(record.report, "bericht"));
     if (record.binName) item.append(binLink(record.binName, record.image));
     list.append(item);
   }
+  $("ungelesen").hidden = true;
   $("ganz-befunde").replaceChildren(...result.whole.map(findingItem));
   $("ganz").hidden = result.whole.length === 0;
   $("ergebnis").hidden = false;
 }
 
-// 16-bit mono WAV of the first channel of decoded sound, for the core's reader.
+// The programs merged from several recordings, each with bv7's report, and
+// what was not read.
+function showMerged(result, unread) {
+  $("kopf").hidden = true;
+  $("aufnahmen").replaceChildren(...result.programs.map((program) => {
+    const item = document.createElement("li");
+    item.append(linesBlock(program.report, "bericht"));
+    if (program.binName) item.append(binLink(program.binName, program.image));
+    return item;
+  }));
+  $("ungelesen").textContent = unread.join("\n");
+  $("ungelesen").hidden = unread.length === 0;
+  $("ganz").hidden = true;
+  $("ergebnis").hidden = false;
+}
+
+// 16-bit WAV of every channel of decoded sound at its rate: the core's reader
+// takes the channel that carries the signal, as it does of any WAV file.
 function wavOf(buffer) {
-  const samples = buffer.getChannelData(0), rate = buffer.sampleRate;
-  const bytes = new ArrayBuffer(44 + samples.length * 2), view = new DataView(bytes);
+  const channels = buffer.numberOfChannels, frames = buffer.length, rate = buffer.sampleRate;
+  const size = frames * channels * 2, bytes = new ArrayBuffer(44 + size), view = new DataView(bytes);
   const text = (at, value) => [...value].forEach((c, i) => view.setUint8(at + i, c.charCodeAt(0)));
-  text(0, "RIFF"); view.setUint32(4, 36 + samples.length * 2, true); text(8, "WAVEfmt ");
-  view.setUint32(16, 16, true); view.setUint16(20, 1, true); view.setUint16(22, 1, true);
-  view.setUint32(24, rate, true); view.setUint32(28, rate * 2, true); view.setUint16(32, 2, true);
-  view.setUint16(34, 16, true); text(36, "data"); view.setUint32(40, samples.length * 2, true);
-  samples.forEach((value, i) => view.setInt16(44 + i * 2, Math.max(-1, Math.min(1, value)) * 32767, true));
+  text(0, "RIFF"); view.setUint32(4, 36 + size, true); text(8, "WAVEfmt ");
+  view.setUint32(16, 16, true); view.setUint16(20, 1, true); view.setUint16(22, channels, true);
+  view.setUint32(24, rate, true); view.setUint32(28, rate * channels * 2, true); view.setUint16(32, channels * 2, true);
+  view.setUint16(34, 16, true); text(36, "data"); view.setUint32(40, size, true);
+  const samples = new Int16Array(bytes, 44);
+  for (let channel = 0; channel < channels; ++channel) {
+    const data = buffer.getChannelData(channel);
+    for (let i = 0; i < frames; ++i) samples[i * channels + channel] = Math.max(-1, Math.min(1, data[i])) * 32767;
+  }
   return new Uint8Array(bytes);
 }
 
+// The file as a WAV for the core: a WAV as it is, anything else decoded by
+// the browser at the file's own rate (48000 where its header does not say).
+async function wavBytesOf(file) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  if (bytes.length >= 4 && String.fromCharCode(...bytes.subarray(0, 4)) === "RIFF") return bytes;
+  try {
+    const context = new OfflineAudioContext(1, 1, audioRate(bytes) || 48000);
+    return wavOf(await context.decodeAudioData(bytes.buffer.slice(0)));
+  } catch {
+    return null;
+  }
+}
+const notSound = (file) => file.name + ": keine Aufnahme, die der Browser lesen kann";
+
 async function readFile(file) {
-  $("fehler").hidden = true;
-  $("status").textContent = file.name + " wird gelesen …";
-  let bytes = new Uint8Array(await file.arrayBuffer());
-  const isWav = bytes.length >= 4 && String.fromCharCode(...bytes.subarray(0, 4)) === "RIFF";
-  if (!isWav) {
-    try {
-      const context = new OfflineAudioContext(1, 1, 44100);
-      bytes = wavOf(await context.decodeAudioData(bytes.buffer.slice(0)));
-    } catch {
-      showError(file.name + ": keine Aufnahme, die der Browser lesen kann");
-      return;
-    }
-  }
+  const bytes = await wavBytesOf(file);
+  if (!bytes) return showError(notSound(file));
   const result = await call("readRecording", bytes);
-  if (result.error) {
-    showError(file.name + ": " + result.error);
-    return;
-  }
+  if (result.error) return showError(file.name + ": " + result.error);
   const count = result.records.length;
   $("status").textContent = file.name + ": " + count + (count === 1 ? " Aufnahme" : " Aufnahmen");
   showRecording(result);
   showWave(bytes);
 }
 
-onChosen("datei", readFile);
+async function readCopies(files) {
+  const names = [], recordings = [], undecoded = [];
+  for (const file of files) {
+    const bytes = await wavBytesOf(file);
+    if (bytes) names.push(file.name), recordings.push(bytes);
+    else undecoded.push(notSound(file));
+  }
+  const result = await call("readCopies", names, recordings);
+  const unread = [...undecoded, ...result.unread];
+  if (!result.programs.length) return showError(unread.join("\n"));
+  const count = result.programs.length;
+  $("status").textContent = files.length + " Dateien: " + count + (count === 1 ? " Programm" : " Programme");
+  showMerged(result, unread);
+}
+
+async function read(files) {
+  if (!files.length) return;
+  $("fehler").hidden = true;
+  $("status").textContent = files.length === 1 ? files[0].name + " wird gelesen …" : files.length + " Dateien werden gelesen …";
+  if (files.length === 1) await readFile(files[0]);
+  else await readCopies([...files]);
+}
+
+$("datei").addEventListener("change", (event) => read(event.target.files));
 const drop = $("ablage");
 drop.addEventListener("dragover", (event) => { event.preventDefault(); drop.classList.add("ueber"); });
 drop.addEventListener("dragleave", () => drop.classList.remove("ueber"));
 drop.addEventListener("drop", (event) => {
   event.preventDefault();
   drop.classList.remove("ueber");
-  if (event.dataTransfer.files.length) readFile(event.dataTransfer.files[0]);
+  read(event.dataTransfer.files);
 });

@@ -1,15 +1,17 @@
-// BIN -> WAV: the header from the file's name, the WAV as bv7 bin2wav writes
-// it; and playing that WAV to the BV7.
+// BIN -> WAV: the header from the file's name, or typed in where the name
+// does not hold it, the WAV as bv7 bin2wav writes it; and playing that WAV to
+// the BV7.
 import { call } from "./core.js";
 import { $, downloadLink, findingItem, onChosen } from "./ui.js";
 
 let toPlay = null;
+let chosen = null;   // the BIN file whose name held no header: its name and bytes
 
-onChosen("bin", async (file) => {
-  const result = await call("binToWav", file.name, new Uint8Array(await file.arrayBuffer()));
+// What the core made of the BIN: its messages, the WAV to save and play.
+function showWav(name, result) {
   $("bin-meldungen").replaceChildren(...result.warnings.map(findingItem));
   $("bin-fehler").hidden = !result.error;
-  $("bin-fehler").textContent = result.error ? file.name + ": " + result.error : "";
+  $("bin-fehler").textContent = result.error ? name + ": " + result.error : "";
   $("bin-ergebnis").hidden = !!result.error;
   $("bin-ergebnis").replaceChildren(
     ...(result.error ? [] : [downloadLink("wav", "WAV speichern", result.wavName, result.wav, "audio/wav")]));
@@ -17,6 +19,43 @@ onChosen("bin", async (file) => {
   $("spielen").hidden = !toPlay;
   $("restzeit").textContent = "";
   $("fortschritt").value = 0;
+}
+
+const fields = ["kopf-name", "kopf-aa", "kopf-ea", "kopf-sa"];
+
+onChosen("bin", async (file) => {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  const result = await call("binToWav", file.name, bytes);
+  showWav(file.name, result);
+  chosen = result.unnamed ? { name: file.name, bytes } : null;
+  $("kopfdaten").hidden = !chosen;
+  $("kopf-meldungen").replaceChildren();
+  $("kopf-fehler").hidden = true;
+  // What the exchange dialog shows for such a file.
+  if (chosen) fields.forEach((id, i) => { $(id).value = i === 0 ? "unbenannt" : "0000"; });
+});
+
+// An address field left: "1F" becomes "001F", as in the exchange dialog.
+for (const id of fields.slice(1)) {
+  $(id).addEventListener("change", async () => {
+    const normalised = await call("addressField", $(id).value);
+    if (normalised) $(id).value = normalised;
+  });
+}
+
+$("kopfdaten").addEventListener("submit", async (event) => {
+  event.preventDefault();
+  if (!chosen) return;
+  const result = await call("binToWavWithHeader", chosen.name, chosen.bytes, ...fields.map((id) => $(id).value));
+  // The message on the file's name stays above; what the fields gave, below them.
+  const nameMessage = $("bin-fehler").textContent;
+  showWav(chosen.name, result);
+  $("bin-fehler").textContent = nameMessage;
+  $("bin-fehler").hidden = false;
+  $("kopf-meldungen").replaceChildren(...result.notes.map(findingItem));
+  $("kopf-fehler").textContent = result.error ? chosen.name + ": " + result.error : "";
+  $("kopf-fehler").hidden = !result.error;
+  if (result.name !== undefined) $("kopf-name").value = result.name;
 });
 
 // Playing to the BV7: the 8-bit WAV the encoder made, at its own 44100 per

@@ -1,9 +1,11 @@
 // Reading a recording on the page, as an owner does: chosen through the file
 // input and read by the page's own code; the BIN it offers must be the
-// program byte for byte; a file that is no recording gives its message.
+// program byte for byte, with bv7 wav2bin's report; MP3 and Ogg are read at
+// their own rate; copies of a program in several recordings are put together
+// as bv7 wav2bin --merge does; a file that is no recording gives its message.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { execFileSync } from "node:child_process";
+import { execFileSync, spawnSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { bv7, context, download, openPage, shots, work } from "./rig.mjs";
@@ -20,6 +22,8 @@ test("a recording chosen on the page gives its program byte for byte", async () 
   assert.equal(await link.getAttribute("download"), "SPIEL_1000_1BB7_1000.BIN");
   assert.match(await tab.locator("#aufnahmen pre").first().textContent(), /SPIEL\s+1000 1BB7 1000\s+12\/12\s+genau/);
   assert.deepEqual(await download(tab, link, "download.BIN"), image);
+  const said = execFileSync(bv7, ["wav2bin", path.join(work, "SPIEL.wav"), "-o", path.join(work, "bv7.BIN")]);
+  assert.equal(await tab.locator("#aufnahmen pre.bericht").textContent(), said.toString().split("\nBinärdatei")[0]);
   await tab.screenshot({ path: path.join(shots, "gelesen-desktop.png"), fullPage: true });
   await tab.setViewportSize({ width: 390, height: 844 });
   await tab.screenshot({ path: path.join(shots, "gelesen-telefon.png"), fullPage: true });
@@ -49,7 +53,64 @@ test("once loaded, the page reads a recording without a network", async () => {
   assert.deepEqual(problems, []);
 });
 
-test("a file that is no recording gives its message on the page", async () => {
+// The encoders make their files at 16000 per second: read at that rate, the
+// page names it as bv7 does ("Abtastrate nur 16000 Hz").
+const encoders = { lame: "lame (Debian-Paket lame)", oggenc: "oggenc (Debian-Paket vorbis-tools)" };
+const missing = Object.keys(encoders).filter((tool) => spawnSync("sh", ["-c", `command -v ${tool}`]).status !== 0);
+test("an MP3 and an Ogg of a recording give its program byte for byte", {
+  skip: missing.length ? "nicht installiert: " + missing.map((tool) => encoders[tool]).join(", ") : false,
+}, async () => {
+  const image = Buffer.from(Array.from({ length: 1500 }, (_, i) => (i * 29 + 7) & 0xff));
+  fs.writeFileSync(path.join(work, "KLANG_3000_35DB_3000.BIN"), image);
+  execFileSync(bv7, ["bin2wav", path.join(work, "KLANG_3000_35DB_3000.BIN")], { stdio: "ignore" });
+  const wav = path.join(work, "KLANG.wav"), mp3 = path.join(work, "KLANG.mp3"), ogg = path.join(work, "KLANG.ogg");
+  execFileSync("lame", ["--quiet", "--resample", "16", "-b", "64", wav, mp3]);
+  execFileSync("oggenc", ["--quiet", "--resample", "16000", "-o", ogg, wav]);
+  const { tab, problems } = await openPage(1200, 800);
+  for (const file of [mp3, ogg]) {
+    await tab.setInputFiles("#datei", file);
+    const link = tab.locator("a.bin");
+    await tab.locator("#status", { hasText: path.basename(file) + ": 1 Aufnahme" }).waitFor({ timeout: 15000 });
+    assert.equal(await link.getAttribute("download"), "KLANG_3000_35DB_3000.BIN", file);
+    assert.deepEqual(await download(tab, link, "klang.BIN"), image, file);
+    assert.match(await tab.locator("#ganz-befunde").textContent(), /Abtastrate nur 16000 Hz/, file);
+  }
+  assert.deepEqual(problems, []);
+});
+
+// Two copies of a program, each with 5 ms at the centre line in another
+// block: neither alone is whole, both chosen together give the program.
+test("two spoiled copies chosen together give the program, with bv7 wav2bin --merge's report", async () => {
+  const image = Buffer.from(Array.from({ length: 3000 }, (_, i) => (i * 53 + 1) & 0xff));
+  const bin = path.join(work, "PAAR_4000_4BB7_4000.BIN");
+  fs.writeFileSync(bin, image);
+  execFileSync(bv7, ["bin2wav", bin, "-o", path.join(work, "heil.wav")], { stdio: "ignore" });
+  const clean = fs.readFileSync(path.join(work, "heil.wav"));
+  const recordBytes = 789 + 12 * 5 + image.length, perByte = (clean.length - 46) / recordBytes;
+  const copies = [2, 9].map((block, i) => {
+    const wav = Buffer.from(clean), at = 46 + Math.round(perByte * (789 - 3 + (block - 1) * 261 + 100));
+    wav.fill(0x80, at, at + 220);
+    fs.writeFileSync(path.join(work, `KOPIE${i + 1}.wav`), wav);
+    assert.equal(spawnSync(bv7, ["wav2bin", `KOPIE${i + 1}.wav`, "-o", "allein.BIN"], { cwd: work }).status, 1,
+                 "one copy alone has a faulty block");
+    return path.join(work, `KOPIE${i + 1}.wav`);
+  });
+  const merged = execFileSync(bv7, ["wav2bin", "--merge", "KOPIE1.wav", "KOPIE2.wav", "--force"], { cwd: work });
+  const { tab, problems } = await openPage(1200, 800);
+  await tab.setInputFiles("#datei", copies);
+  const link = tab.locator("a.bin");
+  await link.waitFor({ timeout: 15000 });
+  assert.equal(await link.getAttribute("download"), "PAAR_4000_4BB7_4000.BIN");
+  assert.deepEqual(await download(tab, link, "paar.BIN"), image);
+  assert.equal(await tab.locator("#aufnahmen pre.bericht").textContent(),
+               merged.toString().split("\nBinärdatei")[0].trim());
+  await tab.screenshot({ path: path.join(shots, "zusammengesetzt-desktop.png"), fullPage: true });
+  await tab.setViewportSize({ width: 390, height: 844 });
+  await tab.screenshot({ path: path.join(shots, "zusammengesetzt-telefon.png"), fullPage: true });
+  assert.deepEqual(problems, []);
+});
+
+test("a file that is no recording, or a WAV cut short, gives its message on the page", async () => {
   const text = path.join(work, "notiz.txt");
   fs.writeFileSync(text, "keine Aufnahme\n");
   const { tab, problems } = await openPage(390, 844);
@@ -58,5 +119,10 @@ test("a file that is no recording gives its message on the page", async () => {
   await message.waitFor({ state: "visible", timeout: 10000 });
   assert.equal(await message.textContent(), "notiz.txt: keine Aufnahme, die der Browser lesen kann");
   await tab.screenshot({ path: path.join(shots, "fehler-telefon.png"), fullPage: true });
+  const cut = path.join(work, "kurz.wav");
+  fs.writeFileSync(cut, fs.readFileSync(path.join(work, "SPIEL.wav")).subarray(0, 40));
+  await tab.setInputFiles("#datei", cut);
+  await tab.locator("#fehler", { hasText: "kurz.wav" }).waitFor({ timeout: 10000 });
+  assert.equal(await message.textContent(), "kurz.wav: Audiodaten nicht auswertbar");
   assert.deepEqual(problems, []);
 });

@@ -5,7 +5,7 @@ import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
-import { address, bv7, download, launchOnCable, onCable, openPage, work } from "./rig.mjs";
+import { address, bv7, download, launchOnCable, onCable, openPage, shots, work } from "./rig.mjs";
 
 test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the scheme gives its message", async () => {
   const image = Buffer.from(Array.from({ length: 700 }, (_, i) => (i * 13 + 5) & 0xff));
@@ -23,6 +23,36 @@ test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the sc
   await tab.setInputFiles("#bin", odd);
   await tab.locator("#bin-fehler").waitFor({ state: "visible", timeout: 10000 });
   assert.match(await tab.locator("#bin-fehler").textContent(), /^demo\.bin: Der BIN-Dateiname enthielt keine/);
+  assert.deepEqual(problems, []);
+});
+
+// The header typed in as in the exchange dialog: checked with its messages,
+// the WAV the same as that of the file named after the scheme.
+test("a BIN named off the scheme becomes the WAV of the header typed in; a bad address gives the dialog's message", async () => {
+  const image = Buffer.from(Array.from({ length: 700 }, (_, i) => (i * 13 + 5) & 0xff));
+  const odd = path.join(work, "demo.bin");
+  fs.writeFileSync(odd, image);
+  fs.writeFileSync(path.join(work, "DEMO_2000_22BB_2000.BIN"), image);
+  execFileSync(bv7, ["bin2wav", path.join(work, "DEMO_2000_22BB_2000.BIN"), "-o", path.join(work, "named.wav")],
+               { stdio: "ignore" });
+  const { tab, problems } = await openPage(390, 844);
+  await tab.setInputFiles("#bin", odd);
+  await tab.locator("#kopfdaten").waitFor({ timeout: 10000 });
+  await tab.fill("#kopf-name", "DEMO");
+  await tab.fill("#kopf-aa", "2000");
+  await tab.fill("#kopf-ea", "22BB");
+  await tab.fill("#kopf-sa", "2G00");
+  await tab.click("#kopf-wav");
+  await tab.locator("#kopf-fehler").waitFor({ timeout: 10000 });
+  assert.equal(await tab.locator("#kopf-fehler").textContent(), "demo.bin: Eingabe HEX-Adresse fehlerhaft.");
+  assert.equal(await tab.locator("a.wav").count(), 0);
+  await tab.screenshot({ path: path.join(shots, "kopfdaten-telefon.png"), fullPage: true });
+  await tab.fill("#kopf-sa", "2000");
+  await tab.click("#kopf-wav");
+  const link = tab.locator("a.wav");
+  await link.waitFor({ timeout: 10000 });
+  assert.equal(await link.getAttribute("download"), "DEMO.wav");
+  assert.deepEqual(await download(tab, link, "fields.wav"), fs.readFileSync(path.join(work, "named.wav")));
   assert.deepEqual(problems, []);
 });
 
