@@ -69,7 +69,7 @@ web-run: web
 # the native bv7 makes their recordings and reads what the cable carried.
 web-test: web bv7
 	@cd web/tests && npm ci --no-audit --no-fund --ignore-scripts --silent
-	@timeout 300 scripts/with-audio node --test web/tests/
+	@timeout 300 scripts/with-audio --browser node --test web/tests/
 
 dist: win
 	@scripts/make-dist
