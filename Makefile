@@ -68,7 +68,7 @@ web-run: web
 # no browser download), with the private audio cable of scripts/with-audio;
 # the native bv7 makes their recordings and reads what the cable carried.
 web-test: web bv7 webtests
-	@timeout 300 scripts/with-audio node --test web/tests/
+	@timeout 300 scripts/with-audio --browser node --test web/tests/
 
 # playwright-core as web/tests/package-lock.json fixes it.
 webtests:

@@ -2,7 +2,6 @@
 // readers see while the tape plays, stops by itself once the program is in,
 // keeps the recording as a WAV file and saves what the readers read as
 // bv7 wav2bin saves it.
-#include <algorithm>
 #include <ctime>
 
 #include "cli/Commands.h"
@@ -113,10 +112,7 @@ std::string statusLine(const std::uint8_t* newest, std::size_t count, std::uint6
 // the records', and become the one's.
 std::vector<DecodedRecord> oneRecord(std::vector<DecodedRecord> records, RecordingFindings& findings,
                                      std::ostream& err) {
-    auto chosen = std::find_if(records.begin(), records.end(),
-                               [](const DecodedRecord& record) { return record.status == DecodeStatus::Ok; });
-    if (chosen == records.end()) chosen = records.end() - 1;
-    const std::size_t index = static_cast<std::size_t>(chosen - records.begin());
+    const std::size_t index = keptRecord(records);
     for (std::size_t i = 0; i < index; ++i) {
         err << "Warnung: Aufnahme bei " << minutesText(std::uint64_t{records[i].syncPosition} * 1000 / recordRate)
             << " nicht lesbar (" << loadString(decodeStatusMessage(records[i].status))
@@ -125,7 +121,7 @@ std::vector<DecodedRecord> oneRecord(std::vector<DecodedRecord> records, Recordi
     }
     std::vector<Finding> own = index < findings.perRecord.size() ? findings.perRecord[index] : std::vector<Finding>();
     findings.perRecord = {std::move(own)};
-    return {std::move(*chosen)};
+    return {std::move(records[index])};
 }
 
 // What bv7 record is asked for.

@@ -70,6 +70,12 @@ std::string liveStatusText(const LiveState& state) {
     return {};
 }
 
+std::size_t keptRecord(const std::vector<DecodedRecord>& records) {
+    auto read = std::find_if(records.begin(), records.end(),
+                             [](const DecodedRecord& record) { return record.status == DecodeStatus::Ok; });
+    return read == records.end() ? records.size() - 1 : static_cast<std::size_t>(read - records.begin());
+}
+
 LiveReader::LiveReader(std::uint32_t rate, const DecoderSettings& settings)
     : rate_(rate), settings_(settings),
       longest_(static_cast<std::size_t>(longestRecordCells * slowestCellSamples * rate / 44100)) {

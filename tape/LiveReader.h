@@ -34,6 +34,11 @@ struct LiveState {
 // so the number of blocks is not known before its end.
 std::string liveStatusText(const LiveState& state);
 
+// The one record a recording of one program keeps (bv7 record without --all,
+// the page): the first read to its end byte, or else the last one tried. The
+// ones before it were given up. `records` as endRecording gives them, never empty.
+std::size_t keptRecord(const std::vector<DecodedRecord>& records);
+
 class LiveReader {
   public:
     LiveReader(std::uint32_t rate, const DecoderSettings& settings);

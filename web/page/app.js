@@ -2,6 +2,7 @@
 // is the portable code as WebAssembly (core.js).
 import "./read.js";
 import "./write.js";
+import "./record.js";
 import "./tools.js";
 
 // Kept for use without a network (and as an app on a phone); not from a file.
