@@ -23,6 +23,16 @@ bool readWhole(const DecodedRecord& record) {
     return record.status == DecodeStatus::Ok && record.faulty == 0 && !record.nameUnsure && !record.startUnsure;
 }
 
+// How far the scan got goes to `coreProgress(done, total)` where the page's
+// worker set one for the call; without one, to nobody.
+ScanProgress pageProgress() {
+    const val report = val::global("coreProgress");
+    if (report.typeOf().as<std::string>() != "function") return nullptr;
+    return [report](std::size_t done, std::size_t total) {
+        report(static_cast<double>(done), static_cast<double>(total));
+    };
+}
+
 // Every record of a recording as `bv7 list` shows it, with its findings and,
 // where it was read whole, its BIN image and name; or the reader's message.
 val readRecording(const val& fileBytes) {
@@ -33,7 +43,7 @@ val readRecording(const val& fileBytes) {
         return result;
     }
     const std::vector<DecodedRecord> records =
-        readEveryRecord(wav.samples, decoderSettingsAt(wav.rate, DecoderSettings{}.triggerLevel), wav.rate, ReadingChoice{});
+        readEveryRecord(wav.samples, decoderSettingsAt(wav.rate, DecoderSettings{}.triggerLevel), wav.rate, ReadingChoice{}, pageProgress());
     const RecordingFindings findings = diagnoseWhole(wav.samples, wav.rate, sourceFactsOf(wav), records);
     const std::vector<std::size_t> starts = recordStarts(records, wav.rate);
     result.set("rate", wav.rate);
