@@ -1,7 +1,7 @@
 // Reading a recording: one chosen or dropped is read by the core as bv7 list
 // reads it; each program read whole is offered as a BIN download under the
 // name bv7 gives it.
-import { call } from "./core.js";
+import { callWithProgress } from "./core.js";
 import { $, binLink, findingItem, onChosen } from "./ui.js";
 
 function showError(text) {
@@ -61,7 +61,9 @@ async function readFile(file) {
       return;
     }
   }
-  const result = await call("readRecording", bytes);
+  const result = await callWithProgress("readRecording", [bytes], (done, total) => {
+    $("status").textContent = file.name + " wird gelesen … " + Math.floor((100 * done) / total) + " %";
+  }, [bytes.buffer]);
   if (result.error) {
     showError(file.name + ": " + result.error);
     return;
