@@ -6,7 +6,7 @@ WIN        := $(BUILD)/win
 JOBS       ?= 2
 PREFIX     ?= $(HOME)/.local
 
-.PHONY: all deps deps-bv7 deps-web bv7 native win wintests sanitize fuzz test run dist bench screenshots install web web-run web-test webtests clean
+.PHONY: all deps deps-bv7 deps-web bv7 native win wintests sanitize fuzz test run dist bench bench-web screenshots install web web-run web-test webtests clean
 
 all: native win
 
@@ -82,6 +82,14 @@ bench: deps
 	@cmake --build $(BUILD)/bench -j$(JOBS) --target bench screen_bench
 	@$(BUILD)/bench/bench
 	@$(BUILD)/bench/screen_bench
+	@if [ -d $(BUILD)/web ]; then $(MAKE) --no-print-directory bench-web; fi
+
+# The page in Chromium against the built bv7 on the same files (bench/web-speed.mjs).
+bench-web: web bv7
+	@cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD)/bench -j$(JOBS) --target bench
+	@cd web/tests && npm ci --no-audit --no-fund --ignore-scripts --silent
+	@timeout 600 node bench/web-speed.mjs
 
 screenshots: win wintests
 	@scripts/screenshots

@@ -163,6 +163,7 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "--seite") == 0) return printTapeSideTable(BV7_PROGRAM) == 0 ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "--seite-wav") == 0) return writeBenchSideWav(buildBenchSide(), argv[2]) ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "--kette") == 0) return printChainDiagnosisTable(BV7_PROGRAM) == 0 ? 0 : 1;
 
     std::mt19937 random(1);

@@ -111,6 +111,13 @@ int countRecordLines(const std::string& text) {
 }
 }
 
+bool writeBenchSideWav(const BenchSide& side, const std::string& path) {
+    const auto& samples = side.tape.samples();
+    const std::vector<std::uint8_t> wav = makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                                           static_cast<std::uint32_t>(samples.size()));
+    return writeFile(path, wav.data(), wav.size()) == WriteOutcome::Ok;
+}
+
 int printTapeSideTable(const char* bv7Program) {
     const std::string dir = "/tmp/bv7-side-" + std::to_string(getpid()) + "/";
     std::filesystem::create_directories(dir);
@@ -118,13 +125,11 @@ int printTapeSideTable(const char* bv7Program) {
     std::size_t sampleCount = 0, fileBytes = 0;
     {
         // Built, written and let go before bv7 runs, so that its memory is its own.
-        BenchSide side = buildBenchSide();
-        const auto& samples = side.tape.samples();
-        const std::vector<std::uint8_t> wav = makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
-                                                               static_cast<std::uint32_t>(samples.size()));
-        if (writeFile(dir + "SEITE.wav", wav.data(), wav.size()) != WriteOutcome::Ok) return 1;
+        const BenchSide side = buildBenchSide();
+        if (!writeBenchSideWav(side, dir + "SEITE.wav")) return 1;
         realRecords = side.realRecords, programs = side.programs;
-        sampleCount = samples.size(), fileBytes = wav.size();
+        sampleCount = side.tape.samples().size();
+        fileBytes = static_cast<std::size_t>(std::filesystem::file_size(dir + "SEITE.wav"));
     }
 
     const Bv7Run list = runBv7(bv7Program, {"list", "SEITE.wav"}, dir);

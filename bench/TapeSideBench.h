@@ -15,6 +15,8 @@ struct BenchSide {
     int programs = 0;   // different programs among them (a copy pair is one)
 };
 BenchSide buildBenchSide();
+// The side as the 8-bit mono WAV file bv7 is given (44100 samples per second).
+bool writeBenchSideWav(const BenchSide& side, const std::string& path);
 
 struct Bv7Run {
     int code = -1;

@@ -27,15 +27,40 @@ bool isTapeRecord(const DecodedRecord& record) {
         return record.status == DecodeStatus::Ok || (!record.blockSpans.empty() && !isFaultyBlock(record, 1));
     return !record.blockSpans.empty() || record.leadIn.sure();
 }
+
+// Tells `progress` of a position only where it moved on by a step (at most
+// about 200 calls a side), so that a caller across a thread is not flooded.
+class ProgressSteps {
+  public:
+    ProgressSteps(const ScanProgress& progress, std::size_t total)
+        : progress_(progress), total_(total), step_(std::max<std::size_t>(total / 200, 1)) {
+        if (progress_) progress_(0, total_);
+    }
+    void at(std::size_t done) {
+        done = std::min(done, total_);
+        if (!progress_ || done < told_ + step_) return;
+        told_ = done;
+        progress_(done, total_);
+    }
+    void end() {
+        if (progress_ && told_ < total_) progress_(total_, total_);
+    }
+
+  private:
+    const ScanProgress& progress_;
+    std::size_t total_, step_, told_ = 0;
+};
 }
 
 std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings settings, std::uint32_t rate,
-                                           const ReadingChoice& choice) {
+                                           const ReadingChoice& choice, const ScanProgress& progress) {
     settings.resumeSearch = true;
     std::vector<DecodedRecord> records;
+    ProgressSteps steps(progress, samples.size);
     settings.quietBand = quietBand(samples);
     if (settings.quietBand < 0) {
         records.emplace_back().status = DecodeStatus::TooQuiet;
+        steps.end();
         return records;
     }
     const double cell = cellSamplesAt(rate == 44100 ? 44100 : 22050);
@@ -55,7 +80,9 @@ std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings set
     const std::size_t reach = static_cast<std::size_t>(maxLeadInCells * cell);
     LeadIn leadIn;
     std::size_t from = position;
+    steps.at(position);
     while (position < samples.size && findLeadIn(samples, cell, from, leadIn)) {
+        steps.at(leadIn.position);
         const std::size_t start = std::max(position, leadIn.position > leadInStride ? leadIn.position - leadInStride : 0);
         DecoderSettings bounded = settings;
         bounded.syncLimit = leadIn.position + reach;
@@ -87,7 +114,9 @@ std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings set
             records.push_back(std::move(record));
         }
         from = std::max(from, position);
+        steps.at(position);
     }
     if (records.empty()) records.emplace_back().status = DecodeStatus::NoSync;
+    steps.end();
     return records;
 }

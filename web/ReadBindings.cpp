@@ -20,6 +20,7 @@
 #include "tape/TapeListing.h"
 #include "tape/TapeScan.h"
 #include "tape/WavFile.h"
+#include "web/ShownWave.h"
 #include "web/Values.h"
 
 using emscripten::val;
@@ -55,6 +56,16 @@ void offerBin(const DecodedRecord& record, val& item) {
     item.set("image", web::arrayOf(record.image));
 }
 
+// How far the scan got goes to `coreProgress(done, total)` where the page's
+// worker set one for the call; without one, to nobody.
+ScanProgress pageProgress() {
+    const val report = val::global("coreProgress");
+    if (report.typeOf().as<std::string>() != "function") return nullptr;
+    return [report](std::size_t done, std::size_t total) {
+        report(static_cast<double>(done), static_cast<double>(total));
+    };
+}
+
 // Every record of a recording as `bv7 list` shows it, with its findings and,
 // where it was read whole, its BIN image and name; or the reader's message.
 val readRecording(const val& fileBytes) {
@@ -65,7 +76,7 @@ val readRecording(const val& fileBytes) {
         return result;
     }
     const std::vector<DecodedRecord> records =
-        readEveryRecord(wav.samples, decoderSettingsAt(wav.rate, DecoderSettings{}.triggerLevel), wav.rate, ReadingChoice{});
+        readEveryRecord(wav.samples, decoderSettingsAt(wav.rate, DecoderSettings{}.triggerLevel), wav.rate, ReadingChoice{}, pageProgress());
     const RecordingFindings findings = diagnoseWhole(wav.samples, wav.rate, sourceFactsOf(wav), records);
     const std::vector<std::size_t> starts = recordStarts(records, wav.rate);
     result.set("rate", wav.rate);
@@ -86,6 +97,7 @@ val readRecording(const val& fileBytes) {
     result.set("records", rows);
     result.set("whole", web::linesOf(findings.whole));
     if (rows["length"].as<int>() == 0) result.set("error", loadString(decodeStatusMessage(records.empty() ? DecodeStatus::NoSync : records.front().status)));
+    result.set("wave", keepWave(std::move(wav), records));
     return result;
 }
 

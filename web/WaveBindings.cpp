@@ -1,7 +1,8 @@
-// The signal of a recording on the page: read as readRecording reads it, the
-// marks of each record (lead-in, blocks, faulty blocks, end) out as plain
-// numbers. The samples stay here, those of the recording last shown only: the
-// page asks for as many columns as it draws, never for the whole recording.
+// The signal of a recording on the page: readRecording hands over the samples
+// it read and its records (keepWave), the marks of each record (lead-in,
+// blocks, faulty blocks, end) go out as plain numbers. The samples stay here,
+// those of the recording last read only: the page asks for as many columns as
+// it draws, never for the whole recording.
 #include <emscripten/bind.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "tape/TapeListing.h"
 #include "tape/TapeScan.h"
 #include "tape/WavFile.h"
+#include "web/ShownWave.h"
 #include "web/Values.h"
 
 using emscripten::val;
@@ -57,24 +59,18 @@ val blockMarks(const DecodedRecord& record) {
     return blocks;
 }
 
-// Keeps the samples of `fileBytes` and gives its rate, length, bit cell and,
-// per record the list shows, where its lead-in began (as bv7 list's start),
-// its sync, its blocks and where reading ended, with its name; or the
-// reader's message.
-val showWave(const val& fileBytes) {
+}
+
+// Keeps the samples of `wav` and gives its rate, length, bit cell and, per
+// record the list shows, where its lead-in began (as bv7 list's start), its
+// sync, its blocks and where reading ended, with its name.
+val keepWave(WavSamples wav, const std::vector<DecodedRecord>& records) {
     shown = ShownWave{};
-    val result = val::object();
-    WavSamples wav = adoptWavSamples(web::bytesOf(fileBytes));
-    if (wav.error) {
-        result.set("error", loadString(wav.error));
-        return result;
-    }
     shown.wav = std::move(wav);
     summarise(shown);
     const WavSamples& kept = shown.wav;
-    const std::vector<DecodedRecord> records = readEveryRecord(
-        kept.samples, decoderSettingsAt(kept.rate, DecoderSettings{}.triggerLevel), kept.rate, ReadingChoice{});
     const std::vector<std::size_t> starts = recordStarts(records, kept.rate);
+    val result = val::object();
     result.set("rate", kept.rate);
     result.set("count", static_cast<double>(kept.samples.size));
     result.set("cell", leadInCellSamplesAt(kept.rate));
@@ -95,6 +91,7 @@ val showWave(const val& fileBytes) {
     return result;
 }
 
+namespace {
 // The samples [from, to) of the recording last shown as `columns` columns,
 // each its least and greatest sample; the samples themselves where there are
 // no more of them than columns.
@@ -139,6 +136,5 @@ val waveColumns(double from, double to, int columns) {
 }
 
 EMSCRIPTEN_BINDINGS(wave) {
-    emscripten::function("showWave", &showWave);
     emscripten::function("waveColumns", &waveColumns);
 }

@@ -2,6 +2,8 @@
 
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "bench/TapeSide.h"
 #include "tape/TapeRecord.h"
@@ -108,4 +110,27 @@ TEST(TapeScan, FindsTheRecordsTheBv7WroteAndNothingElse) {
             EXPECT_EQ(records[i].faultyBlocks, s.records[i].faulty) << s.what;
         }
     }
+}
+
+// The scan tells how far it got from 0 to the whole, never back, at most about
+// 200 times, and reads the side as it does unheard.
+TEST(TapeScan, TellsItsProgressAFewHundredTimesAtMost) {
+    side::TapeSide tape;
+    for (int i = 0; i < 40; ++i) {
+        tape.program(i % 2 ? first : second, randomImage(300, 10 + i));
+        tape.hiss(2, 3);
+    }
+    const ByteView samples(tape.samples());
+    std::vector<std::pair<std::size_t, std::size_t>> heard;
+    const auto records = readEveryRecord(samples, DecoderSettings{}, 44100, ReadingChoice{},
+                                         [&](std::size_t done, std::size_t total) { heard.emplace_back(done, total); });
+    ASSERT_GE(heard.size(), 20u);
+    EXPECT_LE(heard.size(), 202u);
+    EXPECT_EQ(heard.front(), std::make_pair(std::size_t{0}, samples.size));
+    EXPECT_EQ(heard.back(), std::make_pair(samples.size, samples.size));
+    for (std::size_t i = 1; i < heard.size(); ++i) EXPECT_GT(heard[i].first, heard[i - 1].first) << i;
+    const auto unheard = readEveryRecord(samples, DecoderSettings{}, 44100, ReadingChoice{});
+    ASSERT_EQ(records.size(), unheard.size());
+    ASSERT_EQ(records.size(), 40u);
+    for (std::size_t i = 0; i < records.size(); ++i) EXPECT_EQ(records[i].image, unheard[i].image) << i;
 }

@@ -3,7 +3,7 @@
 // name bv7 gives it. Several are read as bv7 wav2bin --merge reads them: the
 // copies of each program put together block by block.
 import { audioRate } from "./audioRate.js";
-import { call } from "./core.js";
+import { call, callWithProgress } from "./core.js";
 import { $, binLink, findingItem } from "./ui.js";
 import { showWave } from "./wave.js";
 
@@ -97,12 +97,14 @@ const notSound = (file) => file.name + ": keine Aufnahme, die der Browser lesen 
 async function readFile(file) {
   const bytes = await wavBytesOf(file);
   if (!bytes) return showError(notSound(file));
-  const result = await call("readRecording", bytes);
+  const result = await callWithProgress("readRecording", [bytes], (done, total) => {
+    $("status").textContent = file.name + " wird gelesen … " + Math.floor((100 * done) / total) + " %";
+  }, [bytes.buffer]);
   if (result.error) return showError(file.name + ": " + result.error);
   const count = result.records.length;
   $("status").textContent = file.name + ": " + count + (count === 1 ? " Aufnahme" : " Aufnahmen");
   showRecording(result);
-  showWave(bytes);
+  showWave(result.wave);
 }
 
 async function readCopies(files) {

@@ -16,7 +16,7 @@ const colour = {
 
 const canvas = $("welle-bild");
 const context = canvas.getContext("2d");
-let wave = null;                // what the core's showWave gave
+let wave = null;                // the marks readRecording gave (keepWave)
 let view = { from: 0, span: 1 };  // in samples
 
 // "m:ss.s" of a sample as bv7 list shows it: cut, not rounded; with
@@ -204,11 +204,11 @@ function listMarks() {
   $("welle-marken").replaceChildren(...items);
 }
 
-// Shows the signal of `bytes` (the recording just read) whole.
-export async function showWave(bytes) {
+// Shows the signal of the recording just read whole: `result` is the
+// "wave" of readRecording's result.
+export function showWave(result) {
   $("welle").hidden = true;
-  const result = await call("showWave", bytes);
-  if (result.error || !result.count) return;
+  if (!result?.count) return;
   wave = result;
   $("welle").hidden = false;
   listMarks();

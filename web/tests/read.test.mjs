@@ -126,3 +126,57 @@ test("a file that is no recording, or a WAV cut short, gives its message on the 
   assert.equal(await message.textContent(), "kurz.wav: Audiodaten nicht auswertbar");
   assert.deepEqual(problems, []);
 });
+
+// Half an hour as a side holds it: six programs of three minutes as bv7
+// bin2wav writes each (8-bit mono WAV), two minutes of tape hiss behind each.
+function longRecording() {
+  const parts = [];
+  let noise = 1;
+  for (let i = 0; i < 6; ++i) {
+    const bin = path.join(work, `LANG${i}_1000_8FFF_1000.BIN`);
+    fs.writeFileSync(bin, Buffer.from(Array.from({ length: 32768 }, (_, j) => (j * (7 + i) + i) & 0xff)));
+    execFileSync(bv7, ["bin2wav", bin], { stdio: "ignore" });
+    const one = fs.readFileSync(path.join(work, `LANG${i}.wav`)), data = one.indexOf("data") + 8;
+    if (i === 0) parts.push(Buffer.from(one.subarray(0, data)));
+    const hiss = Buffer.alloc(120 * 44100);
+    for (let j = 0; j < hiss.length; ++j) {
+      noise = (noise * 1103515245 + 12345) >>> 0;
+      hiss[j] = 124 + (noise >>> 29);
+    }
+    parts.push(one.subarray(data), hiss);
+  }
+  const samples = parts.slice(1).reduce((sum, part) => sum + part.length, 0), wav = parts[0];
+  wav.writeUInt32LE(wav.length - 8 + samples, 4);
+  wav.writeUInt32LE(samples, wav.length - 4);
+  const file = path.join(work, "lang.wav");
+  fs.writeFileSync(file, Buffer.concat(parts));
+  return file;
+}
+
+test("while a long recording is read, the page keeps drawing and shows how far it got", async () => {
+  const file = longRecording();
+  const { tab, problems } = await openPage(1200, 800);
+  await tab.evaluate(() => {
+    // Every status text, and the longest time between two frames until the result.
+    window.seen = { texts: [], longest: 0, frames: 0 };
+    new MutationObserver(() => window.seen.texts.push(document.getElementById("status").textContent))
+      .observe(document.getElementById("status"), { childList: true, characterData: true, subtree: true });
+    let last = performance.now();
+    // The time of the callback itself: a frame's own time stamp may be that of a frame held up.
+    const tick = () => {
+      const now = performance.now();
+      window.seen.longest = Math.max(window.seen.longest, now - last);
+      window.seen.frames += 1;
+      last = now;
+      if (document.getElementById("ergebnis").hidden) requestAnimationFrame(tick);
+    };
+    requestAnimationFrame(tick);
+  });
+  await tab.setInputFiles("#datei", file);
+  await tab.locator("a.bin").nth(5).waitFor({ timeout: 15000 });
+  const seen = await tab.evaluate(() => window.seen);
+  assert.equal(seen.texts.at(-1), "lang.wav: 6 Aufnahmen");
+  assert.ok(seen.texts.some((text) => /^lang\.wav wird gelesen … \d+ %$/.test(text)), seen.texts.join(" | "));
+  assert.ok(seen.longest < 200, `${seen.longest} ms without a frame (${seen.frames} frames)`);
+  assert.deepEqual(problems, []);
+});

@@ -1,0 +1,12 @@
+#pragma once
+// The recording last read on the page, kept for its signal view.
+#include <emscripten/val.h>
+
+#include <vector>
+
+#include "tape/Decoder.h"
+#include "tape/WavFile.h"
+
+// Keeps `wav` for the columns the page draws and gives the marks of `records`
+// (read from its samples) as plain numbers.
+emscripten::val keepWave(WavSamples wav, const std::vector<DecodedRecord>& records);
