@@ -43,7 +43,7 @@ async function start() {
     return;
   }
   // At the device's own rate; the core is told which it is.
-  const context = new AudioContext();
+  const context = new AudioContext({ latencyHint: "playback" });
   try {
     await context.audioWorklet.addModule(new URL("capture-worklet.js", import.meta.url));
   } catch {

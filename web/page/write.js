@@ -58,36 +58,55 @@ $("kopfdaten").addEventListener("submit", async (event) => {
   if (result.name !== undefined) $("kopf-name").value = result.name;
 });
 
-// Playing to the BV7: the 8-bit WAV the encoder made, at its own 44100 per
-// second, and half a second of its idle level behind it, so that nothing the
-// output still holds is cut off; "fertig" only after that.
+// Playing to the BV7: the encoder's WAV through the browser's media player,
+// which keeps the sound well ahead of the output (Web Audio makes it just in
+// time, and a busy phone then drops pieces of it), with half a second of its
+// idle level behind it, so that nothing the output still holds is cut off;
+// "fertig" only after that.
 const idleSeconds = 0.5;
+
+// The encoder's WAV (a 46-byte header; its data size leaves out the pad byte)
+// as a plain 8-bit WAV with the idle tail.
+function withIdleTail(wav) {
+  const count = new DataView(wav.buffer, wav.byteOffset).getUint32(42, true);
+  const rate = new DataView(wav.buffer, wav.byteOffset).getUint32(24, true);
+  const length = count + idleSeconds * rate, bytes = new Uint8Array(44 + length).fill(0x80);
+  const view = new DataView(bytes.buffer);
+  const text = (at, value) => [...value].forEach((c, i) => view.setUint8(at + i, c.charCodeAt(0)));
+  text(0, "RIFF"); view.setUint32(4, 36 + length, true); text(8, "WAVEfmt ");
+  view.setUint32(16, 16, true); view.setUint16(20, 1, true); view.setUint16(22, 1, true);
+  view.setUint32(24, rate, true); view.setUint32(28, rate, true); view.setUint16(32, 1, true);
+  view.setUint16(34, 8, true); text(36, "data"); view.setUint32(40, length, true);
+  bytes.set(wav.subarray(46, 46 + count), 44);
+  return bytes;
+}
+
 $("abspielen").addEventListener("click", async () => {
   if (!toPlay) return;
-  // The encoder's 46-byte header; its data size leaves out the pad byte.
-  const count = new DataView(toPlay.buffer, toPlay.byteOffset).getUint32(42, true);
-  const data = toPlay.subarray(46, 46 + count), rate = 44100;
-  const context = new AudioContext({ sampleRate: rate });
-  const buffer = context.createBuffer(1, data.length + idleSeconds * rate, rate);
-  const channel = buffer.getChannelData(0);
-  data.forEach((sample, i) => { channel[i] = (sample - 128) / 128; });
-  const source = context.createBufferSource();
-  source.buffer = buffer;
-  source.connect(context.destination);
+  const address = URL.createObjectURL(new Blob([withIdleTail(toPlay)], { type: "audio/wav" }));
+  const player = new Audio(address);
   $("abspielen").disabled = true;
-  const start = context.currentTime + 0.1, length = buffer.duration;
-  source.start(start);
+  let ended = false;
   const tick = () => {
-    const played = Math.min(Math.max(context.currentTime - start, 0), length);
-    $("fortschritt").value = played / length;
-    $("restzeit").textContent = "noch " + Math.ceil(length - played) + " s";
-    if (played < length) requestAnimationFrame(tick);
+    if (ended) return;
+    const length = player.duration || 0, played = Math.min(player.currentTime, length);
+    $("fortschritt").value = length ? played / length : 0;
+    if (length) $("restzeit").textContent = "noch " + Math.ceil(length - played) + " s";
+    requestAnimationFrame(tick);
   };
-  tick();
-  await new Promise((done) => { source.onended = done; });
-  await new Promise((done) => setTimeout(done, 500));
-  await context.close();
-  $("fortschritt").value = 1;
-  $("restzeit").textContent = "fertig";
-  $("abspielen").disabled = false;
+  try {
+    await player.play();
+    tick();
+    await new Promise((done, failed) => { player.onended = done; player.onerror = failed; });
+    await new Promise((done) => setTimeout(done, 500));
+    $("fortschritt").value = 1;
+    $("restzeit").textContent = "fertig";
+  } catch {
+    $("restzeit").textContent = "Abspielen nicht möglich – kein Tonausgang?";
+  } finally {
+    ended = true;
+    player.removeAttribute("src");
+    URL.revokeObjectURL(address);
+    $("abspielen").disabled = false;
+  }
 });

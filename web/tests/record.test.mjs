@@ -23,7 +23,7 @@ async function recordOnce(tab, bin) {
   return { shown: await tab.evaluate(() => window.shown), played, playEnd, ended };
 }
 
-test("a program played into the input is read, the page stops by itself, BIN and WAV are bv7's",
+test("a program played into the cable is read, the page stops by itself, BIN and WAV are bv7's",
      { skip: !onCable }, async () => {
   const image = Buffer.from(Array.from({ length: 400 }, (_, i) => (i * 11 + 9) & 0xff));
   const bin = path.join(work, "AUFN_2000_218F_2000.BIN");
