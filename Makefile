@@ -48,7 +48,11 @@ fuzz: deps
 	@cmake -S . -B $(BUILD)/fuzz -DCMAKE_CXX_COMPILER=clang++ -DBV7_LIBFUZZER=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
 
-test: native win wintests sanitize fuzz web webtests
+# Everything installed first; then the builds two at a time (each on both
+# cores), so that their single-threaded steps (configure, link) overlap.
+test: deps
+	@$(MAKE) --no-print-directory -j2 native win sanitize fuzz web webtests
+	@$(MAKE) --no-print-directory wintests
 	@scripts/run-tests
 
 run: win wintests
