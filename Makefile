@@ -42,7 +42,7 @@ wintests: win
 # The native tests under ASan and UBSan, and the fuzz targets with libFuzzer.
 sanitize: deps
 	@cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=Debug -DBV7_SANITIZE=ON >/dev/null
-	@cmake --build $(BUILD)/sanitize -j$(JOBS) --target native_tests
+	@cmake --build $(BUILD)/sanitize -j$(JOBS) --target native_tests bv7
 
 fuzz: deps
 	@cmake -S . -B $(BUILD)/fuzz -DCMAKE_CXX_COMPILER=clang++ -DBV7_LIBFUZZER=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -51,7 +51,7 @@ fuzz: deps
 # Everything installed first; then the builds two at a time (each on both
 # cores), so that their single-threaded steps (configure, link) overlap.
 test: deps
-	@$(MAKE) --no-print-directory -j2 native win sanitize fuzz web webtests
+	@$(MAKE) --no-print-directory -j2 win sanitize fuzz web webtests
 	@$(MAKE) --no-print-directory wintests
 	@scripts/run-tests
 

@@ -67,7 +67,9 @@ TEST(ExchangeState, AJobUnderWayIsNeitherJoinedNorLeftHalfWay) {
         const StartAction onStart = startAction(stage);
         EXPECT_EQ(view.headerFieldsEnabled, onStart == StartAction::WriteWav || onStart == StartAction::EncodeAndPlay);
         EXPECT_EQ(writesTempWav(onStart), onStart == StartAction::Capture || view.headerFieldsEnabled);
-        if (onStart != StartAction::None) EXPECT_TRUE(view.startShown);
+        if (onStart != StartAction::None) {
+            EXPECT_TRUE(view.startShown);
+        }
         // The tone button switches the tone on when idle and off while it sounds.
         EXPECT_EQ(view.toneButtonEnabled, stage == S::Idle || stage == S::TestTone);
         EXPECT_STREQ(view.toneButtonText, stage == S::TestTone ? "Test-Ton aus" : "Test-Ton");

@@ -1,7 +1,8 @@
 // What the page's tests share: the page served by Python's own server on a
 // free port of 127.0.0.1, Debian's Chromium under playwright-core with a fresh
 // profile, the native bv7 that makes recordings and reads what the page made,
-// and a folder of their own. Needs build/web (make web) and build/native/bv7.
+// and a folder of their own. Needs build/web (make web) and build/native/bv7
+// (or the bv7 named by BV7).
 // Screenshots go to build/test-logs/web/.
 import { before, after } from "node:test";
 import { spawn } from "node:child_process";
@@ -11,7 +12,7 @@ import path from "node:path";
 import { chromium } from "playwright-core";
 
 export const root = path.resolve(import.meta.dirname, "../..");
-export const bv7 = path.join(root, "build/native/bv7");
+export const bv7 = process.env.BV7 ? path.resolve(process.env.BV7) : path.join(root, "build/native/bv7");
 export const shots = path.join(root, "build/test-logs/web");
 export const work = fs.mkdtempSync(path.join(os.tmpdir(), "spulwerk-web-"));
 const page = path.join(root, "build/web");

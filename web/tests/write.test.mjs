@@ -2,12 +2,12 @@
 // byte for byte, and what the page plays reaches the cable whole.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { execFileSync, spawn } from "node:child_process";
+import { execFileSync, spawn, spawnSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { address, bv7, download, launchOnCable, onCable, openPage, shots, work } from "./rig.mjs";
 
-test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the scheme gives its message", async () => {
+test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the scheme, a program too big give their messages", async () => {
   const image = Buffer.from(Array.from({ length: 700 }, (_, i) => (i * 13 + 5) & 0xff));
   const bin = path.join(work, "DEMO_2000_22BB_2000.BIN");
   fs.writeFileSync(bin, image);
@@ -23,6 +23,15 @@ test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the sc
   await tab.setInputFiles("#bin", odd);
   await tab.locator("#bin-fehler").waitFor({ state: "visible", timeout: 10000 });
   assert.match(await tab.locator("#bin-fehler").textContent(), /^demo\.bin: Der BIN-Dateiname enthielt keine/);
+  // bv7's message, as the page puts it: the file's name in front.
+  const big = path.join(work, "GROSS_1000_1FFF_1000.BIN");
+  fs.writeFileSync(big, Buffer.alloc(70000, 0x55));
+  const said = spawnSync(bv7, ["bin2wav", big, "-o", path.join(work, "gross.wav")]).stderr.toString().trim();
+  await tab.setInputFiles("#bin", big);
+  await tab.locator("#bin-fehler", { hasText: "Speicher" }).waitFor({ timeout: 10000 });
+  assert.equal("Fehler: " + (await tab.locator("#bin-fehler").textContent()).replace("GROSS_1000_1FFF_1000.BIN: ", "") +
+               " (" + big + ")", said);
+  assert.equal(await tab.locator("a.wav").count(), 0);
   assert.deepEqual(problems, []);
 });
 
