@@ -33,16 +33,24 @@ struct ShownWave {
 };
 ShownWave shown;
 
+// Made at the first column that takes runs whole, not when the recording is
+// read: the listing is shown without waiting for it.
 void summarise(ShownWave& wave) {
-    const ByteView samples = wave.wav.samples;
-    const std::size_t runs = samples.size / runLength;
-    wave.runLows.assign(runs, 255);
-    wave.runHighs.assign(runs, 0);
-    for (std::size_t r = 0; r < runs; ++r)
-        for (std::size_t i = r * runLength; i < (r + 1) * runLength; ++i) {
-            wave.runLows[r] = std::min(wave.runLows[r], samples[i]);
-            wave.runHighs[r] = std::max(wave.runHighs[r], samples[i]);
+    if (!wave.runLows.empty()) return;
+    const std::uint8_t* samples = wave.wav.samples.data;
+    const std::size_t runs = wave.wav.samples.size / runLength;
+    wave.runLows.resize(runs);
+    wave.runHighs.resize(runs);
+    for (std::size_t r = 0; r < runs; ++r) {
+        const std::uint8_t* run = samples + r * runLength;
+        std::uint8_t low = 255, high = 0;
+        for (std::size_t i = 0; i < runLength; ++i) {
+            low = std::min(low, run[i]);
+            high = std::max(high, run[i]);
         }
+        wave.runLows[r] = low;
+        wave.runHighs[r] = high;
+    }
 }
 
 val blockMarks(const DecodedRecord& record) {
@@ -67,7 +75,6 @@ val blockMarks(const DecodedRecord& record) {
 val keepWave(WavSamples wav, const std::vector<DecodedRecord>& records) {
     shown = ShownWave{};
     shown.wav = std::move(wav);
-    summarise(shown);
     const WavSamples& kept = shown.wav;
     const std::vector<std::size_t> starts = recordStarts(records, kept.rate);
     val result = val::object();
@@ -108,6 +115,7 @@ val waveColumns(double from, double to, int columns) {
         out.assign(samples.data + begin, samples.data + end);
         return web::arrayOf(out);
     }
+    if (count / wanted >= 2 * runLength) summarise(shown);
     out.resize(2 * wanted);
     // In 64 bits: a long recording's count times a column overflows size_t here.
     const auto edge = [&](std::size_t c) {
@@ -118,7 +126,7 @@ val waveColumns(double from, double to, int columns) {
         const std::size_t stop = edge(c + 1);
         std::uint8_t low = 255, high = 0;
         while (at < stop) {
-            if (at % runLength == 0 && at + runLength <= stop) {
+            if (!shown.runLows.empty() && at % runLength == 0 && at + runLength <= stop) {
                 low = std::min(low, shown.runLows[at / runLength]);
                 high = std::max(high, shown.runHighs[at / runLength]);
                 at += runLength;
