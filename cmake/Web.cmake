@@ -5,7 +5,8 @@
 # merged come from the command line's own code.
 file(GLOB WEB_BINDINGS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/*.cpp)
 add_executable(spulwerk_web ${WEB_BINDINGS} ${CMAKE_SOURCE_DIR}/cli/TextConversion.cpp
-    ${CMAKE_SOURCE_DIR}/cli/BinToWav.cpp ${CMAKE_SOURCE_DIR}/cli/FileAccess.cpp ${CMAKE_SOURCE_DIR}/cli/RecordSaving.cpp)
+    ${CMAKE_SOURCE_DIR}/cli/BinToWav.cpp ${CMAKE_SOURCE_DIR}/cli/FileAccess.cpp ${CMAKE_SOURCE_DIR}/cli/RecordSaving.cpp
+    ${CMAKE_SOURCE_DIR}/cli/Terminal.cpp)
 target_link_libraries(spulwerk_web PRIVATE bv7core)
 target_compile_options(spulwerk_web PRIVATE ${PROJECT_WARNINGS} -fexceptions)
 target_compile_options(bv7core PRIVATE -fexceptions)

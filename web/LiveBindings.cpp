@@ -10,16 +10,15 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <sstream>
 
+#include "cli/RecordSaving.h"
+#include "cli/Terminal.h"
 #include "cli/TextConversion.h"
-#include "shell/HexText.h"
 #include "shell/StringTable.h"
 #include "sound/SoundRules.h"
 #include "tape/AudioFormat.h"
-#include "tape/BinFileName.h"
 #include "tape/LiveReader.h"
-#include "tape/ReaderFallback.h"
-#include "tape/TapeListing.h"
 #include "tape/WavFile.h"
 #include "web/Values.h"
 
@@ -102,12 +101,6 @@ const char* phaseName(LivePhase phase) {
     return "";
 }
 
-// "m:ss", as bv7 record names a place in its recording.
-std::string minutes(std::size_t sample, std::uint32_t rate) {
-    std::size_t seconds = sample / rate;
-    return std::to_string(seconds / 60) + ":" + (seconds % 60 < 10 ? "0" : "") + std::to_string(seconds % 60);
-}
-
 // A new reading of samples at `rate` (the AudioContext's), replacing any before.
 void liveStart(std::uint32_t rate) { reading = std::make_unique<Reading>(rate); }
 
@@ -140,20 +133,16 @@ val liveFeed(const val& floats) {
 
 // The lines bv7 record prints for the record kept: what was read, its
 // addresses, notes and faulty blocks; or the reader's message.
-std::vector<std::string> reportLines(const DecodedRecord& record, std::uint32_t rate) {
+val reportLines(const DecodedRecord& record, std::uint32_t rate) {
+    std::ostringstream out;
+    cli::CommandIo io{out, out};
     if (record.status != DecodeStatus::Ok) {
-        std::string where = foundRecord(record) ? " (bei " + tapeTime(record.syncPosition, rate) + ")" : "";
-        return {"Fehler: " + std::string(loadString(decodeStatusMessage(record.status))) + where};
+        cli::reportUnread(record, "", rate, out);
+    } else {
+        cli::printRecord(record, io);
+        if (record.faulty > 0) out << "Nichts geschrieben.\n";
     }
-    std::vector<std::string> lines = readingLines(record, cli::cp1252ToUtf8(shownName(record.header.name)));
-    lines.push_back("Anfangsadresse (AA):\t" + formatHex4(record.header.aa));
-    lines.push_back("Endadresse (EA):\t" + formatHex4(record.header.ea));
-    lines.push_back("Startadresse (SA):\t" + formatHex4(record.header.sa));
-    for (const std::string& note : readingNotes(record)) lines.push_back(note);
-    for (int block : record.faultyBlocks)
-        lines.push_back("Block " + std::to_string(block) + " von " + std::to_string(record.blocks) + ": Prüfsummenfehler");
-    if (record.faulty > 0) lines.push_back("Nichts geschrieben.");
-    return lines;
+    return web::linesOfText(out.str());
 }
 
 // The reading ended (stopped by itself or by the user): the records given up
@@ -173,7 +162,8 @@ val liveEnd() {
     const std::size_t kept = keptRecord(records);
     val warnings = val::array();
     for (std::size_t i = 0; i < kept; ++i) {
-        warnings.call<void>("push", "Warnung: Aufnahme bei " + minutes(records[i].syncPosition, done.rate) +
+        warnings.call<void>("push", "Warnung: Aufnahme bei " +
+                                        cli::minutesText(std::uint64_t{records[i].syncPosition} * 1000 / done.rate) +
                                         " nicht lesbar (" + loadString(decodeStatusMessage(records[i].status)) +
                                         "), die Suche ging dahinter weiter.");
         if (i < findings.size())
@@ -181,14 +171,10 @@ val liveEnd() {
     }
     const DecodedRecord& record = records[kept];
     result.set("warnings", warnings);
-    result.set("lines", web::linesOf(reportLines(record, done.rate)));
+    result.set("lines", reportLines(record, done.rate));
     result.set("findings", web::linesOf(kept < findings.size() ? findings[kept] : std::vector<Finding>{}));
     if (record.status == DecodeStatus::Ok && record.faulty == 0) {
-        // Control characters read from tape become "-", as in bv7's file names.
-        std::string name = proposeBinFileName(record.header);
-        for (char& c : name)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '-';
-        result.set("binName", cli::cp1252ToUtf8(name));
+        result.set("binName", cli::binNameFor(record.header));
         result.set("image", web::arrayOf(record.image));
     }
     const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(done.recording.size(), maxWavSampleCount));

@@ -32,21 +32,13 @@ bool readWhole(const DecodedRecord& record) {
     return record.status == DecodeStatus::Ok && record.faulty == 0 && !record.nameUnsure && !record.startUnsure;
 }
 
-// Text as bv7 prints it, line by line, without the line breaks.
-val linesOfText(const std::string& text) {
-    val lines = val::array();
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.call<void>("push", line);
-    return lines;
-}
-
 // What bv7 wav2bin prints of a record read to its end: name, blocks, length,
 // CRC, the addresses, its notes and faulty blocks.
 val reportOf(const DecodedRecord& record) {
     std::ostringstream out;
     cli::CommandIo io{out, out};
     cli::printRecord(record, io);
-    return linesOfText(out.str());
+    return web::linesOfText(out.str());
 }
 
 // The BIN of a program read whole, with its name, into `item`.
@@ -141,12 +133,12 @@ val readCopies(const val& names, const val& files) {
         cli::CommandIo io{out, out};
         cli::printMergedProgram(++number, program, origins, io);
         val item = val::object();
-        item.set("report", linesOfText(out.str()));
+        item.set("report", web::linesOfText(out.str()));
         offerBin(program.record, item);
         programs.call<void>("push", item);
     }
     result.set("programs", programs);
-    result.set("unread", linesOfText(unread.str()));
+    result.set("unread", web::linesOfText(unread.str()));
     return result;
 }
 }

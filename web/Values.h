@@ -4,6 +4,7 @@
 #include <emscripten/val.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ inline emscripten::val linesOf(const std::vector<Finding>& findings) {
 inline emscripten::val linesOf(const std::vector<std::string>& texts) {
     emscripten::val lines = emscripten::val::array();
     for (const std::string& text : texts) lines.call<void>("push", text);
+    return lines;
+}
+
+// Text as bv7 prints it, line by line, without the line breaks.
+inline emscripten::val linesOfText(const std::string& text) {
+    emscripten::val lines = emscripten::val::array();
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.call<void>("push", line);
     return lines;
 }
 }

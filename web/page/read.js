@@ -4,7 +4,7 @@
 // copies of each program put together block by block.
 import { audioRate } from "./audioRate.js";
 import { call, callWithProgress } from "./core.js";
-import { $, binLink, findingItem } from "./ui.js";
+import { $, binLink, findingItem, pcmWav } from "./ui.js";
 import { showWave } from "./wave.js";
 
 function showError(text) {
@@ -65,19 +65,14 @@ function showMerged(result, unread) {
 // 16-bit WAV of every channel of decoded sound at its rate: the core's reader
 // takes the channel that carries the signal, as it does of any WAV file.
 function wavOf(buffer) {
-  const channels = buffer.numberOfChannels, frames = buffer.length, rate = buffer.sampleRate;
-  const size = frames * channels * 2, bytes = new ArrayBuffer(44 + size), view = new DataView(bytes);
-  const text = (at, value) => [...value].forEach((c, i) => view.setUint8(at + i, c.charCodeAt(0)));
-  text(0, "RIFF"); view.setUint32(4, 36 + size, true); text(8, "WAVEfmt ");
-  view.setUint32(16, 16, true); view.setUint16(20, 1, true); view.setUint16(22, channels, true);
-  view.setUint32(24, rate, true); view.setUint32(28, rate * channels * 2, true); view.setUint16(32, channels * 2, true);
-  view.setUint16(34, 16, true); text(36, "data"); view.setUint32(40, size, true);
-  const samples = new Int16Array(bytes, 44);
+  const channels = buffer.numberOfChannels, frames = buffer.length;
+  const bytes = pcmWav(channels, buffer.sampleRate, 16, frames);
+  const samples = new Int16Array(bytes.buffer, 44);
   for (let channel = 0; channel < channels; ++channel) {
     const data = buffer.getChannelData(channel);
     for (let i = 0; i < frames; ++i) samples[i * channels + channel] = Math.max(-1, Math.min(1, data[i])) * 32767;
   }
-  return new Uint8Array(bytes);
+  return bytes;
 }
 
 // The file as a WAV for the core: a WAV as it is, anything else decoded by

@@ -28,3 +28,16 @@ export function onChosen(id, use) {
   });
 }
 
+
+// A PCM WAV file of `frames` frames of silence at zero, its header written;
+// the samples go behind byte 44.
+export function pcmWav(channels, rate, bits, frames) {
+  const block = channels * bits / 8, size = frames * block;
+  const bytes = new Uint8Array(44 + size), view = new DataView(bytes.buffer);
+  const text = (at, value) => [...value].forEach((c, i) => view.setUint8(at + i, c.charCodeAt(0)));
+  text(0, "RIFF"); view.setUint32(4, 36 + size, true); text(8, "WAVEfmt ");
+  view.setUint32(16, 16, true); view.setUint16(20, 1, true); view.setUint16(22, channels, true);
+  view.setUint32(24, rate, true); view.setUint32(28, rate * block, true); view.setUint16(32, block, true);
+  view.setUint16(34, bits, true); text(36, "data"); view.setUint32(40, size, true);
+  return bytes;
+}

@@ -2,7 +2,7 @@
 // does not hold it, the WAV as bv7 bin2wav writes it; and playing that WAV to
 // the BV7.
 import { call } from "./core.js";
-import { $, downloadLink, findingItem, onChosen } from "./ui.js";
+import { $, downloadLink, findingItem, onChosen, pcmWav } from "./ui.js";
 
 let toPlay = null;
 let chosen = null;   // the BIN file whose name held no header: its name and bytes
@@ -70,13 +70,8 @@ const idleSeconds = 0.5;
 function withIdleTail(wav) {
   const count = new DataView(wav.buffer, wav.byteOffset).getUint32(42, true);
   const rate = new DataView(wav.buffer, wav.byteOffset).getUint32(24, true);
-  const length = count + idleSeconds * rate, bytes = new Uint8Array(44 + length).fill(0x80);
-  const view = new DataView(bytes.buffer);
-  const text = (at, value) => [...value].forEach((c, i) => view.setUint8(at + i, c.charCodeAt(0)));
-  text(0, "RIFF"); view.setUint32(4, 36 + length, true); text(8, "WAVEfmt ");
-  view.setUint32(16, 16, true); view.setUint16(20, 1, true); view.setUint16(22, 1, true);
-  view.setUint32(24, rate, true); view.setUint32(28, rate, true); view.setUint16(32, 1, true);
-  view.setUint16(34, 8, true); text(36, "data"); view.setUint32(40, length, true);
+  const bytes = pcmWav(1, rate, 8, count + idleSeconds * rate);
+  bytes.fill(0x80, 44);
   bytes.set(wav.subarray(46, 46 + count), 44);
   return bytes;
 }

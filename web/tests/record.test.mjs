@@ -6,7 +6,7 @@ import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
-import { address, bv7, download, launchOnCable, onCable, shots, work } from "./rig.mjs";
+import { bv7, download, launchOnCable, onCable, openPage, shots, work } from "./rig.mjs";
 
 // One recording on the page while bv7 play plays `bin`, without a click on
 // "Aufnahme beenden": every status shown, and whether and when it ended.
@@ -34,12 +34,7 @@ test("a program played into the cable is read, the page stops by itself, BIN and
   const browser = await launchOnCable("profile-record", ["--use-fake-ui-for-media-stream"]);
   delete process.env.PULSE_LATENCY_MSEC;
   try {
-    const tab = await browser.newPage();
-    await tab.setViewportSize({ width: 1200, height: 900 });
-    const problems = [];
-    tab.on("pageerror", (error) => problems.push(error.message));
-    tab.on("console", (message) => { if (message.type() === "error") problems.push(message.text()); });
-    await tab.goto(address);
+    const { tab, problems } = await openPage(1200, 900, browser);
     // Every status the page shows, in order.
     await tab.evaluate(() => {
       const status = document.getElementById("rec-status");

@@ -48,9 +48,10 @@ after(async () => {
   fs.rmSync(work, { recursive: true, force: true });
 });
 
-// A tab of the page at this size, with every error it reports.
-export async function openPage(width, height) {
-  const tab = await context.newPage();
+// A tab of the page at this size, with every error it reports; in the
+// shared browser or in `browser` (one of launchOnCable's).
+export async function openPage(width, height, browser = context) {
+  const tab = await browser.newPage();
   await tab.setViewportSize({ width, height });
   const problems = [];
   tab.on("pageerror", (error) => problems.push(error.message));

@@ -5,7 +5,7 @@ import assert from "node:assert/strict";
 import { execFileSync, spawn, spawnSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
-import { address, bv7, download, launchOnCable, onCable, openPage, shots, work } from "./rig.mjs";
+import { bv7, download, launchOnCable, onCable, openPage, shots, work } from "./rig.mjs";
 
 test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the scheme, a program too big give their messages", async () => {
   const image = Buffer.from(Array.from({ length: 700 }, (_, i) => (i * 13 + 5) & 0xff));
@@ -73,8 +73,7 @@ test("the page's playback reaches the cable whole", { skip: !onCable }, async ()
   fs.writeFileSync(bin, image);
   const audio = await launchOnCable("profile-audio");
   try {
-    const tab = await audio.newPage();
-    await tab.goto(address);
+    const { tab } = await openPage(1200, 800, audio);
     await tab.setInputFiles("#bin", bin);
     await tab.locator("#abspielen").waitFor({ timeout: 10000 });
     const cable = path.join(work, "kabel.wav");
