@@ -34,9 +34,10 @@ win: deps
 	@cmake --build $(WIN) -j$(JOBS)
 
 # The Windows programs and their tests for the Wine that runs here: the 32-bit
-# build itself, or, where the kernel cannot start 32-bit programs, a 64-bit
-# build of the same sources (build/win64; see scripts/wine-env.sh).
-wintests: win
+# build itself, or, where the 32-bit Wine cannot run (its packages not
+# installable, or a kernel that cannot start 32-bit programs), a 64-bit build
+# of the same sources (build/win64; see scripts/wine-env.sh).
+wintests: deps
 	@JOBS=$(JOBS) scripts/build-win64
 
 # The native tests under ASan and UBSan, and the fuzz targets with libFuzzer.
@@ -51,8 +52,7 @@ fuzz: deps
 # Everything installed first; then the builds two at a time (each on both
 # cores), so that their single-threaded steps (configure, link) overlap.
 test: deps
-	@$(MAKE) --no-print-directory -j2 win sanitize fuzz web webtests
-	@$(MAKE) --no-print-directory wintests
+	@$(MAKE) --no-print-directory -j2 win wintests sanitize fuzz web webtests
 	@scripts/run-tests
 
 run: win wintests

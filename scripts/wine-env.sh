@@ -6,15 +6,25 @@
 # left without a limit).
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
-# The Windows programs are 32-bit, and so is the Wine that runs them. Some
-# kernels (in some virtual machines) cannot start 32-bit programs at all:
-# there the same sources are built for 64-bit Windows (build/win64) and run
-# under 64-bit Wine, and the scripts say so. WINE_BITS=32 or 64 chooses.
-if [ -z "${WINE_BITS:-}" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1 || [ ! -x /usr/lib/wine/wine64 ]; then
-        WINE_BITS=32
+# The Windows programs are 32-bit, and so is the Wine that runs them. Where
+# the 32-bit Wine cannot run (its packages were not installable, or the kernel,
+# as in some virtual machines, cannot start 32-bit programs at all), the same
+# sources are built for 64-bit Windows (build/win64) and run under 64-bit
+# Wine, and the scripts say why in WINE_ROAD. WINE_BITS=32 or 64 chooses.
+WINE_ROAD=""
+if [ -n "${WINE_BITS:-}" ]; then
+    [ "$WINE_BITS" = 32 ] || WINE_ROAD="WINE_BITS=$WINE_BITS asked for"
+elif /usr/lib/wine/wine --version >/dev/null 2>&1 || [ ! -x /usr/lib/wine/wine64 ]; then
+    WINE_BITS=32
+else
+    WINE_BITS=64
+    # scripts/install-deps keeps apt's reason where the 32-bit packages failed.
+    if [ -s "$ROOT/build/wine-road" ]; then
+        WINE_ROAD=$(cat "$ROOT/build/wine-road")
+    elif [ -e /usr/lib/wine/wine ]; then
+        WINE_ROAD="This kernel cannot run 32-bit programs"
     else
-        WINE_BITS=64
+        WINE_ROAD="The 32-bit Wine is not installed (make deps installs it)"
     fi
 fi
 if [ "$WINE_BITS" = 64 ]; then
@@ -26,7 +36,7 @@ else
     WINE=wine WINESERVER_CMD=wineserver
     WINE_DIR="$ROOT/build/wine" WIN_BUILD="$ROOT/build/win"
 fi
-export WINE_BITS WINE WINESERVER_CMD WINE_DIR WIN_BUILD
+export WINE_BITS WINE_ROAD WINE WINESERVER_CMD WINE_DIR WIN_BUILD
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
