@@ -65,9 +65,11 @@ int hexdumpCommand(const CommandArgs& args, CommandIo& io) {
     }
     const std::string& path = arguments.positionals()[0];
     std::vector<std::uint8_t> bytes;
-    if (!readInput(path, bytes, loadString(str::cannotOpenBinary), io.err, maxDumpBytes)) return exitFailed;
+    // One byte more than the dump shows tells whether the file goes on.
+    if (!readInput(path, bytes, loadString(str::cannotOpenBinary), io.err, maxDumpBytes + 1)) return exitFailed;
     for (const std::string& line :
          buildDumpLines(bytes.data(), bytes.size(), dumpStartAddress(path), !arguments.has("--ascii")))
         io.out << line << "\n";
+    if (bytes.size() > maxDumpBytes) io.err << dumpCutWarning(isStandardStream(path) ? "Standardeingabe" : path) << "\n";
     return exitOk;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <iterator>
 
 #ifdef _WIN32
 #include <io.h>
@@ -51,15 +52,24 @@ namespace {
 volatile std::sig_atomic_t interruptSeen = 0;
 extern "C" void noteInterrupt(int) { interruptSeen = 1; }
 using SignalHandler = void (*)(int);
-SignalHandler previousHandler = SIG_DFL;
+#ifdef SIGHUP
+constexpr int caughtSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#else
+constexpr int caughtSignals[] = {SIGINT, SIGTERM};
+#endif
+SignalHandler previousHandlers[std::size(caughtSignals)] = {};
 }
 
 InterruptCatcher::InterruptCatcher() {
     interruptSeen = 0;
-    previousHandler = std::signal(SIGINT, noteInterrupt);
+    for (std::size_t i = 0; i < std::size(caughtSignals); ++i)
+        previousHandlers[i] = std::signal(caughtSignals[i], noteInterrupt);
 }
 
-InterruptCatcher::~InterruptCatcher() { std::signal(SIGINT, previousHandler == SIG_ERR ? SIG_DFL : previousHandler); }
+InterruptCatcher::~InterruptCatcher() {
+    for (std::size_t i = 0; i < std::size(caughtSignals); ++i)
+        std::signal(caughtSignals[i], previousHandlers[i] == SIG_ERR ? SIG_DFL : previousHandlers[i]);
+}
 
 bool InterruptCatcher::interrupted() const { return interruptSeen != 0; }
 

@@ -38,6 +38,8 @@ class WarningInterface final : public TerminalInterface {
 
 // Ctrl-C while a sound command runs: noted instead of ending the program, so
 // that the command stops at once in its own way. Installed for its lifetime.
+// A termination request (SIGTERM) and a closed terminal or a logout (SIGHUP)
+// end the command the same way: what it read is saved and its files are whole.
 class InterruptCatcher {
   public:
     InterruptCatcher();

@@ -35,3 +35,8 @@ std::vector<std::string> buildDumpLines(const std::uint8_t* bytes, std::size_t c
     lines.push_back("CRC (SDLC) = " + formatHex4(crc16Sdlc(bytes, count)));
     return lines;
 }
+
+std::string dumpCutWarning(std::string_view shownName) {
+    return "Warnung: Der HEX-Dump zeigt nur die ersten 65535 Bytes von " + std::string(shownName) +
+           "; die CRC (SDLC) darunter gilt nur für diese, nicht für die ganze Datei.";
+}

@@ -18,3 +18,8 @@ std::uint16_t dumpStartAddress(std::string_view path);
 // no byte line, only the blank line and "CRC (SDLC) = FFFF".
 std::vector<std::string> buildDumpLines(const std::uint8_t* bytes, std::size_t count, std::uint16_t startAddress,
                                         bool showChecksums);
+
+// What bv7 and the page say of a file longer than the dump shows (`shownName`
+// as the front end shows file names): that only its first 65535 bytes are
+// listed, and that the CRC under the dump is theirs, not the file's.
+std::string dumpCutWarning(std::string_view shownName);

@@ -27,6 +27,7 @@ val hexDump(const std::string& fileName, const val& fileBytes, bool ascii) {
     val result = val::object();
     result.set("lines", lines);
     result.set("crc", formatHex4(crc16Sdlc(bytes.data(), bytes.size())));
+    result.set("cut", bytes.size() > maxDumpBytes ? dumpCutWarning(fileName) : std::string());
     return result;
 }
 

@@ -185,8 +185,9 @@ TEST(SoundCommands, RecordOnAFullDiskStillSavesTheProgram) {
               std::string::npos) << text(dir + recordLog);
 }
 
-// With --all the recording goes on behind each program; it ends with Ctrl-C
-// or after --seconds, and every complete program in it is saved.
+// With --all the recording goes on behind each program; it ends with Ctrl-C,
+// a termination request, a closed terminal or after --seconds, and every
+// complete program in it is saved, the WAV header telling its whole length.
 TEST(SoundCommands, RecordAllKeepsEveryProgramUntilStopped) {
     if (!haveCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
     struct Case {
@@ -197,6 +198,8 @@ TEST(SoundCommands, RecordAllKeepsEveryProgramUntilStopped) {
     };
     const Case cases[] = {
         {"interrupted", 1, "--all", "sleep 0.5; kill -INT $rec"},
+        {"terminated", 1, "--all", "sleep 0.5; kill -TERM $rec"},
+        {"hung-up", 1, "--all", "sleep 0.5; kill -HUP $rec"},
         {"two", 2, "--all --seconds 12", ""},
     };
     for (const Case& c : cases) {
@@ -220,7 +223,10 @@ TEST(SoundCommands, RecordAllKeepsEveryProgramUntilStopped) {
         for (int n = 0; n < c.programs; ++n)
             EXPECT_EQ(readFile(dir + "P" + std::to_string(n + 1) + "_3000_3063_3000.BIN"), images[n])
                 << text(dir + "record.out") << text(dir + recordLog);
-        EXPECT_GT(readFile(dir + "aufnahme.wav").size(), 4 * 44100u * c.programs);
+        auto wav = readFile(dir + "aufnahme.wav");
+        ASSERT_GT(wav.size(), 4 * 44100u * c.programs);
+        const std::uint8_t* size = &wav[wavHeaderBytes - 4];   // the data chunk's
+        EXPECT_EQ(size[0] | size[1] << 8 | size[2] << 16 | size[3] << 24, wav.size() - wavHeaderBytes);
     }
 }
 

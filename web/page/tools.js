@@ -8,6 +8,8 @@ async function showDump() {
   if (!dumped) return;
   const result = await call("hexDump", dumped.name, dumped.bytes, $("dump-ascii").checked);
   $("dump-crc").textContent = "CRC (SDLC): " + result.crc + "  " + dumped.name;
+  $("dump-gekuerzt").hidden = !result.cut;
+  $("dump-gekuerzt").textContent = result.cut;
   $("dump-zeilen").textContent = result.lines.join("\n") + "\n";
 }
 onChosen("dump-datei", async (file) => {

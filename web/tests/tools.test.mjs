@@ -2,7 +2,7 @@
 // with kalov's text file.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { execFileSync } from "node:child_process";
+import { execFileSync, spawnSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { bv7, download, openPage, work } from "./rig.mjs";
@@ -18,6 +18,14 @@ test("the hex dump and CRC of a file are bv7's", async () => {
   assert.equal(await tab.locator("#dump-zeilen").textContent(), execFileSync(bv7, ["hexdump", bin]).toString());
   await tab.check("#dump-ascii");
   assert.equal(await tab.locator("#dump-zeilen").textContent(), execFileSync(bv7, ["hexdump", bin, "--ascii"]).toString());
+  assert.equal(await tab.locator("#dump-gekuerzt").isHidden(), true);
+  // A file longer than the dump shows: both say so, and whose CRC the dump's is.
+  fs.writeFileSync(path.join(work, "GROSS.BIN"), Buffer.alloc(70000, 0x41));
+  await tab.setInputFiles("#dump-datei", path.join(work, "GROSS.BIN"));
+  await tab.locator("#dump-gekuerzt").waitFor({ timeout: 10000 });
+  const bv7Dump = spawnSync(bv7, ["hexdump", "GROSS.BIN"], { cwd: work });
+  assert.match(bv7Dump.stderr.toString(), /^Warnung: .*65535 Bytes von GROSS\.BIN.*CRC/);
+  assert.equal(await tab.locator("#dump-gekuerzt").textContent() + "\n", bv7Dump.stderr.toString());
   assert.deepEqual(problems, []);
 });
 
