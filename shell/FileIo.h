@@ -1,7 +1,7 @@
 #pragma once
-// The one way files are read and written. Every outcome is a small enum; the
-// caller turns it into its own German message (or trace line). Nothing here
-// shows a box.
+// The one way files are read and written. Every outcome is a small enum with
+// the system's reason beside it; the caller turns it into its own German
+// message (or trace line). Nothing here shows a box or keeps a last error.
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
