@@ -87,7 +87,7 @@ Reading readBack(const std::string& path, const std::vector<std::uint8_t>& image
     if (readFile(path, bytes) != ReadOutcome::Ok) return Reading::Failed;
     std::string problem;
     if (importSoundFile(bytes, problem) == ImportResult::Failed) return Reading::Failed;
-    WavSamples wav = takeWavSamples(std::move(bytes));
+    WavSamples wav = adoptWavSamples(std::move(bytes));
     if (wav.error) return Reading::Failed;
     DecoderSettings settings;
     settings.threshold = stretchThresholdAt(wav.rate);

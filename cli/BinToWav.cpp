@@ -12,6 +12,10 @@
 namespace cli {
 namespace {
 constexpr std::uint32_t wavRate = 44100;
+constexpr std::uint64_t memoryBytes = 0x10000;
+
+// The EA a receiver computes: AA + length - 1, taken to 16 bits.
+std::uint16_t endAddress(std::uint16_t aa, std::size_t size) { return static_cast<std::uint16_t>(aa + size - 1); }
 }
 
 bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, const std::string& input,
@@ -22,10 +26,19 @@ bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, con
         return false;
     }
     const std::uint64_t end = std::uint64_t{aa} + image.size();
-    if (end <= 0x10000) return true;
-    err << "Fehler: Das Programm passt nicht in den Speicher des BV7: " << image.size() << " Bytes ab AA "
-        << formatHex4(aa) << " reichen über FFFF hinaus (höchstens " << 0x10000 - aa << " Bytes). (" << input << ")\n";
-    return false;
+    if (end <= memoryBytes) return true;
+    if (image.size() > memoryBytes) {
+        err << "Fehler: Das Programm passt nicht in den Speicher des BV7: " << image.size() << " Bytes ab AA "
+            << formatHex4(aa) << " reichen über FFFF hinaus (höchstens " << memoryBytes << " Bytes). (" << input
+            << ")\n";
+        return false;
+    }
+    // Block addresses are 16 bits: the block after FFxx carries 00xx, and the
+    // BV7 loads the rest from 0000 on.
+    err << "Warnung: " << image.size() << " Bytes ab AA " << formatHex4(aa)
+        << " reichen über FFFF hinaus; die Blockadressen laufen bei 0000 weiter, der BV7 lädt den Rest ab 0000 (EA "
+        << formatHex4(endAddress(aa, image.size())) << "). (" << input << ")\n";
+    return true;
 }
 
 bool readBinImage(const std::string& input, std::uint16_t aa, std::vector<std::uint8_t>& image, std::ostream& err) {
@@ -51,10 +64,10 @@ std::string wavNameFor(const std::string& name) {
 }
 
 void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err) {
-    const std::uint64_t ea = std::uint64_t{named.aa} + size - 1;
+    const std::uint16_t ea = endAddress(named.aa, size);
     if (ea == named.ea) return;
     err << "Warnung: Der Dateiname nennt EA " << formatHex4(named.ea) << ", die Datei (" << size << " Bytes ab AA "
-        << formatHex4(named.aa) << ") endet aber bei EA " << formatHex4(static_cast<std::uint32_t>(ea))
-        << "; die Aufnahme hat EA " << formatHex4(static_cast<std::uint32_t>(ea)) << ". (" << input << ")\n";
+        << formatHex4(named.aa) << ") endet aber bei EA " << formatHex4(ea) << "; die Aufnahme hat EA "
+        << formatHex4(ea) << ". (" << input << ")\n";
 }
 }

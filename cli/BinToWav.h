@@ -11,8 +11,9 @@
 
 namespace cli {
 // An image the BV7 can load: not empty (its tape would hold no data block),
-// and ending at FFFF at the latest when loaded from `aa` (the BV7 holds
-// 64 KiB). False after the message naming `input`.
+// and at most 64 KiB, the BV7's memory. One that runs past FFFF from `aa`
+// wraps to 0000 as the 16-bit block addresses do, with a "Warnung:". False
+// after the message naming `input`.
 bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, const std::string& input,
                    std::ostream& err);
 

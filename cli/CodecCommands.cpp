@@ -6,6 +6,7 @@
 
 #include "shell/CommonServices.h"
 #include "shell/HexText.h"
+#include "shell/StringTable.h"
 #include "tape/BinFileName.h"
 
 using namespace cli;
@@ -54,8 +55,11 @@ const char* const wav2binUsage =
 bool addressOption(const Arguments& arguments, const char* option, std::uint16_t& address) {
     const std::string* text = arguments.value(option);
     if (!text) return true;
-    int value = parseHexAddress(*text, true);
-    if (value < 0) return false;
+    int value = parseHexAddress(*text);
+    if (value < 0) {
+        showStringError(str::badHexAddress);
+        return false;
+    }
     address = static_cast<std::uint16_t>(value);
     return true;
 }
@@ -77,8 +81,7 @@ bool applyHeaderOptions(const Arguments& arguments, bool named, TapeHeader& head
     header.name = fromTerminal(arguments.value("--name") ? *arguments.value("--name") : header.name);
     if (!addressOption(arguments, "--aa", header.aa) || !addressOption(arguments, "--sa", header.sa)) return false;
     // A cut name is written all the same: a warning, not an error.
-    WarningInterface warnings(io.err);
-    normaliseProgramName(header.name);
+    printWarnings(normaliseProgramName(header.name), io.err);
     return true;
 }
 }

@@ -30,13 +30,12 @@ std::string problemText(FileProblem problem) {
 
 bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const std::string& cannotOpen, std::ostream& err,
                std::uint64_t maxBytes) {
-    ReadOutcome outcome =
-        isStandardStream(path) ? readStream(stdin, bytes, maxBytes) : readFile(path, bytes, maxBytes);
+    ReadResult read = isStandardStream(path) ? readStream(stdin, bytes, maxBytes) : readFile(path, bytes, maxBytes);
     const char* shown = isStandardStream(path) ? "Standardeingabe" : path.c_str();
-    switch (outcome) {
+    switch (read.outcome) {
     case ReadOutcome::Ok: return true;
     case ReadOutcome::CannotOpen:
-        err << "Fehler: " << cannotOpen << " (" << shown << ": " << problemText(lastFileProblem()) << ")\n";
+        err << "Fehler: " << cannotOpen << " (" << shown << ": " << problemText(read.problem) << ")\n";
         break;
     case ReadOutcome::NotRegularFile:
         err << "Fehler: " << cannotOpen << " (" << shown << ": keine gewöhnliche Datei)\n";
@@ -56,9 +55,10 @@ bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_
                   std::ostream& err) {
     if (!mayWrite(path, force, err)) return false;
     if (isStandardStream(path)) {
-        if (writeStream(stdout, bytes, count) == WriteOutcome::Ok) return true;
-        err << "Fehler: Standardausgabe konnte nicht vollständig geschrieben werden ("
-            << problemText(lastFileProblem()) << ")\n";
+        WriteResult written = writeStream(stdout, bytes, count);
+        if (written.outcome == WriteOutcome::Ok) return true;
+        err << "Fehler: Standardausgabe konnte nicht vollständig geschrieben werden (" << problemText(written.problem)
+            << ")\n";
         return false;
     }
     // Only a file is replaced: the new one would take the place of a device or a folder.
@@ -68,19 +68,19 @@ bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_
         return false;
     }
     // Written beside and moved into place: a failed write leaves an old file whole.
-    switch (replaceFile(path, {ByteView(bytes, count)})) {
+    WriteResult written = replaceFile(path, {ByteView(bytes, count)});
+    switch (written.outcome) {
     case WriteOutcome::Ok: return true;
     case WriteOutcome::CannotCreate:
-    case WriteOutcome::CannotReplace: {
+    case WriteOutcome::CannotReplace:
         // A name that cannot be made where the folder is missing.
-        FileProblem problem = lastFileProblem();
         err << "Fehler: Datei kann nicht angelegt werden: " << path << " ("
-            << (problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(problem)) << ")\n";
+            << (written.problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(written.problem))
+            << ")\n";
         break;
-    }
     case WriteOutcome::ShortWrite:
         err << "Fehler: Datei konnte nicht vollständig geschrieben werden: " << path << " ("
-            << problemText(lastFileProblem()) << ")\n";
+            << problemText(written.problem) << ")\n";
         break;
     }
     if (fileExists(path)) err << "Die vorhandene Datei ist unverändert: " << path << "\n";

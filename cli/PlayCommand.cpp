@@ -144,10 +144,7 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
             return false;
         }
         header.name = fromTerminal(header.name);
-        {
-            WarningInterface warnings(io.err);
-            normaliseProgramName(header.name);
-        }
+        printWarnings(normaliseProgramName(header.name), io.err);
         std::vector<std::uint8_t> image;
         return readBinImage(input, header.aa, image, io.err) && recordWavBytes(image, header, bytes, io.err);
     }

@@ -37,14 +37,13 @@ void TerminalInterface::setStatus(int, std::string_view) {}
 
 void TerminalInterface::trace(std::string_view line) { err_ << "(" << line << ")\n"; }
 
-Answer WarningInterface::ask(const Message& message) {
-    std::string text = terminalLines(message.text);
+void printWarnings(const std::string& boxText, std::ostream& err) {
+    std::string text = terminalLines(boxText);
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = std::min(text.find('\n', start), text.size());
-        if (end > start) err_ << "Warnung: " << text.substr(start, end - start) << "\n";
+        if (end > start) err << "Warnung: " << text.substr(start, end - start) << "\n";
         start = end + 1;
     }
-    return (message.style & 0xF) == mb::yesNo ? Answer::No : (message.style & 0xF) == mb::ok ? Answer::Ok : Answer::Cancel;
 }
 
 

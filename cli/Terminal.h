@@ -28,13 +28,9 @@ class TerminalInterface : public UserInterface {
     UserInterface* previous_;
 };
 
-// The same, but while it lives the boxes of the rules (a name that was cut)
-// go to `err` as warnings: each line "Warnung: ...". The program goes on after them.
-class WarningInterface final : public TerminalInterface {
-  public:
-    using TerminalInterface::TerminalInterface;
-    Answer ask(const Message& message) override;
-};
+// The text of a rule's box (a name that was cut) as warnings on `err`: each
+// line "Warnung: ...". The program goes on after them.
+void printWarnings(const std::string& text, std::ostream& err);
 
 // Ctrl-C while a sound command runs: noted instead of ending the program, so
 // that the command stops at once in its own way. Installed for its lifetime.

@@ -3,7 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "shell/CommonServices.h"
 #include "shell/HexText.h"
+#include "shell/StringTable.h"
 #include "shell/UserInterface.h"
 
 namespace {
@@ -23,8 +25,11 @@ bool parseArguments(std::string_view text, std::array<std::uint32_t, 3>& values)
         std::size_t blank = text.find(' ');
         std::string_view part = text.substr(0, blank);
         if (!part.empty()) {
-            int value = parseHexAddress(part, true);
-            if (value < 0) return false;
+            int value = parseHexAddress(part);
+            if (value < 0) {
+                showStringError(str::badHexAddress);
+                return false;
+            }
             values[field] = static_cast<std::uint32_t>(value);
         }
         ++field;

@@ -22,28 +22,28 @@
 namespace {
 constexpr std::size_t chunkBytes = 1 << 16;
 
-thread_local FileProblem lastProblem = FileProblem::None;
-
-// Keeps the reason of the failure that just happened (errno as the call left it).
-void noteProblem(int error = errno) {
+// The reason of the failure that just happened (errno as the call left it).
+FileProblem problemOf(int error = errno) {
     switch (error) {
     case ENOENT:
-    case ENOTDIR: lastProblem = FileProblem::NotFound; break;
+    case ENOTDIR: return FileProblem::NotFound;
     case EACCES:
-    case EPERM: lastProblem = FileProblem::NoPermission; break;
-    case ENAMETOOLONG: lastProblem = FileProblem::NameTooLong; break;
+    case EPERM: return FileProblem::NoPermission;
+    case ENAMETOOLONG: return FileProblem::NameTooLong;
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-        lastProblem = FileProblem::DiskFull;
-        break;
-    case EFBIG: lastProblem = FileProblem::TooLarge; break;
-    case EISDIR: lastProblem = FileProblem::IsFolder; break;
-    case EROFS: lastProblem = FileProblem::ReadOnly; break;
-    default: lastProblem = FileProblem::Other; break;
+        return FileProblem::DiskFull;
+    case EFBIG: return FileProblem::TooLarge;
+    case EISDIR: return FileProblem::IsFolder;
+    case EROFS: return FileProblem::ReadOnly;
+    default: return FileProblem::Other;
     }
 }
+
+ReadResult readFailure(ReadOutcome outcome, FileProblem problem = problemOf()) { return {outcome, problem}; }
+WriteResult writeFailure(WriteOutcome outcome, FileProblem problem = problemOf()) { return {outcome, problem}; }
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -79,8 +79,8 @@ std::FILE* createNew(const std::string& path) {
 // Reads until the end of `stream` or `maxBytes`. The size the file had when it
 // was looked at is read into one block of that size; only a file that grew
 // since (or a stream of unknown size) makes the block grow.
-ReadOutcome readAll(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t expected,
-                    std::uint64_t maxBytes) {
+ReadResult readAll(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t expected,
+                   std::uint64_t maxBytes) {
     bytes.clear();
     std::uint64_t wanted = expected < maxBytes ? expected : maxBytes;
     try {
@@ -103,121 +103,111 @@ ReadOutcome readAll(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::ui
     } catch (const std::exception&) {   // bad_alloc, or a length beyond the address space
         bytes.clear();
         bytes.shrink_to_fit();
-        return ReadOutcome::OutOfMemory;
+        return {ReadOutcome::OutOfMemory};
     }
-    if (!std::ferror(stream)) return ReadOutcome::Ok;
-    noteProblem();
-    return ReadOutcome::CannotOpen;
+    if (!std::ferror(stream)) return {ReadOutcome::Ok};
+    return readFailure(ReadOutcome::CannotOpen);
 }
 
-bool writeAll(std::FILE* file, ByteView part) {
+// Writes `part` to the open `file`; the reason of a failure into `problem`.
+bool writeAll(std::FILE* file, ByteView part, FileProblem& problem) {
     if (part.empty() || std::fwrite(part.data, 1, part.size, file) == part.size) return true;
-    noteProblem();
+    problem = problemOf();
     return false;
 }
 
 // Writes the parts to the open `file` and closes it.
-WriteOutcome writeParts(std::FILE* file, std::initializer_list<ByteView> parts) {
+WriteResult writeParts(std::FILE* file, std::initializer_list<ByteView> parts) {
+    WriteResult result{WriteOutcome::Ok};
     bool written = true;
-    for (ByteView part : parts) written = written && writeAll(file, part);
+    for (ByteView part : parts) written = written && writeAll(file, part, result.problem);
     // Buffered bytes that cannot be flushed are bytes that did not reach the disk.
     if (std::fclose(file) != 0 && written) {
-        noteProblem();
+        result.problem = problemOf();
         written = false;
     }
-    return written ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
+    if (!written) result.outcome = WriteOutcome::ShortWrite;
+    return result;
 }
 
-WriteOutcome writeTo(const std::string& path, const char* mode, std::initializer_list<ByteView> parts) {
+WriteResult writeTo(const std::string& path, const char* mode, std::initializer_list<ByteView> parts) {
     std::FILE* file = std::fopen(path.c_str(), mode);
-    if (!file) {
-        noteProblem();
-        return WriteOutcome::CannotCreate;
-    }
+    if (!file) return writeFailure(WriteOutcome::CannotCreate);
     return writeParts(file, parts);
 }
 
-// Status of `path` for opening it; false (the reason noted) when there is none.
-bool statusForOpening(const std::string& path, FileStatus& status) {
-    if (path.empty()) {
-        noteProblem(ENOENT);
-        return false;
-    }
-    if (statusOf(path, status) == 0) return true;
-    noteProblem();
-    return false;
+// Status of `path` for opening it; the reason when there is none.
+FileProblem statusForOpening(const std::string& path, FileStatus& status) {
+    if (path.empty()) return problemOf(ENOENT);
+    if (statusOf(path, status) == 0) return FileProblem::None;
+    return problemOf();
 }
 }
 
-FileProblem lastFileProblem() { return lastProblem; }
-
-ReadOutcome readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
+ReadResult readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
     bytes.clear();
     // Checked before opening: opening a named pipe waits for a writer.
     FileStatus status{};
-    if (!statusForOpening(path, status)) return ReadOutcome::CannotOpen;
-    if ((status.st_mode & S_IFMT) != S_IFREG) return ReadOutcome::NotRegularFile;
+    if (FileProblem problem = statusForOpening(path, status); problem != FileProblem::None)
+        return readFailure(ReadOutcome::CannotOpen, problem);
+    if ((status.st_mode & S_IFMT) != S_IFREG) return {ReadOutcome::NotRegularFile};
     File file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        noteProblem();
-        return ReadOutcome::CannotOpen;
-    }
+    if (!file) return readFailure(ReadOutcome::CannotOpen);
     return readAll(file.get(), bytes, static_cast<std::uint64_t>(status.st_size), maxBytes);
 }
 
-ReadOutcome probeFile(const std::string& path, std::uint64_t& size) {
+ReadResult probeFile(const std::string& path, std::uint64_t& size) {
     size = 0;
     FileStatus status{};
-    if (!statusForOpening(path, status)) return ReadOutcome::CannotOpen;
-    if ((status.st_mode & S_IFMT) != S_IFREG) return ReadOutcome::NotRegularFile;
+    if (FileProblem problem = statusForOpening(path, status); problem != FileProblem::None)
+        return readFailure(ReadOutcome::CannotOpen, problem);
+    if ((status.st_mode & S_IFMT) != S_IFREG) return {ReadOutcome::NotRegularFile};
     size = static_cast<std::uint64_t>(status.st_size);
-    return ReadOutcome::Ok;
+    return {ReadOutcome::Ok};
 }
 
-ReadOutcome readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
+ReadResult readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
     return readAll(stream, bytes, 0, maxBytes);
 }
 
-WriteOutcome writeFile(const std::string& path, const std::uint8_t* bytes, std::size_t count) {
+WriteResult writeFile(const std::string& path, const std::uint8_t* bytes, std::size_t count) {
     return writeFile(path, {ByteView(bytes, count)});
 }
 
-WriteOutcome writeFile(const std::string& path, std::initializer_list<ByteView> parts) {
-    WriteOutcome outcome = writeTo(path, "wb", parts);
+WriteResult writeFile(const std::string& path, std::initializer_list<ByteView> parts) {
+    WriteResult result = writeTo(path, "wb", parts);
     FileStatus status{};
-    if (outcome == WriteOutcome::ShortWrite && statusOf(path, status) == 0 && (status.st_mode & S_IFMT) == S_IFREG)
+    if (result.outcome == WriteOutcome::ShortWrite && statusOf(path, status) == 0 && (status.st_mode & S_IFMT) == S_IFREG)
         std::remove(path.c_str());
-    return outcome;
+    return result;
 }
 
-WriteOutcome appendFile(const std::string& path, const std::uint8_t* bytes, std::size_t count) {
+WriteResult appendFile(const std::string& path, const std::uint8_t* bytes, std::size_t count) {
     return writeTo(path, "ab", {ByteView(bytes, count)});
 }
 
-WriteOutcome writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size_t count) {
-    bool written = writeAll(stream, ByteView(bytes, count));
+WriteResult writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size_t count) {
+    WriteResult result{WriteOutcome::Ok};
+    bool written = writeAll(stream, ByteView(bytes, count), result.problem);
     if (std::fflush(stream) != 0 && written) {
-        noteProblem();
+        result.problem = problemOf();
         written = false;
     }
-    return written ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
+    if (!written) result.outcome = WriteOutcome::ShortWrite;
+    return result;
 }
 
-WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView> parts) {
+WriteResult replaceFile(const std::string& path, std::initializer_list<ByteView> parts) {
     std::string beside = replacementName(path);
     std::FILE* file = createNew(beside);
-    if (!file) {
-        noteProblem();
-        return WriteOutcome::CannotCreate;
-    }
-    WriteOutcome outcome = writeParts(file, parts);
-    if (outcome == WriteOutcome::Ok) {
-        if (moveReplacing(beside, path)) return outcome;
-        noteProblem();
-        outcome = WriteOutcome::CannotReplace;
+    if (!file) return writeFailure(WriteOutcome::CannotCreate);
+    WriteResult result = writeParts(file, parts);
+    if (result.outcome == WriteOutcome::Ok) {
+        if (moveReplacing(beside, path)) return result;
+        result = writeFailure(WriteOutcome::CannotReplace);
     }
     std::remove(beside.c_str());   // made by us just now
-    return outcome;
+    return result;
 }
 
 std::string replacementName(const std::string& path) {
@@ -268,12 +258,11 @@ std::string replaceExtension(std::string_view name, std::string_view extension) 
 
 GrowingFile::~GrowingFile() { close(); }
 
-WriteOutcome GrowingFile::create(const std::string& path) {
+WriteResult GrowingFile::create(const std::string& path) {
     close();
     file_ = createNew(path);
-    if (file_) return WriteOutcome::Ok;
-    noteProblem();
-    return WriteOutcome::CannotCreate;
+    if (file_) return {WriteOutcome::Ok};
+    return writeFailure(WriteOutcome::CannotCreate);
 }
 
 WriteOutcome GrowingFile::append(const std::uint8_t* bytes, std::size_t count) {

@@ -1,7 +1,7 @@
 #pragma once
-// The one way files are read and written. Every outcome is a small enum; the
-// caller turns it into its own German message (or trace line). Nothing here
-// shows a box.
+// The one way files are read and written. Every outcome is a small enum with
+// the system's reason beside it; the caller turns it into its own German
+// message (or trace line). Nothing here shows a box or keeps a last error.
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
@@ -14,43 +14,54 @@
 enum class ReadOutcome { Ok, CannotOpen, NotRegularFile, OutOfMemory };
 enum class WriteOutcome { Ok, CannotCreate, ShortWrite, CannotReplace };
 
-// Why the last read or write of this thread that failed did so, from the
-// system's error code: for a message that gives the reason.
+// Why a read or write failed, from the system's error code: for a message
+// that gives the reason. None where it succeeded or the system named none.
 enum class FileProblem { None, NotFound, NoPermission, NameTooLong, DiskFull, TooLarge, IsFolder, ReadOnly, Other };
-FileProblem lastFileProblem();
+
+// An outcome with its reason. It stands for its outcome wherever one is
+// expected (a switch, a comparison), so a caller that needs no reason reads
+// it as the bare enum.
+template <typename Outcome>
+struct FileResult {
+    Outcome outcome;
+    FileProblem problem = FileProblem::None;
+    operator Outcome() const { return outcome; }
+};
+using ReadResult = FileResult<ReadOutcome>;
+using WriteResult = FileResult<WriteOutcome>;
 
 constexpr std::uint64_t wholeFile = ~std::uint64_t{0};
 
 // Reads `path` into `bytes`, at most `maxBytes` of it (the rest stays unread).
 // Only regular files are opened: a named pipe or a device would block or never
 // end. A file larger than memory (or the address space) gives OutOfMemory.
-ReadOutcome readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
+ReadResult readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
 
 // The size of the regular file `path` without reading it; the outcome is the
 // one readFile would give for opening it.
-ReadOutcome probeFile(const std::string& path, std::uint64_t& size);
+ReadResult probeFile(const std::string& path, std::uint64_t& size);
 
 // Reads an open stream (standard input) to its end, at most `maxBytes`.
-ReadOutcome readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
+ReadResult readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
 
 // Creates or truncates `path` and writes `count` bytes. A file that could not be
 // written whole (disk full, failed close) is removed again: ShortWrite.
-WriteOutcome writeFile(const std::string& path, const std::uint8_t* bytes, std::size_t count);
+WriteResult writeFile(const std::string& path, const std::uint8_t* bytes, std::size_t count);
 // The same for a file made of several parts (a header and the samples), written one after the other.
-WriteOutcome writeFile(const std::string& path, std::initializer_list<ByteView> parts);
+WriteResult writeFile(const std::string& path, std::initializer_list<ByteView> parts);
 
 // Appends `count` bytes to `path`, creating it when missing. A short append
 // leaves what was there before untouched as far as the system allows.
-WriteOutcome appendFile(const std::string& path, const std::uint8_t* bytes, std::size_t count);
+WriteResult appendFile(const std::string& path, const std::uint8_t* bytes, std::size_t count);
 
 // Writes `count` bytes to an open stream (standard output) and flushes it.
-WriteOutcome writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size_t count);
+WriteResult writeStream(std::FILE* stream, const std::uint8_t* bytes, std::size_t count);
 
 // Replaces `path` by `bytes` without ever leaving it half written: the bytes go
 // to a new file beside it (replacementName) first, which then moves over
 // `path`. The old file stays as it was until that move; when anything fails,
 // the new file is removed again (the caller still has the bytes).
-WriteOutcome replaceFile(const std::string& path, std::initializer_list<ByteView> parts);
+WriteResult replaceFile(const std::string& path, std::initializer_list<ByteView> parts);
 
 // The longest path the file choosers give: their buffer holds 260 characters
 // with the terminator.
@@ -92,7 +103,7 @@ class GrowingFile {
     GrowingFile& operator=(const GrowingFile&) = delete;
     ~GrowingFile();
     // CannotCreate when `path` exists already or cannot be made.
-    WriteOutcome create(const std::string& path);
+    WriteResult create(const std::string& path);
     WriteOutcome append(const std::uint8_t* bytes, std::size_t count);
     WriteOutcome writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count);
     WriteOutcome close();

@@ -1,8 +1,5 @@
 #include "shell/HexText.h"
 
-#include "shell/CommonServices.h"
-#include "shell/StringTable.h"
-
 namespace {
 constexpr char digits[] = "0123456789ABCDEF";
 
@@ -32,7 +29,7 @@ Hex2Char formatHex2Char(std::uint8_t value) {
     return result;
 }
 
-int parseHexAddress(std::string_view text, bool report) {
+int parseHexAddress(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     int value = 0;
     bool valid = text.size() <= 4;
@@ -41,9 +38,7 @@ int parseHexAddress(std::string_view text, bool report) {
         valid = digit >= 0;
         value = value * 16 + digit;
     }
-    if (valid) return value;
-    if (report) showStringError(str::badHexAddress);
-    return -1;
+    return valid ? value : -1;
 }
 
 std::string midChars(std::string_view text, std::size_t position, std::size_t n) {

@@ -16,8 +16,9 @@ struct Hex2Char {
 Hex2Char formatHex2Char(std::uint8_t value);
 
 // At most 4 upper-case hex digits after trailing blanks and tabs are removed;
-// an empty field is 0. Returns 0..0xFFFF or -1; report = true shows 16030 on -1.
-int parseHexAddress(std::string_view text, bool report);
+// an empty field is 0. Returns 0..0xFFFF or -1; the caller tells the user
+// (string 16030, "Eingabe HEX-Adresse fehlerhaft.").
+int parseHexAddress(std::string_view text);
 
 // n characters from position p (fewer at the end of the text).
 std::string midChars(std::string_view text, std::size_t position, std::size_t n);

@@ -7,8 +7,8 @@
 #include "shell/FileIo.h"
 #include "shell/StringTable.h"
 #include "shell/UserInterface.h"
+#include "sound/SampleRate.h"
 #include "sound/TempWav.h"
-#include "tape/AudioFormat.h"
 #include "tape/Encoder.h"
 #include "tape/WavFile.h"
 
@@ -16,6 +16,17 @@ namespace {
 int failed() {
     ui().ask(Message{"WAV-Daten konnten nicht berechnet werden", "Fehler", mb::ok, nullptr});
     return -1;
+}
+
+// The trace line of a WAV file that could not be written.
+const char* wavWriteFailureLine(WavWriteOutcome outcome) {
+    switch (outcome) {
+    case WavWriteOutcome::TooManySamples: return "Fehler bei RIFF";
+    case WavWriteOutcome::CannotCreate: return "Fehler bei open";
+    case WavWriteOutcome::Written:
+    case WavWriteOutcome::ShortWrite: break;
+    }
+    return "Fehler bei Daten";
 }
 }
 
@@ -36,10 +47,14 @@ int encodeStandardWav(EncodeVariant variant, const std::string& binPath, const T
         ui().trace("Fehler bei RIFF");
         return failed();
     }
-    int written = writeWavFile(tempWavPath(), samples.get(), static_cast<std::uint32_t>(count));
+    WavWriteOutcome written =
+        writeWavFile(tempWavPath(), currentAudioFormat(), samples.get(), static_cast<std::uint32_t>(count));
     samples.reset();
     image.reset();
-    if (written != 0) return failed();
+    if (written != WavWriteOutcome::Written) {
+        ui().trace(wavWriteFailureLine(written));
+        return failed();
+    }
 
     if (variant == EncodeVariant::Write) {
         ui().ask(Message{"WAV-Daten erfolgreich geschrieben", "BV7-->WAV", mb::ok, nullptr});

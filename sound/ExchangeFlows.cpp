@@ -4,6 +4,7 @@
 #include "shell/FileIo.h"
 #include "shell/HexText.h"
 #include "shell/OverwriteQuestion.h"
+#include "shell/StringTable.h"
 #include "sound/ExchangeState.h"
 #include "sound/TempWav.h"
 #include "tape/BinFileName.h"
@@ -12,6 +13,12 @@ namespace {
 const char* const wavFilterPair[] = {"WAV-Audio-Dateien (*.wav)", "*.wav"};
 
 std::string wavFilter() { return makeFilter({wavFilterPair[0], wavFilterPair[1]}); }
+
+// The name made fit for the tape; what changed in one box.
+void normaliseName(std::string& name) {
+    const std::string changes = normaliseProgramName(name);
+    if (!changes.empty()) ui().ask(Message{changes, "Fehler", mb::ok, nullptr});
+}
 }
 
 std::optional<std::string> chooseWavTarget(WindowRef owner, const std::string& title) {
@@ -61,7 +68,7 @@ TapeHeader headerOfBinSource(const std::string& path, WindowRef owner) {
                          "Ton-Ausgabe ist vorbereitet", mb::ok, owner});
         return header;
     }
-    normaliseProgramName(header.name);
+    normaliseName(header.name);
     return header;
 }
 
@@ -71,12 +78,15 @@ std::optional<TapeHeader> headerOfFields(const std::string& name, const std::str
     std::uint16_t* targets[] = {&header.aa, &header.ea, &header.sa};
     const std::string* texts[] = {&aa, &ea, &sa};
     for (int i = 0; i < 3; ++i) {
-        int value = parseHexAddress(*texts[i], true);
-        if (value < 0) return std::nullopt;
+        int value = parseHexAddress(*texts[i]);
+        if (value < 0) {
+            showStringError(str::badHexAddress);
+            return std::nullopt;
+        }
         *targets[i] = static_cast<std::uint16_t>(value);
     }
     header.name = name;
-    normaliseProgramName(header.name);
+    normaliseName(header.name);
     return header;
 }
 

@@ -6,7 +6,7 @@
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "sound/ExchangeFlows.h"
-#include "tape/AudioFormat.h"
+#include "sound/SampleRate.h"
 #include "tape/WavFile.h"
 
 namespace {

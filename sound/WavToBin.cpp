@@ -5,7 +5,7 @@
 #include "shell/GlobalSettings.h"
 #include "shell/OverwriteQuestion.h"
 #include "shell/StringTable.h"
-#include "tape/AudioFormat.h"
+#include "sound/SampleRate.h"
 #include "tape/BinFileName.h"
 #include "tape/ReaderFallback.h"
 #include "tape/WavFile.h"
@@ -54,6 +54,7 @@ DecodeOutcome decodeWavToBin(const std::string& path, HeaderFieldSink* fields, W
     DecodedRecord record;
     {
         WavSamples wav = readWavSamples(path);
+        if (wav.error) showStringError(wav.error);
         if (wav.rate != 0) selectRateOf(wav);
         if (wav.error) return DecodeOutcome::Failed;
         DecoderSettings settings = decoderSettingsAt(wav.rate, globalSettings().triggerLevel);

@@ -1,25 +1,13 @@
 #include "tape/AudioFormat.h"
 
-#include "shell/GlobalSettings.h"
 #include "shell/HexText.h"
-#include "shell/UserInterface.h"
 
-namespace {
-AudioFormat format;
-int halfCell = halfCellSamplesAt(22050);
-}
-
-const AudioFormat& currentAudioFormat() { return format; }
-int currentHalfCellSamples() { return halfCell; }
-
-void selectSampleRate(std::int64_t rate) {
-    std::uint32_t selected = rate == 44100 ? 44100 : 22050;
-    format = AudioFormat{};
+AudioFormat audioFormatAt(std::int64_t rate) {
+    const std::uint32_t selected = rate == 44100 ? 44100 : 22050;
+    AudioFormat format;
     format.samplesPerSecond = selected;
     format.bytesPerSecond = selected;
-    halfCell = halfCellSamplesAt(selected);
-    globalSettings().sampleRate = static_cast<std::int32_t>(selected);
-    ui().setStatus(sampleRateStatusPart, sampleRateStatusText(selected));
+    return format;
 }
 
 std::string sampleRateStatusText(std::uint32_t rate) {

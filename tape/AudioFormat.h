@@ -26,13 +26,8 @@ constexpr int stretchThresholdAt(std::uint32_t rate) { return rate == 44100 ? 20
 constexpr double cellSamplesAt(std::uint32_t rate) { return 29.5 * rate / 44100.0; }
 constexpr double leadInCellSamplesAt(std::uint32_t rate) { return 30.0 * rate / 44100.0; }
 
-const AudioFormat& currentAudioFormat();
-int currentHalfCellSamples();
-
-// 22050 or 44100 (any other value selects 22050): sets the format record, the
-// rate in the global settings and N, and shows "22 kHz" / "44 kHz" in part 2
-// of the status bar.
-void selectSampleRate(std::int64_t rate);
+// The format at 22050 or 44100 samples per second; any other rate gives 22050.
+AudioFormat audioFormatAt(std::int64_t rate);
 
 // The status text of a rate: rate / 1000 rounded, then " kHz" (48000 -> "48 kHz").
 std::string sampleRateStatusText(std::uint32_t rate);

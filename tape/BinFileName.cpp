@@ -4,7 +4,6 @@
 
 #include "shell/FileIo.h"
 #include "shell/HexText.h"
-#include "shell/UserInterface.h"
 
 namespace {
 const char* const cutLine = "Programmname zu lang, wurde auf 16 Zeichen gekürzt.";
@@ -12,22 +11,21 @@ const char* const underscoreLine = "Programmname enthielt 'Unterstrich', wurde d
 }
 
 std::optional<std::string> checkAddressField(std::string_view field) {
-    int value = parseHexAddress(field, false);
+    int value = parseHexAddress(field);
     if (value < 0) return std::nullopt;
     return formatHex4(static_cast<std::uint32_t>(value));
 }
 
-bool normaliseProgramName(std::string& name) {
+std::string normaliseProgramName(std::string& name) {
     bool cut = name.size() > maxProgramNameLength;
     if (cut) name.resize(maxProgramNameLength);
     bool replaced = std::count(name.begin(), name.end(), '_') > 0;
     std::replace(name.begin(), name.end(), '_', '-');
-    if (!cut && !replaced) return false;
+    if (!cut && !replaced) return {};
     std::string text = "\r\n";
     if (cut) text += std::string(cutLine) + "\r\n";
     if (replaced) text += underscoreLine;
-    ui().ask(Message{text, "Fehler", mb::ok, nullptr});
-    return true;
+    return text;
 }
 
 bool parseBinFileName(std::string_view path, TapeHeader& header) {
@@ -38,7 +36,7 @@ bool parseBinFileName(std::string_view path, TapeHeader& header) {
     std::uint16_t* fields[] = {&header.aa, &header.ea, &header.sa};
     std::size_t underscore = first;
     for (std::uint16_t* field : fields) {
-        int value = parseHexAddress(part.substr(underscore + 1, 4), false);
+        int value = parseHexAddress(part.substr(underscore + 1, 4));
         if (value < 0) return false;
         *field = static_cast<std::uint16_t>(value);
         underscore = part.find('_', underscore + 1);

@@ -13,9 +13,10 @@ constexpr std::size_t maxProgramNameLength = 16;
 // ("1F" -> "001F"), or nothing when the entry is invalid (no message).
 std::optional<std::string> checkAddressField(std::string_view field);
 
-// Cuts the name to 16 characters and replaces "_" by "-", in place. When
-// anything changed, a box (caption "Fehler", no owner) lists what; returns true then.
-bool normaliseProgramName(std::string& name);
+// Cuts the name to 16 characters and replaces "_" by "-", in place. Returns
+// what changed as the text of the box the caller shows (caption "Fehler", no
+// owner), empty when nothing did.
+std::string normaliseProgramName(std::string& name);
 
 // Takes name, aa, ea and sa from the file part of `path` (after the last "\" or "/").
 // The file part must hold exactly three underscores. On failure the header may

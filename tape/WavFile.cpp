@@ -5,10 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "shell/StringTable.h"
-#include "shell/UserInterface.h"
 
 namespace {
 constexpr std::uint16_t pcmTag = 1;
@@ -196,20 +194,18 @@ std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std:
     return bytes;
 }
 
-int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint32_t count, const char* dataFailLine) {
-    if (count > maxWavSampleCount) {
-        ui().trace("Fehler bei RIFF");
-        return -1;
-    }
-    auto header = makeWavHeader(currentAudioFormat(), count);
+WavWriteOutcome writeWavFile(const std::string& path, const AudioFormat& format, const std::uint8_t* samples,
+                             std::uint32_t count) {
+    if (count > maxWavSampleCount) return WavWriteOutcome::TooManySamples;
+    auto header = makeWavHeader(format, count);
     const std::uint8_t pad = 0;
     switch (writeFile(path, {ByteView(header), ByteView(samples, count), ByteView(&pad, count & 1)})) {
-    case WriteOutcome::Ok: return 0;
+    case WriteOutcome::Ok: return WavWriteOutcome::Written;
     case WriteOutcome::CannotCreate:
-    case WriteOutcome::CannotReplace: ui().trace("Fehler bei open"); return -1;
-    case WriteOutcome::ShortWrite: ui().trace(dataFailLine); return -1;
+    case WriteOutcome::CannotReplace: return WavWriteOutcome::CannotCreate;
+    case WriteOutcome::ShortWrite: return WavWriteOutcome::ShortWrite;
     }
-    return -1;
+    return WavWriteOutcome::ShortWrite;
 }
 
 bool isFloatWav(ByteView file) {
@@ -340,12 +336,6 @@ WavSamples parseWavSamples(ByteView file) {
     return result;
 }
 
-WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes) {
-    WavSamples result = adoptWavSamples(std::move(bytes));
-    if (result.error) showStringError(result.error);
-    return result;
-}
-
 WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes) {
     WavSamples result = parseWavSamples(ByteView(bytes));
     if (result.error) {
@@ -362,9 +352,6 @@ WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes) {
 WavSamples readWavSamples(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     ReadOutcome read = readFile(path, bytes);
-    if (read != ReadOutcome::Ok) {
-        showStringError(wavReadFailure(read));
-        return failed(wavReadFailure(read));
-    }
-    return takeWavSamples(std::move(bytes));
+    if (read != ReadOutcome::Ok) return failed(wavReadFailure(read));
+    return adoptWavSamples(std::move(bytes));
 }

@@ -19,10 +19,11 @@ std::array<std::uint8_t, wavHeaderBytes> makeWavHeader(const AudioFormat& format
 // The whole file in memory: header, samples and the pad byte of an odd count.
 std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std::uint8_t* samples, std::uint32_t count);
 
-// Writes `count` samples in the current format to `path` (replacing it).
-// Failures go to the trace ("Fehler bei RIFF", "Fehler bei open" or `dataFailLine`); returns 0 or -1.
-int writeWavFile(const std::string& path, const std::uint8_t* samples, std::uint32_t count,
-                 const char* dataFailLine = "Fehler bei Daten");
+// Writes `count` samples in `format` to `path` (replacing it). TooManySamples:
+// more than maxWavSampleCount, nothing written.
+enum class WavWriteOutcome { Written, TooManySamples, CannotCreate, ShortWrite };
+WavWriteOutcome writeWavFile(const std::string& path, const AudioFormat& format, const std::uint8_t* samples,
+                             std::uint32_t count);
 
 // What the reader saw of the channels of a file with more than one: the
 // other channel is the one of the rest with the most tone, its level and the
@@ -74,11 +75,9 @@ WavParts findWavParts(ByteView file);
 bool isFloatWav(ByteView file);
 
 // The decoder's first step: reads `path`, checks it and returns the samples
-// with their rate; on failure shows the message of its string id and returns
-// it in `error` (with the rates where the file states them). The result owns
-// the bytes. The program's current format stays as it is.
+// with their rate; on failure the string id of the message in `error` (with
+// the rates where the file states them), which the caller shows. The result
+// owns the bytes.
 WavSamples readWavSamples(const std::string& path);
 // The same for bytes read elsewhere (standard input); the result takes them over.
-WavSamples takeWavSamples(std::vector<std::uint8_t>&& bytes);
-// The same without the message: the caller names the file with it.
 WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes);

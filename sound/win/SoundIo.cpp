@@ -16,8 +16,8 @@
 #include "sound/DeviceList.h"
 #include "sound/ExchangeState.h"
 #include "sound/MmError.h"
+#include "sound/SampleRate.h"
 #include "sound/SoundRules.h"
-#include "tape/AudioFormat.h"
 
 namespace {
 WAVEFORMATEX recordingFormat() {

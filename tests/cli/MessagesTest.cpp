@@ -124,11 +124,11 @@ TEST(Messages, ErrorsNameTheFileAndTheReason) {
     EXPECT_FALSE(contains(cut.err, "Fehler")) << cut.err;
 }
 
-// An image must end at FFFF at the latest; the file's length decides the EA.
+// Up to 64 KiB are encoded, wrapping past FFFF as the 16-bit block addresses
+// do; the file's length decides the EA.
 TEST(Messages, Bin2WavRefusesWhatTheBv7CannotHold) {
     std::string dir = freshTestDir("messages-memory");
-    writeFile(dir + "GROSS_1000_1000_1000.BIN", image(70000));
-    writeFile(dir + "OBEN.bin", image(256));
+    writeFile(dir + "GROSS_1000_1000_1000.BIN", image(65537));
     writeFile(dir + "RAND.bin", image(16));
     writeFile(dir + "SPIEL_1000_1FFF_1000.BIN", image(700));
     struct Case {
@@ -137,9 +137,8 @@ TEST(Messages, Bin2WavRefusesWhatTheBv7CannotHold) {
         const char* message;   // on the error stream
     };
     const Case cases[] = {
-        {{dir + "GROSS_1000_1000_1000.BIN"}, 1, "70000 Bytes ab AA 1000 reichen über FFFF hinaus"},
-        {{dir + "OBEN.bin", "--name", "OBEN", "--aa", "FFF0", "--sa", "FFF0"}, 1,
-         "256 Bytes ab AA FFF0 reichen über FFFF hinaus (höchstens 16 Bytes)"},
+        {{dir + "GROSS_1000_1000_1000.BIN"}, 1,
+         "65537 Bytes ab AA 1000 reichen über FFFF hinaus (höchstens 65536 Bytes)"},
         {{dir + "RAND.bin", "--name", "RAND", "--aa", "FFF0", "--sa", "FFF0"}, 0, ""},
         {{dir + "SPIEL_1000_1FFF_1000.BIN"}, 0,
          "Warnung: Der Dateiname nennt EA 1FFF, die Datei (700 Bytes ab AA 1000) endet aber bei EA 12BB"},
@@ -151,7 +150,24 @@ TEST(Messages, Bin2WavRefusesWhatTheBv7CannotHold) {
         else EXPECT_EQ(result.err, "");
     }
     EXPECT_FALSE(std::filesystem::exists(dir + "GROSS.wav"));
-    EXPECT_FALSE(std::filesystem::exists(dir + "OBEN.wav"));
+}
+
+// An image running past FFFF goes to tape with its block addresses wrapped to
+// 0000 and comes back whole, its EA taken to 16 bits.
+TEST(Messages, AnImagePastFfffWrapsAndReadsBack) {
+    std::string dir = freshTestDir("messages-wrap");
+    const std::vector<std::uint8_t> bytes = image(300);
+    writeFile(dir + "OBEN_FFF0_011B_FFF0.BIN", bytes);
+    Outcome encoded = run(bin2wavCommand, {dir + "OBEN_FFF0_011B_FFF0.BIN"});
+    ASSERT_EQ(encoded.code, 0) << encoded.err;
+    EXPECT_EQ(encoded.err, "Warnung: 300 Bytes ab AA FFF0 reichen über FFFF hinaus; die Blockadressen laufen bei 0000 "
+                           "weiter, der BV7 lädt den Rest ab 0000 (EA 011B). (" +
+                               dir + "OBEN_FFF0_011B_FFF0.BIN)\n");
+    Outcome listed = run(listCommand, {dir + "OBEN.wav"});
+    EXPECT_TRUE(contains(listed.out, "FFF0 011B FFF0")) << listed.out;
+    Outcome decoded = run(wav2binCommand, {dir + "OBEN.wav", "-o", dir + "back.bin"});
+    ASSERT_EQ(decoded.code, 0) << decoded.err;
+    EXPECT_EQ(readFile(dir + "back.bin"), bytes);
 }
 
 // 32-bit floating-point WAV, plain and extensible, reads as the same program.

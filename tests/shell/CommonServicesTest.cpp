@@ -26,25 +26,18 @@ TEST(HexText, FormatsAsTheBV7ShowsNumbers) {
 
 TEST(HexText, ParsesOnlyUpperCaseAddressesOfFourDigits) {
     RecordingInterface seam;
-    EXPECT_EQ(parseHexAddress("1a00", false), -1);
-    EXPECT_EQ(parseHexAddress("1A0 ", false), 0x01A0);
-    EXPECT_EQ(parseHexAddress("1A0\t \t", false), 0x01A0);
-    EXPECT_EQ(parseHexAddress("12345", false), -1);
-    EXPECT_EQ(parseHexAddress("", false), 0);
-    EXPECT_EQ(parseHexAddress("7", false), 7);
-    EXPECT_EQ(parseHexAddress("FFFF", false), 0xFFFF);
-    EXPECT_EQ(parseHexAddress("1 2", false), -1);
-    EXPECT_EQ(parseHexAddress("1G", false), -1);
-    EXPECT_EQ(parseHexAddress(" 12", false), -1);
-    EXPECT_EQ(parseHexAddress(std::string_view("1\0", 2), false), -1);
-    EXPECT_TRUE(seam.messages.empty());
-
-    EXPECT_EQ(parseHexAddress("XYZ", true), -1);
-    ASSERT_EQ(seam.messages.size(), 1u);
-    EXPECT_EQ(seam.messages[0].text, "Eingabe HEX-Adresse fehlerhaft.");
-    EXPECT_EQ(seam.messages[0].caption, "Fehler");
-    EXPECT_EQ(parseHexAddress("0ABC", true), 0x0ABC);
-    EXPECT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(parseHexAddress("1a00"), -1);
+    EXPECT_EQ(parseHexAddress("1A0 "), 0x01A0);
+    EXPECT_EQ(parseHexAddress("1A0\t \t"), 0x01A0);
+    EXPECT_EQ(parseHexAddress("12345"), -1);
+    EXPECT_EQ(parseHexAddress(""), 0);
+    EXPECT_EQ(parseHexAddress("7"), 7);
+    EXPECT_EQ(parseHexAddress("FFFF"), 0xFFFF);
+    EXPECT_EQ(parseHexAddress("1 2"), -1);
+    EXPECT_EQ(parseHexAddress("1G"), -1);
+    EXPECT_EQ(parseHexAddress(" 12"), -1);
+    EXPECT_EQ(parseHexAddress(std::string_view("1\0", 2)), -1);
+    EXPECT_TRUE(seam.messages.empty()) << "the caller tells the user";
 }
 
 TEST(HexText, CutsTextsWithoutLeavingThem) {

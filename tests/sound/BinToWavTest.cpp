@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "sound/BinToWav.h"
+#include "sound/SampleRate.h"
 #include "sound/TempWav.h"
 #include "support/RecordingInterface.h"
 #include "support/TestFiles.h"
-#include "tape/AudioFormat.h"
 #include "tape/WavFile.h"
 
 namespace {

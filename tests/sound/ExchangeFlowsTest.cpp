@@ -8,10 +8,10 @@
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
 #include "sound/ExchangeFlows.h"
+#include "sound/SampleRate.h"
 #include "sound/TempWav.h"
 #include "support/RecordingInterface.h"
 #include "support/TestFiles.h"
-#include "tape/AudioFormat.h"
 
 namespace {
 struct ExchangeFlows : testing::Test {
@@ -136,6 +136,10 @@ TEST_F(ExchangeFlows, FieldsGiveTheHeaderAndAnyBadAddressStopsWithOneMessage) {
     EXPECT_EQ(header->ea, 0);
     EXPECT_EQ(header->sa, 0xFFFF);
     ASSERT_EQ(seam.messages.size(), 1u) << "the underscore line";
+    EXPECT_EQ(seam.messages[0].text, "\r\nProgrammname enthielt 'Unterstrich', wurde durch 'Bindestrich' ersetzt.");
+    EXPECT_EQ(seam.messages[0].caption, "Fehler");
+    EXPECT_EQ(seam.messages[0].style, mb::ok);
+    EXPECT_EQ(seam.messages[0].owner, nullptr);
 
     // AA, EA or SA bad, or all three: no header, one message, and the name is not looked at.
     const std::vector<std::string> addresses[] = {{"1G", "0", "0"}, {"0", "1g", "0"}, {"0", "0", "12345"}, {"1G", "xx", "-1"}};

@@ -6,10 +6,10 @@
 #include <fstream>
 
 #include "shell/FileIo.h"
+#include "sound/SampleRate.h"
 #include "sound/TempWav.h"
 #include "support/RecordingInterface.h"
 #include "support/TestFiles.h"
-#include "tape/AudioFormat.h"
 
 namespace {
 std::uint32_t le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {

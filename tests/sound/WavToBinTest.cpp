@@ -5,13 +5,13 @@
 #include <iterator>
 #include <random>
 
+#include "sound/SampleRate.h"
 #include "support/FieldLog.h"
 #include "support/RandomImage.h"
 #include "support/RecordingInterface.h"
 #include "support/WavBuilder.h"
 #include "bench/SignalDegrader.h"
 #include "shell/HexText.h"
-#include "tape/AudioFormat.h"
 #include "sound/WavToBin.h"
 #include "tape/Encoder.h"
 #include "tape/TapeRecord.h"
@@ -150,6 +150,19 @@ TEST(DecodeWavToBin, ReportsEmptyAndSilentFiles) {
         EXPECT_EQ(seam.statuses.back().second, "22 kHz");
         std::remove(wav.c_str());
     }
+}
+
+TEST(DecodeWavToBin, SaysWhyTheWavCannotBeRead) {
+    RecordingInterface seam;
+    std::string wav = testing::TempDir() + "float.wav";
+    writeFile(wav, wavtest::wav(wavtest::Format{3, 1, 44100, 32}, {1, 2, 3, 4}));
+    EXPECT_EQ(decodeWavToBin(wav, nullptr, dialog), DecodeOutcome::Failed);
+    EXPECT_EQ(decodeWavToBin(testing::TempDir() + "fehlt.wav", nullptr, dialog), DecodeOutcome::Failed);
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_EQ(seam.messages[0].text, "Kein PCM-Format.");
+    EXPECT_EQ(seam.messages[0].caption, "Fehler");
+    EXPECT_EQ(seam.messages[1].text, "WAV-Datei konnte nicht geöffnet werden.");
+    std::remove(wav.c_str());
 }
 
 TEST(DecodeWavToBin, Reads16BitStereoAt48000) {

@@ -49,35 +49,27 @@ TEST(BinFileName, NormalisesAddressFieldsOnLeaving) {
     EXPECT_FALSE(checkAddressField("a000"));
 }
 
-TEST(BinFileName, NormalisesTheProgramNameWithOneBoxOfWhatChanged) {
-    RecordingInterface seam;
-    std::string name = "ABCDEFGHIJKLMNOPQRST";
-    EXPECT_TRUE(normaliseProgramName(name));
-    EXPECT_EQ(name, "ABCDEFGHIJKLMNOP");
-    name = "A_B";
-    EXPECT_TRUE(normaliseProgramName(name));
-    EXPECT_EQ(name, "A-B");
-    name = "ABCDEFGHIJKLMNOP";
-    EXPECT_FALSE(normaliseProgramName(name));
-    name = "A_CDEFGHIJKLMNOPQ_";
-    EXPECT_TRUE(normaliseProgramName(name));
-    EXPECT_EQ(name, "A-CDEFGHIJKLMNOP") << "only the cut part is searched";
-    name = "";
-    EXPECT_FALSE(normaliseProgramName(name));
-    name = "____";
-    EXPECT_TRUE(normaliseProgramName(name));
-    EXPECT_EQ(name, "----");
-
-    ASSERT_EQ(seam.messages.size(), 4u);
-    EXPECT_EQ(seam.messages[0].text, "\r\nProgrammname zu lang, wurde auf 16 Zeichen gekürzt.\r\n");
-    EXPECT_EQ(seam.messages[1].text,
-              "\r\nProgrammname enthielt 'Unterstrich', wurde durch 'Bindestrich' ersetzt.");
-    EXPECT_EQ(seam.messages[2].text,
-              "\r\nProgrammname zu lang, wurde auf 16 Zeichen gekürzt.\r\n"
-              "Programmname enthielt 'Unterstrich', wurde durch 'Bindestrich' ersetzt.");
-    EXPECT_EQ(seam.messages[0].caption, "Fehler");
-    EXPECT_EQ(seam.messages[0].style, mb::ok);
-    EXPECT_EQ(seam.messages[0].owner, nullptr);
+TEST(BinFileName, NormalisesTheProgramNameAndSaysWhatChanged) {
+    const std::string cut = "\r\nProgrammname zu lang, wurde auf 16 Zeichen gekürzt.\r\n";
+    const std::string replaced = "Programmname enthielt 'Unterstrich', wurde durch 'Bindestrich' ersetzt.";
+    struct Case {
+        const char* name;
+        const char* normalised;
+        std::string changes;
+    };
+    const Case cases[] = {
+        {"ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKLMNOP", cut},
+        {"A_B", "A-B", "\r\n" + replaced},
+        {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP", ""},
+        {"A_CDEFGHIJKLMNOPQ_", "A-CDEFGHIJKLMNOP", cut + replaced},   // only the cut part is searched
+        {"", "", ""},
+        {"____", "----", "\r\n" + replaced},
+    };
+    for (const Case& c : cases) {
+        std::string name = c.name;
+        EXPECT_EQ(normaliseProgramName(name), c.changes) << c.name;
+        EXPECT_EQ(name, c.normalised);
+    }
 }
 
 TEST(BinFileName, ProposesSafeNames) {

@@ -7,7 +7,7 @@ import fs from "node:fs";
 import path from "node:path";
 import { bv7, download, launchOnCable, onCable, openPage, shots, work } from "./rig.mjs";
 
-test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the scheme, a program too big give their messages", async () => {
+test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the scheme, a program past FFFF, one too big give their messages", async () => {
   const image = Buffer.from(Array.from({ length: 700 }, (_, i) => (i * 13 + 5) & 0xff));
   const bin = path.join(work, "DEMO_2000_22BB_2000.BIN");
   fs.writeFileSync(bin, image);
@@ -23,6 +23,15 @@ test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the sc
   await tab.setInputFiles("#bin", odd);
   await tab.locator("#bin-fehler").waitFor({ state: "visible", timeout: 10000 });
   assert.match(await tab.locator("#bin-fehler").textContent(), /^demo\.bin: Der BIN-Dateiname enthielt keine/);
+  // Past FFFF the block addresses wrap to 0000: bv7's WAV with bv7's warning.
+  const high = path.join(work, "OBEN_FFF0_011B_FFF0.BIN");
+  fs.writeFileSync(high, image.subarray(0, 300));
+  const warned = spawnSync(bv7, ["bin2wav", high, "-o", path.join(work, "oben.wav")]).stderr.toString().trim();
+  await tab.setInputFiles("#bin", high);
+  await tab.locator("#bin-meldungen li.warnung").waitFor({ timeout: 10000 });
+  assert.equal(await tab.locator("#bin-meldungen li.warnung").textContent(),
+               warned.replace(high, "OBEN_FFF0_011B_FFF0.BIN"));
+  assert.deepEqual(await download(tab, tab.locator("a.wav"), "oben-page.wav"), fs.readFileSync(path.join(work, "oben.wav")));
   // bv7's message, as the page puts it: the file's name in front.
   const big = path.join(work, "GROSS_1000_1FFF_1000.BIN");
   fs.writeFileSync(big, Buffer.alloc(70000, 0x55));
