@@ -63,10 +63,11 @@ std::string wavNameFor(const std::string& name) {
     return file + ".wav";
 }
 
-void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err) {
+void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err,
+                   const char* source) {
     const std::uint16_t ea = endAddress(named.aa, size);
     if (ea == named.ea) return;
-    err << "Warnung: Der Dateiname nennt EA " << formatHex4(named.ea) << ", die Datei (" << size << " Bytes ab AA "
+    err << "Warnung: " << source << " nennt EA " << formatHex4(named.ea) << ", die Datei (" << size << " Bytes ab AA "
         << formatHex4(named.aa) << ") endet aber bei EA " << formatHex4(ea) << "; die Aufnahme hat EA "
         << formatHex4(ea) << ". (" << input << ")\n";
 }

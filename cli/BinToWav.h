@@ -19,8 +19,10 @@ bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, con
 
 // "Warnung: ..." when the EA of a file name "Name_AA_EA_SA.BIN" contradicts
 // the file's length: the tape carries no EA, the receiver counts the bytes,
-// so the length decides and the user is told.
-void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err);
+// so the length decides and the user is told. `source` says where the EA was
+// given ("Der Dateiname", the page's "Die Eingabe").
+void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err,
+                   const char* source = "Der Dateiname");
 
 // The WAV file's name bin2wav gives the record of program `name` (Windows-1252).
 std::string wavNameFor(const std::string& name);

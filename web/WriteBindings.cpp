@@ -6,9 +6,11 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "cli/BinToWav.h"
 #include "cli/TextConversion.h"
+#include "shell/HexText.h"
 #include "shell/UserInterface.h"
 #include "sound/ExchangeFlows.h"
 #include "tape/BinFileName.h"
@@ -54,14 +56,15 @@ struct MessageLines : UserInterface {
 };
 
 // The WAV bv7 bin2wav writes of `image` under `header` into `result`, with
-// its messages; `named`: the header came from the file's name.
+// its messages; `eaSource`: where the header's EA was given (the file's name
+// or the field), which the file's length is held against.
 void recordInto(const std::string& fileName, const std::vector<std::uint8_t>& image, const TapeHeader& header,
-                bool named, val& result, val& warnings) {
+                const char* eaSource, val& result, val& warnings) {
     std::ostringstream said;
     std::vector<std::uint8_t> wav;
     bool made = false;
     if (cli::checkBinImage(image, header.aa, fileName, said)) {
-        if (named) cli::warnOfNamedEa(header, image.size(), fileName, said);
+        cli::warnOfNamedEa(header, image.size(), fileName, said, eaSource);
         made = cli::recordWavBytes(image, header, wav, said);
     }
     takeMessages(said.str(), fileName, result, warnings);
@@ -85,7 +88,7 @@ val binToWav(const std::string& fileName, const val& fileBytes) {
         result.set("unnamed", true);
         return result;
     }
-    recordInto(fileName, web::bytesOf(fileBytes), header, true, result, warnings);
+    recordInto(fileName, web::bytesOf(fileBytes), header, "Der Dateiname", result, warnings);
     return result;
 }
 
@@ -98,6 +101,16 @@ val binToWavWithHeader(const std::string& fileName, const val& fileBytes, const 
     val result = val::object();
     val warnings = val::array();
     result.set("warnings", warnings);
+    // The dialog's message does not say which field is wrong; the page names it.
+    const std::pair<const char*, const std::string*> fields[] = {{"AA", &aa}, {"EA", &ea}, {"SA", &sa}};
+    for (const auto& [label, text] : fields) {
+        if (parseHexAddress(*text) >= 0) continue;
+        result.set("error", std::string("Feld ") + label + " (\"" + *text +
+                                "\"): Eingabe HEX-Adresse fehlerhaft. Erlaubt sind bis zu 4 Ziffern 0-9 und A-F, "
+                                "in Großbuchstaben.");
+        result.set("notes", val::array());
+        return result;
+    }
     std::optional<TapeHeader> header;
     MessageLines messages;
     header = headerOfFields(cli::utf8ToCp1252(name), aa, ea, sa);
@@ -107,7 +120,10 @@ val binToWavWithHeader(const std::string& fileName, const val& fileBytes, const 
     }
     result.set("notes", web::linesOf(messages.lines));
     if (!header) return result;
-    recordInto(fileName, web::bytesOf(fileBytes), *header, false, result, warnings);
+    if (header->name.empty())
+        warnings.call<void>("push", "Warnung: Kein Programmname eingegeben: die Aufnahme trägt einen leeren Namen, "
+                                    "die WAV-Datei heißt " + cli::wavNameFor(header->name) + ". (" + fileName + ")");
+    recordInto(fileName, web::bytesOf(fileBytes), *header, "Die Eingabe", result, warnings);
     result.set("name", cli::cp1252ToUtf8(header->name));
     return result;
 }

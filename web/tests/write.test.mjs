@@ -62,7 +62,9 @@ test("a BIN named off the scheme becomes the WAV of the header typed in; a bad a
   await tab.fill("#kopf-sa", "2G00");
   await tab.click("#kopf-wav");
   await tab.locator("#kopf-fehler").waitFor({ timeout: 10000 });
-  assert.equal(await tab.locator("#kopf-fehler").textContent(), "demo.bin: Eingabe HEX-Adresse fehlerhaft.");
+  assert.equal(await tab.locator("#kopf-fehler").textContent(),
+               'demo.bin: Feld SA ("2G00"): Eingabe HEX-Adresse fehlerhaft. ' +
+               "Erlaubt sind bis zu 4 Ziffern 0-9 und A-F, in Großbuchstaben.");
   assert.equal(await tab.locator("a.wav").count(), 0);
   await tab.screenshot({ path: path.join(shots, "kopfdaten-telefon.png"), fullPage: true });
   await tab.fill("#kopf-sa", "2000");
@@ -71,6 +73,14 @@ test("a BIN named off the scheme becomes the WAV of the header typed in; a bad a
   await link.waitFor({ timeout: 10000 });
   assert.equal(await link.getAttribute("download"), "DEMO.wav");
   assert.deepEqual(await download(tab, link, "fields.wav"), fs.readFileSync(path.join(work, "named.wav")));
+  // An EA the length contradicts and an empty name are told, not passed over.
+  await tab.fill("#kopf-name", "");
+  await tab.fill("#kopf-ea", "22BA");
+  await tab.click("#kopf-wav");
+  await tab.locator("a.wav[download='proggi.wav']").waitFor({ timeout: 10000 });
+  assert.deepEqual(await tab.locator("#bin-meldungen li").allTextContents(), [
+    "Warnung: Kein Programmname eingegeben: die Aufnahme trägt einen leeren Namen, die WAV-Datei heißt proggi.wav. (demo.bin)",
+    "Warnung: Die Eingabe nennt EA 22BA, die Datei (700 Bytes ab AA 2000) endet aber bei EA 22BB; die Aufnahme hat EA 22BB. (demo.bin)"]);
   assert.deepEqual(problems, []);
 });
 
