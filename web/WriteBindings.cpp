@@ -7,11 +7,11 @@
 #include <sstream>
 #include <string>
 
-#include "cli/BinToWav.h"
-#include "cli/TextConversion.h"
+#include "shell/Cp1252Text.h"
 #include "shell/UserInterface.h"
 #include "sound/ExchangeFlows.h"
 #include "tape/BinFileName.h"
+#include "tape/BinRecording.h"
 #include "web/Values.h"
 
 using emscripten::val;
@@ -60,13 +60,13 @@ void recordInto(const std::string& fileName, const std::vector<std::uint8_t>& im
     std::ostringstream said;
     std::vector<std::uint8_t> wav;
     bool made = false;
-    if (cli::checkBinImage(image, header.aa, fileName, said)) {
-        if (named) cli::warnOfNamedEa(header, image.size(), fileName, said);
-        made = cli::recordWavBytes(image, header, wav, said);
+    if (checkBinImage(image, header.aa, fileName, said)) {
+        if (named) warnOfNamedEa(header, image.size(), fileName, said);
+        made = recordWavBytes(image, header, wav, said);
     }
     takeMessages(said.str(), fileName, result, warnings);
     if (!made) return;
-    result.set("wavName", cli::wavNameFor(header.name));
+    result.set("wavName", cp1252ToUtf8(wavNameFor(header.name)));
     result.set("wav", web::arrayOf(wav));
 }
 
@@ -79,7 +79,7 @@ val binToWav(const std::string& fileName, const val& fileBytes) {
     val warnings = val::array();
     result.set("warnings", warnings);
     TapeHeader header;
-    if (!parseBinFileName(cli::utf8ToCp1252(fileName), header)) {
+    if (!parseBinFileName(utf8ToCp1252(fileName), header)) {
         result.set("error", "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben: "
                             "Programmname_AA_EA_SA.BIN, z. B. SPIEL_1000_1FFF_1000.BIN");
         result.set("unnamed", true);
@@ -100,7 +100,7 @@ val binToWavWithHeader(const std::string& fileName, const val& fileBytes, const 
     result.set("warnings", warnings);
     std::optional<TapeHeader> header;
     MessageLines messages;
-    header = headerOfFields(cli::utf8ToCp1252(name), aa, ea, sa);
+    header = headerOfFields(utf8ToCp1252(name), aa, ea, sa);
     if (!header && !messages.lines.empty()) {
         result.set("error", messages.lines.back());
         messages.lines.pop_back();
@@ -108,7 +108,7 @@ val binToWavWithHeader(const std::string& fileName, const val& fileBytes, const 
     result.set("notes", web::linesOf(messages.lines));
     if (!header) return result;
     recordInto(fileName, web::bytesOf(fileBytes), *header, false, result, warnings);
-    result.set("name", cli::cp1252ToUtf8(header->name));
+    result.set("name", cp1252ToUtf8(header->name));
     return result;
 }
 
