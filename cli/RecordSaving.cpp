@@ -19,7 +19,7 @@ bool RunSaving::save(const DecodedRecord& record, const std::string& target, con
             ++copies_;
             return true;
         }
-    if (record.faulty > 0) {
+    if (!readWhole(record)) {
         if (!options_.keepFaulty) {
             ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, nullptr});
             io_.err << (options_.merge ? "Nichts geschrieben (--keep-faulty schreibt trotzdem).\n"

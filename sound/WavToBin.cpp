@@ -61,12 +61,13 @@ DecodeOutcome decodeWavToBin(const std::string& path, HeaderFieldSink* fields, W
         options.fields = fields;
         side = readSide(wav.samples, wav.rate, sourceFactsOf(wav), options, path);
     }   // the samples are released here, before any box
-    const DecodedRecord& record = side.records.front().reading;
+    const ReadRecord& read = side.records.front();
+    const DecodedRecord& record = read.reading;
     if (record.status != DecodeStatus::Ok) {
         showStringError(decodeStatusMessage(record.status));
         return DecodeOutcome::Failed;
     }
-    if (record.faulty > 0) {
+    if (!read.whole) {
         ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, owner});
         return DecodeOutcome::Faulty;
     }

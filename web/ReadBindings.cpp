@@ -11,6 +11,7 @@
 
 #include "shell/Cp1252Text.h"
 #include "shell/GlobalSettings.h"
+#include "shell/StringTable.h"
 #include "tape/FloatWav.h"
 #include "tape/ReadingReport.h"
 #include "tape/SideReading.h"

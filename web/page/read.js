@@ -53,7 +53,7 @@ function showRecording(result) {
     }
     if (record.report) item.append(linesBlock(record.report, "bericht"));
     if (record.binName) item.append(binLink(record.binName, record.image));
-    if (record.copyOf) item.append(linesBlock(["Kopie von " + record.copyOf + ", schon angeboten"], "bericht"));
+    if (record.copyOf) item.append(linesBlock(["Kopie von " + record.copyOf + ", schon angeboten"], "kopie"));
     list.append(item);
   }
   $("ungelesen").hidden = true;
