@@ -58,14 +58,13 @@ int RecordingConversion::finish() {
 // summary follows.
 void RecordingConversion::save(const std::string& recording, const SideReading& side) {
     int number = 0, found = 0, read = 0;
-    std::size_t message = 0;
     bool shown = false;
     for (const ReadRecord& record : side.records) {
         ++number;
         if (options_.all) io_.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
         if (foundRecord(record.reading)) ++found;
-        if (record.reading.status != DecodeStatus::Ok) {
-            if (message < side.messages.size()) io_.err << messageLine(side.messages[message++]) << "\n";
+        if (record.message >= 0) {
+            io_.err << messageLine(side.messages[static_cast<std::size_t>(record.message)]) << "\n";
             ++failures_;
         } else {
             ++read;
@@ -89,13 +88,12 @@ void RecordingConversion::save(const std::string& recording, const SideReading& 
 // The records read are kept for the end of the run; for one that was not,
 // its origin and the reader's message.
 void RecordingConversion::collect(const std::string& recording, SideReading side) {
-    std::size_t message = 0;
     bool shown = false;
-    for (ReadRecord& record : side.records) {
+    for (const ReadRecord& record : side.records) {
         if (foundRecord(record.reading)) ++found_;
-        if (record.reading.status == DecodeStatus::Ok) continue;
+        if (record.message < 0) continue;
         io_.out << record.origin << ":\n";
-        if (message < side.messages.size()) io_.err << messageLine(side.messages[message++]) << "\n";
+        io_.err << messageLine(side.messages[static_cast<std::size_t>(record.message)]) << "\n";
         ++failures_;
         if (record.findingsShown) printFindings(record.findings, "", io_.err);
         shown = shown || record.findingsShown;

@@ -65,12 +65,11 @@ std::vector<std::string> mergedProgramLines(const SideReading& merged, std::size
 
 std::vector<std::string> unreadLines(const SideReading& side) {
     std::vector<std::string> lines;
-    std::size_t message = 0;
     bool shown = false;
     for (const ReadRecord& record : side.records) {
-        if (record.reading.status == DecodeStatus::Ok) continue;
+        if (record.message < 0) continue;
         lines.push_back(record.origin + ":");
-        if (message < side.messages.size()) lines.push_back(messageLine(side.messages[message++]));
+        lines.push_back(messageLine(side.messages[static_cast<std::size_t>(record.message)]));
         if (!record.findingsShown) continue;
         append(lines, findingLines(record.findings));
         shown = true;

@@ -118,7 +118,10 @@ SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& so
         record.findingsShown = side.diagnosed && options.findings != FindingsWanted::None &&
                                (options.findings == FindingsWanted::OfEveryRecord || !record.whole);
         if (i < findings.perRecord.size()) record.findings = std::move(findings.perRecord[i]);
-        if (readings[i].status != DecodeStatus::Ok) side.messages.push_back(unreadMessage(readings[i], file, rate));
+        if (readings[i].status != DecodeStatus::Ok) {
+            record.message = static_cast<int>(side.messages.size());
+            side.messages.push_back(unreadMessage(readings[i], file, rate));
+        }
         record.reading = std::move(readings[i]);
         side.records.push_back(std::move(record));
     }
@@ -186,7 +189,10 @@ SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector
         }
         if (!every && i > kept) break;
         record.origin = originOf("", side.records.size() + 1, false);
-        if (record.reading.status != DecodeStatus::Ok) side.messages.push_back(unreadMessage(record.reading, "", rate));
+        if (record.reading.status != DecodeStatus::Ok) {
+            record.message = static_cast<int>(side.messages.size());
+            side.messages.push_back(unreadMessage(record.reading, "", rate));
+        }
         side.records.push_back(std::move(record));
     }
     offerPrograms(side, offerFaulty);

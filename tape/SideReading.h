@@ -56,6 +56,7 @@ struct ReadRecord {
     bool findingsShown = false;         // whether the report shows them (FindingsWanted)
     bool whole = false;                 // readWhole
     std::string origin;                 // "Aufnahme 2"; of several recordings "seite.wav, Aufnahme 2"
+    int message = -1;                   // its message (an index) where it was not read to its end
     int program = -1;                   // its program (an index) where it was read to its end, else -1
     bool copy = false;                  // a true copy of a program offered for an earlier record
 };

@@ -87,7 +87,8 @@ val liveFeed(const val& floats) {
 // The lines bv7 record prints for the record kept: what was read, its
 // addresses, notes and faulty blocks; or the reader's message.
 val reportLines(const SideReading& side, const ReadRecord& record) {
-    if (record.reading.status != DecodeStatus::Ok) return web::linesOf(std::vector<std::string>{messageLine(side.messages.front())});
+    if (record.message >= 0)
+        return web::linesOf(std::vector<std::string>{messageLine(side.messages[static_cast<std::size_t>(record.message)])});
     std::vector<std::string> lines = recordLines(record.reading, cp1252ToUtf8);
     if (!record.whole) lines.push_back("Nichts geschrieben.");
     return web::linesOf(lines);
