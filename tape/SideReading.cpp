@@ -12,6 +12,7 @@
 #include "tape/WavFile.h"
 
 namespace {
+// "Aufnahme 3"; with `named`, one of several recordings: "seite.wav, Aufnahme 3".
 std::string originOf(const std::string& file, std::size_t number, bool named) {
     return (named ? file + ", " : std::string()) + "Aufnahme " + std::to_string(number);
 }
