@@ -8,9 +8,9 @@
 #include "cli/FindingsReport.h"
 #include "cli/PulseAudio.h"
 #include "cli/RecordingConversion.h"
+#include "cli/RecordingInput.h"
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
-#include "cli/RecordingInput.h"
 #include "shell/StringTable.h"
 #include "sound/SoundRules.h"
 #include "tape/AudioFormat.h"
@@ -260,7 +260,8 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     // over in memory, each record with the findings the reader kept beside it.
     // Without --all one record is saved: the one read, or else the last one
     // tried; the ones given up before it are named with their findings.
-    SideReading side = liveSide(reader.endRecording(), reader.findings(), recordRate, conversion.all, conversion.keepFaulty);
+    SideReading side =
+        liveSide(reader.endRecording(), reader.findings(), recordRate, conversion.all, conversion.keepFaulty, wavPath);
     for (const ReadRecord& record : side.givenUp)
         for (const std::string& line : givenUpLines(record, recordRate)) io.err << line << "\n";
     RecordingConversion converting(conversion, io);

@@ -171,7 +171,7 @@ SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty) 
 }
 
 SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector<Finding>> findings,
-                     std::uint32_t rate, bool every, bool offerFaulty) {
+                     std::uint32_t rate, bool every, bool offerFaulty, const std::string& file) {
     SideReading side;
     side.rate = rate;
     side.diagnosed = true;
@@ -192,7 +192,7 @@ SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector
         record.origin = originOf("", side.records.size() + 1, false);
         if (record.reading.status != DecodeStatus::Ok) {
             record.message = static_cast<int>(side.messages.size());
-            side.messages.push_back(unreadMessage(record.reading, "", rate));
+            side.messages.push_back(unreadMessage(record.reading, file, rate));
         }
         side.records.push_back(std::move(record));
     }

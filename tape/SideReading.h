@@ -102,9 +102,9 @@ SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty);
 
 // The records of a recording read live (LiveReader.h) with their findings:
 // every one (`every`), or the one kept (keptRecord), the ones given up before
-// it as warnings.
+// it in `givenUp`. `file` names the recording in messages ("" for none).
 SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector<Finding>> findings,
-                     std::uint32_t rate, bool every, bool offerFaulty);
+                     std::uint32_t rate, bool every, bool offerFaulty, const std::string& file = "");
 
 // The BIN name of a header by the scheme: the decoder's proposal with control
 // characters read from tape (a name may hold any byte) as "-" too.

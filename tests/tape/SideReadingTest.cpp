@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "shell/StringTable.h"
 #include "support/RandomImage.h"
 #include "tape/Encoder.h"
 #include "tape/FloatWav.h"
@@ -110,6 +111,15 @@ TEST(SideReading, NamesEachRecordNotReadWithItsPlace) {
     EXPECT_FALSE(none.found());
     ASSERT_EQ(none.messages.size(), 1u);
     EXPECT_FALSE(none.messages[0].at);
+
+    // Read live (bv7 record), the record kept names the recording's file too.
+    DecodedRecord broken;
+    broken.status = DecodeStatus::CutShort;
+    broken.syncPosition = 3 * 44100;
+    const SideReading live = liveSide({broken}, {}, 44100, false, false, "aufnahme.wav");
+    ASSERT_EQ(live.messages.size(), 1u);
+    EXPECT_EQ(messageLine(live.messages[0]),
+              "Fehler: " + loadString(decodeStatusMessage(DecodeStatus::CutShort)) + " (aufnahme.wav, bei 0:03.0)");
 }
 
 // A WAV of floating-point samples reads as the same signal in 16 bits does;
