@@ -14,13 +14,22 @@
 #include "bench/SignalDegrader.h"
 #include "bench/TapeSideBench.h"
 #include "bench/ToolChain.h"
-#include "cli/RecordingConversion.h"
 #include "cli/RecordingInput.h"
 #include "shell/FileIo.h"
 #include "tape/Encoder.h"
 #include "tape/RecordingDiagnosis.h"
 
 namespace {
+// Every record of the samples as bv7 check finds them, without the diagnosis.
+std::vector<DecodedRecord> everyRecord(const WavSamples& wav) {
+    ReadingOptions options = settingsReadingOptions(false);
+    options.everyRecord = true;
+    std::vector<DecodedRecord> records;
+    for (ReadRecord& record : readSide(wav.samples, wav.rate, sourceFactsOf(wav), options).records)
+        records.push_back(std::move(record.reading));
+    return records;
+}
+
 constexpr std::uint32_t rate = 44100;
 constexpr double pauseSeconds = 1;   // of blank tape before and after the record
 
@@ -164,15 +173,13 @@ Outcome diagnosed(const Row& row, const std::vector<std::uint8_t>& image, const 
         chain::throughTool(dir, samples, rate, row.make == Make::Tool ? row.command : "", outcome.failure);
     if (path.empty()) return outcome;
     // As `bv7 check` takes a file: read and imported, every record found, then diagnosed.
-    RecordingInput recording;
+    WavSamples wav;
     std::ostringstream messages;
-    if (!readRecording(path, recording, messages)) {
+    if (!readRecordingSamples(path, wav, messages)) {
         outcome.failure = messages.str();
         return outcome;
     }
-    std::vector<DecodedRecord> records;
-    cli::findRecords(recording, path, false, records, messages);
-    const WavSamples& wav = recording.wav;
+    const std::vector<DecodedRecord> records = everyRecord(wav);
     const RecordingFindings findings = diagnoseWhole(wav.samples, wav.rate, sourceFactsOf(wav), records);
     outcome.findings = findings.whole;
     for (const std::vector<Finding>& each : findings.perRecord)
@@ -224,20 +231,19 @@ void printCost(const char* bv7Program, const std::string& dir) {
     }
     const Bv7Run list = runBv7(bv7Program, {"list", "SEITE.wav"}, dir);
     const Bv7Run check = runBv7(bv7Program, {"check", "SEITE.wav"}, dir);
-    RecordingInput recording;
+    WavSamples wav;
     std::ostringstream messages;
-    if (!readRecording(dir + "SEITE.wav", recording, messages)) return;
+    if (!readRecordingSamples(dir + "SEITE.wav", wav, messages)) return;
     using Clock = std::chrono::steady_clock;
-    std::vector<DecodedRecord> records;
     auto start = Clock::now();
-    cli::findRecords(recording, dir + "SEITE.wav", false, records, messages);
+    const std::vector<DecodedRecord> records = everyRecord(wav);
     const double reading = std::chrono::duration<double>(Clock::now() - start).count();
     double diagnosis = 1e9;
     std::vector<std::string> lines;   // what the diagnosis says of the side
     for (int turn = 0; turn < 3; ++turn) {
         start = Clock::now();
         const RecordingFindings found =
-            diagnoseWhole(recording.wav.samples, recording.wav.rate, sourceFactsOf(recording.wav), records);
+            diagnoseWhole(wav.samples, wav.rate, sourceFactsOf(wav), records);
         diagnosis = std::min(diagnosis, std::chrono::duration<double>(Clock::now() - start).count());
         lines.clear();
         for (const Finding& finding : found.whole) lines.push_back(findingLine(finding));

@@ -3,13 +3,9 @@
 #include "cli/Commands.h"
 
 #include "cli/FindingsReport.h"
-#include "cli/RecordSaving.h"
-#include "cli/RecordingConversion.h"
 #include "cli/RecordingInput.h"
 #include "cli/TextConversion.h"
-#include "tape/ReaderFallback.h"
-#include "tape/RecordingDiagnosis.h"
-#include "tape/TapeListing.h"
+#include "tape/ReadingReport.h"
 
 using namespace cli;
 
@@ -31,26 +27,24 @@ int checkCommand(const CommandArgs& args, CommandIo& io) {
     if (!parseCommandLine(args, {}, {"--exact", "--help"}, checkUsage, arguments, io, code)) return code;
     if (arguments.positionals().size() != 1) return usageError(io, "Genau eine WAV-Datei angeben.", checkUsage);
     const std::string& input = arguments.positionals()[0];
-    RecordingInput recording;
-    if (!readRecording(input, recording, io.err)) return exitFailed;
-    const WavSamples& wav = recording.wav;
-    std::vector<DecodedRecord> records;
-    const bool found = findRecords(recording, input, arguments.has("--exact"), records, io.err);
-    const RecordingFindings findings = findingsOf(recording, records);
-    if (!found) {
-        printFindings(findings.whole, "", io.err);   // perhaps why none was found
+    ReadingOptions reading = settingsReadingOptions(arguments.has("--exact"));
+    reading.everyRecord = true;
+    reading.findings = FindingsWanted::OfEveryRecord;
+    SideReading side;
+    if (!readRecordingSide(input, reading, side, io.err)) return exitFailed;
+    if (!side.found()) {
+        io.err << messageLine(side.messages.front()) << "\n";
+        printFindings(side.whole, "", io.err);   // perhaps why none was found
         return exitFailed;
     }
-    const std::vector<std::size_t> starts = recordStarts(records, wav.rate);
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        std::string name = records[i].nameRead ? toTerminal(shownName(records[i].header.name)) : "?";
+    for (const ReadRecord& record : side.records) {
+        std::string name = record.reading.nameRead ? toTerminal(shownName(record.reading.header.name)) : "?";
         name.erase(name.find_last_not_of(' ') + 1);   // the name's padding
-        io.out << tapeTime(starts[i], wav.rate) << "  " << name << "\n";
-        const std::vector<Finding>& own = findings.perRecord[i];
-        if (own.empty()) io.out << "  keine Auffälligkeiten\n";
-        printFindings(own, "  ", io.out);
+        io.out << tapeTime(record.start, side.rate) << "  " << name << "\n";
+        if (record.findings.empty()) io.out << "  keine Auffälligkeiten\n";
+        printFindings(record.findings, "  ", io.out);
     }
-    if (!findings.whole.empty()) io.out << wholeRecordingHeading << "\n";
-    printFindings(findings.whole, "  ", io.out);
+    if (!side.whole.empty()) io.out << wholeRecordingHeading << "\n";
+    printFindings(side.whole, "  ", io.out);
     return exitOk;
 }

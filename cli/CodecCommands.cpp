@@ -1,13 +1,14 @@
 // bv7 bin2wav and bv7 wav2bin: the encoder and the decoder of the exchange dialog.
 #include "cli/Commands.h"
 
-#include "cli/BinToWav.h"
+#include "cli/BinInput.h"
 #include "cli/RecordingConversion.h"
 
 #include "shell/CommonServices.h"
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
 #include "tape/BinFileName.h"
+#include "tape/BinRecording.h"
 
 using namespace cli;
 
@@ -99,7 +100,7 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
     TapeHeader header = named ? fromName : TapeHeader{};
     if (!applyHeaderOptions(arguments, named, header, io, code)) return code;
 
-    std::string output = arguments.value("-o") ? *arguments.value("-o") : directoryOf(input) + wavNameFor(header.name);
+    std::string output = arguments.value("-o") ? *arguments.value("-o") : directoryOf(input) + toTerminal(wavNameFor(header.name));
     bool force = arguments.has("--force");
     if (!mayWrite(output, force, io.err)) return exitFailed;
     std::vector<std::uint8_t> image, file;

@@ -10,19 +10,17 @@
 
 #include "tape/Decoder.h"
 #include "tape/RecordingDiagnosis.h"
+#include "tape/SideReading.h"
 #include "tape/TapeListing.h"
 
 // A label for each finding with a span, from `where` over its `length`, with
 // its line ("Warnung: ..."): those of the recording as a whole, then each record's.
-std::vector<TapeLabel> findingLabels(const RecordingFindings& findings);
+std::vector<TapeLabel> findingLabels(const SideReading& side);
 
-// The labels of `records` read from samples at `rate` (TapeListing.h), then
-// findingLabels, one per line: "start<TAB>end<TAB>text", seconds with six
-// decimals, UTF-8.
-std::string labelFileText(const std::vector<DecodedRecord>& records, std::uint32_t rate,
-                          const RecordingFindings& findings);
+// The labels of the records of `side` (TapeListing.h), then findingLabels,
+// one per line: "start<TAB>end<TAB>text", seconds with six decimals, UTF-8.
+std::string labelFileText(const SideReading& side);
 
 // Writes labelFileText to `path` ("-": standard output) as writeNewFile does:
 // an existing file only with `force`. Messages go to `err`; true when written.
-bool writeLabelFile(const std::string& path, const std::vector<DecodedRecord>& records, std::uint32_t rate,
-                    const RecordingFindings& findings, bool force, std::ostream& err);
+bool writeLabelFile(const std::string& path, const SideReading& side, bool force, std::ostream& err);

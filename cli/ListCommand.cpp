@@ -6,13 +6,7 @@
 #include "cli/LabelFile.h"
 #include "cli/RecordingConversion.h"
 #include "cli/RecordingInput.h"
-#include "shell/CommonServices.h"
-#include "shell/GlobalSettings.h"
-#include "shell/StringTable.h"
-#include "tape/AudioFormat.h"
-#include "tape/TapeListing.h"
-#include "tape/TapeScan.h"
-#include "tape/WavFile.h"
+#include "tape/ReadingReport.h"
 
 using namespace cli;
 
@@ -46,26 +40,25 @@ int listCommand(const CommandArgs& args, CommandIo& io) {
     std::ostream& out = reportIoFor(options, io).out;
     if (options.labels && !mayWrite(*options.labels, options.force, io.err)) return exitFailed;
 
-    RecordingInput recording;
-    if (!readRecording(input, recording, io.err)) return exitFailed;
-    const WavSamples& wav = recording.wav;
-    std::vector<DecodedRecord> records;
-    const bool found = findRecords(recording, input, options.exact, records, io.err);
-    const RecordingFindings findings = findingsOf(recording, records);
+    ReadingOptions reading = settingsReadingOptions(options.exact);
+    reading.everyRecord = true;
+    reading.measure = true;
+    reading.findings = FindingsWanted::OfEveryRecord;
+    SideReading side;
+    if (!readRecordingSide(input, reading, side, io.err)) return exitFailed;
+    const bool found = side.found();
     if (found) {
-        const std::vector<std::size_t> starts = recordStarts(records, wav.rate);
         out << listHeading() << "\n";
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            const SignalFigures figures = measureSignal(wav.samples, records[i], starts[i], wav.rate);
-            out << listLine(records[i], starts[i], wav.rate, figures, toTerminal) << "\n";
-            if (i < findings.perRecord.size()) printFindings(findings.perRecord[i], "  ", out);
+        for (const ReadRecord& record : side.records) {
+            out << listLine(record.reading, record.start, side.rate, record.figures, toTerminal) << "\n";
+            printFindings(record.findings, "  ", out);
         }
-        if (!findings.whole.empty()) out << wholeRecordingHeading << "\n";
-        printFindings(findings.whole, "  ", out);
+        if (!side.whole.empty()) out << wholeRecordingHeading << "\n";
+        printFindings(side.whole, "  ", out);
     } else {
-        printFindings(findings.whole, "", io.err);   // perhaps why none was found
+        io.err << messageLine(side.messages.front()) << "\n";
+        printFindings(side.whole, "", io.err);   // perhaps why none was found
     }
-    if (options.labels && !writeLabelFile(*options.labels, records, wav.rate, findings, options.force, io.err))
-        return exitFailed;
+    if (options.labels && !writeLabelFile(*options.labels, side, options.force, io.err)) return exitFailed;
     return found ? exitOk : exitFailed;
 }

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "cli/Commands.h"
-#include "cli/BinToWav.h"
+#include "cli/BinInput.h"
 #include "cli/PulseAudio.h"
 #include "cli/SoundFileImport.h"
 #include "shell/FileIo.h"
@@ -15,7 +15,9 @@
 #include "sound/SoundRules.h"
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
+#include "tape/BinRecording.h"
 #include "tape/Encoder.h"
+#include "tape/ReadingReport.h"
 #include "tape/WavFile.h"
 
 using namespace cli;

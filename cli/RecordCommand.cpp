@@ -8,13 +8,14 @@
 #include "cli/FindingsReport.h"
 #include "cli/PulseAudio.h"
 #include "cli/RecordingConversion.h"
+#include "cli/RecordingInput.h"
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
-#include "shell/GlobalSettings.h"
 #include "shell/StringTable.h"
 #include "sound/SoundRules.h"
 #include "tape/AudioFormat.h"
 #include "tape/LiveReader.h"
+#include "tape/ReadingReport.h"
 #include "tape/WavFile.h"
 
 using namespace cli;
@@ -105,23 +106,6 @@ std::string statusLine(const std::uint8_t* newest, std::size_t count, std::uint6
     line += "  " + minutesText(std::uint64_t{total} * 1000 / recordRate) + "  " + toTerminal(liveStatusText(state));
     if (all && records > 0) line += "  (" + std::to_string(records) + " gelesen)";
     return line;
-}
-
-// Without --all one record is saved: the one read, or else the last one tried;
-// the ones given up before it are named with their findings. `findings` are
-// the records', and become the one's.
-std::vector<DecodedRecord> oneRecord(std::vector<DecodedRecord> records, RecordingFindings& findings,
-                                     std::ostream& err) {
-    const std::size_t index = keptRecord(records);
-    for (std::size_t i = 0; i < index; ++i) {
-        err << "Warnung: Aufnahme bei " << minutesText(std::uint64_t{records[i].syncPosition} * 1000 / recordRate)
-            << " nicht lesbar (" << loadString(decodeStatusMessage(records[i].status))
-            << "), die Suche ging dahinter weiter.\n";
-        if (i < findings.perRecord.size()) printFindings(findings.perRecord[i], "", err);
-    }
-    std::vector<Finding> own = index < findings.perRecord.size() ? findings.perRecord[index] : std::vector<Finding>();
-    findings.perRecord = {std::move(own)};
-    return {std::move(records[index])};
 }
 
 // What bv7 record is asked for.
@@ -264,10 +248,7 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     }
 
     InterruptCatcher interrupt;
-    DecoderSettings settings;
-    settings.threshold = stretchThresholdAt(recordRate);
-    settings.triggerLevel = globalSettings().triggerLevel;
-    LiveReader reader(recordRate, settings);
+    LiveReader reader(recordRate, decoderSettingsAt(recordRate, settingsReadingOptions(false).triggerLevel));
     const CaptureEnd end = capture(stream, file, reader, options, interrupt, io);
     stream.close();
     const bool kept = file.finish() && end.writing;
@@ -277,12 +258,14 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
 
     // What the readers read, reported and saved as bv7 wav2bin does, handed
     // over in memory, each record with the findings the reader kept beside it.
-    std::vector<DecodedRecord> records = reader.endRecording();
-    RecordingFindings findings;
-    findings.perRecord = reader.findings();
-    if (!conversion.all) records = oneRecord(std::move(records), findings, io.err);
-    RecordingConversion converting(conversion, 1, io);
-    converting.add(wavPath, recordRate, std::move(records), findings, FindingsShown::OfEveryRecord);
+    // Without --all one record is saved: the one read, or else the last one
+    // tried; the ones given up before it are named with their findings.
+    SideReading side =
+        liveSide(reader.endRecording(), reader.findings(), recordRate, conversion.all, conversion.keepFaulty, wavPath);
+    for (const ReadRecord& record : side.givenUp)
+        for (const std::string& line : givenUpLines(record, recordRate)) io.err << line << "\n";
+    RecordingConversion converting(conversion, io);
+    converting.add(wavPath, std::move(side));
     code = converting.finish();
     return end.failed || !kept ? exitFailed : code;
 }

@@ -4,8 +4,9 @@
 
 #include "cli/FindingsReport.h"
 #include "cli/LabelFile.h"
+#include "cli/RecordingInput.h"
 #include "tape/ReaderFallback.h"
-#include "tape/TapeScan.h"
+#include "tape/ReadingReport.h"
 
 namespace cli {
 namespace {
@@ -17,6 +18,10 @@ std::string labelPathFor(const std::string& path, std::size_t index, std::size_t
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
     return path.substr(0, dot) + "-" + std::to_string(index + 1) + path.substr(dot);
 }
+
+void printLines(const std::vector<std::string>& lines, std::ostream& out) {
+    for (const std::string& line : lines) out << line << "\n";
+}
 }
 
 CommandIo reportIoFor(const ConversionOptions& options, CommandIo& io) {
@@ -25,45 +30,22 @@ CommandIo reportIoFor(const ConversionOptions& options, CommandIo& io) {
     return CommandIo{standard ? io.err : io.out, io.err};
 }
 
-std::vector<DecodedRecord> readRecords(const RecordingInput& recording, const ConversionOptions& options) {
-    ReadingChoice choice;
-    choice.exact = options.exact;
-    choice.keepBestBlocks = options.keepFaulty || options.merge;   // a copy brings every block it read good
-    const WavSamples& wav = recording.wav;
-    if (options.all || options.merge) return readEveryRecord(wav.samples, recording.settings, wav.rate, choice);
-    return {decodeRecordEitherWay(wav.samples, recording.settings, wav.rate, 0, nullptr, choice)};
+ReadingOptions readingOptionsFor(const ConversionOptions& options) {
+    ReadingOptions reading = settingsReadingOptions(options.exact);
+    reading.everyRecord = options.all || options.merge;
+    reading.keepBestBlocks = options.keepFaulty || options.merge;   // a copy brings every block it read good
+    reading.offerFaulty = options.keepFaulty;
+    reading.findings = FindingsWanted::OfRecordsNotReadWhole;
+    reading.diagnoseEvery = options.labels != nullptr;
+    return reading;
 }
 
-bool findRecords(const RecordingInput& recording, const std::string& input, bool exact,
-                 std::vector<DecodedRecord>& records, std::ostream& err) {
-    ConversionOptions options;
-    options.all = true;
-    options.exact = exact;
-    records = readRecords(recording, options);   // never empty: where nothing is found, why
-    if (foundRecord(records.front())) return true;
-    reportUnread(records.front(), input, recording.wav.rate, err);
-    return false;
-}
+RecordingConversion::RecordingConversion(const ConversionOptions& options, CommandIo& io)
+    : options_(options), io_(reportIoFor(options, io)), saving_(options, io_) {}
 
-RecordingConversion::RecordingConversion(const ConversionOptions& options, std::size_t recordings, CommandIo& io)
-    : options_(options), recordings_(recordings), io_(reportIoFor(options, io)), saving_(options, io_) {}
-
-void RecordingConversion::add(const std::string& recording, std::uint32_t rate, std::vector<DecodedRecord> records,
-                              const RecordingFindings& findings, FindingsShown shown) {
-    findings_ = &findings;
-    shown_ = shown;
-    if (options_.merge) collect(recording, rate, std::move(records));
-    else save(recording, rate, records);
-    findings_ = nullptr;
-}
-
-// The findings of the `index`-th record where they are to be shown; true
-// when they were (whether or not it had any).
-bool RecordingConversion::showFindings(const DecodedRecord& record, std::size_t index) {
-    const bool whole = record.status == DecodeStatus::Ok && record.faulty == 0;
-    if (whole && shown_ != FindingsShown::OfEveryRecord) return false;
-    if (findings_ && index < findings_->perRecord.size()) printFindings(findings_->perRecord[index], "", io_.err);
-    return true;
+void RecordingConversion::add(const std::string& recording, SideReading side) {
+    if (options_.merge) collect(recording, std::move(side));
+    else save(recording, side);
 }
 
 int RecordingConversion::finish() {
@@ -74,31 +56,29 @@ int RecordingConversion::finish() {
 // Each record that was read under its own name (or -o); for one that was not,
 // the reader's message. With `all` each gets a heading "Aufnahme N:" and the
 // summary follows.
-void RecordingConversion::save(const std::string& recording, std::uint32_t rate,
-                               const std::vector<DecodedRecord>& records) {
-    if (records.empty()) {
-        io_.err << "Keine Aufnahme gefunden.\n";
-        ++failures_;
-        return;
-    }
+void RecordingConversion::save(const std::string& recording, const SideReading& side) {
     int number = 0, found = 0, read = 0;
     bool shown = false;
-    for (const DecodedRecord& record : records) {
+    for (const ReadRecord& record : side.records) {
         ++number;
         if (options_.all) io_.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
-        if (foundRecord(record)) ++found;
-        if (record.status != DecodeStatus::Ok) {
-            reportUnread(record, recording, rate, io_.err);
+        if (foundRecord(record.reading)) ++found;
+        if (record.message >= 0) {
+            io_.err << messageLine(side.messages[static_cast<std::size_t>(record.message)]) << "\n";
             ++failures_;
         } else {
             ++read;
-            printRecord(record, io_);
-            std::string target = options_.output ? *options_.output : directoryOf(recording) + binNameFor(record.header);
-            if (!saving_.save(record, target, "Aufnahme " + std::to_string(number))) ++failures_;
+            printLines(recordLines(record.reading, toTerminal), io_.out);
+            const OfferedProgram& program = side.programs[static_cast<std::size_t>(record.program)];
+            const std::string name = program.offered ? program.binName : binNameFor(record.reading.header);
+            const std::string target = options_.output ? *options_.output : directoryOf(recording) + toTerminal(name);
+            if (!saving_.save(record.reading, target, "Aufnahme " + std::to_string(number), program.number > 1))
+                ++failures_;
         }
-        shown = showFindings(record, static_cast<std::size_t>(number - 1)) || shown;
+        if (record.findingsShown) printFindings(record.findings, "", io_.err);
+        shown = shown || record.findingsShown;
     }
-    if (shown && findings_) printFindings(findings_->whole, "", io_.err);
+    if (shown) printFindings(side.whole, "", io_.err);
     if (options_.all) {
         io_.out << "\n";
         printSummary(io_.out, found, read, saving_.written(), saving_.notSaved(), saving_.copies());
@@ -107,42 +87,45 @@ void RecordingConversion::save(const std::string& recording, std::uint32_t rate,
 
 // The records read are kept for the end of the run; for one that was not,
 // its origin and the reader's message.
-void RecordingConversion::collect(const std::string& recording, std::uint32_t rate,
-                                  std::vector<DecodedRecord> records) {
-    int number = 0;
+void RecordingConversion::collect(const std::string& recording, SideReading side) {
     bool shown = false;
-    for (DecodedRecord& record : records) {
-        std::string origin = readingOrigin(recording, ++number, recordings_ > 1);
-        if (foundRecord(record)) ++found_;
-        if (record.status != DecodeStatus::Ok) {
-            io_.out << origin << ":\n";
-            reportUnread(record, recording, rate, io_.err);
-            ++failures_;
-            shown = showFindings(record, static_cast<std::size_t>(number - 1)) || shown;
-            continue;
-        }
-        readings_.push_back(std::move(record));
-        origins_.push_back(origin);
-        directories_.push_back(directoryOf(recording));
+    for (const ReadRecord& record : side.records) {
+        if (foundRecord(record.reading)) ++found_;
+        if (record.message < 0) continue;
+        io_.out << record.origin << ":\n";
+        io_.err << messageLine(side.messages[static_cast<std::size_t>(record.message)]) << "\n";
+        ++failures_;
+        if (record.findingsShown) printFindings(record.findings, "", io_.err);
+        shown = shown || record.findingsShown;
     }
-    if (shown && findings_) printFindings(findings_->whole, "", io_.err);
+    if (shown) printFindings(side.whole, "", io_.err);
+    sides_.push_back(std::move(side));
+    directories_.push_back(directoryOf(recording));
 }
 
 // The copies of each program put together, reported with where each block
 // came from, and saved under the program's own name.
 void RecordingConversion::saveMerged() {
-    std::vector<MergedProgram> programs = mergeCopies(readings_);
-    int number = 0;
-    for (const MergedProgram& program : programs) {
+    const SideReading merged = mergeSides(sides_, options_.keepFaulty);
+    // The directory of each record read: its recording's.
+    std::vector<std::string> directories;
+    for (std::size_t i = 0; i < sides_.size(); ++i)
+        for (const ReadRecord& record : sides_[i].records)
+            if (record.reading.status == DecodeStatus::Ok) directories.push_back(directories_[i]);
+    for (std::size_t i = 0; i < merged.programs.size(); ++i) {
+        const OfferedProgram& program = merged.programs[i];
         io_.out << "\n";
-        printMergedProgram(++number, program, origins_, io_);
-        std::string target = directories_[program.copies.front()] + binNameFor(program.record.header);
-        if (!saving_.save(program.record, target, "Programm " + std::to_string(number))) ++failures_;
+        printLines(mergedProgramLines(merged, i, toTerminal), io_.out);
+        const std::string name = program.offered ? program.binName : binNameFor(program.record.header);
+        const std::string target = directories[program.copies.front()] + toTerminal(name);
+        if (!saving_.save(program.record, target, "Programm " + std::to_string(i + 1), program.number > 1))
+            ++failures_;
     }
     io_.out << "\n";
     // Every reading beyond the first of its program was a copy.
-    const int copies = static_cast<int>(readings_.size() - programs.size()) + saving_.copies();
-    printSummary(io_.out, found_, static_cast<int>(readings_.size()), saving_.written(), saving_.notSaved(), copies);
+    const int read = static_cast<int>(merged.records.size());
+    const int copies = read - static_cast<int>(merged.programs.size()) + saving_.copies();
+    printSummary(io_.out, found_, read, saving_.written(), saving_.notSaved(), copies);
 }
 
 int convertRecordings(const std::vector<std::string>& inputs, const ConversionOptions& options, CommandIo& io) {
@@ -150,23 +133,22 @@ int convertRecordings(const std::vector<std::string>& inputs, const ConversionOp
     if (labels)
         for (std::size_t i = 0; i < inputs.size(); ++i)
             if (!mayWrite(labelPathFor(*labels, i, inputs.size()), options.force, io.err)) return exitFailed;
-    RecordingConversion conversion(options, inputs.size(), io);
+    RecordingConversion conversion(options, io);
     CommandIo reportIo = reportIoFor(options, io);
+    ReadingOptions reading = readingOptionsFor(options);
+    reading.originNamesFile = inputs.size() > 1;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        RecordingInput recording;
-        if (!readRecording(inputs[i], recording, io.err)) {
+        SideReading side;
+        if (!readRecordingSide(inputs[i], reading, side, io.err)) {
             conversion.failed();
             continue;
         }
-        std::vector<DecodedRecord> records = readRecords(recording, options);
-        const RecordingFindings findings = findingsOf(recording, records);
-        const std::uint32_t rate = recording.wav.rate;
         if (labels) {
             const std::string path = labelPathFor(*labels, i, inputs.size());
-            if (!writeLabelFile(path, records, rate, findings, options.force, io.err)) conversion.failed();
+            if (!writeLabelFile(path, side, options.force, io.err)) conversion.failed();
             else if (inputs.size() > 1) reportIo.out << "Textmarken zu " << inputs[i] << ": " << path << "\n";
         }
-        conversion.add(inputs[i], rate, std::move(records), findings, FindingsShown::OfRecordsNotReadWhole);
+        conversion.add(inputs[i], std::move(side));
     }
     return conversion.finish();
 }

@@ -7,8 +7,18 @@
 #include "cli/SoundFileImport.h"
 #include "shell/GlobalSettings.h"
 #include "shell/StringTable.h"
+#include "tape/FloatWav.h"
 
-bool readRecording(const std::string& path, RecordingInput& recording, std::ostream& err) {
+ReadingOptions settingsReadingOptions(bool exact) {
+    ReadingOptions options;
+    options.triggerLevel = globalSettings().triggerLevel;
+    options.exact = exact;
+    return options;
+}
+
+std::string recordingName(const std::string& path) { return cli::isStandardStream(path) ? "Standardeingabe" : path; }
+
+bool readRecordingSamples(const std::string& path, WavSamples& wav, std::ostream& err) {
     std::vector<std::uint8_t> bytes;
     if (!cli::readInput(path, bytes, loadString(str::cannotOpenWav), err)) return false;
     std::string problem;
@@ -16,13 +26,15 @@ bool readRecording(const std::string& path, RecordingInput& recording, std::ostr
         err << "Fehler: " << problem << " (" << path << ")\n";
         return false;
     }
-    recording.wav = adoptWavSamples(std::move(bytes));
-    if (recording.wav.error) {
-        err << "Fehler: " << loadString(recording.wav.error) << " (" << (cli::isStandardStream(path) ? "Standardeingabe" : path)
-            << ")\n";
-        return false;
-    }
-    // The threshold of the recording's own rate, known once it is read.
-    recording.settings = decoderSettingsAt(recording.wav.rate, globalSettings().triggerLevel);
+    wav = adoptAnyWavSamples(std::move(bytes));
+    if (!wav.error) return true;
+    err << "Fehler: " << loadString(wav.error) << " (" << recordingName(path) << ")\n";
+    return false;
+}
+
+bool readRecordingSide(const std::string& path, const ReadingOptions& options, SideReading& side, std::ostream& err) {
+    WavSamples wav;
+    if (!readRecordingSamples(path, wav, err)) return false;
+    side = readSide(wav.samples, wav.rate, sourceFactsOf(wav), options, recordingName(path));
     return true;
 }

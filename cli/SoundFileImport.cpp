@@ -57,7 +57,7 @@ struct SoundFileCloser {
 }
 
 ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem) {
-    if (looksLikeRiffWave(bytes) && !isFloatWav(ByteView(bytes))) return ImportResult::NotASoundFile;
+    if (looksLikeRiffWave(bytes)) return ImportResult::NotASoundFile;   // the reading layer takes every WAV
     MemoryStream stream{bytes};
     SF_VIRTUAL_IO io{streamLength, streamSeek, streamRead, streamWrite, streamTell};
     SF_INFO info{};

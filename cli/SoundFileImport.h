@@ -1,7 +1,8 @@
 #pragma once
-// Recordings kept as FLAC, Ogg Vorbis, AIFF, W64 or WAV of floating-point
-// samples: turned into the WAV bytes the project's own reader takes, so that
-// every recording is decoded the same way. PCM WAV is left as it is. Only the native bv7 has the sound-file
+// Recordings kept as FLAC, Ogg Vorbis, AIFF or W64: turned into the WAV bytes
+// the project's own reader takes, so that every recording is decoded the same
+// way. WAV is left as it is (the reading layer takes floating point too, as
+// the page does). Only the native bv7 has the sound-file
 // library; elsewhere nothing is converted.
 #include <cstdint>
 #include <string>

@@ -80,10 +80,4 @@ bool errorIsTerminal() {
 #endif
 }
 
-std::string minutesText(std::uint64_t milliseconds) {
-    std::uint64_t seconds = milliseconds / 1000;
-    std::string text = std::to_string(seconds / 60) + ":";
-    if (seconds % 60 < 10) text += "0";
-    return text + std::to_string(seconds % 60);
-}
 }

@@ -45,7 +45,4 @@ class InterruptCatcher {
 
 // True when standard error is a terminal, where a status line may update itself.
 bool errorIsTerminal();
-
-// "m:ss" of a time in milliseconds (75000 -> "1:15").
-std::string minutesText(std::uint64_t milliseconds);
 }

@@ -3,10 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "shell/Cp1252Text.h"
+
 namespace cli {
-// Windows-1252 <-> UTF-8. Characters Windows-1252 lacks become "?".
-std::string cp1252ToUtf8(std::string_view text);
-std::string utf8ToCp1252(std::string_view text);
+using ::cp1252ToUtf8;
+using ::utf8ToCp1252;
 
 // Texts and names as the BV7 and the program hold them (Windows-1252) for the
 // terminal and the file system, and back. UTF-8 natively; unchanged on Windows,

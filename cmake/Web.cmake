@@ -1,12 +1,11 @@
 # The page: the portable core compiled to WebAssembly with Debian's
 # emscripten, behind bindings of its own (web/*Bindings.cpp, one a part of
 # the page), and the page's files beside it in the build folder.
-# bin2wav's checks, messages and WAV and wav2bin's report on a program read or
-# merged come from the command line's own code.
+# The page links the core alone: what it shows of a reading and of bin2wav
+# comes from the same portable code as bv7's lines (tape/SideReading.h,
+# tape/ReadingReport.h, tape/BinRecording.h).
 file(GLOB WEB_BINDINGS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/*.cpp)
-add_executable(spulwerk_web ${WEB_BINDINGS} ${CMAKE_SOURCE_DIR}/cli/TextConversion.cpp
-    ${CMAKE_SOURCE_DIR}/cli/BinToWav.cpp ${CMAKE_SOURCE_DIR}/cli/FileAccess.cpp ${CMAKE_SOURCE_DIR}/cli/RecordSaving.cpp
-    ${CMAKE_SOURCE_DIR}/cli/Terminal.cpp)
+add_executable(spulwerk_web ${WEB_BINDINGS})
 target_link_libraries(spulwerk_web PRIVATE bv7core)
 target_compile_options(spulwerk_web PRIVATE ${PROJECT_WARNINGS} -fexceptions)
 target_compile_options(bv7core PRIVATE -fexceptions)

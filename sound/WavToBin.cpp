@@ -7,7 +7,7 @@
 #include "shell/StringTable.h"
 #include "sound/SampleRate.h"
 #include "tape/BinFileName.h"
-#include "tape/ReaderFallback.h"
+#include "tape/SideReading.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -26,7 +26,7 @@ void selectRateOf(const WavSamples& wav) {
 }
 
 DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner) {
-    const std::string proposal = proposeBinFileName(record.header);
+    const std::string proposal = binNameFor(record.header);
     const std::string filter = makeFilter({"Binärdateien (*.bin)", "*.bin"});
     for (;;) {
         offerFileName(proposal);
@@ -51,20 +51,24 @@ DecodeOutcome saveDecodedImage(const DecodedRecord& record, WindowRef owner) {
 }
 
 DecodeOutcome decodeWavToBin(const std::string& path, HeaderFieldSink* fields, WindowRef owner) {
-    DecodedRecord record;
+    SideReading side;
     {
         WavSamples wav = readWavSamples(path);
         if (wav.error) showStringError(wav.error);
         if (wav.rate != 0) selectRateOf(wav);
         if (wav.error) return DecodeOutcome::Failed;
-        DecoderSettings settings = decoderSettingsAt(wav.rate, globalSettings().triggerLevel);
-        record = decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, fields, ReadingChoice{});
+        ReadingOptions options;
+        options.triggerLevel = globalSettings().triggerLevel;
+        options.fields = fields;
+        side = readSide(wav.samples, wav.rate, sourceFactsOf(wav), options, path);
     }   // the samples are released here, before any box
+    const ReadRecord& read = side.records.front();
+    const DecodedRecord& record = read.reading;
     if (record.status != DecodeStatus::Ok) {
         showStringError(decodeStatusMessage(record.status));
         return DecodeOutcome::Failed;
     }
-    if (record.faulty > 0) {
+    if (!read.whole) {
         ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, owner});
         return DecodeOutcome::Faulty;
     }

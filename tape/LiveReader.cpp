@@ -6,7 +6,6 @@
 #include "tape/AudioFormat.h"
 #include "tape/LeadInFinder.h"
 #include "tape/ReaderFallback.h"
-#include "tape/RobustReader.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeRecord.h"
 
@@ -18,16 +17,11 @@ constexpr int quietDeviation = 12;
 // The noise-proof reader reads the record from its lead-in again; it runs
 // only when this much has come since its last run.
 constexpr double robustEverySeconds = 0.5;
-// Where the two readers place the same sync, they differ by far less than
-// these samples (two bytes at the slowest speed).
-constexpr std::size_t syncMargin = 800;
 // The longest record: every byte of a full memory image with its framing,
 // eight cells each, a cell of 30 samples at 44100 played a fifth slow.
 constexpr std::size_t longestRecordCells =
     (maxImageBytes + maxImageBytes / tape::blockSize * tape::blockFramingBytes + tape::fixedBytes) * 8;
 constexpr double slowestCellSamples = 30 / 0.8;
-
-bool allGood(const DecodedRecord& record) { return record.status == DecodeStatus::Ok && record.faulty == 0; }
 
 // Positions of a reading of the samples from `base` on, counted from the recording's start.
 void placeAt(DecodedRecord& record, std::size_t base) {
@@ -137,14 +131,7 @@ void LiveReader::show(const DecodedRecord& reading) {
 }
 
 DecodedRecord LiveReader::readWindow() const {
-    ByteView window(window_);
-    DecodedRecord record = decodeRecordEitherWay(window, settings_, rate_, 0, nullptr, ReadingChoice{});
-    // As in the scan of a whole side: where the first reader skipped a worn
-    // record whose sync it cannot see, the second looks for one before.
-    if (foundRecord(record) && record.syncPosition > syncMargin) {
-        DecodedRecord earlier = decodeRecordFiltered(window, rate_, 0, nullptr, record.syncPosition - syncMargin);
-        if (foundRecord(earlier)) record = std::move(earlier);
-    }
+    DecodedRecord record = settleGrowingRecord(ByteView(window_), settings_, rate_);
     placeAt(record, base_);
     return record;
 }
@@ -182,31 +169,16 @@ const LiveState& LiveReader::update() {
         settle(true);
         return state_;
     }
-    ByteView window(window_);
-    DecodedRecord exact = decodeRecord(window, settings_);
-    if (exact.status == DecodeStatus::CutShort && exact.faulty == 0) {
-        show(exact);
-        return state_;
-    }
-    if (allGood(exact)) {
+    // The second reader has its say at most every half second of sound.
+    const bool secondDue = total() >= robustFrom_ + static_cast<std::size_t>(robustEverySeconds * rate_);
+    const GrowingReading growing = readGrowingRecord(ByteView(window_), settings_, rate_, secondDue);
+    if (growing.secondRan) robustFrom_ = total();
+    if (growing.verdict == GrowingVerdict::Settled) {
         settle(false);
         return state_;
     }
-    // The first reader has lost the record, read a faulty block or finds none
-    // yet: the second one has its say, at most every half second of sound.
-    if (total() >= robustFrom_ + static_cast<std::size_t>(robustEverySeconds * rate_)) {
-        robustFrom_ = total();
-        // Where the first reader read a name, the second reads that record.
-        std::size_t limit = exact.nameRead ? exact.endPosition : static_cast<std::size_t>(-1);
-        DecodedRecord robust = decodeRecordFiltered(window, rate_, 0, nullptr, limit);
-        const bool reading = exact.status == DecodeStatus::CutShort || robust.status == DecodeStatus::CutShort;
-        if (allGood(robust) || (!reading && (foundRecord(exact) || foundRecord(robust)))) {
-            settle(false);
-            return state_;
-        }
-        show(exact);
-        show(robust);
-    }
+    for (const DecodedRecord& reading : growing.seen) show(reading);
+    if (growing.verdict == GrowingVerdict::Reading) return state_;
     if (state_.phase == LivePhase::LeadIn && window_.size() > static_cast<std::size_t>(leadInGiveUpSeconds * rate_)) {
         // Noise that sounded like a lead-in: the search goes on behind it.
         state_.phase = LivePhase::WaitingForLeadIn;

@@ -18,9 +18,9 @@ struct HeldFields : HeaderFieldSink {
             for (const auto& field : fields) sink->setField(field.first, field.second);
     }
 };
-
-bool allGood(const DecodedRecord& record) { return record.status == DecodeStatus::Ok && record.faulty == 0; }
 }
+
+bool readWhole(const DecodedRecord& record) { return record.status == DecodeStatus::Ok && record.faulty == 0; }
 
 bool foundRecord(const DecodedRecord& record) {
     return record.status != DecodeStatus::NoSync && record.status != DecodeStatus::TooQuiet;
@@ -58,16 +58,28 @@ DecodedRecord mergeBestBlocks(const DecodedRecord& first, const DecodedRecord& s
     return merged;
 }
 
-DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
-                                    std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice) {
-    DecodedRecord first = decodeRecord(samples, settings, start, fields);
-    if (choice.exact || allGood(first)) return first;
+namespace {
+// The second reader on the record the first one read from `start`.
+DecodedRecord secondReading(ByteView samples, const DecoderSettings& settings, std::uint32_t rate, std::size_t start,
+                            const DecodedRecord& first, HeaderFieldSink* fields) {
     // Where the first reader read a name, it was in a real record: the second
     // must read that one (or one before it), not one further on.
     std::size_t limit = std::min(first.nameRead ? first.endPosition : static_cast<std::size_t>(-1), settings.syncLimit);
+    return decodeRecordFiltered(samples, rate, start, fields, limit);
+}
+
+// Where the two readers place the same sync, they differ by far less than
+// these samples (two bytes at the slowest speed).
+constexpr std::size_t syncMargin = 800;
+}
+
+DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
+                                    std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice) {
+    DecodedRecord first = decodeRecord(samples, settings, start, fields);
+    if (choice.exact || readWhole(first)) return first;
     HeldFields held;
-    DecodedRecord second = decodeRecordFiltered(samples, rate, start, &held, limit);
-    if (allGood(second)) {
+    DecodedRecord second = secondReading(samples, settings, rate, start, first, &held);
+    if (readWhole(second)) {
         held.passTo(fields);
         return second;
     }
@@ -87,4 +99,41 @@ DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& set
         return second;
     }
     return first;
+}
+
+GrowingReading readGrowingRecord(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
+                                 bool secondDue) {
+    GrowingReading growing;
+    DecodedRecord first = decodeRecord(samples, settings);
+    if (first.status == DecodeStatus::CutShort && first.faulty == 0) {
+        growing.seen.push_back(std::move(first));
+        return growing;
+    }
+    growing.verdict = GrowingVerdict::Open;
+    if (readWhole(first)) {
+        growing.verdict = GrowingVerdict::Settled;
+        return growing;
+    }
+    if (!secondDue) return growing;
+    growing.secondRan = true;
+    DecodedRecord second = secondReading(samples, settings, rate, 0, first, nullptr);
+    const bool reading = first.status == DecodeStatus::CutShort || second.status == DecodeStatus::CutShort;
+    if (readWhole(second) || (!reading && (foundRecord(first) || foundRecord(second)))) {
+        growing.verdict = GrowingVerdict::Settled;
+        return growing;
+    }
+    growing.seen.push_back(std::move(first));
+    growing.seen.push_back(std::move(second));
+    return growing;
+}
+
+DecodedRecord settleGrowingRecord(ByteView samples, const DecoderSettings& settings, std::uint32_t rate) {
+    DecodedRecord record = decodeRecordEitherWay(samples, settings, rate, 0, nullptr, ReadingChoice{});
+    // As in the scan of a whole side: where the first reader skipped a worn
+    // record whose sync it cannot see, the second looks for one before.
+    if (foundRecord(record) && record.syncPosition > syncMargin) {
+        DecodedRecord earlier = decodeRecordFiltered(samples, rate, 0, nullptr, record.syncPosition - syncMargin);
+        if (foundRecord(earlier)) record = std::move(earlier);
+    }
+    return record;
 }

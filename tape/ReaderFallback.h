@@ -4,6 +4,7 @@
 // reader of RobustReader.h try the same record.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "shell/ByteReader.h"
 #include "tape/Decoder.h"
@@ -26,8 +27,31 @@ struct ReadingChoice {
 DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
                                     std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice);
 
+// A record still coming in (a recording being made), from the start of the
+// samples so far: Reading while the first reader reads it without a fault
+// (`seen` holds its reading); Settled once it is read whole, or once a run of
+// the second reader (only where `secondDue`) read it whole or neither reader
+// is still reading it; Open otherwise, `seen` holding both readings where the
+// second one ran.
+enum class GrowingVerdict { Reading, Settled, Open };
+struct GrowingReading {
+    GrowingVerdict verdict = GrowingVerdict::Reading;
+    bool secondRan = false;
+    std::vector<DecodedRecord> seen;
+};
+GrowingReading readGrowingRecord(ByteView samples, const DecoderSettings& settings, std::uint32_t rate, bool secondDue);
+
+// The record of a settled GrowingReading as the scan of a side reads it
+// (decodeRecordEitherWay), with a worn sync before the one the first reader found.
+DecodedRecord settleGrowingRecord(ByteView samples, const DecoderSettings& settings, std::uint32_t rate);
+
 // Whether a reading found a record at all (a sync).
 bool foundRecord(const DecodedRecord& record);
+
+// Whether a record was read whole: to its end byte, every block good. Only
+// such a record stands without the other reader, needs no findings to say
+// why, and is offered as a program without being asked to keep faults.
+bool readWhole(const DecodedRecord& record);
 
 // Of two readings of one record: the one with fewer faulty blocks, its faulty
 // blocks replaced by the other's where that one read them good. Both must have

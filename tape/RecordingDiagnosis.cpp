@@ -150,16 +150,16 @@ std::string kilohertzText(double hertz) {
 // still reads under hiss of 90 % of the peak: a note. Where the record did not
 // read whole, the band may be why (a low-rate codec smears the bits too): a
 // warning, and no word that it still reads.
-Finding bandLimitFinding(const BandEdge& edge, std::size_t start, bool readWhole) {
+Finding bandLimitFinding(const BandEdge& edge, std::size_t start, bool whole) {
     const std::string band = "(nichts über " + kilohertzText(edge.hertz) + " kHz)";
-    const std::string reads = readWhole ? " – liest sich noch; " : " – ";
-    return finding(FindingKind::BandLimit, readWhole ? FindingSeverity::Note : FindingSeverity::Warning,
+    const std::string reads = whole ? " – liest sich noch; " : " – ";
+    return finding(FindingKind::BandLimit, whole ? FindingSeverity::Note : FindingSeverity::Warning,
                    std::round(edge.hertz / 100) / 10, start,
                    edge.hertz < phoneBandHertz
                        ? "Nur Telefonband " + band + reads + "direkt per Kabel als WAV aufnehmen, "
                                                              "nicht über Telefon oder Sprach-App"
                        : "Verlustbehaftet komprimiert oder gefiltert " + band + reads +
-                             (readWhole ? "besser " : "") + "als WAV oder FLAC aufnehmen");
+                             (whole ? "besser " : "") + "als WAV oder FLAC aufnehmen");
 }
 
 const char* const gainControlAdvice = " – in der Aufnahme-App bzw. im Betriebssystem ausschalten";
@@ -249,8 +249,7 @@ double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecor
 // before the first record and after the last are left out: there the
 // recorder may not have run yet.
 void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<DecodedRecord>& records,
-                      std::vector<Finding>& findings) {
-    const std::vector<std::size_t> starts = recordStarts(records, rate);
+                      const std::vector<std::size_t>& starts, std::vector<Finding>& findings) {
     const std::size_t margin = rate / pauseMarginsPerSecond;
     std::optional<Finding> rise, gate;
     for (std::size_t r = 1; r < records.size(); ++r) {
@@ -386,7 +385,7 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
 
     const BandEdge edge = findBandEdge(samples, from, to, rate, cell);
     if (edge.found)
-        findings.push_back(bandLimitFinding(edge, start, record.status == DecodeStatus::Ok && record.faulty == 0));
+        findings.push_back(bandLimitFinding(edge, start, readWhole(record)));
 
     if (record.inverted)
         findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
@@ -397,7 +396,12 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
 
 std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint32_t rate,
                                                     const std::vector<DecodedRecord>& records) {
-    const std::vector<std::size_t> starts = recordStarts(records, rate);
+    return diagnoseRecording(samples, rate, records, recordStarts(records, rate));
+}
+
+std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint32_t rate,
+                                                    const std::vector<DecodedRecord>& records,
+                                                    const std::vector<std::size_t>& starts) {
     std::vector<std::vector<Finding>> findings;
     for (std::size_t i = 0; i < records.size(); ++i)
         findings.push_back(diagnoseRecord(samples, rate, records[i], starts[i]));
@@ -428,10 +432,10 @@ std::string channelName(std::size_t channel) {
 
 // `readWhole`: every record of the recording was read whole; where one was
 // not, a low rate may be why.
-std::vector<Finding> sourceFindings(const SourceFacts& source, bool readWhole) {
+std::vector<Finding> sourceFindings(const SourceFacts& source, bool allWhole) {
     std::vector<Finding> findings;
     if (source.fileRate > 0 && source.fileRate < lowRateNote) {
-        const bool warn = source.fileRate < lowRateWarning || !readWhole;
+        const bool warn = source.fileRate < lowRateWarning || !allWhole;
         findings.push_back(Finding{FindingKind::LowRate, warn ? FindingSeverity::Warning : FindingSeverity::Note,
                                    static_cast<double>(source.fileRate), std::nullopt, 0,
                                    "Abtastrate nur " + std::to_string(source.fileRate) + " Hz" +
@@ -454,13 +458,15 @@ std::vector<Finding> sourceFindings(const SourceFacts& source, bool readWhole) {
 
 RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
                                 const std::vector<DecodedRecord>& records) {
+    return diagnoseWhole(samples, rate, source, records, recordStarts(records, rate));
+}
+
+RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
+                                const std::vector<DecodedRecord>& records, const std::vector<std::size_t>& starts) {
     RecordingFindings findings;
-    const bool readWhole = std::all_of(records.begin(), records.end(), [](const DecodedRecord& record) {
-        return record.status == DecodeStatus::Ok && record.faulty == 0;
-    });
-    findings.whole = sourceFindings(source, readWhole);
-    findings.perRecord = diagnoseRecording(samples, rate, records);
-    addPauseFindings(samples, rate, records, findings.whole);
+    findings.whole = sourceFindings(source, std::all_of(records.begin(), records.end(), readWhole));
+    findings.perRecord = diagnoseRecording(samples, rate, records, starts);
+    addPauseFindings(samples, rate, records, starts, findings.whole);
     return findings;
 }
 

@@ -41,6 +41,10 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
 // The findings of every record as readEveryRecord gives them, in order.
 std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint32_t rate,
                                                     const std::vector<DecodedRecord>& records);
+// The same with the records' starts as recordStarts gives them, worked out once by the caller.
+std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint32_t rate,
+                                                    const std::vector<DecodedRecord>& records,
+                                                    const std::vector<std::size_t>& starts);
 
 // What the WAV reader found in the file beside the samples it hands on.
 struct SourceFacts {
@@ -57,6 +61,8 @@ struct RecordingFindings {
 };
 RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
                                 const std::vector<DecodedRecord>& records);
+RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
+                                const std::vector<DecodedRecord>& records, const std::vector<std::size_t>& starts);
 
 // "Hinweis: ..." or "Warnung: ...".
 std::string findingLine(const Finding& finding);

@@ -161,39 +161,56 @@ std::string listHeading() {
     return "Start   Name              AA   EA   SA    Blöcke  Leser       Spitze  Rauschabstand";
 }
 
-std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32_t rate, const SignalFigures& figures,
-                     NameText nameText) {
+std::vector<ListCell> listCells(const DecodedRecord& record, std::size_t start, std::uint32_t rate,
+                                const SignalFigures& figures, NameText nameText) {
     std::string name = shownName(record.header.name);
     name.resize(tape::nameBytes, ' ');
     const bool read = record.status == DecodeStatus::Ok;
     const std::string unknown = "----";
     const int blocksRead = static_cast<int>(record.blockSpans.size());
-    std::string line = tapeTime(start, rate);
-    line.resize(8, ' ');
-    line += nameText(name) + "  ";
-    line += (blocksRead > 0 ? formatHex4(record.header.aa) : unknown) + " ";
-    line += (read ? formatHex4(record.header.ea) : unknown) + " ";
-    line += (read ? formatHex4(record.header.sa) : unknown) + "  ";
-    line += rightAligned(std::to_string(blocksRead - record.faulty) + "/" + std::to_string(record.blocks), 6) + "  ";
-    line += record.filtered ? "Störfilter" : "genau     ";
-    line += "  " + rightAligned(std::to_string(figures.peakPercent) + " %", 6) + "  ";
-    if (!figures.noiseKnown) line += "-";
-    else line += (figures.signalToNoise >= maxSignalToNoise ? ">" : "") + std::to_string(figures.signalToNoise) + " dB";
-    if (!read) line += "  " + loadString(decodeStatusMessage(record.status));
-    else if (!unsureText(record).empty()) line += "  " + unsureText(record);
+    std::string time = tapeTime(start, rate);
+    time.resize(8, ' ');
+    std::vector<ListCell> cells{
+        {"Start", time},
+        {"Name", nameText(name) + "  "},
+        {"AA", (blocksRead > 0 ? formatHex4(record.header.aa) : unknown) + " "},
+        {"EA", (read ? formatHex4(record.header.ea) : unknown) + " "},
+        {"SA", (read ? formatHex4(record.header.sa) : unknown) + "  "},
+        {"Blöcke", rightAligned(std::to_string(blocksRead - record.faulty) + "/" + std::to_string(record.blocks), 6) + "  "},
+        {"Leser", std::string(record.filtered ? "Störfilter" : "genau     ") + "  "},
+        {"Spitze", rightAligned(std::to_string(figures.peakPercent) + " %", 6) + "  "},
+        {"Rauschabstand", !figures.noiseKnown ? std::string("-")
+                                              : (figures.signalToNoise >= maxSignalToNoise ? ">" : "") +
+                                                    std::to_string(figures.signalToNoise) + " dB"},
+    };
+    std::string state;
+    if (!read) state += "  " + loadString(decodeStatusMessage(record.status));
+    else if (!unsureText(record).empty()) state += "  " + unsureText(record);
     if (!record.faultyBlocks.empty()) {
         // "Block 4 von 12: Prüfsummenfehler", "Blöcke 4, 7 von 12: ..."
-        line += record.faultyBlocks.size() == 1 ? "  Block " : "  Blöcke ";
+        state += record.faultyBlocks.size() == 1 ? "  Block " : "  Blöcke ";
         for (std::size_t i = 0; i < record.faultyBlocks.size(); ++i)
-            line += (i > 0 ? ", " : "") + std::to_string(record.faultyBlocks[i]);
-        line += (read ? " von " + std::to_string(record.blocks) : std::string()) + ": Prüfsummenfehler";
+            state += (i > 0 ? ", " : "") + std::to_string(record.faultyBlocks[i]);
+        state += (read ? " von " + std::to_string(record.blocks) : std::string()) + ": Prüfsummenfehler";
     }
+    if (!state.empty()) cells.push_back({"", state});
+    return cells;
+}
+
+std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32_t rate, const SignalFigures& figures,
+                     NameText nameText) {
+    std::string line;
+    for (const ListCell& cell : listCells(record, start, rate, figures, nameText)) line += cell.text;
     return line;
 }
 
 std::vector<TapeLabel> recordLabels(const std::vector<DecodedRecord>& records, std::uint32_t rate, NameText nameText) {
+    return recordLabels(records, recordStarts(records, rate), nameText);
+}
+
+std::vector<TapeLabel> recordLabels(const std::vector<DecodedRecord>& records, const std::vector<std::size_t>& starts,
+                                    NameText nameText) {
     std::vector<TapeLabel> labels;
-    const std::vector<std::size_t> starts = recordStarts(records, rate);
     for (std::size_t r = 0; r < records.size(); ++r) {
         const DecodedRecord& record = records[r];
         const std::string message = loadString(decodeStatusMessage(record.status));

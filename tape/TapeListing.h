@@ -52,6 +52,15 @@ std::string tapeTime(std::size_t sample, std::uint32_t rate);
 std::string listHeading();
 std::string listLine(const DecodedRecord& record, std::size_t start, std::uint32_t rate, const SignalFigures& figures,
                      NameText nameText);
+// The same line cut into its columns, each with the heading's word for it
+// (the last, what went wrong, has none), for a list too narrow for the line:
+// the texts one after the other are the line.
+struct ListCell {
+    std::string label;
+    std::string text;
+};
+std::vector<ListCell> listCells(const DecodedRecord& record, std::size_t start, std::uint32_t rate,
+                                const SignalFigures& figures, NameText nameText);
 
 struct TapeLabel {
     std::size_t begin = 0;        // samples; a point label has begin == end
@@ -65,6 +74,9 @@ struct TapeLabel {
 // could not be read further, that place with the reader's message. Where no
 // record was found at all, the message at the start.
 std::vector<TapeLabel> recordLabels(const std::vector<DecodedRecord>& records, std::uint32_t rate, NameText nameText);
+// The same with their starts as recordStarts gives them.
+std::vector<TapeLabel> recordLabels(const std::vector<DecodedRecord>& records, const std::vector<std::size_t>& starts,
+                                    NameText nameText);
 
 // One line of a label file: start and end in seconds with six decimals (a
 // dot, whatever the locale), a tab between, the text, a line break.

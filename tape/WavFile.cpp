@@ -7,6 +7,7 @@
 
 #include "shell/FileIo.h"
 #include "shell/StringTable.h"
+#include "tape/Resampling.h"
 
 namespace {
 constexpr std::uint16_t pcmTag = 1;
@@ -292,14 +293,9 @@ bool convertSamples(ByteView body, const WavFormat& format, bool directRate, Wav
     if (directRate) {
         for (std::size_t frame = 0; frame < frames; ++frame) out[frame] = sampleAt(frame);
     } else {
-        for (std::size_t i = 0; i < result.storage.size(); ++i) {
-            std::uint64_t position = static_cast<std::uint64_t>(i) * format.rate;
-            std::size_t frame = static_cast<std::size_t>(position / resampledRate);
-            std::int64_t fraction = static_cast<std::int64_t>(position % resampledRate);
-            int first = sampleAt(frame);
-            int second = frame + 1 < frames ? sampleAt(frame + 1) : first;
-            out[i] = static_cast<std::uint8_t>(first + ((second - first) * fraction + resampledRate / 2) / resampledRate);
-        }
+        for (std::size_t i = 0; i < result.storage.size(); ++i)
+            out[i] = resampledAt(i, format.rate, resampledRate, frames,
+                                 [&](std::uint64_t frame) { return sampleAt(static_cast<std::size_t>(frame)); });
     }
     result.samples = ByteView(result.storage);
     return true;

@@ -8,65 +8,27 @@
 #include <emscripten/bind.h>
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
-#include <sstream>
 
-#include "cli/RecordSaving.h"
-#include "cli/Terminal.h"
-#include "cli/TextConversion.h"
-#include "shell/StringTable.h"
+#include "shell/Cp1252Text.h"
+#include "shell/GlobalSettings.h"
 #include "sound/SoundRules.h"
 #include "tape/AudioFormat.h"
+#include "tape/FloatWav.h"
 #include "tape/LiveReader.h"
+#include "tape/ReadingReport.h"
+#include "tape/Resampling.h"
+#include "tape/SideReading.h"
 #include "tape/WavFile.h"
 #include "web/Values.h"
 
 using emscripten::val;
 
 namespace {
-// The readers take 22050 or 44100 samples per second; any other rate of the
-// input is brought to 44100 as the WAV reader brings a file's (WavFile.h):
-// linear interpolation between the 8-bit samples, as they come.
-class RateConverter {
-  public:
-    explicit RateConverter(std::uint32_t rate) : from_(rate), to_(rate == 22050 || rate == 44100 ? rate : 44100) {}
-    std::uint32_t rate() const { return to_; }
-    // The next input samples in; the output samples they complete out, into `out`.
-    // At the end (`last`) the final input sample needs no successor.
-    void convert(const std::vector<std::uint8_t>& in, bool last, std::vector<std::uint8_t>& out) {
-        if (from_ == to_) {
-            out = in;
-            return;
-        }
-        held_.insert(held_.end(), in.begin(), in.end());
-        out.clear();
-        const std::uint64_t received = base_ + held_.size();
-        for (;; ++next_) {
-            const std::uint64_t position = next_ * from_;
-            const std::uint64_t frame = position / to_;
-            if (frame + (last ? 0 : 1) >= received) break;
-            const std::int64_t fraction = static_cast<std::int64_t>(position % to_);
-            const int first = held_[frame - base_];
-            const int second = frame + 1 < received ? held_[frame + 1 - base_] : first;
-            out.push_back(static_cast<std::uint8_t>(first + ((second - first) * fraction + to_ / 2) / to_));
-        }
-        // Kept: the samples the next output still needs.
-        const std::uint64_t needed = std::min<std::uint64_t>(next_ * from_ / to_, received);
-        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(needed - base_));
-        base_ = needed;
-    }
-
-  private:
-    std::uint32_t from_, to_;
-    std::vector<std::uint8_t> held_;   // the input from base_ on
-    std::uint64_t base_ = 0, next_ = 0;
-};
-
 struct Reading {
     explicit Reading(std::uint32_t inputRate)
         : converter(inputRate), rate(converter.rate()),
-          reader(rate, decoderSettingsAt(rate, DecoderSettings{}.triggerLevel)) {}
+          reader(rate, decoderSettingsAt(rate, globalSettings().triggerLevel)) {}
     RateConverter converter;
     std::uint32_t rate;                    // the readers'
     LiveReader reader;
@@ -75,15 +37,6 @@ struct Reading {
     bool stop = false;
 };
 std::unique_ptr<Reading> reading;
-
-// The input's float samples as 8-bit: the top byte of the 16-bit sample, as
-// the sound server hands bv7 record its capture of a 16-bit source; clipped,
-// so that an overshoot never wraps to the other extreme.
-std::uint8_t eightBit(float value) {
-    long level = std::lrint(std::clamp(value, -1.0f, 1.0f) * 32768.0f);
-    auto sample = static_cast<std::uint16_t>(std::clamp(level, -32768L, 32767L));
-    return static_cast<std::uint8_t>((sample >> 8) ^ 0x80);
-}
 
 // Samples the readers take, into the recording and the readers.
 void take(Reading& reading, const std::vector<std::uint8_t>& samples) {
@@ -113,7 +66,7 @@ val liveFeed(const val& floats) {
     if (!reading) return result;
     const std::vector<float> input = emscripten::convertJSArrayToNumberVector<float>(floats);
     std::vector<std::uint8_t> eight(input.size()), samples;
-    std::transform(input.begin(), input.end(), eight.begin(), eightBit);
+    std::transform(input.begin(), input.end(), eight.begin(), [](float value) { return eightBitSample(value); });
     reading->converter.convert(eight, false, samples);
     take(*reading, samples);
     LiveReader& reader = reading->reader;
@@ -125,7 +78,7 @@ val liveFeed(const val& floats) {
     }
     result.set("level", captureLevel(eight.data(), eight.size()));
     result.set("seconds", static_cast<double>(reader.total()) / reading->rate);
-    result.set("status", cli::cp1252ToUtf8(liveStatusText(reader.state())));
+    result.set("status", cp1252ToUtf8(liveStatusText(reader.state())));
     result.set("phase", std::string(phaseName(reader.state().phase)));
     result.set("stop", reading->stop);
     return result;
@@ -133,23 +86,19 @@ val liveFeed(const val& floats) {
 
 // The lines bv7 record prints for the record kept: what was read, its
 // addresses, notes and faulty blocks; or the reader's message.
-val reportLines(const DecodedRecord& record, std::uint32_t rate) {
-    std::ostringstream out;
-    cli::CommandIo io{out, out};
-    if (record.status != DecodeStatus::Ok) {
-        cli::reportUnread(record, "", rate, out);
-    } else {
-        cli::printRecord(record, io);
-        if (record.faulty > 0) out << "Nichts geschrieben.\n";
-    }
-    return web::linesOfText(out.str());
+val reportLines(const SideReading& side, const ReadRecord& record) {
+    if (record.message >= 0)
+        return web::linesOf(std::vector<std::string>{messageLine(side.messages[static_cast<std::size_t>(record.message)])});
+    std::vector<std::string> lines = recordLines(record.reading, cp1252ToUtf8);
+    if (!record.whole) lines.push_back("Nichts geschrieben.");
+    return web::linesOf(lines);
 }
 
 // The reading ended (stopped by itself or by the user): the records given up
 // before the one kept ("warnings", each with its findings), the one kept
-// ("lines", "findings"), its BIN ("binName", "image") where it was read to its
-// end without a faulty block, and the recording as bv7 record writes it ("wav":
-// 8-bit mono at the readers' rate, what they read).
+// ("lines", "findings"), its BIN ("binName", "image") where it is offered,
+// and the recording as bv7 record writes it ("wav": 8-bit mono at the
+// readers' rate, what they read).
 val liveEnd() {
     val result = val::object();
     if (!reading) return result;
@@ -157,25 +106,18 @@ val liveEnd() {
     std::vector<std::uint8_t> rest;
     done.converter.convert({}, true, rest);
     take(done, rest);
-    std::vector<DecodedRecord> records = done.reader.endRecording();
-    const std::vector<std::vector<Finding>>& findings = done.reader.findings();
-    const std::size_t kept = keptRecord(records);
-    val warnings = val::array();
-    for (std::size_t i = 0; i < kept; ++i) {
-        warnings.call<void>("push", "Warnung: Aufnahme bei " +
-                                        cli::minutesText(std::uint64_t{records[i].syncPosition} * 1000 / done.rate) +
-                                        " nicht lesbar (" + loadString(decodeStatusMessage(records[i].status)) +
-                                        "), die Suche ging dahinter weiter.");
-        if (i < findings.size())
-            for (const Finding& finding : findings[i]) warnings.call<void>("push", findingLine(finding));
-    }
-    const DecodedRecord& record = records[kept];
-    result.set("warnings", warnings);
-    result.set("lines", reportLines(record, done.rate));
-    result.set("findings", web::linesOf(kept < findings.size() ? findings[kept] : std::vector<Finding>{}));
-    if (record.status == DecodeStatus::Ok && record.faulty == 0) {
-        result.set("binName", cli::binNameFor(record.header));
-        result.set("image", web::arrayOf(record.image));
+    const SideReading side = liveSide(done.reader.endRecording(), done.reader.findings(), done.rate, false, false);
+    std::vector<std::string> warnings;
+    for (const ReadRecord& record : side.givenUp)
+        for (const std::string& line : givenUpLines(record, done.rate)) warnings.push_back(line);
+    const ReadRecord& record = side.records.front();
+    result.set("warnings", web::linesOf(warnings));
+    result.set("lines", reportLines(side, record));
+    result.set("findings", web::linesOf(findingLines(record.findings)));
+    if (record.program >= 0 && side.programs[static_cast<std::size_t>(record.program)].offered) {
+        const OfferedProgram& program = side.programs[static_cast<std::size_t>(record.program)];
+        result.set("binName", cp1252ToUtf8(program.binName));
+        result.set("image", web::arrayOf(program.record.image));
     }
     const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(done.recording.size(), maxWavSampleCount));
     result.set("wav", web::arrayOf(makeWavFileBytes(AudioFormat{1, 1, done.rate, done.rate, 1, 8, 0},

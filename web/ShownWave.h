@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "tape/Decoder.h"
+#include "tape/SideReading.h"
 #include "tape/WavFile.h"
 
-// Keeps `wav` for the columns the page draws and gives the marks of `records`
-// (read from its samples) as plain numbers.
-emscripten::val keepWave(WavSamples wav, const std::vector<DecodedRecord>& records);
+// Keeps `wav` for the columns the page draws and gives the marks of the
+// records of `side` (read from its samples) as plain numbers.
+emscripten::val keepWave(WavSamples wav, const SideReading& side);

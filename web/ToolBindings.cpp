@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "cli/TextConversion.h"
 #include "hexdump/DumpLines.h"
+#include "shell/Cp1252Text.h"
 #include "shell/Crc16.h"
 #include "shell/HexText.h"
 #include "viewer/SourceDecoder.h"
@@ -22,7 +22,7 @@ val hexDump(const std::string& fileName, const val& fileBytes, bool ascii) {
     const std::vector<std::uint8_t> bytes = web::bytesOf(fileBytes);
     val lines = val::array();
     for (const std::string& line :
-         buildDumpLines(bytes.data(), bytes.size(), dumpStartAddress(cli::utf8ToCp1252(fileName)), !ascii))
+         buildDumpLines(bytes.data(), bytes.size(), dumpStartAddress(utf8ToCp1252(fileName)), !ascii))
         lines.call<void>("push", line);
     val result = val::object();
     result.set("lines", lines);
@@ -44,11 +44,11 @@ val kaloListing(const std::string& fileName, const val& fileBytes, bool umlauts)
         return result;
     }
     val lines = val::array();
-    for (const std::string& line : listing) lines.call<void>("push", cli::cp1252ToUtf8(line));
+    for (const std::string& line : listing) lines.call<void>("push", cp1252ToUtf8(line));
     result.set("lines", lines);
     if (!listing.empty()) {
         result.set("text", web::arrayOf(listingTextBytes(listing)));
-        result.set("textName", cli::cp1252ToUtf8(proposeTextFileName(cli::utf8ToCp1252(fileName))));
+        result.set("textName", cp1252ToUtf8(proposeTextFileName(utf8ToCp1252(fileName))));
     }
     return result;
 }

@@ -9,13 +9,12 @@
 #include <cmath>
 #include <utility>
 
-#include "cli/TextConversion.h"
+#include "shell/Cp1252Text.h"
 #include "shell/StringTable.h"
 #include "tape/AudioFormat.h"
 #include "tape/Decoder.h"
 #include "tape/ReaderFallback.h"
 #include "tape/TapeListing.h"
-#include "tape/TapeScan.h"
 #include "tape/WavFile.h"
 #include "web/ShownWave.h"
 #include "web/Values.h"
@@ -72,24 +71,23 @@ val blockMarks(const DecodedRecord& record) {
 // Keeps the samples of `wav` and gives its rate, length, bit cell and, per
 // record the list shows, where its lead-in began (as bv7 list's start), its
 // sync, its blocks and where reading ended, with its name.
-val keepWave(WavSamples wav, const std::vector<DecodedRecord>& records) {
+val keepWave(WavSamples wav, const SideReading& side) {
     shown = ShownWave{};
     shown.wav = std::move(wav);
     const WavSamples& kept = shown.wav;
-    const std::vector<std::size_t> starts = recordStarts(records, kept.rate);
     val result = val::object();
     result.set("rate", kept.rate);
     result.set("count", static_cast<double>(kept.samples.size));
     result.set("cell", leadInCellSamplesAt(kept.rate));
     val marks = val::array();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const DecodedRecord& record = records[i];
-        if (!foundRecord(record) && record.status != DecodeStatus::NoSyncBehindLeadIn) continue;
+    for (const ReadRecord& read : side.records) {
+        const DecodedRecord& record = read.reading;
+        if (!foundRecord(record)) continue;
         val mark = val::object();
-        mark.set("start", static_cast<double>(starts[i]));
+        mark.set("start", static_cast<double>(read.start));
         mark.set("sync", static_cast<double>(record.syncPosition));
         mark.set("end", static_cast<double>(std::min(record.endPosition, kept.samples.size)));
-        mark.set("name", cli::cp1252ToUtf8(shownName(record.header.name)));
+        mark.set("name", cp1252ToUtf8(shownName(record.header.name)));
         mark.set("blocks", blockMarks(record));
         if (record.status != DecodeStatus::Ok) mark.set("message", loadString(decodeStatusMessage(record.status)));
         marks.call<void>("push", mark);

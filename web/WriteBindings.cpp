@@ -8,12 +8,12 @@
 #include <string>
 #include <utility>
 
-#include "cli/BinToWav.h"
-#include "cli/TextConversion.h"
+#include "shell/Cp1252Text.h"
 #include "shell/HexText.h"
 #include "shell/UserInterface.h"
 #include "sound/ExchangeFlows.h"
 #include "tape/BinFileName.h"
+#include "tape/BinRecording.h"
 #include "web/Values.h"
 
 using emscripten::val;
@@ -63,13 +63,13 @@ void recordInto(const std::string& fileName, const std::vector<std::uint8_t>& im
     std::ostringstream said;
     std::vector<std::uint8_t> wav;
     bool made = false;
-    if (cli::checkBinImage(image, header.aa, fileName, said)) {
-        cli::warnOfNamedEa(header, image.size(), fileName, said, eaSource);
-        made = cli::recordWavBytes(image, header, wav, said);
+    if (checkBinImage(image, header.aa, fileName, said)) {
+        warnOfNamedEa(header, image.size(), fileName, said, eaSource);
+        made = recordWavBytes(image, header, wav, said);
     }
     takeMessages(said.str(), fileName, result, warnings);
     if (!made) return;
-    result.set("wavName", cli::wavNameFor(header.name));
+    result.set("wavName", cp1252ToUtf8(wavNameFor(header.name)));
     result.set("wav", web::arrayOf(wav));
 }
 
@@ -82,7 +82,7 @@ val binToWav(const std::string& fileName, const val& fileBytes) {
     val warnings = val::array();
     result.set("warnings", warnings);
     TapeHeader header;
-    if (!parseBinFileName(cli::utf8ToCp1252(fileName), header)) {
+    if (!parseBinFileName(utf8ToCp1252(fileName), header)) {
         result.set("error", "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben: "
                             "Programmname_AA_EA_SA.BIN, z. B. SPIEL_1000_1FFF_1000.BIN");
         result.set("unnamed", true);
@@ -113,7 +113,7 @@ val binToWavWithHeader(const std::string& fileName, const val& fileBytes, const 
     }
     std::optional<TapeHeader> header;
     MessageLines messages;
-    header = headerOfFields(cli::utf8ToCp1252(name), aa, ea, sa);
+    header = headerOfFields(utf8ToCp1252(name), aa, ea, sa);
     if (!header && !messages.lines.empty()) {
         result.set("error", messages.lines.back());
         messages.lines.pop_back();
@@ -122,9 +122,9 @@ val binToWavWithHeader(const std::string& fileName, const val& fileBytes, const 
     if (!header) return result;
     if (header->name.empty())
         warnings.call<void>("push", "Warnung: Kein Programmname eingegeben: die Aufnahme trägt einen leeren Namen, "
-                                    "die WAV-Datei heißt " + cli::wavNameFor(header->name) + ". (" + fileName + ")");
+                                    "die WAV-Datei heißt " + wavNameFor(header->name) + ". (" + fileName + ")");
     recordInto(fileName, web::bytesOf(fileBytes), *header, "Die Eingabe", result, warnings);
-    result.set("name", cli::cp1252ToUtf8(header->name));
+    result.set("name", cp1252ToUtf8(header->name));
     return result;
 }
 

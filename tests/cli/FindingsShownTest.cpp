@@ -78,12 +78,16 @@ TEST(FindingsShown, Wav2BinSaysWhyARecordWasNotReadWhole) {
 // Every finding with a span is marked over it with its line, after the
 // records' own labels; a finding without one is not.
 TEST(FindingsShown, LabelsMarkEveryFindingWithASpan) {
-    RecordingFindings findings;
-    findings.whole = {Finding{FindingKind::Dropout, FindingSeverity::Warning, 100, 44100, 2205, "Aussetzer"},
-                      Finding{FindingKind::LowRate, FindingSeverity::Note, 0, std::nullopt, 0, "Abtastrate"}};
-    findings.perRecord = {{Finding{FindingKind::Hum, FindingSeverity::Note, 20, 0, 0, "Brumm"}},
-                          {Finding{FindingKind::GainControl, FindingSeverity::Note, 6, 88200, 4410, "Pumpen"}}};
-    EXPECT_EQ(labelFileText({}, 44100, findings),
+    SideReading side;
+    side.rate = 44100;
+    side.whole = {Finding{FindingKind::Dropout, FindingSeverity::Warning, 100, 44100, 2205, "Aussetzer"},
+                  Finding{FindingKind::LowRate, FindingSeverity::Note, 0, std::nullopt, 0, "Abtastrate"}};
+    side.records.resize(2);
+    side.records[0].findings = {Finding{FindingKind::Hum, FindingSeverity::Note, 20, 0, 0, "Brumm"}};
+    side.records[1].findings = {Finding{FindingKind::GainControl, FindingSeverity::Note, 6, 88200, 4410, "Pumpen"}};
+    std::string text;
+    for (const TapeLabel& label : findingLabels(side)) text += labelLine(label, side.rate);
+    EXPECT_EQ(text,
               "1.000000\t1.050000\tWarnung: Aussetzer\n"
               "2.000000\t2.100000\tHinweis: Pumpen\n");
 }

@@ -22,6 +22,21 @@ function linesBlock(lines, className) {
   return block;
 }
 
+// bv7 list's line of a record, a span per column: on a wide screen the line
+// as bv7 prints it, on a phone a card with each column under its heading.
+function listRow(cells) {
+  const row = document.createElement("pre");
+  row.className = "zeile";
+  row.append(...cells.map((cell) => {
+    const span = document.createElement("span");
+    span.textContent = cell.text;
+    if (cell.label) span.dataset.spalte = cell.label;
+    else span.className = "zustand";
+    return span;
+  }));
+  return row;
+}
+
 function showRecording(result) {
   $("kopf").textContent = result.heading;
   $("kopf").hidden = false;
@@ -29,7 +44,7 @@ function showRecording(result) {
   list.replaceChildren();
   for (const record of result.records) {
     const item = document.createElement("li");
-    item.append(linesBlock([record.line], "zeile"));
+    item.append(listRow(record.cells));
     if (record.findings.length) {
       const findings = document.createElement("ul");
       findings.className = "befunde";
@@ -38,6 +53,7 @@ function showRecording(result) {
     }
     if (record.report) item.append(linesBlock(record.report, "bericht"));
     if (record.binName) item.append(binLink(record.binName, record.image));
+    if (record.copyOf) item.append(linesBlock(["Kopie von " + record.copyOf + ", schon angeboten"], "kopie"));
     list.append(item);
   }
   $("ungelesen").hidden = true;

@@ -30,6 +30,57 @@ test("a recording chosen on the page gives its program byte for byte", async () 
   assert.deepEqual(problems, []);
 });
 
+// A 32-bit float WAV (format 3) of SPIEL.wav's samples, as a sound editor exports it.
+function floatWav(source, target) {
+  const eight = fs.readFileSync(source), data = eight.indexOf("data") + 8, count = eight.length - data;
+  const wav = Buffer.alloc(44 + count * 4);
+  wav.write("RIFF", 0); wav.writeUInt32LE(36 + count * 4, 4); wav.write("WAVEfmt ", 8);
+  wav.writeUInt32LE(16, 16); wav.writeUInt16LE(3, 20); wav.writeUInt16LE(1, 22); wav.writeUInt32LE(44100, 24);
+  wav.writeUInt32LE(44100 * 4, 28); wav.writeUInt16LE(4, 32); wav.writeUInt16LE(32, 34);
+  wav.write("data", 36); wav.writeUInt32LE(count * 4, 40);
+  for (let i = 0; i < count; ++i) wav.writeFloatLE((eight[data + i] - 128) / 128, 44 + i * 4);
+  fs.writeFileSync(target, wav);
+}
+
+// Two different programs named PROG at the same addresses on one side, and a
+// float WAV: the page offers what bv7 wav2bin --all saves, under bv7's names;
+// at a phone's width every column of the list shows without scrolling sideways.
+test("the page offers bv7's BINs of a side with two PROGs and of a float WAV, its list fits a phone", async () => {
+  const side = [1, 2].map((seed) => {
+    fs.writeFileSync(path.join(work, `PROG${seed}_1000_14AF_1000.BIN`),
+                     Buffer.from(Array.from({ length: 1200 }, (_, i) => (i * (17 + seed) + seed) & 0xff)));
+    execFileSync(bv7, ["bin2wav", `PROG${seed}_1000_14AF_1000.BIN`, "--name", "PROG", "-o", `prog${seed}.wav`,
+                       "--force"], { cwd: work, stdio: "ignore" });
+    const wav = fs.readFileSync(path.join(work, `prog${seed}.wav`));
+    return seed === 1 ? wav : wav.subarray(wav.indexOf("data") + 8);
+  });
+  const both = Buffer.concat(side);
+  both.writeUInt32LE(both.length - 8, 4);
+  both.writeUInt32LE(both.length - (side[0].indexOf("data") + 8), side[0].indexOf("data") + 4);
+  const sideFile = path.join(work, "zwei.wav");
+  fs.writeFileSync(sideFile, both);
+  const { tab, problems } = await openPage(390, 844);
+  await tab.setInputFiles("#datei", sideFile);
+  await tab.locator("a.bin").nth(1).waitFor({ timeout: 10000 });
+  assert.deepEqual(await tab.locator("a.bin").evaluateAll((links) => links.map((link) => link.download)),
+                   ["PROG_1000_14AF_1000.BIN", "PROG_1000_14AF_1000-2.BIN"]);
+  const folder = fs.mkdtempSync(path.join(work, "alle-"));
+  fs.copyFileSync(sideFile, path.join(folder, "zwei.wav"));
+  execFileSync(bv7, ["wav2bin", "--all", path.join(folder, "zwei.wav")], { stdio: "ignore" });
+  assert.deepEqual(fs.readdirSync(folder).filter((name) => name.endsWith(".BIN")).sort(),
+                   ["PROG_1000_14AF_1000-2.BIN", "PROG_1000_14AF_1000.BIN"]);
+  const sideways = await tab.evaluate(() => [...document.querySelectorAll("#aufnahmen pre.zeile")]
+    .filter((row) => row.scrollWidth > row.clientWidth).length + (document.documentElement.scrollWidth > innerWidth));
+  assert.equal(sideways, 0, "a list row scrolls sideways at 390 px");
+  await tab.screenshot({ path: path.join(shots, "zwei-telefon.png"), fullPage: true });
+
+  floatWav(path.join(work, "SPIEL.wav"), path.join(work, "fliess.wav"));
+  await tab.setInputFiles("#datei", path.join(work, "fliess.wav"));
+  await tab.locator("#status", { hasText: "fliess.wav: 1 Aufnahme" }).waitFor({ timeout: 10000 });
+  assert.equal(await tab.locator("a.bin").getAttribute("download"), "SPIEL_1000_1BB7_1000.BIN");
+  assert.deepEqual(problems, []);
+});
+
 // Waits at most 10 s for the page's service worker.
 const workerReady = (tab) => tab.evaluate(() => Promise.race([
   navigator.serviceWorker.ready.then(() => true),

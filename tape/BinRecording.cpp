@@ -1,15 +1,11 @@
-#include "cli/BinToWav.h"
+#include "tape/BinRecording.h"
 
-#include "cli/FileAccess.h"
-#include "cli/TextConversion.h"
 #include "shell/HexText.h"
-#include "shell/StringTable.h"
 #include "tape/AudioFormat.h"
 #include "tape/BinFileName.h"
 #include "tape/Encoder.h"
 #include "tape/WavFile.h"
 
-namespace cli {
 namespace {
 constexpr std::uint32_t wavRate = 44100;
 constexpr std::uint64_t memoryBytes = 0x10000;
@@ -41,10 +37,6 @@ bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, con
     return true;
 }
 
-bool readBinImage(const std::string& input, std::uint16_t aa, std::vector<std::uint8_t>& image, std::ostream& err) {
-    return readInput(input, image, loadString(str::cannotOpenBinary), err) && checkBinImage(image, aa, input, err);
-}
-
 bool recordWavBytes(const std::vector<std::uint8_t>& image, const TapeHeader& header, std::vector<std::uint8_t>& wav,
                     std::ostream& err) {
     std::vector<std::uint8_t> samples = encodeRecordSamples(image, header, halfCellSamplesAt(wavRate));
@@ -58,7 +50,7 @@ bool recordWavBytes(const std::vector<std::uint8_t>& image, const TapeHeader& he
 }
 
 std::string wavNameFor(const std::string& name) {
-    std::string file = name.empty() ? std::string("proggi") : toTerminal(name);
+    std::string file = name.empty() ? std::string("proggi") : name;
     sanitiseFileName(file);
     return file + ".wav";
 }
@@ -70,5 +62,4 @@ void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string&
     err << "Warnung: " << source << " nennt EA " << formatHex4(named.ea) << ", die Datei (" << size << " Bytes ab AA "
         << formatHex4(named.aa) << ") endet aber bei EA " << formatHex4(ea) << "; die Aufnahme hat EA "
         << formatHex4(ea) << ". (" << input << ")\n";
-}
 }

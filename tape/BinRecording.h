@@ -1,7 +1,7 @@
 #pragma once
-// BIN to WAV on the command line: the image of a BIN file, checked as the BV7
-// can load it, and the WAV file of its record, as bin2wav writes it and play
-// plays it.
+// BIN to WAV as bv7 bin2wav and the page write it: the image of a BIN file,
+// checked as the BV7 can load it, and the WAV file of its record, as bin2wav
+// writes it and play plays it.
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -9,7 +9,6 @@
 
 #include "tape/TapeHeader.h"
 
-namespace cli {
 // An image the BV7 can load: not empty (its tape would hold no data block),
 // and at most 64 KiB, the BV7's memory. One that runs past FFFF from `aa`
 // wraps to 0000 as the 16-bit block addresses do, with a "Warnung:". False
@@ -24,15 +23,11 @@ bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, con
 void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err,
                    const char* source = "Der Dateiname");
 
-// The WAV file's name bin2wav gives the record of program `name` (Windows-1252).
+// The WAV file's name bin2wav gives the record of program `name`, in
+// Windows-1252 as the name.
 std::string wavNameFor(const std::string& name);
-
-// Reads the BIN file `input` ("-": standard input) into `image` and checks
-// it (checkBinImage). False after the message naming `input`.
-bool readBinImage(const std::string& input, std::uint16_t aa, std::vector<std::uint8_t>& image, std::ostream& err);
 
 // The WAV file (44100 per second, 8-bit mono) of the record of `image` under
 // `header`. False after the message.
 bool recordWavBytes(const std::vector<std::uint8_t>& image, const TapeHeader& header, std::vector<std::uint8_t>& wav,
                     std::ostream& err);
-}
