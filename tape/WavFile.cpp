@@ -7,6 +7,7 @@
 
 #include "shell/CommonServices.h"
 #include "shell/FileIo.h"
+#include "shell/LargeBuffer.h"
 #include "shell/StringTable.h"
 #include "shell/UserInterface.h"
 
@@ -190,9 +191,11 @@ std::array<std::uint8_t, wavHeaderBytes> makeWavHeader(const AudioFormat& format
 
 std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std::uint8_t* samples, std::uint32_t count) {
     auto header = makeWavHeader(format, count);
-    std::vector<std::uint8_t> bytes(wavHeaderBytes + count + (count & 1), 0);
-    std::memcpy(bytes.data(), header.data(), wavHeaderBytes);
-    if (count) std::memcpy(bytes.data() + wavHeaderBytes, samples, count);
+    std::vector<std::uint8_t> bytes;
+    reserveLargeBuffer(bytes, wavHeaderBytes + count + (count & 1));
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    if (count) bytes.insert(bytes.end(), samples, samples + count);
+    if (count & 1) bytes.push_back(0);
     return bytes;
 }
 
@@ -288,22 +291,27 @@ bool convertSamples(ByteView body, const WavFormat& format, bool directRate, Wav
     if (!directRate && frames > 0) outCount = (static_cast<std::uint64_t>(frames) - 1) * resampledRate / format.rate + 1;
     try {
         if (outCount > result.storage.max_size()) throw std::bad_alloc();
-        result.storage.resize(static_cast<std::size_t>(outCount));
+        const auto count = static_cast<std::size_t>(outCount);
+        result.storage.clear();
+        reserveLargeBuffer(result.storage, count);
+        if (directRate) {
+            appendInStretches(result.storage, count, [&](std::uint8_t* out, std::size_t first, std::size_t n) {
+                for (std::size_t i = 0; i < n; ++i) out[i] = sampleAt(first + i);
+            });
+        } else {
+            appendInStretches(result.storage, count, [&](std::uint8_t* out, std::size_t first, std::size_t n) {
+                for (std::size_t i = 0; i < n; ++i) {
+                    std::uint64_t position = static_cast<std::uint64_t>(first + i) * format.rate;
+                    std::size_t frame = static_cast<std::size_t>(position / resampledRate);
+                    std::int64_t fraction = static_cast<std::int64_t>(position % resampledRate);
+                    int low = sampleAt(frame);
+                    int high = frame + 1 < frames ? sampleAt(frame + 1) : low;
+                    out[i] = static_cast<std::uint8_t>(low + ((high - low) * fraction + resampledRate / 2) / resampledRate);
+                }
+            });
+        }
     } catch (const std::exception&) {
         return false;
-    }
-    std::uint8_t* out = result.storage.data();
-    if (directRate) {
-        for (std::size_t frame = 0; frame < frames; ++frame) out[frame] = sampleAt(frame);
-    } else {
-        for (std::size_t i = 0; i < result.storage.size(); ++i) {
-            std::uint64_t position = static_cast<std::uint64_t>(i) * format.rate;
-            std::size_t frame = static_cast<std::size_t>(position / resampledRate);
-            std::int64_t fraction = static_cast<std::int64_t>(position % resampledRate);
-            int first = sampleAt(frame);
-            int second = frame + 1 < frames ? sampleAt(frame + 1) : first;
-            out[i] = static_cast<std::uint8_t>(first + ((second - first) * fraction + resampledRate / 2) / resampledRate);
-        }
     }
     result.samples = ByteView(result.storage);
     return true;
