@@ -53,6 +53,20 @@ sf_count_t streamWrite(const void*, sf_count_t, void*) { return 0; }
 
 sf_count_t streamTell(void* user) { return static_cast<MemoryStream*>(user)->position; }
 
+// The top byte of a sample in [-1, 1] taken to 16 bits (to the nearest,
+// halves to even), made unsigned; past full scale (and NaN) the extreme. The
+// rounding is the sum with 1.5 * 2^23, which leaves no bits behind the point
+// (exact for magnitudes below 2^22): the call to the library's lrint took
+// longer than the rest of the loop.
+std::uint8_t topByteOf(float sample) {
+    float scaled = sample * 32768.0f;
+    if (!(scaled >= -32768.0f)) scaled = -32768.0f;
+    if (scaled > 32767.0f) scaled = 32767.0f;
+    constexpr float roundingShift = 12582912.0f;
+    const auto level = static_cast<int>((scaled + roundingShift) - roundingShift);
+    return static_cast<std::uint8_t>((static_cast<std::uint16_t>(level) >> 8) ^ 0x80);
+}
+
 struct SoundFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
 };
@@ -95,11 +109,7 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
             sf_count_t got = sf_readf_float(file.get(), frames.data(), framesAtOnce);
             if (got <= 0) break;
             const std::size_t values = static_cast<std::size_t>(got) * channels;
-            for (std::size_t i = 0; i < values; ++i) {
-                long level = std::lrint(frames[i] * 32768.0f);
-                auto value = static_cast<std::uint16_t>(std::clamp(level, -32768L, 32767L));
-                converted[i] = static_cast<std::uint8_t>((value >> 8) ^ 0x80);
-            }
+            for (std::size_t i = 0; i < values; ++i) converted[i] = topByteOf(frames[i]);
             if (wav.size() - wavHeaderBytes + values > maxWavSampleCount) throw std::bad_alloc();
             wav.insert(wav.end(), converted.begin(), converted.begin() + static_cast<std::ptrdiff_t>(values));
         }

@@ -106,14 +106,33 @@ ChannelFacts strongestChannel(std::size_t frames, std::size_t channels, std::uin
     const std::size_t paired = std::min(channels, correlatedChannels);
     std::vector<std::int64_t> sums(channels, 0), previous(channels), comb(channels), products(paired * paired, 0);
     for (std::size_t channel = 0; channel < channels; ++channel) previous[channel] = level(k, channel) - level(0, channel);
-    for (std::size_t frame = k + 1; frame < frames; ++frame) {
-        for (std::size_t channel = 0; channel < channels; ++channel) {
-            comb[channel] = level(frame, channel) - level(frame - k, channel);
-            sums[channel] += comb[channel] * previous[channel];
-            previous[channel] = comb[channel];
+    if (channels == 2) {
+        // Stereo, the usual case, with the loops over the channels written out:
+        // an hour of a stereo master is hundreds of millions of frames.
+        std::int64_t previous0 = previous[0], previous1 = previous[1], sum0 = 0, sum1 = 0, square0 = 0, square1 = 0,
+                     cross = 0;
+        for (std::size_t frame = k + 1; frame < frames; ++frame) {
+            const std::int64_t comb0 = level(frame, 0) - level(frame - k, 0), comb1 = level(frame, 1) - level(frame - k, 1);
+            sum0 += comb0 * previous0;
+            sum1 += comb1 * previous1;
+            square0 += comb0 * comb0;
+            square1 += comb1 * comb1;
+            cross += comb1 * comb0;
+            previous0 = comb0;
+            previous1 = comb1;
         }
-        for (std::size_t a = 0; a < paired; ++a)
-            for (std::size_t b = 0; b <= a; ++b) products[a * paired + b] += comb[a] * comb[b];
+        sums = {sum0, sum1};
+        products = {square0, 0, cross, square1};
+    } else {
+        for (std::size_t frame = k + 1; frame < frames; ++frame) {
+            for (std::size_t channel = 0; channel < channels; ++channel) {
+                comb[channel] = level(frame, channel) - level(frame - k, channel);
+                sums[channel] += comb[channel] * previous[channel];
+                previous[channel] = comb[channel];
+            }
+            for (std::size_t a = 0; a < paired; ++a)
+                for (std::size_t b = 0; b <= a; ++b) products[a * paired + b] += comb[a] * comb[b];
+        }
     }
     std::size_t best = 0;
     std::int64_t bestSum = 0;
@@ -299,14 +318,17 @@ bool convertSamples(ByteView body, const WavFormat& format, bool directRate, Wav
                 for (std::size_t i = 0; i < n; ++i) out[i] = sampleAt(first + i);
             });
         } else {
+            // Sample i lies at i * rate / resampledRate frames; stepped on from
+            // the start of each stretch rather than divided out for every sample.
             appendInStretches(result.storage, count, [&](std::uint8_t* out, std::size_t first, std::size_t n) {
+                const std::uint64_t position = static_cast<std::uint64_t>(first) * format.rate;
+                std::size_t frame = static_cast<std::size_t>(position / resampledRate);
+                std::int64_t fraction = static_cast<std::int64_t>(position % resampledRate);
                 for (std::size_t i = 0; i < n; ++i) {
-                    std::uint64_t position = static_cast<std::uint64_t>(first + i) * format.rate;
-                    std::size_t frame = static_cast<std::size_t>(position / resampledRate);
-                    std::int64_t fraction = static_cast<std::int64_t>(position % resampledRate);
                     int low = sampleAt(frame);
                     int high = frame + 1 < frames ? sampleAt(frame + 1) : low;
                     out[i] = static_cast<std::uint8_t>(low + ((high - low) * fraction + resampledRate / 2) / resampledRate);
+                    for (fraction += format.rate; fraction >= static_cast<std::int64_t>(resampledRate); fraction -= resampledRate) ++frame;
                 }
             });
         }
