@@ -180,10 +180,12 @@ int printTapeSideTable(const char* bv7Program) {
     const Bv7Run list = runBv7(bv7Program, {"list", "SEITE.wav"}, dir);
     const Bv7Run all = runBv7(bv7Program, {"wav2bin", "--all", "--keep-faulty", "SEITE.wav"}, dir);
     bool masterWritten = false;
+    const auto masterStart = std::chrono::steady_clock::now();
     {
         const BenchSide side = buildBenchSide();
         masterWritten = writeMasterFlac(side, dir + "MASTER.flac");
     }
+    const double masterSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - masterStart).count();
     const std::size_t masterBytes = masterWritten ? static_cast<std::size_t>(std::filesystem::file_size(dir + "MASTER.flac")) : 0;
     const Bv7Run master = masterWritten ? runBv7(bv7Program, {"list", "MASTER.flac"}, dir) : Bv7Run{};
     int saved = 0;
@@ -208,8 +210,9 @@ int printTapeSideTable(const char* bv7Program) {
     std::printf("| `bv7 list` 2 h, %d kHz, 24 Bit stereo (FLAC, %zu MiB) | %d (%d)%s | – | %.1f s | %ld MiB |\n",
                 masterRate / 1000, masterBytes >> 20, masterFound, masterCopies * realRecords,
                 masterRight ? "" : " FEHLER", master.seconds, master.peakKiB / 1024);
-    std::printf("\nDie WAV-Datei allein: %zu MiB; die FLAC-Datei ist die Seite viermal, mit 96 kHz und 24 Bit auf beiden Kanälen.\n",
-                fileBytes >> 20);
+    std::printf("\nDie WAV-Datei allein: %zu MiB; die FLAC-Datei ist die Seite viermal, mit 96 kHz und 24 Bit auf beiden\n"
+                "Kanälen (geschrieben in %.0f s).\n",
+                fileBytes >> 20, masterSeconds);
     std::fflush(stdout);
     return (foundRight ? 0 : 1) + (savedRight ? 0 : 1) + (fast ? 0 : 1) + (masterRight ? 0 : 1);
 }
