@@ -101,6 +101,7 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
         try {
             reserveLargeBuffer(wav, static_cast<std::size_t>(wavHeaderBytes + stated + (stated & 1)));
         } catch (const std::exception&) {
+            // No room for what the file states: it grows as the samples come, as far as they fit.
         }
     }
     try {
