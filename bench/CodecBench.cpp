@@ -4,7 +4,10 @@
 // degradation table (DegradationBench.cpp). `bench --abgenutzt AUS.wav` writes
 // one of its worn recordings; `bench --mitlesen` gives only the figures of bv7
 // record (LiveReadingBench.cpp), `bench --kette` only the diagnosis of
-// recording chains (ChainDiagnosisBench.cpp).
+// recording chains (ChainDiagnosisBench.cpp), `bench --wav2bin` only bv7
+// wav2bin against the bare reading loop (Wav2BinBench.cpp), `bench --seite`
+// only the tape side; these two take another bv7 to measure (an older build)
+// as a second argument.
 // The memory taken while decoding is measured in a second run of this program
 // that only reads the WAV file and decodes it.
 #include <sys/resource.h>
@@ -15,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <random>
 #include <vector>
@@ -24,6 +28,7 @@
 #include "bench/LiveReadingBench.h"
 #include "bench/RecordingsBench.h"
 #include "bench/TapeSideBench.h"
+#include "bench/Wav2BinBench.h"
 #include "bench/SignalDegrader.h"
 #include "shell/FileIo.h"
 #include "tape/AudioFormat.h"
@@ -145,6 +150,9 @@ void printReaderSpeed(const std::vector<std::uint8_t>& image, const std::vector<
     std::fflush(stdout);
 }
 
+// This program's own path, to run a part of it as a process of its own.
+std::string benchProgram() { return std::filesystem::canonical("/proc/self/exe").string(); }
+
 // The memory of a decoding, measured in a process of its own (--dekodieren).
 int runDecodeOnly(const char* program, const std::vector<std::uint8_t>& file) {
     std::string path = "/tmp/bv7-bench-" + std::to_string(getpid()) + ".wav";
@@ -162,8 +170,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "--abgenutzt") == 0) return writeWornExample(argv[2]) ? 0 : 1;
-    if (argc == 2 && std::strcmp(argv[1], "--seite") == 0) return printTapeSideTable(BV7_PROGRAM) == 0 ? 0 : 1;
+    if (argc >= 2 && argc <= 3 && std::strcmp(argv[1], "--seite") == 0)
+        return printTapeSideTable(argc == 3 ? argv[2] : BV7_PROGRAM) == 0 ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "--seite-wav") == 0) return writeBenchSideWav(buildBenchSide(), argv[2]) ? 0 : 1;
+    if (argc >= 2 && argc <= 3 && std::strcmp(argv[1], "--wav2bin") == 0)
+        return printWav2BinRatio(argc == 3 ? argv[2] : BV7_PROGRAM, benchProgram().c_str());
+    if (argc == 3 && std::strcmp(argv[1], "--leseschleife") == 0) return runBareReadingLoop(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "--kette") == 0) return printChainDiagnosisTable(BV7_PROGRAM) == 0 ? 0 : 1;
 
     std::mt19937 random(1);
@@ -173,10 +185,11 @@ int main(int argc, char** argv) {
     const bool same = printCodecSpeed(image, samples, file);
     printReaderSpeed(image, samples);
     const int status = runDecodeOnly(argv[0], file);
+    const int wav2bin = printWav2BinRatio(BV7_PROGRAM, benchProgram().c_str());
     printLiveReadingFigures();
     printDegradationTable();
     printRecordingsTable();
     const int sideMisses = printTapeSideTable(BV7_PROGRAM);
     printChainDiagnosisTable(BV7_PROGRAM);
-    return same && status == 0 && sideMisses == 0 ? 0 : 1;
+    return same && status == 0 && wav2bin == 0 && sideMisses == 0 ? 0 : 1;
 }

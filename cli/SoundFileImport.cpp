@@ -19,6 +19,8 @@ ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&) { return 
 #include <cmath>
 #include <memory>
 
+#include "shell/LargeBuffer.h"
+
 namespace {
 // The sound-file library reads from our bytes in memory, so standard input
 // works as well as a file.
@@ -51,6 +53,20 @@ sf_count_t streamWrite(const void*, sf_count_t, void*) { return 0; }
 
 sf_count_t streamTell(void* user) { return static_cast<MemoryStream*>(user)->position; }
 
+// The top byte of a sample in [-1, 1] taken to 16 bits (to the nearest,
+// halves to even), made unsigned; past full scale (and NaN) the extreme. The
+// rounding is the sum with 1.5 * 2^23, which leaves no bits behind the point
+// (exact for magnitudes below 2^22): the call to the library's lrint took
+// longer than the rest of the loop.
+std::uint8_t topByteOf(float sample) {
+    float scaled = sample * 32768.0f;
+    if (!(scaled >= -32768.0f)) scaled = -32768.0f;
+    if (scaled > 32767.0f) scaled = 32767.0f;
+    constexpr float roundingShift = 12582912.0f;
+    const auto level = static_cast<int>((scaled + roundingShift) - roundingShift);
+    return static_cast<std::uint8_t>((static_cast<std::uint16_t>(level) >> 8) ^ 0x80);
+}
+
 struct SoundFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
 };
@@ -72,29 +88,46 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
     // the reader then takes the channel that carries the signal. Read as
     // floating point and clipped here: lossy decoders overshoot past full
     // scale, and the library's own conversion to integers would wrap an
-    // overshoot around to the other extreme.
+    // overshoot around to the other extreme. Written behind the header of the
+    // WAV file straight away, into room for as many frames as the file says.
     const std::size_t channels = static_cast<std::size_t>(info.channels);
-    std::vector<std::uint8_t> samples;
-    std::vector<float> frames(4096 * channels);
-    for (;;) {
-        sf_count_t got = sf_readf_float(file.get(), frames.data(), 4096);
-        if (got <= 0) break;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(got) * channels; ++i) {
-            long level = std::lrint(frames[i] * 32768.0f);
-            auto value = static_cast<std::uint16_t>(std::clamp(level, -32768L, 32767L));
-            samples.push_back(static_cast<std::uint8_t>((value >> 8) ^ 0x80));
+    constexpr std::size_t framesAtOnce = 4096;
+    std::vector<std::uint8_t> wav;
+    std::vector<float> frames(framesAtOnce * channels);
+    std::vector<std::uint8_t> converted(framesAtOnce * channels);
+    // A length the library does not know (SF_COUNT_MAX) or that no WAV file could hold leaves the room to grow.
+    const auto stated = static_cast<std::uint64_t>(info.frames) * channels;
+    if (info.frames < SF_COUNT_MAX && stated <= maxWavSampleCount) {
+        try {
+            reserveLargeBuffer(wav, static_cast<std::size_t>(wavHeaderBytes + stated + (stated & 1)));
+        } catch (const std::exception&) {
+            // No room for what the file states: it grows as the samples come, as far as they fit.
         }
-        if (samples.size() > maxWavSampleCount) {
-            problem = "Nicht genügend Speicher verfügbar.";
-            return ImportResult::Failed;
+    }
+    try {
+        wav.resize(wavHeaderBytes);
+        for (;;) {
+            sf_count_t got = sf_readf_float(file.get(), frames.data(), framesAtOnce);
+            if (got <= 0) break;
+            const std::size_t values = static_cast<std::size_t>(got) * channels;
+            for (std::size_t i = 0; i < values; ++i) converted[i] = topByteOf(frames[i]);
+            if (wav.size() - wavHeaderBytes + values > maxWavSampleCount) throw std::bad_alloc();
+            wav.insert(wav.end(), converted.begin(), converted.begin() + static_cast<std::ptrdiff_t>(values));
         }
+    } catch (const std::exception&) {   // bad_alloc, or more samples than a WAV file holds
+        problem = "Nicht genügend Speicher verfügbar.";
+        return ImportResult::Failed;
     }
     AudioFormat format;
     format.channels = static_cast<std::uint16_t>(channels);
     format.blockAlign = format.channels;
     format.samplesPerSecond = static_cast<std::uint32_t>(info.samplerate);
     format.bytesPerSecond = format.samplesPerSecond * format.channels;
-    bytes = makeWavFileBytes(format, samples.data(), static_cast<std::uint32_t>(samples.size()));
+    const auto count = static_cast<std::uint32_t>(wav.size() - wavHeaderBytes);
+    const auto header = makeWavHeader(format, count);
+    std::copy(header.begin(), header.end(), wav.begin());
+    if (count & 1) wav.push_back(0);
+    bytes = std::move(wav);
     return ImportResult::Converted;
 }
 #endif

@@ -24,7 +24,9 @@ pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse-simple libpulse)
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cli/*.cpp)
 list(REMOVE_ITEM CLI_SOURCES ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
 add_library(bv7cli STATIC ${CLI_SOURCES})
-target_link_libraries(bv7cli PUBLIC bv7core PkgConfig::SNDFILE PkgConfig::PULSE)
+# The sound server's library is loaded only when a command talks to it (cli/PulseAudio.cpp).
+target_include_directories(bv7cli PUBLIC ${PULSE_INCLUDE_DIRS})
+target_link_libraries(bv7cli PUBLIC bv7core PkgConfig::SNDFILE ${CMAKE_DL_LIBS})
 target_compile_definitions(bv7cli PUBLIC BV7_HAVE_SNDFILE BV7_HAVE_PULSE)
 target_compile_options(bv7cli PRIVATE ${PROJECT_WARNINGS})
 
@@ -32,7 +34,7 @@ add_executable(bv7 ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
 target_link_libraries(bv7 PRIVATE bv7cli)
 target_compile_options(bv7 PRIVATE ${PROJECT_WARNINGS})
 
-target_link_libraries(native_tests PRIVATE bv7cli)
+target_link_libraries(native_tests PRIVATE bv7cli PkgConfig::PULSE)
 target_compile_definitions(native_tests PRIVATE BV7_PROGRAM="$<TARGET_FILE:bv7>")
 add_dependencies(native_tests bv7)
 

@@ -19,6 +19,8 @@
 #include <limits>
 #include <memory>
 
+#include "shell/LargeBuffer.h"
+
 namespace {
 constexpr std::size_t chunkBytes = 1 << 16;
 
@@ -76,29 +78,32 @@ std::FILE* createNew(const std::string& path) {
 }
 #endif
 
-// Reads until the end of `stream` or `maxBytes`. The size the file had when it
-// was looked at is read into one block of that size; only a file that grew
-// since (or a stream of unknown size) makes the block grow.
+// Reads until the end of `stream` or `maxBytes`. Room for the size the file
+// had when it was looked at is taken at once and filled as it is read, a
+// chunk at a time, without writing anything over it first; only a file that
+// grew since (or a stream of unknown size) makes the room grow.
 ReadResult readAll(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t expected,
                    std::uint64_t maxBytes) {
     bytes.clear();
     std::uint64_t wanted = expected < maxBytes ? expected : maxBytes;
     try {
         if (wanted > std::numeric_limits<std::size_t>::max() || wanted > bytes.max_size()) throw std::bad_alloc();
-        bytes.resize(static_cast<std::size_t>(wanted));
-        std::size_t have = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), stream);
-        bytes.resize(have);
-        if (have == wanted) {
-            std::vector<std::uint8_t> chunk(chunkBytes);
-            while (have < maxBytes) {
-                std::uint64_t room = maxBytes - have;
-                std::size_t step = room < chunkBytes ? static_cast<std::size_t>(room) : chunkBytes;
-                std::size_t got = std::fread(chunk.data(), 1, step, stream);
-                if (got > bytes.max_size() - have) throw std::bad_alloc();
-                bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-                have += got;
-                if (got < step) break;
-            }
+        reserveLargeBuffer(bytes, static_cast<std::size_t>(wanted));
+        // A chunk at a time into a small buffer that stays in the cache, and on
+        // from there: a vector grows only by what is put into it, so reading
+        // straight into it would mean writing zeros over all of it first.
+        std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[chunkBytes]);
+        std::uint64_t have = 0;
+        while (have < maxBytes) {
+            std::uint64_t room = maxBytes - have;
+            std::size_t step = room < chunkBytes ? static_cast<std::size_t>(room) : chunkBytes;
+            std::size_t got = std::fread(chunk.get(), 1, step, stream);
+            if (got > bytes.max_size() - bytes.size()) throw std::bad_alloc();
+            // Past what was expected the room doubles, so that a long stream is moved seldom.
+            if (bytes.size() + got > bytes.capacity()) bytes.reserve(std::max(2 * bytes.capacity(), bytes.size() + got));
+            bytes.insert(bytes.end(), chunk.get(), chunk.get() + got);
+            have += got;
+            if (got < step) break;
         }
     } catch (const std::exception&) {   // bad_alloc, or a length beyond the address space
         bytes.clear();

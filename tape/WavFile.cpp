@@ -6,6 +6,7 @@
 #include <new>
 
 #include "shell/FileIo.h"
+#include "shell/LargeBuffer.h"
 #include "shell/StringTable.h"
 #include "tape/Resampling.h"
 
@@ -104,14 +105,33 @@ ChannelFacts strongestChannel(std::size_t frames, std::size_t channels, std::uin
     const std::size_t paired = std::min(channels, correlatedChannels);
     std::vector<std::int64_t> sums(channels, 0), previous(channels), comb(channels), products(paired * paired, 0);
     for (std::size_t channel = 0; channel < channels; ++channel) previous[channel] = level(k, channel) - level(0, channel);
-    for (std::size_t frame = k + 1; frame < frames; ++frame) {
-        for (std::size_t channel = 0; channel < channels; ++channel) {
-            comb[channel] = level(frame, channel) - level(frame - k, channel);
-            sums[channel] += comb[channel] * previous[channel];
-            previous[channel] = comb[channel];
+    if (channels == 2) {
+        // Stereo, the usual case, with the loops over the channels written out:
+        // an hour of a stereo master is hundreds of millions of frames.
+        std::int64_t previous0 = previous[0], previous1 = previous[1], sum0 = 0, sum1 = 0, square0 = 0, square1 = 0,
+                     cross = 0;
+        for (std::size_t frame = k + 1; frame < frames; ++frame) {
+            const std::int64_t comb0 = level(frame, 0) - level(frame - k, 0), comb1 = level(frame, 1) - level(frame - k, 1);
+            sum0 += comb0 * previous0;
+            sum1 += comb1 * previous1;
+            square0 += comb0 * comb0;
+            square1 += comb1 * comb1;
+            cross += comb1 * comb0;
+            previous0 = comb0;
+            previous1 = comb1;
         }
-        for (std::size_t a = 0; a < paired; ++a)
-            for (std::size_t b = 0; b <= a; ++b) products[a * paired + b] += comb[a] * comb[b];
+        sums = {sum0, sum1};
+        products = {square0, 0, cross, square1};
+    } else {
+        for (std::size_t frame = k + 1; frame < frames; ++frame) {
+            for (std::size_t channel = 0; channel < channels; ++channel) {
+                comb[channel] = level(frame, channel) - level(frame - k, channel);
+                sums[channel] += comb[channel] * previous[channel];
+                previous[channel] = comb[channel];
+            }
+            for (std::size_t a = 0; a < paired; ++a)
+                for (std::size_t b = 0; b <= a; ++b) products[a * paired + b] += comb[a] * comb[b];
+        }
     }
     std::size_t best = 0;
     std::int64_t bestSum = 0;
@@ -189,9 +209,11 @@ std::array<std::uint8_t, wavHeaderBytes> makeWavHeader(const AudioFormat& format
 
 std::vector<std::uint8_t> makeWavFileBytes(const AudioFormat& format, const std::uint8_t* samples, std::uint32_t count) {
     auto header = makeWavHeader(format, count);
-    std::vector<std::uint8_t> bytes(wavHeaderBytes + count + (count & 1), 0);
-    std::memcpy(bytes.data(), header.data(), wavHeaderBytes);
-    if (count) std::memcpy(bytes.data() + wavHeaderBytes, samples, count);
+    std::vector<std::uint8_t> bytes;
+    reserveLargeBuffer(bytes, wavHeaderBytes + count + (count & 1));
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    if (count) bytes.insert(bytes.end(), samples, samples + count);
+    if (count & 1) bytes.push_back(0);
     return bytes;
 }
 
@@ -285,17 +307,22 @@ bool convertSamples(ByteView body, const WavFormat& format, bool directRate, Wav
     if (!directRate && frames > 0) outCount = (static_cast<std::uint64_t>(frames) - 1) * resampledRate / format.rate + 1;
     try {
         if (outCount > result.storage.max_size()) throw std::bad_alloc();
-        result.storage.resize(static_cast<std::size_t>(outCount));
+        const auto count = static_cast<std::size_t>(outCount);
+        result.storage.clear();
+        reserveLargeBuffer(result.storage, count);
+        if (directRate) {
+            appendInStretches(result.storage, count, [&](std::uint8_t* out, std::size_t first, std::size_t n) {
+                for (std::size_t i = 0; i < n; ++i) out[i] = sampleAt(first + i);
+            });
+        } else {
+            appendInStretches(result.storage, count, [&](std::uint8_t* out, std::size_t first, std::size_t n) {
+                for (std::size_t i = 0; i < n; ++i)
+                    out[i] = resampledAt(first + i, format.rate, resampledRate, frames,
+                                         [&](std::uint64_t frame) { return sampleAt(static_cast<std::size_t>(frame)); });
+            });
+        }
     } catch (const std::exception&) {
         return false;
-    }
-    std::uint8_t* out = result.storage.data();
-    if (directRate) {
-        for (std::size_t frame = 0; frame < frames; ++frame) out[frame] = sampleAt(frame);
-    } else {
-        for (std::size_t i = 0; i < result.storage.size(); ++i)
-            out[i] = resampledAt(i, format.rate, resampledRate, frames,
-                                 [&](std::uint64_t frame) { return sampleAt(static_cast<std::size_t>(frame)); });
     }
     result.samples = ByteView(result.storage);
     return true;

@@ -54,6 +54,27 @@ TEST(FileIo, ReadsOnlyRegularFilesAndAtMostWhatIsAsked) {
     }
 }
 
+// A file of many chunks, large enough for the room of large pages: every
+// byte in its place, whole, cut in the middle of a chunk, and as a stream,
+// whose room grows as it is read.
+TEST(FileIo, ReadsALargeFileByteForByte) {
+    std::string dir = freshDir("large");
+    std::vector<std::uint8_t> pattern((5 << 20) + 3);
+    for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 7 + (i >> 16));
+    writeFile(dir + "large", pattern);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_EQ(readFile(dir + "large", bytes), ReadOutcome::Ok);
+    EXPECT_TRUE(bytes == pattern);
+    const std::size_t cut = (3 << 20) + 12345;
+    ASSERT_EQ(readFile(dir + "large", bytes, cut), ReadOutcome::Ok);
+    EXPECT_TRUE(bytes == std::vector<std::uint8_t>(pattern.begin(), pattern.begin() + cut));
+    std::FILE* stream = std::fopen((dir + "large").c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readStream(stream, bytes), ReadOutcome::Ok);
+    std::fclose(stream);
+    EXPECT_TRUE(bytes == pattern);
+}
+
 TEST(FileIo, WritesWholeOrReportsWhyNot) {
     std::string dir = freshDir("write");
     const std::uint8_t bytes[] = {'a', 'b', 'c'};

@@ -236,6 +236,26 @@ TEST(WavReader, ResamplesOtherRatesTo44100AndShowsTheFilesRate) {
     std::remove(path.c_str());
 }
 
+// A recording long enough to be converted in many stretches: every sample as
+// linear interpolation between its two neighbours in the file, to the nearest.
+TEST(WavReader, ResamplesEverySampleOfALongRecording) {
+    using namespace wavtest;
+    std::vector<std::uint8_t> data(5000000);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>((i * 37) ^ (i >> 9));
+    auto parsed = parseWavSamples(ByteView(wav(Format{1, 1, 48000, 8}, data)));
+    ASSERT_EQ(parsed.error, 0);
+    ASSERT_EQ(parsed.samples.size, (data.size() - 1) * 44100 / 48000 + 1);
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < parsed.samples.size; ++i) {
+        const std::uint64_t position = static_cast<std::uint64_t>(i) * 48000;
+        const std::size_t frame = position / 44100;
+        const int low = data[frame], high = frame + 1 < data.size() ? data[frame + 1] : low;
+        const long expected = low + ((high - low) * static_cast<long>(position % 44100) + 22050) / 44100;
+        wrong += parsed.samples[i] != expected;
+    }
+    EXPECT_EQ(wrong, 0u);
+}
+
 // Floating-point samples too: the channel of eight that carries the signal,
 // against a faint copy of it on the first (their signs alike).
 TEST(WavReader, FindsTheSignalChannelOfFloatSamples) {
