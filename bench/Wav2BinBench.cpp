@@ -29,12 +29,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/FindingsReport.h"
-#include "cli/RecordingConversion.h"
 #include "cli/RecordingInput.h"
 #include "shell/FileIo.h"
 #include "tape/Encoder.h"
 #include "tape/ReaderFallback.h"
+#include "tape/RecordingDiagnosis.h"
+#include "tape/SideReading.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -139,11 +139,15 @@ int printWav2BinRatio(const char* bv7Program, const char* benchProgram) {
     const WavSamples wav = parseWavSamples(ByteView(file));
     double input = 1e9, reading = 1e9, diagnosis = 1e9, inMemory = 1e9;
     for (int turn = 0; turn < 3; ++turn) {
-        RecordingInput recording;
-        input = std::min(input, timed([&] { readRecording(wavPath, recording, std::cerr); }));
-        std::vector<DecodedRecord> records;
-        reading = std::min(reading, timed([&] { records = cli::readRecords(recording, cli::ConversionOptions{}); }));
-        diagnosis = std::min(diagnosis, timed([&] { cli::findingsOf(recording, records); }));
+        WavSamples recording;
+        input = std::min(input, timed([&] { readRecordingSamples(wavPath, recording, std::cerr); }));
+        const SourceFacts source = sourceFactsOf(recording);
+        ReadingOptions options = settingsReadingOptions(false);
+        reading = std::min(reading, timed([&] { readSide(recording.samples, recording.rate, source, options); }));
+        // What the diagnosis adds where it is shown (a record not read whole).
+        options.findings = FindingsWanted::OfEveryRecord;
+        diagnosis = std::min(diagnosis, timed([&] { readSide(recording.samples, recording.rate, source, options); }) -
+                                            reading);
         inMemory = std::min(inMemory, timed([&] { readSingleProgram(wav); }));
     }
     std::filesystem::remove_all(dir);
@@ -161,8 +165,8 @@ int printWav2BinRatio(const char* bv7Program, const char* benchProgram) {
                 command.wall / bare.wall);
     std::printf("| nur der Start von bv7 (`bv7 wav2bin` ohne Datei) | %.1f ms | %.1f ms |\n", start.cpu * 1e3,
                 start.wall * 1e3);
-    std::printf("\nIm Bench-Prozess (Uhrzeit, beste von 3): Datei einlesen wie bv7 (readRecording) %.1f ms,\n"
-                "Lesen (readRecords) %.1f ms, Diagnose (findingsOf) %.1f ms; die Leseschleife über die Samples\n"
+    std::printf("\nIm Bench-Prozess (Uhrzeit, beste von 3): Datei einlesen wie bv7 (readRecordingSamples) %.1f ms,\n"
+                "Lesen (readSide) %.1f ms, Diagnose, wo gezeigt, zusätzlich %.1f ms; die Leseschleife über die Samples\n"
                 "im Speicher allein %.1f ms.\n",
                 input * 1e3, reading * 1e3, diagnosis * 1e3, inMemory * 1e3);
     std::fflush(stdout);
