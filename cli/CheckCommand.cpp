@@ -17,7 +17,8 @@ const char* const checkUsage =
     "Bandbegrenzung oder verlustbehaftetes Format, Abtastrate, Kanäle,\n"
     "Bandgeschwindigkeit, Gleichlauf, Netzbrumm, Polarität, Nullpunktverschiebung und\n"
     "Aussetzer, je mit Messwert und was zu ändern ist.\n"
-    "\"Hinweis:\" stört das Lesen nicht, \"Warnung:\" schon.\n"
+    "\"Hinweis:\" stört das Lesen nicht, \"Warnung:\" schon. Eine Aufnahme, die nicht ganz\n"
+    "gelesen wurde, nennt zuerst ihren Fehler; dann ist der Rückgabewert 1.\n"
     "  --exact  nur der genaue Leser, ohne Störfilter\n";
 }
 
@@ -37,14 +38,14 @@ int checkCommand(const CommandArgs& args, CommandIo& io) {
         printFindings(side.whole, "", io.err);   // perhaps why none was found
         return exitFailed;
     }
+    // A record not read whole is never passed over as clean: its fault is
+    // named, and the check fails.
+    bool allWhole = true;
     for (const ReadRecord& record : side.records) {
-        std::string name = record.reading.nameRead ? toTerminal(shownName(record.reading.header.name)) : "?";
-        name.erase(name.find_last_not_of(' ') + 1);   // the name's padding
-        io.out << tapeTime(record.start, side.rate) << "  " << name << "\n";
-        if (record.findings.empty()) io.out << "  keine Auffälligkeiten\n";
-        printFindings(record.findings, "  ", io.out);
+        for (const std::string& line : checkLines(side, record, toTerminal)) io.out << line << "\n";
+        allWhole = allWhole && record.whole;
     }
     if (!side.whole.empty()) io.out << wholeRecordingHeading << "\n";
     printFindings(side.whole, "  ", io.out);
-    return exitOk;
+    return allWhole ? exitOk : exitFailed;
 }

@@ -61,22 +61,81 @@ bool mayAgree(const std::vector<float>& a, const std::vector<float>& b) {
     return true;
 }
 
-// Name, aa and sa the same but for weak bits, the same length and block count,
-// and the same data in every block that both read good.
-bool isCopy(const DecodedRecord& a, const DecodedRecord& b) {
+// Name, aa and sa the same but for weak bits, the same length and block count.
+bool sameFrame(const DecodedRecord& a, const DecodedRecord& b) {
     if (a.image.size() != b.image.size() || a.blocks != b.blocks) return false;
     const HeaderVotes first = headerVotes(a), second = headerVotes(b);
-    if (!mayAgree(first.name, second.name) || !mayAgree(first.start, second.start) ||
-        !mayAgree(first.address, second.address))
-        return false;
-    for (int block = 1; block <= a.blocks; ++block) {
-        if (isFaultyBlock(a, block) || isFaultyBlock(b, block)) continue;
-        auto from = static_cast<std::ptrdiff_t>(blockStart(block));
-        auto to = from + static_cast<std::ptrdiff_t>(blockLength(a, block));
-        if (!std::equal(a.image.begin() + from, a.image.begin() + to, b.image.begin() + from)) return false;
-    }
-    return true;
+    return mayAgree(first.name, second.name) && mayAgree(first.start, second.start) &&
+           mayAgree(first.address, second.address);
 }
+
+// The data bytes of `faulty`'s block `block` that differ from `good`'s in a
+// bit it read surely (without soft values every bit counts as sure): a read
+// error, where there are few of them; a block of another program, where there
+// are more than strayBytesAllowed.
+std::size_t surelyOtherBytes(const DecodedRecord& faulty, const DecodedRecord& good, int block) {
+    const std::size_t from = blockStart(block), count = blockLength(faulty, block);
+    const bool soft = hasBlockSoft(faulty);
+    std::size_t other = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int differ = faulty.image[from + i] ^ good.image[from + i];
+        bool sure = differ != 0 && !soft;
+        for (int bit = 0; bit < 8 && soft && !sure; ++bit)
+            sure = (differ >> (7 - bit) & 1) &&
+                   std::fabs(faulty.blockSoft[blockSoftOffset(block) + (3 + i) * 8 + static_cast<std::size_t>(bit)]) >=
+                       weakSoftValue;
+        other += sure ? 1 : 0;
+    }
+    return other;
+}
+
+// A faulty block is mostly read right: a click or a dropout spoils a few of
+// its bytes, not an eighth of them.
+std::size_t strayBytesAllowed(std::size_t count) { return std::max<std::size_t>(2, count / 8); }
+
+// Whether `faulty`'s block `block` surely came with another checksum than
+// `good`'s address and data give (its checksum byte read surely in every bit;
+// only soft values tell): the block of another program, however few of its
+// bytes differ.
+bool surelyOtherChecksum(const DecodedRecord& faulty, const DecodedRecord& good, int block) {
+    if (!hasBlockSoft(faulty)) return false;
+    const std::size_t from = blockStart(block), count = blockLength(faulty, block);
+    const auto address = static_cast<std::uint16_t>(good.header.aa + from);
+    unsigned sum = (address & 0xFF) + (address >> 8);
+    for (std::size_t i = 0; i < count; ++i) sum += good.image[from + i];
+    unsigned read = 0;
+    for (std::size_t bit = 0; bit < 8; ++bit) {
+        const float soft = faulty.blockSoft[blockSoftOffset(block) + (count + 3) * 8 + bit];
+        if (std::fabs(soft) < weakSoftValue) return false;
+        read = read << 1 | (soft > 0 ? 1 : 0);
+    }
+    return read != (sum & 0xFF);
+}
+
+// The first block whose contents make `a` and `b` different programs: both
+// read it good and it differs, or one read it faulty and it differs surely
+// beyond a read error, or its checksum surely belongs to other data; 0 where
+// there is none.
+int otherContentBlock(const DecodedRecord& a, const DecodedRecord& b) {
+    for (int block = 1; block <= a.blocks; ++block) {
+        const bool faultyA = isFaultyBlock(a, block), faultyB = isFaultyBlock(b, block);
+        if (faultyA && faultyB) continue;
+        const auto from = static_cast<std::ptrdiff_t>(blockStart(block));
+        const auto to = from + static_cast<std::ptrdiff_t>(blockLength(a, block));
+        if (!faultyA && !faultyB) {
+            if (!std::equal(a.image.begin() + from, a.image.begin() + to, b.image.begin() + from)) return block;
+            continue;
+        }
+        const DecodedRecord& faulty = faultyA ? a : b;
+        const DecodedRecord& good = faultyA ? b : a;
+        if (surelyOtherBytes(faulty, good, block) > strayBytesAllowed(blockLength(a, block)) ||
+            surelyOtherChecksum(faulty, good, block))
+            return block;
+    }
+    return 0;
+}
+
+bool isCopy(const DecodedRecord& a, const DecodedRecord& b) { return sameFrame(a, b) && otherContentBlock(a, b) == 0; }
 
 // The bytes the summed votes say; where they cancel out, the first copy's bit.
 // `unsure` when a bit's sum is weak.
@@ -199,15 +258,23 @@ std::vector<MergedProgram> mergeCopies(const std::vector<DecodedRecord>& reading
     std::vector<MergedProgram> programs;
     for (const auto& group : groups) {
         const DecodedRecord& first = readings[group.front()];
+        MergedProgram program;
         if (!first.irregularBlocks) {
-            programs.push_back(mergeGroup(readings, group));
-            continue;
+            program = mergeGroup(readings, group);
+        } else {
+            program.record = first;
+            program.copies = group;
+            for (int block = 1; block <= first.blocks; ++block)
+                program.blockSources.push_back(isFaultyBlock(first, block) ? noGoodCopy : 1);
         }
-        MergedProgram alone;
-        alone.record = first;
-        alone.copies = group;
-        for (int block = 1; block <= first.blocks; ++block) alone.blockSources.push_back(isFaultyBlock(first, block) ? noGoodCopy : 1);
-        programs.push_back(std::move(alone));
+        // Told apart from an earlier one of the same name, addresses and length by a block's contents.
+        for (std::size_t earlier = 0; earlier < programs.size() && program.otherBlock == 0; ++earlier) {
+            const DecodedRecord& other = readings[programs[earlier].copies.front()];
+            if (!sameFrame(other, first)) continue;
+            program.otherBlock = otherContentBlock(other, first);
+            if (program.otherBlock != 0) program.sameFrameAs = static_cast<int>(earlier);
+        }
+        programs.push_back(std::move(program));
     }
     return programs;
 }

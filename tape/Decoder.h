@@ -2,6 +2,7 @@
 // WAV to BIN: finds the sync in 8-bit samples, reads the record byte by byte
 // and recovers name, addresses and image, and words the report on it.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +82,9 @@ struct DecodedRecord {
     // A block before the last held fewer than 256 bytes: block k's bytes then
     // do not begin at 256 (k - 1), and blocks are not matched by number.
     bool irregularBlocks = false;
+    // Where the lead-in tone began, where a scan followed a tone with no sync
+    // behind it (NoSyncBehindLeadIn) from its beginning.
+    std::optional<std::size_t> toneStart;
 };
 
 // Where block `block` (from 1) begins in DecodedRecord::blockSoft: every block

@@ -119,6 +119,14 @@ LeadInBefore leadInBefore(ByteView samples, double nominalCell, std::size_t posi
     return before;
 }
 
+std::size_t leadInBegin(ByteView samples, double nominalCell, std::size_t from, std::size_t since) {
+    const ToneRange range = toneRange(nominalCell);
+    if (range.longest >= 64) return from;
+    constexpr std::size_t step = window / 8;
+    while (from >= since + step && toneIn(samples.data + from - step, range) != 0) from -= step;
+    return from;
+}
+
 std::size_t leadInEnd(ByteView samples, double nominalCell, std::size_t from, std::size_t until) {
     const ToneRange range = toneRange(nominalCell);
     if (range.longest >= 64) return from;

@@ -39,6 +39,10 @@ struct LeadInBefore {
 };
 LeadInBefore leadInBefore(ByteView samples, double nominalCell, std::size_t position);
 
+// Where the lead-in tone heard in the window at `from` begins: the earliest
+// window, an eighth of a window apart back to `since`, that still holds it.
+std::size_t leadInBegin(ByteView samples, double nominalCell, std::size_t from, std::size_t since);
+
 // Where the lead-in tone heard in the window at `from` ends: behind the last
 // of the windows that follow each other with the tone (one window without it,
 // a dropout, does not end it), or `until` where it lasts that long.

@@ -14,6 +14,12 @@ std::string blockRange(int first, int last) {
 void append(std::vector<std::string>& lines, const std::vector<std::string>& more) {
     lines.insert(lines.end(), more.begin(), more.end());
 }
+
+// A record's origin with its recording's file: "seite.wav, Aufnahme 2".
+std::string placeOf(const ReadRecord& record) {
+    if (record.file.empty() || record.origin.rfind(record.file + ", ", 0) == 0) return record.origin;
+    return record.file + ", " + record.origin;
+}
 }
 
 std::string minutesText(std::uint64_t milliseconds) {
@@ -25,7 +31,13 @@ std::string minutesText(std::uint64_t milliseconds) {
 
 std::string messageLine(const ReadingMessage& message) {
     std::string where = message.file;
-    if (message.at) where += (where.empty() ? "" : ", ") + std::string("bei ") + tapeTime(*message.at, message.rate);
+    // A record cut off: where its data begin and where the recording ends.
+    if (message.at)
+        where += (where.empty() ? "" : ", ") + std::string(message.recordingEnd ? "Programm ab " : "bei ") +
+                 tapeTime(*message.at, message.rate);
+    if (message.recordingEnd)
+        where += (where.empty() ? "" : ", ") + std::string("Aufnahme endet bei ") +
+                 tapeTime(*message.recordingEnd, message.rate);
     return (message.kind == MessageKind::Error ? "Fehler: " : "Warnung: ") + message.text +
            (where.empty() ? "" : " (" + where + ")");
 }
@@ -50,6 +62,13 @@ std::vector<std::string> mergedProgramLines(const SideReading& merged, std::size
     for (std::size_t i = 0; i < program.copies.size(); ++i)
         head += (i > 0 ? "; " : "") + merged.records[program.copies[i]].origin;
     std::vector<std::string> lines{head + ")"};
+    if (program.sameFrameAs >= 0) {
+        // Never a mix of two programs written as one.
+        lines.push_back("Warnung: Block " + std::to_string(program.otherBlock) + " weicht von Programm " +
+                        std::to_string(program.sameFrameAs + 1) +
+                        " ab (gleicher Name, gleiche Adressen): ein anderes Programm, nicht zusammengesetzt (" +
+                        placeOf(merged.records[program.copies.front()]) + ")");
+    }
     append(lines, recordLines(program.record, nameText));
     const std::vector<int>& sources = program.blockSources;
     for (std::size_t first = 0, last = 0; first < sources.size(); first = last) {
@@ -75,6 +94,26 @@ std::vector<std::string> unreadLines(const SideReading& side) {
         shown = true;
     }
     if (shown) append(lines, findingLines(side.whole));
+    return lines;
+}
+
+std::vector<std::string> checkLines(const SideReading& side, const ReadRecord& record, NameText nameText) {
+    std::string name = record.reading.nameRead ? nameText(shownName(record.reading.header.name)) : "?";
+    name.erase(name.find_last_not_of(' ') + 1);   // the name's padding
+    std::vector<std::string> lines{tapeTime(record.start, side.rate) + "  " + name};
+    if (record.message >= 0) lines.push_back("  " + messageLine(side.messages[static_cast<std::size_t>(record.message)]));
+    for (int block : record.reading.faultyBlocks) {
+        ReadingMessage faulty;
+        faulty.text = "Block " + std::to_string(block) + " von " + std::to_string(record.reading.blocks) +
+                      ": Prüfsummenfehler";
+        faulty.file = record.file;
+        const auto index = static_cast<std::size_t>(block - 1);
+        if (index < record.reading.blockSpans.size()) faulty.at = record.reading.blockSpans[index].begin;
+        faulty.rate = side.rate;
+        lines.push_back("  " + messageLine(faulty));
+    }
+    append(lines, findingLines(record.findings, "  "));
+    if (lines.size() == 1) lines.push_back("  keine Auffälligkeiten");
     return lines;
 }
 

@@ -32,6 +32,13 @@ std::vector<std::string> mergedProgramLines(const SideReading& merged, std::size
 // its message, with its findings.
 std::vector<std::string> unreadLines(const SideReading& side);
 
+// What bv7 check says of a record: "m:ss.s  NAME" (its start; "?" for a
+// name not read), then, indented, what kept it from being read whole (its
+// reader's message, each faulty block with its place: "Fehler: Block 3 von 5:
+// Prüfsummenfehler (seite.wav, bei 0:05.2)") and its findings; only a record
+// read whole with no finding is "keine Auffälligkeiten".
+std::vector<std::string> checkLines(const SideReading& side, const ReadRecord& record, NameText nameText);
+
 // A record given up while recording: "Warnung: Aufnahme bei 1:23 nicht lesbar
 // (...), die Suche ging dahinter weiter.", then its findings.
 std::vector<std::string> givenUpLines(const ReadRecord& record, std::uint32_t rate);

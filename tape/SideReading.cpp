@@ -64,11 +64,14 @@ void offerPrograms(SideReading& side, bool offerFaulty) {
     }
 }
 
-ReadingMessage unreadMessage(const DecodedRecord& record, const std::string& file, std::uint32_t rate) {
+// `end`: where the recording ends (the samples read so far, live).
+ReadingMessage unreadMessage(const DecodedRecord& record, const std::string& file, std::uint32_t rate,
+                             std::size_t end) {
     ReadingMessage message;
     message.text = loadString(decodeStatusMessage(record.status));
     message.file = file;
     if (foundRecord(record)) message.at = record.syncPosition;
+    if (record.status == DecodeStatus::CutShort) message.recordingEnd = end;
     message.rate = rate;
     return message;
 }
@@ -115,13 +118,14 @@ SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& so
         record.start = starts[i];
         record.whole = readWhole(readings[i]);
         record.origin = originOf(file, i + 1, options.originNamesFile);
+        record.file = file;
         if (options.measure) record.figures = measureSignal(samples, readings[i], starts[i], rate);
         record.findingsShown = side.diagnosed && options.findings != FindingsWanted::None &&
                                (options.findings == FindingsWanted::OfEveryRecord || !record.whole);
         if (i < findings.perRecord.size()) record.findings = std::move(findings.perRecord[i]);
         if (readings[i].status != DecodeStatus::Ok) {
             record.message = static_cast<int>(side.messages.size());
-            side.messages.push_back(unreadMessage(readings[i], file, rate));
+            side.messages.push_back(unreadMessage(readings[i], file, rate, samples.size));
         }
         record.reading = std::move(readings[i]);
         side.records.push_back(std::move(record));
@@ -162,6 +166,8 @@ SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty) 
         program.record = std::move(made.record);
         program.copies = std::move(made.copies);
         program.blockSources = std::move(made.blockSources);
+        program.sameFrameAs = made.sameFrameAs;
+        program.otherBlock = made.otherBlock;
         program.offered = readWhole(program.record) || offerFaulty;
         if (program.offered) nameProgram(program, merged.programs);
         for (std::size_t copy : program.copies) merged.records[copy].program = static_cast<int>(merged.programs.size());
@@ -190,9 +196,10 @@ SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector
         }
         if (!every && i > kept) break;
         record.origin = originOf("", side.records.size() + 1, false);
+        record.file = file;
         if (record.reading.status != DecodeStatus::Ok) {
             record.message = static_cast<int>(side.messages.size());
-            side.messages.push_back(unreadMessage(record.reading, file, rate));
+            side.messages.push_back(unreadMessage(record.reading, file, rate, record.reading.endPosition));
         }
         side.records.push_back(std::move(record));
     }

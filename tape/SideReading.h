@@ -46,6 +46,9 @@ struct ReadingMessage {
     std::string file;                   // the recording it concerns; "" names none
     std::optional<std::size_t> at;      // the sample it concerns
     std::uint32_t rate = 0;             // of that sample
+    // Where the recording ends, for a record it cuts off: `at` is then where
+    // the record's data begin.
+    std::optional<std::size_t> recordingEnd;
 };
 
 struct ReadRecord {
@@ -56,6 +59,7 @@ struct ReadRecord {
     bool findingsShown = false;         // whether the report shows them (FindingsWanted)
     bool whole = false;                 // readWhole
     std::string origin;                 // "Aufnahme 2"; of several recordings "seite.wav, Aufnahme 2"
+    std::string file;                   // the recording it was read from; "" names none
     int message = -1;                   // its message (an index) where it was not read to its end
     int program = -1;                   // its program (an index) where it was read to its end, else -1
     bool copy = false;                  // a true copy of a program offered for an earlier record
@@ -70,6 +74,10 @@ struct OfferedProgram {
     int number = 1;                     // 2, 3 ... where it was numbered
     std::vector<std::size_t> copies;    // the records it was read from, in order
     std::vector<int> blockSources;      // merged: per block its copy (from 1), combinedCopies or noGoodCopy
+    // Merged: an earlier program of the same name, addresses and length that
+    // block `otherBlock` told apart from this one (MergedProgram), else -1 and 0.
+    int sameFrameAs = -1;
+    int otherBlock = 0;
 };
 
 struct SideReading {

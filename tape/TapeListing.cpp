@@ -89,6 +89,7 @@ std::vector<std::size_t> recordStarts(const std::vector<DecodedRecord>& records,
         const double before = recordCellLength(record, rate) * bitsPerByte * bytesBeforeSync;
         const double estimate = static_cast<double>(record.syncPosition) - before;
         std::size_t start = estimate > 0 ? static_cast<std::size_t>(estimate) : 0;
+        if (record.toneStart) start = *record.toneStart;
         starts.push_back(foundRecord(record) ? std::max(start, earliest) : 0);
         earliest = std::max(earliest, record.endPosition);
     }

@@ -80,6 +80,9 @@ std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings set
     const std::size_t reach = static_cast<std::size_t>(maxLeadInCells * cell);
     LeadIn leadIn;
     std::size_t from = position;
+    // Where a tone that went on beyond one search's reach began (none: no such tone).
+    constexpr std::size_t none = static_cast<std::size_t>(-1);
+    std::size_t toneStart = none;
     steps.at(position);
     while (position < samples.size && findLeadIn(samples, cell, from, leadIn)) {
         steps.at(leadIn.position);
@@ -94,25 +97,32 @@ std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings set
             if (end >= until) {
                 // The tone goes on beyond the reach of this search: search on
                 // from a little before that reach, where the tone still sounds.
+                if (toneStart == none) toneStart = leadInBegin(samples, cell, leadIn.position, position);
                 position = std::max(position, bounded.syncLimit - leadInStride);
-            } else {
-                // A lead-in as long as a worn one still is, searched to its end
-                // with no sync found: a record that cannot be read is shown, not hidden.
-                if (end - leadIn.position >= static_cast<std::size_t>(leadInOnlyCells * cell)) {
-                    DecodedRecord heard;
-                    heard.status = DecodeStatus::NoSyncBehindLeadIn;
-                    heard.syncPosition = heard.endPosition = end;
-                    heard.filtered = !choice.exact;
-                    records.push_back(std::move(heard));
-                }
-                position = std::max(position, bounded.syncLimit);
+                from = std::max(from, position);
+                steps.at(position);
+                continue;
             }
+            // A lead-in as long as a worn one still is, searched to its end
+            // with no sync found: a record that cannot be read is shown, not hidden.
+            const std::size_t began =
+                toneStart != none ? toneStart : leadInBegin(samples, cell, leadIn.position, position);
+            if (end - began >= static_cast<std::size_t>(leadInOnlyCells * cell)) {
+                DecodedRecord heard;
+                heard.status = DecodeStatus::NoSyncBehindLeadIn;
+                heard.syncPosition = heard.endPosition = end;
+                heard.toneStart = began;
+                heard.filtered = !choice.exact;
+                records.push_back(std::move(heard));
+            }
+            position = std::max(position, bounded.syncLimit);
         } else if (!isTapeRecord(record)) {
             position = std::max(position, record.syncPosition + 1);
         } else {
             position = std::max({record.endPosition, record.syncPosition + 1, position});
             records.push_back(std::move(record));
         }
+        toneStart = none;
         from = std::max(from, position);
         steps.at(position);
     }

@@ -91,11 +91,12 @@ TEST(CopyMerge, KeepsDifferentProgramsApart) {
     other[300] ^= 0xFF;
     DecodedRecord longer = copyOf(randomImage(700, 5)), notRead = copyOf(image), elsewhere = copyOf(image, 0x2000);
     notRead.status = DecodeStatus::NoEndByte;
-    // Block 1 faulty and its address read wrong in a weak bit (0x14 for 0x10):
-    // the copy joins by its other blocks.
-    DecodedRecord wrongAddress = copyOf(image, 0x1400);
+    // Block 1 faulty and its address read wrong in a weak bit (0x14 for 0x10;
+    // its checksum as on tape): the copy joins by its other blocks.
+    DecodedRecord wrongAddress = copyOf(image);
     spoil(wrongAddress, 1, 0, 0, 0.1f);
     wrongAddress.blockSoft[16 + 7 - 2] = 0.1f;
+    wrongAddress.header.aa = 0x1400, wrongAddress.header.ea = 0x1657;
     auto programs = mergeCopies({copyOf(image), copyOf(other), longer, notRead, elsewhere, wrongAddress, copyOf(image)});
     ASSERT_EQ(programs.size(), 4u);
     EXPECT_EQ(programs[0].copies, (std::vector<std::size_t>{0, 5, 6}));

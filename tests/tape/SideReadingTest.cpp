@@ -105,7 +105,7 @@ TEST(SideReading, NamesEachRecordNotReadWithItsPlace) {
     ASSERT_EQ(cut.messages.size(), 1u);
     EXPECT_EQ(cut.messages[0].at, cut.records[1].reading.syncPosition);
     EXPECT_EQ(messageLine(cut.messages[0]).rfind("Fehler: WAV: ", 0), 0u) << messageLine(cut.messages[0]);
-    EXPECT_NE(messageLine(cut.messages[0]).find(" (seite.wav, bei 0:"), std::string::npos) << messageLine(cut.messages[0]);
+    EXPECT_NE(messageLine(cut.messages[0]).find(" (seite.wav, Programm ab 0:"), std::string::npos) << messageLine(cut.messages[0]);
 
     const SideReading none = readAll(Samples(50000, 0x80));
     EXPECT_FALSE(none.found());
@@ -116,10 +116,11 @@ TEST(SideReading, NamesEachRecordNotReadWithItsPlace) {
     DecodedRecord broken;
     broken.status = DecodeStatus::CutShort;
     broken.syncPosition = 3 * 44100;
+    broken.endPosition = 4 * 44100;
     const SideReading live = liveSide({broken}, {}, 44100, false, false, "aufnahme.wav");
     ASSERT_EQ(live.messages.size(), 1u);
     EXPECT_EQ(messageLine(live.messages[0]),
-              "Fehler: " + loadString(decodeStatusMessage(DecodeStatus::CutShort)) + " (aufnahme.wav, bei 0:03.0)");
+              "Fehler: " + loadString(decodeStatusMessage(DecodeStatus::CutShort)) + " (aufnahme.wav, Programm ab 0:03.0, Aufnahme endet bei 0:04.0)");
 }
 
 // A WAV of floating-point samples reads as the same signal in 16 bits does;
