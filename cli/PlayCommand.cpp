@@ -153,11 +153,12 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
     if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return false;
     // A WAV file plays as it is, floating-point samples too.
     if (looksLikeRiffWave(bytes)) return true;
-    std::string problem;
-    if (importSoundFile(bytes, problem) == ImportResult::Failed) {
+    std::string problem, warning;
+    if (importSoundFile(bytes, problem, warning) == ImportResult::Failed) {
         io.err << "Fehler: " << problem << " (" << input << ")\n";
         return false;
     }
+    if (!warning.empty()) io.err << "Warnung: " << warning << " (" << input << ")\n";
     return true;
 }
 }
