@@ -26,9 +26,10 @@ export const binLink = (name, image) => downloadLink("bin", "BIN speichern", nam
 // of it; bv7 reads larger ones from the disk.
 export const largestFile = 1024 ** 3;
 
+// Rounded up, so that a file just past the limit never reads as the limit.
 const sizeText = (bytes) =>
-  (bytes / 1024 ** 3 >= 1 ? (bytes / 1024 ** 3).toLocaleString("de-DE", { maximumFractionDigits: 1 }) + " GB"
-                          : Math.ceil(bytes / 1024 ** 2) + " MB");
+  (bytes >= 1024 ** 3 ? (Math.ceil((bytes * 10) / 1024 ** 3) / 10).toLocaleString("de-DE") + " GB"
+                      : Math.ceil(bytes / 1024 ** 2) + " MB");
 
 // What keeps the page from reading `file`: too big for it, else "".
 export function tooBig(file) {
@@ -38,18 +39,18 @@ export function tooBig(file) {
 }
 
 // The message of a failure with `file`: "Fehler: name: reason". An error of
-// the browser is told in its German meaning, the browser's own words after it.
+// the browser is told in its German meaning; only one the page does not know
+// keeps the browser's own words, in brackets.
+const memoryText = "zu groß für den Speicher des Browsers – größere Dateien liest bv7 auf dem Rechner";
 export function failureText(file, reason) {
   if (reason instanceof Error) {
     const known = {
       NotReadableError: "Datei konnte nicht gelesen werden (zu groß für den Browser, verschoben oder gesperrt)",
       NotFoundError: "Datei nicht mehr vorhanden",
-      RangeError: "zu groß für den Speicher des Browsers – größere Dateien liest bv7 auf dem Rechner",
+      RangeError: memoryText,
     };
-    const text = known[reason.name] ?? (/memory|Speicher/i.test(reason.message)
-      ? "zu groß für den Speicher des Browsers – größere Dateien liest bv7 auf dem Rechner"
-      : "konnte nicht gelesen werden");
-    reason = text + (reason.message ? " [" + reason.message + "]" : "");
+    reason = known[reason.name] ?? (/memory|Speicher/i.test(reason.message) ? memoryText
+      : "konnte nicht gelesen werden" + (reason.message ? " [" + reason.message + "]" : ""));
   }
   return "Fehler: " + file.name + ": " + reason;
 }
