@@ -173,7 +173,8 @@ bool prepareSound(const std::vector<std::uint8_t>& file, const std::string& inpu
                   pulse::StreamFormat& layout, std::vector<std::uint8_t>& bytes, std::size_t& frame, CommandIo& io) {
     sound = playbackSoundOf(ByteView(file));
     if (sound.error) {
-        io.err << "Fehler: " << loadString(sound.error) << " (" << input << ")\n";
+        io.err << "Fehler: " << loadString(sound.error) << (sound.reason.empty() ? "" : ": " + sound.reason) << " ("
+               << input << ")\n";
         return false;
     }
     if (!streamFormatOf(sound, layout)) {
