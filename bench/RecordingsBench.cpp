@@ -85,8 +85,8 @@ enum class Reading { Whole, NameFlagged, Failed };
 Reading readBack(const std::string& path, const std::vector<std::uint8_t>& image, bool exact) {
     std::vector<std::uint8_t> bytes;
     if (readFile(path, bytes) != ReadOutcome::Ok) return Reading::Failed;
-    std::string problem;
-    if (importSoundFile(bytes, problem) == ImportResult::Failed) return Reading::Failed;
+    std::string problem, warning;
+    if (importSoundFile(bytes, problem, warning) == ImportResult::Failed) return Reading::Failed;
     WavSamples wav = adoptWavSamples(std::move(bytes));
     if (wav.error) return Reading::Failed;
     DecoderSettings settings;

@@ -39,6 +39,8 @@ const char* const devicesUsage =
 const char* const linuxOnlyText = "Fehler: Diesen Befehl gibt es nur im bv7 für Linux (über den Tonserver).\n";
 
 constexpr int barWidth = 20;
+// The sound server's highest rate; above it the server's library aborts the program.
+constexpr std::uint32_t highestServerRate = 384000;
 
 std::uint16_t u16At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
@@ -52,7 +54,7 @@ bool streamFormatOf(const PlaybackSound& sound, pulse::StreamFormat& layout) {
     if (tag == 0xFFFE && format.size() >= 40) tag = u16At(format, 24);
     std::uint16_t channels = u16At(format, 2), bits = u16At(format, 14);
     layout.rate = static_cast<std::uint32_t>(u16At(format, 4) | u16At(format, 6) << 16);
-    if (channels < 1 || channels > 32 || layout.rate == 0) return false;
+    if (channels < 1 || channels > 32 || layout.rate == 0 || layout.rate > highestServerRate) return false;
     layout.channels = static_cast<std::uint8_t>(channels);
     if (tag == 1 && bits == 8) layout.format = pulse::SampleFormat::U8;
     else if (tag == 1 && bits == 16) layout.format = pulse::SampleFormat::S16;
@@ -153,11 +155,12 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
     if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return false;
     // A WAV file plays as it is, floating-point samples too.
     if (looksLikeRiffWave(bytes)) return true;
-    std::string problem;
-    if (importSoundFile(bytes, problem) == ImportResult::Failed) {
+    std::string problem, warning;
+    if (importSoundFile(bytes, problem, warning) == ImportResult::Failed) {
         io.err << "Fehler: " << problem << " (" << input << ")\n";
         return false;
     }
+    if (!warning.empty()) io.err << "Warnung: " << warning << " (" << input << ")\n";
     return true;
 }
 }
@@ -170,11 +173,15 @@ bool prepareSound(const std::vector<std::uint8_t>& file, const std::string& inpu
                   pulse::StreamFormat& layout, std::vector<std::uint8_t>& bytes, std::size_t& frame, CommandIo& io) {
     sound = playbackSoundOf(ByteView(file));
     if (sound.error) {
-        io.err << "Fehler: " << loadString(sound.error) << " (" << input << ")\n";
+        io.err << "Fehler: " << loadString(sound.error) << (sound.reason.empty() ? "" : ": " + sound.reason) << " ("
+               << input << ")\n";
         return false;
     }
     if (!streamFormatOf(sound, layout)) {
-        io.err << "Fehler: Dieses Tonformat kann bv7 nicht abspielen (" << input << ").\n";
+        const std::vector<std::uint8_t>& format = sound.format;   // at least 18 bytes (playbackSoundOf)
+        io.err << "Fehler: Dieses Tonformat kann bv7 nicht abspielen: Kanalzahl " << u16At(format, 2) << ", "
+               << u16At(format, 14) << " Bit, " << (u16At(format, 4) | u16At(format, 6) << 16) << " Hz (" << input
+               << ")\n";
         return false;
     }
     bytes.assign(sound.sound.data, sound.sound.data + sound.sound.size);

@@ -21,14 +21,15 @@ std::string recordingName(const std::string& path) { return cli::isStandardStrea
 bool readRecordingSamples(const std::string& path, WavSamples& wav, std::ostream& err) {
     std::vector<std::uint8_t> bytes;
     if (!cli::readInput(path, bytes, loadString(str::cannotOpenWav), err)) return false;
-    std::string problem;
-    if (importSoundFile(bytes, problem) == ImportResult::Failed) {
-        err << "Fehler: " << problem << " (" << path << ")\n";
+    std::string problem, warning;
+    if (importSoundFile(bytes, problem, warning) == ImportResult::Failed) {
+        err << "Fehler: " << problem << " (" << recordingName(path) << ")\n";
         return false;
     }
+    if (!warning.empty()) err << "Warnung: " << warning << " (" << recordingName(path) << ")\n";
     wav = adoptAnyWavSamples(std::move(bytes));
     if (!wav.error) return true;
-    err << "Fehler: " << loadString(wav.error) << " (" << recordingName(path) << ")\n";
+    err << "Fehler: " << wavErrorText(wav) << " (" << recordingName(path) << ")\n";
     return false;
 }
 

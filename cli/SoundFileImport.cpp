@@ -11,15 +11,19 @@ bool looksLikeRiffWave(const std::vector<std::uint8_t>& bytes) {
 }
 
 #ifndef BV7_HAVE_SNDFILE
-ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&) { return ImportResult::NotASoundFile; }
+ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&, std::string&) { return ImportResult::NotASoundFile; }
 #else
+#include <fcntl.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "shell/LargeBuffer.h"
+#include "tape/TapeListing.h"
 
 namespace {
 // The sound-file library reads from our bytes in memory, so standard input
@@ -70,17 +74,55 @@ std::uint8_t topByteOf(float sample) {
 struct SoundFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
 };
+
+// While it lives, what is written to the standard error goes nowhere: the
+// decoders behind the library print their own English notes there ("Xing
+// stream size off ..."); bv7 says what matters in its own words.
+class QuietStandardError {
+public:
+    QuietStandardError() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
+        if (nowhere >= 0) close(nowhere);
+    }
+    ~QuietStandardError() {
+        std::fflush(stderr);
+        if (saved_ < 0) return;
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+// A file whose sound ends well before the length its header states (an MP3
+// with its frame count, a FLAC with its sample count) was cut short.
+std::string cutShortWarning(sf_count_t stated, sf_count_t read, int rate) {
+    if (stated <= 0 || read >= stated - stated / 100) return "";
+    const auto at = [rate](sf_count_t frames) { return tapeTime(static_cast<std::size_t>(frames), static_cast<std::uint32_t>(rate)); };
+    return "Datei abgeschnitten: der Ton endet bei " + at(read) + ", ihr Kopf gibt " + at(stated) + " an";
+}
 }
 
-ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem) {
+ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem, std::string& warning) {
     if (looksLikeRiffWave(bytes)) return ImportResult::NotASoundFile;   // the reading layer takes every WAV
+    const QuietStandardError quiet;
     MemoryStream stream{bytes};
     SF_VIRTUAL_IO io{streamLength, streamSeek, streamRead, streamWrite, streamTell};
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SoundFileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &stream));
     if (!file) return ImportResult::NotASoundFile;
-    if (info.channels < 1 || info.channels > 1024 || info.samplerate < 1 || info.frames < 0) {
-        problem = "Audiodaten nicht auswertbar";
+    if (info.channels < 1 || info.channels > 1024) {
+        problem = "Audiodaten nicht auswertbar: Kanalzahl " + std::to_string(info.channels) + " (lesbar sind 1 bis 1024)";
+        return ImportResult::Failed;
+    }
+    if (info.samplerate < 1 || info.frames < 0) {
+        problem = "Audiodaten nicht auswertbar: Abtastrate " + std::to_string(info.samplerate) + " Hz";
         return ImportResult::Failed;
     }
 
@@ -118,6 +160,8 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
         problem = "Nicht genügend Speicher verfügbar.";
         return ImportResult::Failed;
     }
+    warning = cutShortWarning(info.frames, static_cast<sf_count_t>((wav.size() - wavHeaderBytes) / channels),
+                              info.samplerate);
     AudioFormat format;
     format.channels = static_cast<std::uint16_t>(channels);
     format.blockAlign = format.channels;

@@ -15,5 +15,7 @@ enum class ImportResult { NotASoundFile, Converted, Failed };
 
 // Replaces `bytes` (a whole sound file) by an 8-bit WAV of all its channels
 // at its own rate; the WAV reader takes the channel that carries the signal.
-// Failed leaves a German reason in `problem`.
-ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem);
+// Failed leaves a German reason in `problem`. Converted leaves in `warning`
+// what the caller should tell of a file cut short ("" where it is whole);
+// the decoders' own messages are kept off the terminal.
+ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem, std::string& warning);

@@ -60,6 +60,9 @@ PlaybackSound playbackSoundOf(ByteView file) {
         // Writers that get the derived fields wrong are common; the device checks them.
         if (channels == 0 || bits == 0 || bits > 64 || rate == 0) {
             result.error = str::audioUnusable;
+            result.reason = channels == 0 ? "Kanalzahl 0 im Format-Chunk"
+                            : rate == 0   ? "Abtastrate 0 Hz im Format-Chunk"
+                                          : "Bits je Abtastwert " + std::to_string(bits) + " im Format-Chunk (abspielbar sind 1 bis 64)";
             return result;
         }
         std::uint32_t frameBytes = channels * ((bits + 7u) / 8u);
@@ -74,6 +77,7 @@ PlaybackSound playbackSoundOf(ByteView file) {
     result.bytesPerSecond = u32At(format, 8);
     if (frameBytes == 0 || result.bytesPerSecond == 0) {
         result.error = str::audioUnusable;
+        result.reason = frameBytes == 0 ? "Blockausrichtung 0 im Format-Chunk" : "Bytes je Sekunde 0 im Format-Chunk";
         return result;
     }
     result.sound = parts.sound.sub(0, parts.sound.size - parts.sound.size % frameBytes);

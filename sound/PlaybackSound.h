@@ -4,6 +4,7 @@
 // drop what they still hold when a sound ends or the device closes; behind the
 // idle level that is silence, never the last bits of a record.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "shell/ByteReader.h"
@@ -12,6 +13,7 @@ constexpr std::uint32_t playbackTailMs = 500;
 
 struct PlaybackSound {
     int error = 0;                       // 0, or the string id of what the file lacks
+    std::string reason;                  // with `error`, where known: the field and its value ("Kanalzahl 0")
     // The format as the device takes it: the file's format chunk, with the
     // count of its extra bytes behind the first 16 (0 for plain PCM).
     std::vector<std::uint8_t> format;

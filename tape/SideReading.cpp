@@ -140,7 +140,7 @@ SideReading readSideFile(std::vector<std::uint8_t>&& bytes, const ReadingOptions
         SideReading side;
         side.error = wav.error;
         ReadingMessage message;
-        message.text = loadString(wav.error);
+        message.text = wavErrorText(wav);
         message.file = file;
         side.messages.push_back(std::move(message));
         return side;

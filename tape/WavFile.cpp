@@ -327,6 +327,24 @@ bool convertSamples(ByteView body, const WavFormat& format, bool directRate, Wav
     result.samples = ByteView(result.storage);
     return true;
 }
+
+// Why the samples of a file with this format chunk cannot be read, in the
+// user's words: the field and its value; "" where they can.
+std::string unusableFormat(const WavFormat& format, bool dataFound) {
+    if (!dataFound) return "kein \"data\"-Chunk mit Abtastwerten in der Datei";
+    if (format.channels == 0) return "Kanalzahl 0 im Format-Chunk";
+    if (format.bits == 0 || format.bits > 32)
+        return "Bits je Abtastwert " + std::to_string(format.bits) + " im Format-Chunk (lesbar sind 1 bis 32)";
+    if (format.rate < lowestRate || format.rate > highestRate)
+        return "Abtastrate " + std::to_string(format.rate) + " Hz im Format-Chunk (lesbar sind " +
+               std::to_string(lowestRate) + " bis " + std::to_string(highestRate) + " Hz)";
+    return "";
+}
+}
+
+std::string wavErrorText(const WavSamples& wav) {
+    const std::string text = loadString(wav.error);
+    return wav.reason.empty() ? text : text + ": " + wav.reason;
 }
 
 WavSamples parseWavSamples(ByteView file) {
@@ -344,9 +362,8 @@ WavSamples parseWavSamples(ByteView file) {
 
     if (!complete) result.error = str::audioNotFound;
     Chunk data = findChunk(form, "data");
-    if (!result.error && !data.found) result.error = str::audioUnusable;
-    if (!result.error && (format.channels == 0 || format.bits == 0 || format.bits > 32 || !usableRate))
-        result.error = str::audioUnusable;
+    if (!result.error) result.reason = unusableFormat(format, data.found);
+    if (!result.reason.empty()) result.error = str::audioUnusable;
     if (result.error) return result;
 
     // A data chunk cut short (a truncated file, or a size left open by a
@@ -365,6 +382,7 @@ WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes) {
         WavSamples rates = failed(result.error);   // what the file states, without samples
         rates.fileRate = result.fileRate;
         rates.rate = result.rate;
+        rates.reason = std::move(result.reason);
         return rates;
     }
     // Samples used in place stay valid: moving a vector keeps its block.

@@ -46,7 +46,13 @@ struct WavSamples {
     ChannelFacts channels;
     ByteView samples;               // into the parsed bytes or into `storage`
     std::vector<std::uint8_t> storage;
+    std::string reason;             // with `error`: what of the file, with its value ("Abtastrate 1 Hz ...")
 };
+
+// The message of a file the reader refused: the text of `error`, with the
+// reason where it knows one ("Audiodaten nicht auswertbar: Kanalzahl 0 ...").
+// bv7 and the page both show this.
+std::string wavErrorText(const WavSamples& wav);
 
 // Takes `file` apart without any message or global change. `samples` may point
 // into `file`, which must outlive the result.

@@ -7,11 +7,12 @@
 // into UTF-8 first, its bytes go out as they are inside the BIN image.
 #include <emscripten/bind.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "shell/Cp1252Text.h"
 #include "shell/GlobalSettings.h"
-#include "shell/StringTable.h"
 #include "tape/FloatWav.h"
 #include "tape/ReadingReport.h"
 #include "tape/SideReading.h"
@@ -34,6 +35,16 @@ void offerBin(const OfferedProgram& program, val& item) {
     if (!program.offered) return;
     item.set("binName", cp1252ToUtf8(program.binName));
     item.set("image", web::arrayOf(program.record.image));
+}
+
+// A recording chosen on the page: the file itself (a Blob), read here in the
+// worker, so that its bytes never cross between the page and the worker and
+// several files are in memory one at a time; or the WAV bytes the page made
+// of a file the browser decoded.
+std::vector<std::uint8_t> bytesOfChosen(const val& chosen) {
+    if (!chosen.instanceof(val::global("Blob"))) return web::bytesOf(chosen);
+    const val buffer = val::global("FileReaderSync").new_().call<val>("readAsArrayBuffer", chosen);
+    return web::bytesOf(val::global("Uint8Array").new_(buffer));
 }
 
 // How far the scan got goes to `coreProgress(done, total)` where the page's
@@ -73,13 +84,14 @@ val recordRow(const SideReading& side, const ReadRecord& record) {
     return row;
 }
 
-// Every record of a recording as `bv7 list` shows it, with its findings and,
-// where it was read whole, its BIN image and name; or the reader's message.
-val readRecording(const val& fileBytes) {
+// Every record of a recording (bytesOfChosen) as `bv7 list` shows it, with
+// its findings and, where it was read whole, its BIN image and name; or the
+// reader's message.
+val readRecording(const val& chosen) {
     val result = val::object();
-    WavSamples wav = adoptAnyWavSamples(web::bytesOf(fileBytes));
+    WavSamples wav = adoptAnyWavSamples(bytesOfChosen(chosen));
     if (wav.error) {
-        result.set("error", loadString(wav.error));
+        result.set("error", wavErrorText(wav));
         return result;
     }
     ReadingOptions options = pageOptions();
@@ -101,7 +113,7 @@ val readRecording(const val& fileBytes) {
     return result;
 }
 
-// Several recordings (their names and bytes) as bv7 wav2bin --merge reads
+// Several recordings (their names and bytesOfChosen) as bv7 wav2bin --merge reads
 // them: every record of each, with the best blocks of both readers; what was
 // not read in bv7's lines as `unread`; the copies of each program put
 // together, each program with bv7's report and its BIN where it came out whole.
@@ -116,7 +128,7 @@ val readCopies(const val& names, const val& files) {
     options.originNamesFile = count > 1;
     for (int i = 0; i < count; ++i) {
         const std::string name = names[i].as<std::string>();
-        SideReading side = readSideFile(web::bytesOf(files[i]), options, name);
+        SideReading side = readSideFile(bytesOfChosen(files[i]), options, name);
         if (side.error) {
             unread.push_back(messageLine(side.messages.front()));
             continue;

@@ -248,12 +248,19 @@ TEST(SoundCommands, MissingServerOrDeviceFailsAtOnce) {
          "Datei existiert schon: P_1000_1063_1000.BIN"},
         {true, "$BV7 play --device gibtsnicht P_1000_1063_1000.BIN", 1, "Gerät nicht gefunden: gibtsnicht"},
         {true, "$BV7 devices", 0, "* vcable.monitor"},
+        // A WAV the server cannot take is refused, with the reason, before the server is asked.
+        {false, "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 play hz768000.wav", 1,
+         "Fehler: Dieses Tonformat kann bv7 nicht abspielen: Kanalzahl 1, 8 Bit, 768000 Hz (hz768000.wav)"},
+        {false, "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 play kanal0.wav", 1,
+         "Fehler: Audiodaten nicht auswertbar: Kanalzahl 0 im Format-Chunk (kanal0.wav)"},
     };
     for (const Case& c : cases) {
         if (c.cable && !haveCable()) continue;
         SCOPED_TRACE(c.command);
         std::string dir = freshTestDir("sound-missing");
         writeFile(dir + "P_1000_1063_1000.BIN", image(100, 1));
+        writeFile(dir + "hz768000.wav", makeWavFileBytes(AudioFormat{1, 1, 768000, 768000, 1, 8, 0}, image(100, 1).data(), 100));
+        writeFile(dir + "kanal0.wav", makeWavFileBytes(AudioFormat{1, 0, 44100, 44100, 1, 8, 0}, image(100, 1).data(), 100));
         int code = runScript(dir,
                              std::string("start=$(date +%s%N)\n") + c.command +
                                  "\ncode=$?\necho \"$(( ($(date +%s%N) - start) / 1000000 )) ms\" >&2\nexit $code\n",

@@ -2,7 +2,8 @@
 // `await call("readRecording", bytes)` gives what the binding returns.
 // It runs in a worker of its own (coreWorker.js), so that a long reading
 // leaves the page free; arguments and results cross as copies (structured
-// clone), large results by transfer. A call made before the worker is ready
+// clone), large results by transfer, a chosen File as a reference that the
+// worker reads itself (readRecording). A call made before the worker is ready
 // waits for it, so that nothing chosen early is lost.
 const worker = new Worker(new URL("coreWorker.js", import.meta.url), { type: "module" });
 const waiting = new Map();

@@ -31,7 +31,11 @@ self.addEventListener("message", async (event) => {
     const memory = core.HEAPU8.buffer;
     postMessage({ id, result }, [...buffersOf(result)].filter((buffer) => buffer !== memory));
   } catch (error) {
-    postMessage({ id, error: error instanceof Error ? error.message : String(error) });
+    // The core's own exceptions come as numbers; the one a reading meets is
+    // memory running out (std::bad_alloc).
+    const text = error instanceof Error ? error.message
+      : typeof error === "number" ? "Speicher des Browsers reicht nicht" : String(error);
+    postMessage({ id, error: text });
   } finally {
     reporting = null;
   }

@@ -3,8 +3,8 @@
 // name bv7 gives it. Several are read as bv7 wav2bin --merge reads them: the
 // copies of each program put together block by block.
 import { audioRate } from "./audioRate.js";
-import { call, callWithProgress } from "./core.js";
-import { $, binLink, findingItem, pcmWav } from "./ui.js";
+import { callWithProgress } from "./core.js";
+import { $, binLink, failureText, findingItem, pcmWav, tooBig } from "./ui.js";
 import { showWave } from "./wave.js";
 
 function showError(text) {
@@ -91,41 +91,61 @@ function wavOf(buffer) {
   return bytes;
 }
 
-// The file as a WAV for the core: a WAV as it is, anything else decoded by
-// the browser at the file's own rate (48000 where its header does not say).
-async function wavBytesOf(file) {
+// What the core reads of `file`: a WAV file itself, which the worker reads
+// (nothing copied between the page and the worker); anything else decoded by
+// the browser at the file's own rate (48000 where its header does not say)
+// into WAV bytes; null where the browser cannot decode it.
+async function recordingOf(file) {
+  const head = new Uint8Array(await file.slice(0, 4).arrayBuffer());
+  if (String.fromCharCode(...head) === "RIFF") return file;
   const bytes = new Uint8Array(await file.arrayBuffer());
-  if (bytes.length >= 4 && String.fromCharCode(...bytes.subarray(0, 4)) === "RIFF") return bytes;
   try {
     const context = new OfflineAudioContext(1, 1, audioRate(bytes) || 48000);
-    return wavOf(await context.decodeAudioData(bytes.buffer.slice(0)));
+    return wavOf(await context.decodeAudioData(bytes.buffer));
   } catch {
     return null;
   }
 }
-const notSound = (file) => file.name + ": keine Aufnahme, die der Browser lesen kann";
+const notSound = (file) => failureText(file, "keine Aufnahme, die der Browser lesen kann");
 
-async function readFile(file) {
-  const bytes = await wavBytesOf(file);
-  if (!bytes) return showError(notSound(file));
-  const result = await callWithProgress("readRecording", [bytes], (done, total) => {
-    $("status").textContent = file.name + " wird gelesen … " + Math.floor((100 * done) / total) + " %";
-  }, [bytes.buffer]);
-  if (result.error) return showError(file.name + ": " + result.error);
+// The reading the page shows: each choice counts up, and what a reading
+// finds is shown only while it is still the last one chosen.
+let chosen = 0;
+
+async function readFile(file, mine) {
+  const recording = await recordingOf(file);
+  if (mine !== chosen) return;
+  if (!recording) return showError(notSound(file));
+  const result = await callWithProgress("readRecording", [recording], (done, total) => {
+    if (mine === chosen) $("status").textContent = file.name + " wird gelesen … " + Math.floor((100 * done) / total) + " %";
+  }, recording instanceof Blob ? [] : [recording.buffer]);
+  if (mine !== chosen) return;
+  if (result.error) return showError(failureText(file, result.error));
   const count = result.records.length;
   $("status").textContent = file.name + ": " + count + (count === 1 ? " Aufnahme" : " Aufnahmen");
   showRecording(result);
   showWave(result.wave);
 }
 
-async function readCopies(files) {
-  const names = [], recordings = [], undecoded = [];
+async function readCopies(files, mine) {
+  const names = [], recordings = [], handed = [], undecoded = [];
   for (const file of files) {
-    const bytes = await wavBytesOf(file);
-    if (bytes) names.push(file.name), recordings.push(bytes);
-    else undecoded.push(notSound(file));
+    if (tooBig(file)) {
+      undecoded.push(failureText(file, tooBig(file)));
+      continue;
+    }
+    const recording = await recordingOf(file);
+    if (mine !== chosen) return;
+    if (!recording) {
+      undecoded.push(notSound(file));
+      continue;
+    }
+    names.push(file.name), recordings.push(recording);
+    if (!(recording instanceof Blob)) handed.push(recording.buffer);
   }
-  const result = await call("readCopies", names, recordings);
+  const result = names.length ? await callWithProgress("readCopies", [names, recordings], null, handed)
+                              : { programs: [], unread: [] };
+  if (mine !== chosen) return;
   const unread = [...undecoded, ...result.unread];
   if (!result.programs.length) return showError(unread.join("\n"));
   const count = result.programs.length;
@@ -133,12 +153,20 @@ async function readCopies(files) {
   showMerged(result, unread);
 }
 
+// Reads the files chosen; every failure ends in its message on the page.
 async function read(files) {
   if (!files.length) return;
+  const mine = ++chosen;
+  files = [...files];
   $("fehler").hidden = true;
+  if (files.length === 1 && tooBig(files[0])) return showError(failureText(files[0], tooBig(files[0])));
   $("status").textContent = files.length === 1 ? files[0].name + " wird gelesen …" : files.length + " Dateien werden gelesen …";
-  if (files.length === 1) await readFile(files[0]);
-  else await readCopies([...files]);
+  try {
+    if (files.length === 1) await readFile(files[0], mine);
+    else await readCopies(files, mine);
+  } catch (error) {
+    if (mine === chosen) showError(files.map((file) => failureText(file, error)).join("\n"));
+  }
 }
 
 $("datei").addEventListener("change", (event) => read(event.target.files));

@@ -1,7 +1,7 @@
 // The page's tools: hex dump and CRC of any file, as bv7 hexdump and bv7 crc
 // show them; the KALO*4 viewer with the numbered listing and kalov's text file.
 import { call } from "./core.js";
-import { $, downloadLink, onChosen } from "./ui.js";
+import { $, bytesOfFile, downloadLink, onChosen } from "./ui.js";
 
 let dumped = null;
 async function showDump() {
@@ -13,8 +13,15 @@ async function showDump() {
   $("dump-zeilen").textContent = result.lines.join("\n") + "\n";
 }
 onChosen("dump-datei", async (file) => {
-  dumped = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
-  showDump();
+  dumped = null;
+  $("dump-fehler").hidden = true;
+  dumped = { name: file.name, bytes: await bytesOfFile(file) };
+  await showDump();
+}, (text) => {
+  for (const id of ["dump-crc", "dump-gekuerzt", "dump-zeilen"]) $(id).textContent = "";
+  $("dump-gekuerzt").hidden = true;
+  $("dump-fehler").textContent = text;
+  $("dump-fehler").hidden = false;
 });
 $("dump-ascii").addEventListener("change", showDump);
 
@@ -30,7 +37,14 @@ async function showSource() {
     ...(result.text ? [downloadLink("txt", "Als Text speichern", result.textName, result.text, "text/plain")] : []));
 }
 onChosen("kalo-datei", async (file) => {
-  source = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
-  showSource();
+  source = null;
+  source = { name: file.name, bytes: await bytesOfFile(file) };
+  await showSource();
+}, (text) => {
+  $("kalo-zeilen").textContent = "";
+  $("kalo-speichern").replaceChildren();
+  $("kalo-hinweis").hidden = true;
+  $("kalo-fehler").textContent = text;
+  $("kalo-fehler").hidden = false;
 });
 $("kalo-umlaute").addEventListener("change", showSource);

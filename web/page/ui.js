@@ -21,10 +21,63 @@ export function downloadLink(kind, words, name, bytes, type) {
 
 export const binLink = (name, image) => downloadLink("bin", "BIN speichern", name, image, "application/octet-stream");
 
-// Calls `use` with the file chosen in the file input `id`.
-export function onChosen(id, use) {
-  $(id).addEventListener("change", (event) => {
-    if (event.target.files.length) use(event.target.files[0]);
+// The largest file the page takes into the browser's memory. The core holds
+// a recording there (WebAssembly's memory ends at 2 GB) beside what it reads
+// of it; bv7 reads larger ones from the disk.
+export const largestFile = 1024 ** 3;
+
+// Rounded up, so that a file just past the limit never reads as the limit.
+const sizeText = (bytes) =>
+  (bytes >= 1024 ** 3 ? (Math.ceil((bytes * 10) / 1024 ** 3) / 10).toLocaleString("de-DE") + " GB"
+                      : Math.ceil(bytes / 1024 ** 2) + " MB");
+
+// What keeps the page from reading `file`: too big for it, else "".
+export function tooBig(file) {
+  if (file.size <= largestFile) return "";
+  return "zu groß für den Speicher des Browsers (" + sizeText(file.size) + "; die Seite liest Dateien bis " +
+    sizeText(largestFile) + ") – größere Dateien liest bv7 auf dem Rechner";
+}
+
+// The message of a failure with `file`: "Fehler: name: reason". An error of
+// the browser is told in its German meaning; only one the page does not know
+// keeps the browser's own words, in brackets.
+const memoryText = "zu groß für den Speicher des Browsers – größere Dateien liest bv7 auf dem Rechner";
+export function failureText(file, reason) {
+  if (reason instanceof Error) {
+    const known = {
+      NotReadableError: "Datei konnte nicht gelesen werden (zu groß für den Browser, verschoben oder gesperrt)",
+      NotFoundError: "Datei nicht mehr vorhanden",
+      RangeError: memoryText,
+    };
+    reason = known[reason.name] ?? (/memory|Speicher/i.test(reason.message) ? memoryText
+      : "konnte nicht gelesen werden" + (reason.message ? " [" + reason.message + "]" : ""));
+  }
+  return "Fehler: " + file.name + ": " + reason;
+}
+
+// The bytes of `file`; an Error with the German message where the page
+// cannot take them.
+export async function bytesOfFile(file) {
+  const big = tooBig(file);
+  if (big) throw new Error(failureText(file, big));
+  try {
+    return new Uint8Array(await file.arrayBuffer());
+  } catch (error) {
+    throw new Error(failureText(file, error));
+  }
+}
+
+// Calls `use` with the file chosen in the file input `id`; what goes wrong
+// (an Error with its German message) goes to `failed`.
+export function onChosen(id, use, failed) {
+  $(id).addEventListener("change", async (event) => {
+    if (!event.target.files.length) return;
+    const file = event.target.files[0];
+    try {
+      await use(file);
+    } catch (error) {
+      failed(error.message.startsWith("Fehler:") ? error.message : failureText(file, error));
+    }
   });
 }
 

@@ -2,7 +2,7 @@
 // does not hold it, the WAV as bv7 bin2wav writes it; and playing that WAV to
 // the BV7.
 import { call } from "./core.js";
-import { $, downloadLink, findingItem, onChosen, pcmWav } from "./ui.js";
+import { $, bytesOfFile, downloadLink, findingItem, onChosen, pcmWav } from "./ui.js";
 
 let toPlay = null;
 let chosen = null;   // the BIN file whose name held no header: its name and bytes
@@ -23,8 +23,16 @@ function showWav(name, result) {
 
 const fields = ["kopf-name", "kopf-aa", "kopf-ea", "kopf-sa"];
 
+// A BIN the page cannot take: its message, and nothing of an earlier one to save or play.
+function showFailure(text) {
+  showWav("", { warnings: [], error: text });
+  $("bin-fehler").textContent = text;
+  chosen = null;
+  $("kopfdaten").hidden = true;
+}
+
 onChosen("bin", async (file) => {
-  const bytes = new Uint8Array(await file.arrayBuffer());
+  const bytes = await bytesOfFile(file);
   const result = await call("binToWav", file.name, bytes);
   showWav(file.name, result);
   chosen = result.unnamed ? { name: file.name, bytes } : null;
@@ -33,7 +41,7 @@ onChosen("bin", async (file) => {
   $("kopf-fehler").hidden = true;
   // What the exchange dialog shows for such a file.
   if (chosen) fields.forEach((id, i) => { $(id).value = i === 0 ? "unbenannt" : "0000"; });
-});
+}, showFailure);
 
 // An address field left: "1F" becomes "001F", as in the exchange dialog.
 for (const id of fields.slice(1)) {

@@ -168,13 +168,14 @@ test("a file that is no recording, or a WAV cut short, gives its message on the 
   await tab.setInputFiles("#datei", text);
   const message = tab.locator("#fehler");
   await message.waitFor({ state: "visible", timeout: 10000 });
-  assert.equal(await message.textContent(), "notiz.txt: keine Aufnahme, die der Browser lesen kann");
+  assert.equal(await message.textContent(), "Fehler: notiz.txt: keine Aufnahme, die der Browser lesen kann");
   await tab.screenshot({ path: path.join(shots, "fehler-telefon.png"), fullPage: true });
   const cut = path.join(work, "kurz.wav");
   fs.writeFileSync(cut, fs.readFileSync(path.join(work, "SPIEL.wav")).subarray(0, 40));
   await tab.setInputFiles("#datei", cut);
   await tab.locator("#fehler", { hasText: "kurz.wav" }).waitFor({ timeout: 10000 });
-  assert.equal(await message.textContent(), "kurz.wav: Audiodaten nicht auswertbar");
+  assert.equal(await message.textContent(),
+               "Fehler: kurz.wav: Audiodaten nicht auswertbar: kein \"data\"-Chunk mit Abtastwerten in der Datei");
   assert.deepEqual(problems, []);
 });
 
