@@ -61,9 +61,12 @@ bool mayWrite(const std::string& path, bool force, std::ostream& err) {
     return false;
 }
 
+std::string creatingProblemText(FileProblem problem) {
+    return problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(problem);
+}
+
 void reportCannotCreate(const std::string& path, FileProblem problem, std::ostream& err) {
-    err << "Fehler: Datei kann nicht angelegt werden: " << path << " ("
-        << (problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(problem)) << ")\n";
+    err << "Fehler: Datei kann nicht angelegt werden: " << path << " (" << creatingProblemText(problem) << ")\n";
 }
 
 bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_t count, bool force,

@@ -39,7 +39,9 @@ bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_
 // `path` may be written.
 bool mayWrite(const std::string& path, bool force, std::ostream& err);
 
-// "Fehler: Datei kann nicht angelegt werden: <path> (<reason>)", a missing
-// folder named as such.
+// The reason a file could not be made: problemText, a missing folder named as such.
+std::string creatingProblemText(FileProblem problem);
+
+// "Fehler: Datei kann nicht angelegt werden: <path> (<reason>)".
 void reportCannotCreate(const std::string& path, FileProblem problem, std::ostream& err);
 }

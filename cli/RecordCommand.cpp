@@ -327,8 +327,7 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     if (WriteResult kept = room.keep(); kept != WriteOutcome::Ok) {
         const std::string target = conversion.output ? *conversion.output : binFolder.empty() ? "./" : binFolder;
         io.err << "Fehler: BIN-Datei kann nicht angelegt werden: " << target << " ("
-               << (kept.problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(kept.problem))
-               << ")\n";
+               << creatingProblemText(kept.problem) << ")\n";
         file.discard(wavPath);
         return exitFailed;
     }

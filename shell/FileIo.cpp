@@ -221,8 +221,12 @@ std::string replacementName(const std::string& path) {
 }
 
 bool isFolder(const std::string& path) {
+    // "out/" as "out": Windows finds no status for a name that ends in a separator.
+    std::string name = path;
+    while (name.size() > 1 && (name.back() == '/' || name.back() == '\\') && name[name.size() - 2] != ':')
+        name.pop_back();
     FileStatus status{};
-    return !path.empty() && statusOf(path, status) == 0 && (status.st_mode & S_IFMT) == S_IFDIR;
+    return !name.empty() && statusOf(name, status) == 0 && (status.st_mode & S_IFMT) == S_IFDIR;
 }
 
 bool removeFile(const std::string& path) {
