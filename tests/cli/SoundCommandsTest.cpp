@@ -175,6 +175,7 @@ TEST(SoundCommands, RecordOnAFullDiskStillSavesTheProgram) {
     writeRecordingWav(dir + "prog.wav", bytes, TapeHeader{"VOLL", 0x2000, 0, 0x2000}, false);
     int code = runRecording(dir,
                             "rm -f aufnahme.wav VOLL_*.BIN voll.ls; mkdir -p voll\n"
+                            "unshare --mount --map-root-user true || exit 77\n"
                             "exec unshare --mount --map-root-user sh -c '\n"
                             "  mount -t tmpfs -o size=200k tmpfs voll || exit 77\n"
                             "  cd voll\n"
@@ -290,7 +291,8 @@ TEST(SoundCommands, RecordChecksItsFilesBeforeTheTapePlays) {
         {noServer + "--wav schon.wav", "Fehler: Datei existiert schon: schon.wav (eine Aufnahme überschreibt nichts)"},
         {noServer + "--wav aufnahme.wav -o /nonexistent/P.BIN",
          "Fehler: BIN-Datei kann nicht angelegt werden: /nonexistent/P.BIN (Ordner nicht gefunden)"},
-        {"mkdir nur-lesen; unshare --mount --map-root-user sh -c 'mount -t tmpfs -o ro tmpfs nur-lesen || exit 77\n" +
+        {"mkdir nur-lesen; unshare --mount --map-root-user true || exit 77\n"
+         "unshare --mount --map-root-user sh -c 'mount -t tmpfs -o ro tmpfs nur-lesen || exit 77\n" +
              noServer + "--wav aufnahme.wav -o nur-lesen/P.BIN'",
          "Fehler: BIN-Datei kann nicht angelegt werden: nur-lesen/P.BIN (Datenträger schreibgeschützt)"},
     };
