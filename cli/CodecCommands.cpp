@@ -20,9 +20,9 @@ const char* const bin2wavUsage =
     "Schreibt die BIN-Datei als BV7-Kassettensignal (44,1 kHz, 8 Bit mono) in eine WAV-Datei.\n"
     "Programmname und Adressen kommen aus dem Dateinamen \"Programmname_AA_EA_SA.BIN\";\n"
     "--name, --aa und --sa (4 HEX-Ziffern, groß) ersetzen sie.\n"
-    "Ohne -o entsteht Programmname.wav neben der BIN-Datei; \"-o -\" schreibt auf die\n"
-    "Standardausgabe, \"-\" als EIN.BIN liest die Standardeingabe. Eine vorhandene\n"
-    "Datei bleibt erhalten, außer mit --force.\n";
+    "Ohne -o entsteht Programmname.wav neben der BIN-Datei, mit -o ORDNER dort;\n"
+    "\"-o -\" schreibt auf die Standardausgabe, \"-\" als EIN.BIN liest die\n"
+    "Standardeingabe. Eine vorhandene Datei bleibt erhalten, außer mit --force.\n";
 
 const char* const wav2binUsage =
     "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--exact] [--force]\n"
@@ -30,7 +30,8 @@ const char* const wav2binUsage =
     "       bv7 wav2bin --merge EIN.wav [WEITERE.wav ...] [--keep-faulty] [--exact] [--force]\n"
     "                    [--labels MARKEN.txt]\n"
     "Liest eine BV7-Aufnahme und schreibt das Programm als BIN-Datei\n"
-    "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o).\n"
+    "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o; nennt -o einen\n"
+    "Ordner, kommen die Programme dorthin, auch mit --all und --merge).\n"
     "Die Aufnahme darf auch FLAC, Ogg Vorbis, AIFF oder W64 sein; \"-\" liest sie von der\n"
     "Standardeingabe (das Programm landet dann im aktuellen Verzeichnis), \"-o -\"\n"
     "schreibt es auf die Standardausgabe. Verschiedene Programme gleichen Namens in\n"
@@ -101,7 +102,10 @@ int bin2wavCommand(const CommandArgs& args, CommandIo& io) {
     TapeHeader header = named ? fromName : TapeHeader{};
     if (!applyHeaderOptions(arguments, named, header, io, code)) return code;
 
-    std::string output = arguments.value("-o") ? *arguments.value("-o") : directoryOf(input) + toTerminal(wavNameFor(header.name));
+    // -o naming a folder: the WAV goes there under its own name.
+    const std::string* given = arguments.value("-o");
+    const std::string folder = given ? folderNamed(*given) : directoryOf(input);
+    std::string output = given && folder.empty() ? *given : folder + toTerminal(wavNameFor(header.name));
     bool force = arguments.has("--force");
     if (!mayWrite(output, force, io.err)) return exitFailed;
     std::vector<std::uint8_t> image, file;
@@ -125,17 +129,18 @@ bool wav2binOptions(const Arguments& arguments, ConversionOptions& options, std:
     options.all = arguments.has("--all");
     options.merge = arguments.has("--merge");
     options.output = arguments.value("-o");
+    takeOutputFolder(options);
     options.labels = arguments.value("--labels");
     const std::size_t inputs = arguments.positionals().size();
     const bool labelsStandard = options.labels && isStandardStream(*options.labels);
     if (options.merge) {
-        if (options.output) problem = "-o geht nicht mit --merge: jedes Programm bekommt seinen eigenen Namen.";
+        if (options.output) problem = "-o geht nicht mit --merge: jedes Programm bekommt seinen eigenen Namen; -o ORDNER legt sie dort ab.";
         else if (inputs == 0) problem = "Mindestens eine WAV-Datei angeben.";
         else if (labelsStandard && inputs > 1) problem = "--labels - geht mit --merge nur bei einer Aufnahme.";
     } else if (inputs != 1) {
         problem = "Genau eine WAV-Datei angeben.";
     } else if (options.all && options.output) {
-        problem = "-o geht nicht mit --all: jede Aufnahme bekommt ihren eigenen Namen.";
+        problem = "-o geht nicht mit --all: jede Aufnahme bekommt ihren eigenen Namen; -o ORDNER legt sie dort ab.";
     } else if (labelsStandard && options.output && isStandardStream(*options.output)) {
         problem = "-o - und --labels - gehen nicht zusammen.";
     }

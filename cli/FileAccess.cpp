@@ -13,6 +13,11 @@ std::string directoryOf(const std::string& path) {
 
 bool isStandardStream(const std::string& path) { return path == "-"; }
 
+std::string folderNamed(const std::string& path) {
+    if (!isFolder(path)) return {};
+    return path.back() == '/' || path.back() == '\\' ? path : path + "/";
+}
+
 std::string problemText(FileProblem problem) {
     switch (problem) {
     case FileProblem::NotFound: return "Datei nicht gefunden";
@@ -46,9 +51,22 @@ bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const 
 }
 
 bool mayWrite(const std::string& path, bool force, std::ostream& err) {
-    if (force || isStandardStream(path) || !fileExists(path)) return true;
-    err << "Datei existiert schon: " << path << " (mit --force überschreiben)\n";
+    if (isStandardStream(path)) return true;
+    if (isFolder(path)) {
+        reportCannotCreate(path, FileProblem::IsFolder, err);
+        return false;
+    }
+    if (force || !fileExists(path)) return true;
+    err << "Fehler: Datei existiert schon: " << path << " (mit --force überschreiben)\n";
     return false;
+}
+
+std::string creatingProblemText(FileProblem problem) {
+    return problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(problem);
+}
+
+void reportCannotCreate(const std::string& path, FileProblem problem, std::ostream& err) {
+    err << "Fehler: Datei kann nicht angelegt werden: " << path << " (" << creatingProblemText(problem) << ")\n";
 }
 
 bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_t count, bool force,
@@ -72,12 +90,7 @@ bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_
     switch (written.outcome) {
     case WriteOutcome::Ok: return true;
     case WriteOutcome::CannotCreate:
-    case WriteOutcome::CannotReplace:
-        // A name that cannot be made where the folder is missing.
-        err << "Fehler: Datei kann nicht angelegt werden: " << path << " ("
-            << (written.problem == FileProblem::NotFound ? "Ordner nicht gefunden" : problemText(written.problem))
-            << ")\n";
-        break;
+    case WriteOutcome::CannotReplace: reportCannotCreate(path, written.problem, err); break;
     case WriteOutcome::ShortWrite:
         err << "Fehler: Datei konnte nicht vollständig geschrieben werden: " << path << " ("
             << problemText(written.problem) << ")\n";

@@ -16,6 +16,10 @@ std::string directoryOf(const std::string& path);
 // "-" names standard input (for reading) and standard output (for writing).
 bool isStandardStream(const std::string& path);
 
+// `path` as the folder an option names ("out" -> "out/"), when it names one
+// that exists; else "".
+std::string folderNamed(const std::string& path);
+
 // The reason of a failed read or write in German ("Datenträger voll").
 std::string problemText(FileProblem problem);
 
@@ -31,6 +35,13 @@ bool readInput(const std::string& path, std::vector<std::uint8_t>& bytes, const 
 bool writeNewFile(const std::string& path, const std::uint8_t* bytes, std::size_t count, bool force,
                   std::ostream& err);
 
-// The message about an existing file; true when `path` may be written.
+// The message about an existing file (or a folder in the way); true when
+// `path` may be written.
 bool mayWrite(const std::string& path, bool force, std::ostream& err);
+
+// The reason a file could not be made: problemText, a missing folder named as such.
+std::string creatingProblemText(FileProblem problem);
+
+// "Fehler: Datei kann nicht angelegt werden: <path> (<reason>)".
+void reportCannotCreate(const std::string& path, FileProblem problem, std::ostream& err);
 }

@@ -19,6 +19,7 @@ struct ConversionOptions {
     bool all = false;               // every record of a recording, each under its own name
     bool merge = false;             // every record, copies of a program put together block by block
     const std::string* output = nullptr;   // -o: the one program's file ("-": standard output)
+    std::string folder;             // -o naming a folder ("out/"): each program goes there under its own name
     const std::string* labels = nullptr;   // --labels: the label file ("-": standard output)
 };
 

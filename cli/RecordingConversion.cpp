@@ -24,6 +24,12 @@ void printLines(const std::vector<std::string>& lines, std::ostream& out) {
 }
 }
 
+void takeOutputFolder(ConversionOptions& options) {
+    if (!options.output) return;
+    options.folder = folderNamed(*options.output);
+    if (!options.folder.empty()) options.output = nullptr;
+}
+
 CommandIo reportIoFor(const ConversionOptions& options, CommandIo& io) {
     const bool standard = (options.output && isStandardStream(*options.output)) ||
                           (options.labels && isStandardStream(*options.labels));
@@ -49,29 +55,34 @@ void RecordingConversion::add(const std::string& recording, SideReading side) {
 }
 
 int RecordingConversion::finish() {
-    if (options_.merge) saveMerged();
+    if (options_.merge) {
+        saveMerged();
+    } else if (options_.all && numbered_ > 0) {
+        io_.out << "\n";
+        printSummary(io_.out, found_, read_, saving_.written(), saving_.notSaved(), saving_.copies());
+    }
     return failures_ > 0 ? exitFailed : exitOk;
 }
 
 // Each record that was read under its own name (or -o); for one that was not,
-// the reader's message. With `all` each gets a heading "Aufnahme N:" and the
-// summary follows.
+// the reader's message. With `all` each gets a heading "Aufnahme N:", and the
+// summary follows at the end of the run.
 void RecordingConversion::save(const std::string& recording, const SideReading& side) {
-    int number = 0, found = 0, read = 0;
     bool shown = false;
     for (const ReadRecord& record : side.records) {
-        ++number;
+        const int number = ++numbered_;
         if (options_.all) io_.out << (number > 1 ? "\n" : "") << "Aufnahme " << number << ":\n";
-        if (foundRecord(record.reading)) ++found;
+        if (foundRecord(record.reading)) ++found_;
         if (record.message >= 0) {
             io_.err << messageLine(side.messages[static_cast<std::size_t>(record.message)]) << "\n";
             ++failures_;
         } else {
-            ++read;
+            ++read_;
             printLines(recordLines(record.reading, toTerminal), io_.out);
             const OfferedProgram& program = side.programs[static_cast<std::size_t>(record.program)];
             const std::string name = program.offered ? program.binName : binNameFor(record.reading.header);
-            const std::string target = options_.output ? *options_.output : directoryOf(recording) + toTerminal(name);
+            const std::string folder = options_.folder.empty() ? directoryOf(recording) : options_.folder;
+            const std::string target = options_.output ? *options_.output : folder + toTerminal(name);
             if (!saving_.save(record.reading, target, "Aufnahme " + std::to_string(number), program.number > 1))
                 ++failures_;
         }
@@ -79,10 +90,6 @@ void RecordingConversion::save(const std::string& recording, const SideReading& 
         shown = shown || record.findingsShown;
     }
     if (shown) printFindings(side.whole, "", io_.err);
-    if (options_.all) {
-        io_.out << "\n";
-        printSummary(io_.out, found, read, saving_.written(), saving_.notSaved(), saving_.copies());
-    }
 }
 
 // The records read are kept for the end of the run; for one that was not,
@@ -100,7 +107,7 @@ void RecordingConversion::collect(const std::string& recording, SideReading side
     }
     if (shown) printFindings(side.whole, "", io_.err);
     sides_.push_back(std::move(side));
-    directories_.push_back(directoryOf(recording));
+    directories_.push_back(options_.folder.empty() ? directoryOf(recording) : options_.folder);
 }
 
 // The copies of each program put together, reported with where each block

@@ -19,6 +19,10 @@ CommandIo reportIoFor(const ConversionOptions& options, CommandIo& io);
 // findings of the records not read whole (every one's for a label file).
 ReadingOptions readingOptionsFor(const ConversionOptions& options);
 
+// What -o names: a folder for every program of the run (set as
+// options.folder, -o then cleared), or one program's file.
+void takeOutputFolder(ConversionOptions& options);
+
 // One run: each recording's reading handed over, then the end of the run.
 // Without merge each recording's records are reported and saved as they
 // come; with merge the copies of all recordings are put together at the end.
@@ -27,7 +31,8 @@ class RecordingConversion {
     RecordingConversion(const ConversionOptions& options, CommandIo& io);
     // The reading of `recording` (its path, "-" for standard input); its
     // programs are saved beside it (or to -o). The findings shown follow
-    // each record, those of the recording as a whole its records.
+    // each record, those of the recording as a whole its records. A
+    // recording may come in parts, each with the records read since the last.
     void add(const std::string& recording, SideReading side);
     // Something of the run failed before its records came (the recording or
     // its labels): the run ends with exitFailed.
@@ -45,6 +50,9 @@ class RecordingConversion {
     CommandIo io_;         // the report and the error stream
     RunSaving saving_;
     int failures_ = 0, found_ = 0;
+    // Without merge, over every reading handed over (bv7 record hands over
+    // each program the moment it is read): records so far, and those read.
+    int numbered_ = 0, read_ = 0;
     // With merge: the readings of every recording and their directories.
     std::vector<SideReading> sides_;
     std::vector<std::string> directories_;

@@ -225,6 +225,15 @@ std::string replacementName(const std::string& path) {
     return path + marker;   // a short name in a folder at the limit: too long, the file cannot be made
 }
 
+bool isFolder(const std::string& path) {
+    // "out/" as "out": Windows finds no status for a name that ends in a separator.
+    std::string name = path;
+    while (name.size() > 1 && (name.back() == '/' || name.back() == '\\') && name[name.size() - 2] != ':')
+        name.pop_back();
+    FileStatus status{};
+    return !name.empty() && statusOf(name, status) == 0 && (status.st_mode & S_IFMT) == S_IFDIR;
+}
+
 bool removeFile(const std::string& path) {
     FileStatus status{};
     return statusOf(path, status) != 0 || std::remove(path.c_str()) == 0;
@@ -270,11 +279,11 @@ WriteResult GrowingFile::create(const std::string& path) {
     return writeFailure(WriteOutcome::CannotCreate);
 }
 
-WriteOutcome GrowingFile::append(const std::uint8_t* bytes, std::size_t count) {
-    if (!file_) return WriteOutcome::CannotCreate;
-    if (std::fseek(file_, 0, SEEK_END) != 0) return WriteOutcome::ShortWrite;
-    if (count > 0 && std::fwrite(bytes, 1, count, file_) != count) return WriteOutcome::ShortWrite;
-    return std::fflush(file_) == 0 ? WriteOutcome::Ok : WriteOutcome::ShortWrite;
+WriteResult GrowingFile::append(const std::uint8_t* bytes, std::size_t count) {
+    if (!file_) return {WriteOutcome::CannotCreate};
+    if (std::fseek(file_, 0, SEEK_END) != 0) return writeFailure(WriteOutcome::ShortWrite);
+    if (count > 0 && std::fwrite(bytes, 1, count, file_) != count) return writeFailure(WriteOutcome::ShortWrite);
+    return std::fflush(file_) == 0 ? WriteResult{WriteOutcome::Ok} : writeFailure(WriteOutcome::ShortWrite);
 }
 
 WriteOutcome GrowingFile::writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) {

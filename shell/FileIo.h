@@ -76,6 +76,9 @@ constexpr std::size_t longestName = 255;
 // replaces the end of the file's own name.
 std::string replacementName(const std::string& path);
 
+// True when `path` is a folder (one that can be reached).
+bool isFolder(const std::string& path);
+
 // Removes `path`. True when it is gone (or was never there).
 bool removeFile(const std::string& path);
 
@@ -104,7 +107,8 @@ class GrowingFile {
     ~GrowingFile();
     // CannotCreate when `path` exists already or cannot be made.
     WriteResult create(const std::string& path);
-    WriteOutcome append(const std::uint8_t* bytes, std::size_t count);
+    // ShortWrite with the reason (a full disk) when not every byte went.
+    WriteResult append(const std::uint8_t* bytes, std::size_t count);
     WriteOutcome writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count);
     WriteOutcome close();
     bool isOpen() const { return file_ != nullptr; }

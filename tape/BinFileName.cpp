@@ -46,13 +46,21 @@ bool parseBinFileName(std::string_view path, TapeHeader& header) {
 
 void sanitiseFileName(std::string& text) {
     for (char& c : text)
-        if (std::string_view("/\\<>:|?*\"").find(c) != std::string_view::npos) c = '-';
+        if (std::string_view("/\\<>:|?*\"").find(c) != std::string_view::npos ||
+            static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '-';
+    for (std::size_t i = 0; i < text.size() && text[i] == '.'; ++i) text[i] = '-';
+}
+
+namespace {
+std::string withoutTrailingBlanks(std::string_view name) {
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+    return std::string(name);
+}
 }
 
 std::string proposeBinFileName(const TapeHeader& header) {
-    std::string name = header.name;
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-    std::string proposal = name + "_" + formatHex4(header.aa) + "_" + formatHex4(header.ea) + "_" +
+    std::string proposal = withoutTrailingBlanks(header.name) + "_" + formatHex4(header.aa) + "_" + formatHex4(header.ea) + "_" +
                            formatHex4(header.sa) + ".BIN";
     sanitiseFileName(proposal);
     return proposal;
@@ -62,6 +70,12 @@ std::string proposeWavFileName(std::string_view binPath) {
     TapeHeader header;
     if (!parseBinFileName(binPath, header)) return "proggi.wav";
     // The name part before the first underscore holds none; only its length needs the rule.
-    std::string name = header.name.substr(0, maxProgramNameLength);
-    return name + ".wav";
+    return wavNameFor(std::string_view(header.name).substr(0, maxProgramNameLength));
+}
+
+std::string wavNameFor(std::string_view name) {
+    std::string file = withoutTrailingBlanks(name);
+    if (file.empty()) file = "proggi";
+    sanitiseFileName(file);
+    return file + ".wav";
 }

@@ -23,14 +23,23 @@ std::string normaliseProgramName(std::string& name);
 // already hold a new name and some addresses.
 bool parseBinFileName(std::string_view path, TapeHeader& header);
 
-// Replaces / \ < > : | ? * and the double quote by "-", in place.
+// Makes a proposed file name safe, in place: / \ < > : | ? * and the double
+// quote become "-", and so do control characters (a tape name may hold any
+// byte) and the dots a name starts with (a hidden file on Linux and macOS,
+// ".." the folder above). Every name the program proposes or writes for a
+// program goes through here.
 void sanitiseFileName(std::string& text);
 
 // The decoder's proposal: the name without trailing blanks and tabs,
 // "_AA_EA_SA.BIN", made safe for the file system.
 std::string proposeBinFileName(const TapeHeader& header);
 
-// The WAV name proposed for a BIN source: the normalised name + ".wav" when
+// The WAV file's name of the record of program `name` (Windows-1252): the name
+// without trailing blanks and tabs ("proggi" when nothing is left), made safe,
+// ".wav".
+std::string wavNameFor(std::string_view name);
+
+// The WAV name proposed for a BIN source: wavNameFor the normalised name when
 // the source follows the scheme, otherwise "proggi.wav". No message is shown.
 std::string proposeWavFileName(std::string_view binPath);
 

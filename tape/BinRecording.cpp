@@ -49,12 +49,6 @@ bool recordWavBytes(const std::vector<std::uint8_t>& image, const TapeHeader& he
     return true;
 }
 
-std::string wavNameFor(const std::string& name) {
-    std::string file = name.empty() ? std::string("proggi") : name;
-    sanitiseFileName(file);
-    return file + ".wav";
-}
-
 void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err,
                    const char* source) {
     const std::uint16_t ea = endAddress(named.aa, size);

@@ -23,10 +23,6 @@ bool checkBinImage(const std::vector<std::uint8_t>& image, std::uint16_t aa, con
 void warnOfNamedEa(const TapeHeader& named, std::size_t size, const std::string& input, std::ostream& err,
                    const char* source = "Der Dateiname");
 
-// The WAV file's name bin2wav gives the record of program `name`, in
-// Windows-1252 as the name.
-std::string wavNameFor(const std::string& name);
-
 // The WAV file (44100 per second, 8-bit mono) of the record of `image` under
 // `header`. False after the message.
 bool recordWavBytes(const std::vector<std::uint8_t>& image, const TapeHeader& header, std::vector<std::uint8_t>& wav,

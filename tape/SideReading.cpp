@@ -77,12 +77,7 @@ ReadingMessage unreadMessage(const DecodedRecord& record, const std::string& fil
 }
 }
 
-std::string binNameFor(const TapeHeader& header) {
-    std::string name = proposeBinFileName(header);
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '-';
-    return name;
-}
+std::string binNameFor(const TapeHeader& header) { return proposeBinFileName(header); }
 
 std::string numberedBinName(const std::string& name, int number) {
     std::size_t slash = name.find_last_of("/\\"), dot = name.rfind('.');

@@ -114,8 +114,8 @@ SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty);
 SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector<Finding>> findings,
                      std::uint32_t rate, bool every, bool offerFaulty, const std::string& file = "");
 
-// The BIN name of a header by the scheme: the decoder's proposal with control
-// characters read from tape (a name may hold any byte) as "-" too.
+// The BIN name of a header by the scheme: the decoder's proposal, made safe
+// as every proposed name is (sanitiseFileName).
 std::string binNameFor(const TapeHeader& header);
 
 // "-2", "-3" ... behind the SA digits ("PROG_1000_12FF_1000-2.BIN"), which

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -447,4 +448,54 @@ TEST(Cli, ControlCharactersFromTapeReachNeitherTerminalNorFileName) {
         EXPECT_EQ(shown.out.find('\x1B'), std::string::npos) << shown.out;
         EXPECT_NE(shown.out.find("A.[2J."), std::string::npos) << shown.out;
     }
+}
+
+// -o naming a folder saves there under the scheme's names, as one program or
+// every one; where only a file can be meant, the folder is named as such.
+TEST(Cli, OutputIntoAFolderOrSaysItIsOne) {
+    struct Case {
+        CommandFunction command;
+        CommandArgs args;        // in the case's folder, which holds p1.wav, P1_1000_1063_1000.BIN and aus/
+        const char* written;     // "" where nothing may be
+        const char* message;
+    };
+    const Case cases[] = {
+        {wav2binCommand, {"p1.wav", "-o", "aus"}, "aus/P1_1000_1063_1000.BIN", "erfolgreich geschrieben: @aus/P1_"},
+        {wav2binCommand, {"p1.wav", "--all", "-o", "aus/"}, "aus/P1_1000_1063_1000.BIN", "1 Programm gespeichert"},
+        {wav2binCommand, {"--merge", "p1.wav", "-o", "aus"}, "aus/P1_1000_1063_1000.BIN", "1 Programm gespeichert"},
+        {bin2wavCommand, {"P1_1000_1063_1000.BIN", "-o", "aus"}, "aus/P1.wav", "erfolgreich geschrieben: @aus/P1.wav"},
+        {wav2binCommand, {"p1.wav", "--labels", "aus"}, "", "Fehler: Datei kann nicht angelegt werden: @aus (ist ein Ordner)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const std::string dir = freshDir("folder");
+        std::filesystem::create_directory(dir + "aus");
+        writeFile(dir + "P1_1000_1063_1000.BIN", image(100));
+        auto samples = encodeRecordSamples(image(100), TapeHeader{"P1", 0x1000, 0, 0x1000});
+        writeFile(dir + "p1.wav", makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
+                                                   static_cast<std::uint32_t>(samples.size())));
+        // Files and folders given in the case's folder, "@" in a message standing for it.
+        CommandArgs args;
+        for (const std::string& arg : c.args) args.push_back(arg[0] == '-' ? arg : dir + arg);
+        std::string message = c.message;
+        if (std::size_t at = message.find('@'); at != std::string::npos) message.replace(at, 1, dir);
+        Outcome result = run(c.command, args);
+        EXPECT_EQ(result.code, *c.written ? 0 : 1) << result.err;
+        EXPECT_NE((result.out + result.err).find(message), std::string::npos) << result.out << result.err;
+        if (*c.written) {
+            EXPECT_TRUE(exists(dir + c.written));
+        }
+        EXPECT_TRUE(std::filesystem::is_directory(dir + "aus"));
+    }
+}
+
+// A name given for the tape may hold control characters too: the file's name
+// and the terminal get none.
+TEST(Cli, Bin2WavNamesItsFileSafely) {
+    std::string dir = freshDir("bin2wav-name");
+    writeFile(dir + "P_1000_1063_1000.BIN", image(100));
+    Outcome result = run(bin2wavCommand, {dir + "P_1000_1063_1000.BIN", "--name", "C\x01" "D\x1B" "E"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_TRUE(exists(dir + "C-D-E.wav"));
+    EXPECT_EQ((result.out + result.err).find_first_of("\x01\x1B"), std::string::npos) << result.out << result.err;
 }

@@ -164,25 +164,34 @@ TEST(SoundCommands, RecordGivesUpABrokenCopyAndKeepsTheNext) {
         EXPECT_NE(log.find(status), std::string::npos) << status << " missing in:\n" << log;
 }
 
-// A WAV file that stops taking samples (here a file size limit, as a full
-// disk): record says so, claims nothing saved, still saves the program from
-// what it read, and fails.
+// A disk that fills while the tape plays (a tmpfs of 200 KB in a mount
+// namespace of its own: the recording fills it long before the program is
+// read): the room kept from the start takes the program, the WAV file is the
+// one cut short, with its own message, and record fails.
 TEST(SoundCommands, RecordOnAFullDiskStillSavesTheProgram) {
     if (!haveCable()) GTEST_SKIP() << "needs the audio cable of scripts/with-audio";
     std::string dir = freshTestDir("sound-record-full");
     auto bytes = image(600, 9);
     writeRecordingWav(dir + "prog.wav", bytes, TapeHeader{"VOLL", 0x2000, 0, 0x2000}, false);
     int code = runRecording(dir,
-                            "rm -f aufnahme.wav VOLL_*.BIN\n"
-                            "( ulimit -f 100; trap '' XFSZ; exec $BV7 record --seconds 30 --wav aufnahme.wav >record.out 2>record.err ) & rec=$!\n"
-                            "sleep 0.5\npaplay prog.wav\nwait $rec; echo $? >record.rc\n",
+                            "rm -f aufnahme.wav VOLL_*.BIN voll.ls; mkdir -p voll\n"
+                            "unshare --mount --map-root-user true || exit 77\n"
+                            "exec unshare --mount --map-root-user sh -c '\n"
+                            "  mount -t tmpfs -o size=200k tmpfs voll || exit 77\n"
+                            "  cd voll\n"
+                            "  $BV7 record --seconds 30 --wav aufnahme.wav >../record.out 2>../record.err & rec=$!\n"
+                            "  sleep 0.5; paplay ../prog.wav; wait $rec; echo $? >../record.rc\n"
+                            "  ls -l >../voll.ls; cp aufnahme.wav VOLL_*.BIN ..'\n",
                             "1\n", "VOLL_2000_2257_2000.BIN");
+    if (code == 77) GTEST_SKIP() << "no tmpfs in a mount namespace here: " << text(dir + "script.err");
     EXPECT_EQ(code, 0) << text(dir + "script.err");
     EXPECT_EQ(text(dir + "record.rc"), "1\n") << text(dir + recordLog);
     EXPECT_EQ(readFile(dir + "VOLL_2000_2257_2000.BIN"), bytes) << text(dir + "record.out") << text(dir + recordLog);
     EXPECT_EQ(text(dir + "record.out").find("Aufnahme gespeichert"), std::string::npos) << text(dir + "record.out");
-    EXPECT_NE(text(dir + recordLog).find("Aufnahme konnte nicht vollständig geschrieben werden: aufnahme.wav"),
+    EXPECT_NE(text(dir + recordLog).find("Fehler: Die Aufnahme konnte nicht vollständig geschrieben werden: aufnahme.wav ("),
               std::string::npos) << text(dir + recordLog);
+    EXPECT_LT(readFile(dir + "aufnahme.wav").size(), 200u * 1024) << text(dir + "voll.ls");
+    EXPECT_EQ(text(dir + "voll.ls").find(".platz"), std::string::npos) << text(dir + "voll.ls");
 }
 
 // With --all the recording goes on behind each program; it ends with Ctrl-C,
@@ -271,6 +280,49 @@ TEST(SoundCommands, MissingServerOrDeviceFailsAtOnce) {
         EXPECT_FALSE(std::ifstream(dir + "aufnahme.wav").good());
         std::cout << c.command << ": " << output.substr(output.rfind('\n', output.size() - 2) + 1);
     }
+}
+
+// Every file of a recording is made, or found impossible with its reason,
+// before the tape plays: here no sound server is reached at all, and nothing
+// is left behind. Three recordings started at once in one folder each get a
+// name of their own.
+TEST(SoundCommands, RecordChecksItsFilesBeforeTheTapePlays) {
+    const std::string noServer = "PULSE_SERVER=unix:/nonexistent/bv7-socket $BV7 record ";
+    struct Case {
+        std::string command;
+        const char* message;
+    };
+    const Case cases[] = {
+        {noServer + "--wav /nonexistent/x.wav",
+         "Fehler: Datei kann nicht angelegt werden: /nonexistent/x.wav (Ordner nicht gefunden)"},
+        {noServer + "--wav schon.wav", "Fehler: Datei existiert schon: schon.wav (eine Aufnahme überschreibt nichts)"},
+        {noServer + "--wav aufnahme.wav -o /nonexistent/P.BIN",
+         "Fehler: BIN-Datei kann nicht angelegt werden: /nonexistent/P.BIN (Ordner nicht gefunden)"},
+        {"mkdir nur-lesen; unshare --mount --map-root-user true || exit 77\n"
+         "unshare --mount --map-root-user sh -c 'mount -t tmpfs -o ro tmpfs nur-lesen || exit 77\n" +
+             noServer + "--wav aufnahme.wav -o nur-lesen/P.BIN'",
+         "Fehler: BIN-Datei kann nicht angelegt werden: nur-lesen/P.BIN (Datenträger schreibgeschützt)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        std::string dir = freshTestDir("sound-record-files");
+        writeFile(dir + "schon.wav", image(10, 1));
+        int code = runScript(dir, c.command, 10);
+        if (code == 77) continue;   // no mount namespace here
+        EXPECT_EQ(code, 1);
+        EXPECT_NE(text(dir + "script.err").find(c.message), std::string::npos) << text(dir + "script.err");
+        EXPECT_FALSE(fileExists(dir + "aufnahme.wav"));
+        EXPECT_EQ(readFile(dir + "schon.wav"), image(10, 1));
+    }
+    if (!haveCable()) return;
+    std::string dir = freshTestDir("sound-record-same-second");
+    EXPECT_EQ(runScript(dir,
+                        "for n in 1 2 3; do $BV7 record --seconds 1 >record$n.out 2>record$n.err & done; wait\n"
+                        "ls aufnahme-*.wav | wc -l\n",
+                        20),
+              0);
+    EXPECT_EQ(text(dir + "script.out"), "3\n") << text(dir + "record1.err") << text(dir + "record2.err")
+                                                << text(dir + "record3.err");
 }
 
 // Ctrl-C ends a playback at once (the script's bound is far below the

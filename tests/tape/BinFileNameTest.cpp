@@ -72,6 +72,29 @@ TEST(BinFileName, NormalisesTheProgramNameAndSaysWhatChanged) {
     }
 }
 
+// A tape name may hold any byte: every name proposed from one is safe the
+// same way, BIN and WAV alike, and none starts with a dot (a hidden file).
+TEST(BinFileName, NamesFromTapeAreSafe) {
+    struct Case {
+        const char* name;
+        const char* bin;
+        const char* wav;
+    };
+    const Case cases[] = {
+        {"C\x01" "D\x1B" "E\x7F", "C-D-E-_1000_112B_1000.BIN", "C-D-E-.wav"},   // control characters
+        {".", "-_1000_112B_1000.BIN", "-.wav"},                                  // a hidden file
+        {"..", "--_1000_112B_1000.BIN", "--.wav"},                               // the folder above
+        {"../../x", "---..-x_1000_112B_1000.BIN", "---..-x.wav"},                // a way out of the folder
+        {"   ", "_1000_112B_1000.BIN", "proggi.wav"},                            // nothing but blanks
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(proposeBinFileName(TapeHeader{c.name, 0x1000, 0x112B, 0x1000}), c.bin) << c.name;
+        EXPECT_EQ(wavNameFor(c.name), c.wav) << c.name;
+    }
+    EXPECT_EQ(proposeWavFileName("._1000_112B_1000.BIN"), "-.wav");
+    EXPECT_EQ(proposeWavFileName("_1000_112B_1000.BIN"), "proggi.wav");
+}
+
 TEST(BinFileName, ProposesSafeNames) {
     EXPECT_EQ(proposeBinFileName(TapeHeader{"A:B             ", 0x0100, 0x01FF, 0x0100}), "A-B_0100_01FF_0100.BIN");
     EXPECT_EQ(proposeBinFileName(TapeHeader{"x/\\<>|?*\" \t", 0, 0xFFFF, 0}), "x--------_0000_FFFF_0000.BIN");

@@ -81,6 +81,12 @@ test("a BIN named off the scheme becomes the WAV of the header typed in; a bad a
   assert.deepEqual(await tab.locator("#bin-meldungen li").allTextContents(), [
     "Warnung: Kein Programmname eingegeben: die Aufnahme trägt einen leeren Namen, die WAV-Datei heißt proggi.wav. (demo.bin)",
     "Warnung: Die Eingabe nennt EA 22BA, die Datei (700 Bytes ab AA 2000) endet aber bei EA 22BB; die Aufnahme hat EA 22BB. (demo.bin)"]);
+  // A name is offered for download as bv7 names its file: no hidden file, no control characters.
+  for (const [typed, offered] of [["..", "--.wav"], ["   ", "proggi.wav"], ["C\u0001D\u001bE", "C-D-E.wav"]]) {
+    await tab.fill("#kopf-name", typed);
+    await tab.click("#kopf-wav");
+    await tab.locator(`a.wav[download='${offered}']`).waitFor({ timeout: 10000 });
+  }
   assert.deepEqual(problems, []);
 });
 
