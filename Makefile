@@ -2,7 +2,6 @@
 # is installed by scripts/install-deps (apt, idempotent).
 BUILD      := build
 NATIVE     := $(BUILD)/native
-WIN        := $(BUILD)/win
 JOBS       ?= 2
 PREFIX     ?= $(HOME)/.local
 
@@ -29,9 +28,9 @@ bv7: deps-bv7
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(NATIVE) -j$(JOBS) --target bv7
 
+# The 32-bit programs, and their tests where the 32-bit Wine runs them.
 win: deps
-	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(WIN) -j$(JOBS)
+	@JOBS=$(JOBS) scripts/build-win
 
 # The Windows programs and their tests for the Wine that runs here: the 32-bit
 # build itself, or, where the 32-bit Wine cannot run (its packages not

@@ -142,8 +142,9 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
     if (hasExtension(input, ".bin")) {
         TapeHeader header;
         if (!parseBinFileName(input, header)) {
-            io.err << "Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben "
-                      "(\"Programmname_AA_EA_SA.BIN\"); bv7 bin2wav --name --aa --sa schreibt eine WAV-Datei.\n";
+            io.err << "Fehler: Der BIN-Dateiname enthielt keine (korrekt strukturierten) Angaben "
+                      "(\"Programmname_AA_EA_SA.BIN\"); bv7 bin2wav --name --aa --sa schreibt eine WAV-Datei. ("
+                   << input << ")\n";
             code = exitUsage;
             return false;
         }

@@ -22,9 +22,11 @@ bool RunSaving::save(const DecodedRecord& record, const std::string& target, con
     if (!readWhole(record)) {
         if (!options_.keepFaulty) {
             ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, nullptr});
-            io_.err << (options_.merge ? "Nichts geschrieben (--keep-faulty schreibt trotzdem).\n"
-                                       : "Nichts geschrieben (--keep-faulty schreibt trotzdem; --merge setzt "
-                                         "Kopien des Programms blockweise zusammen).\n");
+            io_.err << "Fehler: " << what << " nicht gespeichert, fehlerhafte Blöcke"
+                    << (options_.merge ? " (--keep-faulty schreibt trotzdem). ("
+                                       : " (--keep-faulty schreibt trotzdem; --merge setzt "
+                                         "Kopien des Programms blockweise zusammen). (")
+                    << target << ")\n";
             ++notSaved_;
             return false;
         }

@@ -104,6 +104,10 @@ TEST(NothingWrongAsGood, NamesWhatWasNotReadWhole) {
         {"wav2bin: cut off, where its data begin and where the recording ends", wav2binCommand,
          {cutWav, "-o", dir + "cut.BIN"},
          {"Fehler: WAV: Aufnahme endet mitten in den Daten. (" + cutWav + ", Programm ab 0:0", cutEnd}},
+        {"wav2bin: a checksum error, nothing saved, the BIN named", wav2binCommand,
+         {faultyWav, "-o", dir + "faulty.BIN"},
+         {"Fehler: Aufnahme 1 nicht gespeichert, fehlerhafte Blöcke (--keep-faulty schreibt trotzdem; --merge setzt "
+          "Kopien des Programms blockweise zusammen). (" + dir + "faulty.BIN)"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

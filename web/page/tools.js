@@ -31,7 +31,7 @@ async function showSource() {
   const result = await call("kaloListing", source.name, source.bytes, $("kalo-umlaute").checked);
   $("kalo-hinweis").hidden = result.plausible;
   $("kalo-fehler").hidden = !result.error;
-  $("kalo-fehler").textContent = result.error ? source.name + ": " + result.error : "";
+  $("kalo-fehler").textContent = result.error ? "Fehler: " + source.name + ": " + result.error : "";
   $("kalo-zeilen").textContent = result.lines ? result.lines.join("\n") : "";
   $("kalo-speichern").replaceChildren(
     ...(result.text ? [downloadLink("txt", "Als Text speichern", result.textName, result.text, "text/plain")] : []));

@@ -11,7 +11,7 @@ let chosen = null;   // the BIN file whose name held no header: its name and byt
 function showWav(name, result) {
   $("bin-meldungen").replaceChildren(...result.warnings.map(findingItem));
   $("bin-fehler").hidden = !result.error;
-  $("bin-fehler").textContent = result.error ? name + ": " + result.error : "";
+  $("bin-fehler").textContent = result.error ? "Fehler: " + name + ": " + result.error : "";
   $("bin-ergebnis").hidden = !!result.error;
   $("bin-ergebnis").replaceChildren(
     ...(result.error ? [] : [downloadLink("wav", "WAV speichern", result.wavName, result.wav, "audio/wav")]));
@@ -61,7 +61,7 @@ $("kopfdaten").addEventListener("submit", async (event) => {
   $("bin-fehler").textContent = nameMessage;
   $("bin-fehler").hidden = false;
   $("kopf-meldungen").replaceChildren(...result.notes.map(findingItem));
-  $("kopf-fehler").textContent = result.error ? chosen.name + ": " + result.error : "";
+  $("kopf-fehler").textContent = result.error ? "Fehler: " + chosen.name + ": " + result.error : "";
   $("kopf-fehler").hidden = !result.error;
   if (result.name !== undefined) $("kopf-name").value = result.name;
 });

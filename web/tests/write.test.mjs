@@ -22,7 +22,7 @@ test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the sc
   fs.writeFileSync(odd, image);
   await tab.setInputFiles("#bin", odd);
   await tab.locator("#bin-fehler").waitFor({ state: "visible", timeout: 10000 });
-  assert.match(await tab.locator("#bin-fehler").textContent(), /^demo\.bin: Der BIN-Dateiname enthielt keine/);
+  assert.match(await tab.locator("#bin-fehler").textContent(), /^Fehler: demo\.bin: Der BIN-Dateiname enthielt keine/);
   // Past FFFF the block addresses wrap to 0000: bv7's WAV with bv7's warning.
   const high = path.join(work, "OBEN_FFF0_011B_FFF0.BIN");
   fs.writeFileSync(high, image.subarray(0, 300));
@@ -38,7 +38,7 @@ test("a BIN becomes the WAV bv7 bin2wav writes, byte for byte; a name off the sc
   const said = spawnSync(bv7, ["bin2wav", big, "-o", path.join(work, "gross.wav")]).stderr.toString().trim();
   await tab.setInputFiles("#bin", big);
   await tab.locator("#bin-fehler", { hasText: "Speicher" }).waitFor({ timeout: 10000 });
-  assert.equal("Fehler: " + (await tab.locator("#bin-fehler").textContent()).replace("GROSS_1000_1FFF_1000.BIN: ", "") +
+  assert.equal((await tab.locator("#bin-fehler").textContent()).replace("GROSS_1000_1FFF_1000.BIN: ", "") +
                " (" + big + ")", said);
   assert.equal(await tab.locator("a.wav").count(), 0);
   assert.deepEqual(problems, []);
@@ -63,7 +63,7 @@ test("a BIN named off the scheme becomes the WAV of the header typed in; a bad a
   await tab.click("#kopf-wav");
   await tab.locator("#kopf-fehler").waitFor({ timeout: 10000 });
   assert.equal(await tab.locator("#kopf-fehler").textContent(),
-               'demo.bin: Feld SA ("2G00"): Eingabe HEX-Adresse fehlerhaft. ' +
+               'Fehler: demo.bin: Feld SA ("2G00"): Eingabe HEX-Adresse fehlerhaft. ' +
                "Erlaubt sind bis zu 4 Ziffern 0-9 und A-F, in Großbuchstaben.");
   assert.equal(await tab.locator("a.wav").count(), 0);
   await tab.screenshot({ path: path.join(shots, "kopfdaten-telefon.png"), fullPage: true });
