@@ -17,6 +17,8 @@ test("the hex dump and CRC of a file are bv7's", async () => {
   assert.equal(await tab.locator("#dump-crc").textContent() + "\n", bv7Crc);
   assert.equal(await tab.locator("#dump-zeilen").textContent(), execFileSync(bv7, ["hexdump", bin]).toString());
   await tab.check("#dump-ascii");
+  // The dump is made again in the worker: its character column shows when it is there.
+  await tab.locator("#dump-zeilen", { hasText: "|" }).waitFor({ timeout: 10000 });
   assert.equal(await tab.locator("#dump-zeilen").textContent(), execFileSync(bv7, ["hexdump", bin, "--ascii"]).toString());
   assert.equal(await tab.locator("#dump-gekuerzt").isHidden(), true);
   // A file longer than the dump shows: both say so, and whose CRC the dump's is.
