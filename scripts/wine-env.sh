@@ -11,13 +11,14 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 # as in some virtual machines, cannot start 32-bit programs at all), the same
 # sources are built for 64-bit Windows (build/win64) and run under 64-bit
 # Wine, and the scripts say why in WINE_ROAD. WINE_BITS=32 or 64 chooses.
-WINE_ROAD=""
+# A script started by another that sourced this file (with-xvfb, then
+# run-spulwerk) keeps the reason found there.
 if [ -n "${WINE_BITS:-}" ]; then
-    [ "$WINE_BITS" = 32 ] || WINE_ROAD="WINE_BITS=$WINE_BITS asked for"
+    if [ "$WINE_BITS" = 32 ]; then WINE_ROAD=""; else WINE_ROAD="${WINE_ROAD:-WINE_BITS=$WINE_BITS asked for}"; fi
 elif /usr/lib/wine/wine --version >/dev/null 2>&1 || [ ! -x /usr/lib/wine/wine64 ]; then
-    WINE_BITS=32
+    WINE_BITS=32 WINE_ROAD=""
 else
-    WINE_BITS=64
+    WINE_BITS=64 WINE_ROAD=""
     # scripts/install-deps keeps apt's reason where the 32-bit packages failed.
     if [ -s "$ROOT/build/wine-road" ]; then
         WINE_ROAD=$(cat "$ROOT/build/wine-road")
