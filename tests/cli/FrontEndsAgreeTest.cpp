@@ -21,20 +21,11 @@
 #include "tape/ReadingReport.h"
 #include "tape/TapeRecord.h"
 #include "tape/WavFile.h"
+#include "support/RecordSignal.h"
 
 namespace {
 using Samples = std::vector<std::uint8_t>;
 
-// The record of `image` under `header`, data byte 10 of block `faultyBlock`
-// (0: none) wrong on tape; `keep` of it (1: whole).
-Samples record(const std::vector<std::uint8_t>& image, const TapeHeader& header, int faultyBlock = 0, double keep = 1) {
-    auto bytes = layoutTapeRecord(image, header);
-    if (faultyBlock > 0) bytes[tape::fixedBytes - 3 + (faultyBlock - 1) * (256 + tape::blockFramingBytes) + 4 + 10] ^= 0x10;
-    Samples samples(bytes.size() * 240);
-    samples.resize(encodeBytesInto(bytes.data(), bytes.size(), 14, samples.data()));
-    samples.resize(static_cast<std::size_t>(samples.size() * keep));
-    return samples;
-}
 
 std::string writeSide(const std::string& path, const std::vector<Samples>& records) {
     Samples samples(20000, 0x80);
@@ -73,12 +64,12 @@ TEST(FrontEndsAgree, SameRowsBinNamesAndMessages) {
         const char* name;
         std::vector<Samples> records;
     } cases[] = {
-        {"one program", {record(first, prog)}},
-        {"two programs of one name", {record(first, prog), record(second, prog)}},
-        {"a true copy", {record(first, prog), record(first, prog)}},
-        {"a faulty block", {record(first, prog, 2)}},
-        {"cut short", {record(first, prog, 0, 0.6), record(second, {"ZWEI", 0x2000, 0, 0x2000})}},
-        {"a control character", {record(second, {"A\x02" "B", 0x0100, 0, 0x0100})}},
+        {"one program", {recordSignal(first, prog)}},
+        {"two programs of one name", {recordSignal(first, prog), recordSignal(second, prog)}},
+        {"a true copy", {recordSignal(first, prog), recordSignal(first, prog)}},
+        {"a faulty block", {recordSignal(first, prog, 2)}},
+        {"cut short", {recordSignal(first, prog, 0, 0.6), recordSignal(second, {"ZWEI", 0x2000, 0, 0x2000})}},
+        {"a control character", {recordSignal(second, {"A\x02" "B", 0x0100, 0, 0x0100})}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

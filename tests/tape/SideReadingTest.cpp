@@ -10,20 +10,11 @@
 #include "tape/SideReading.h"
 #include "tape/TapeRecord.h"
 #include "tape/WavFile.h"
+#include "support/RecordSignal.h"
 
 namespace {
 using Samples = std::vector<std::uint8_t>;
 
-// The record of `image` under `header`, data byte 10 of block `faultyBlock`
-// (0: none) wrong on tape; `keep` of it (1: whole).
-Samples record(const std::vector<std::uint8_t>& image, const TapeHeader& header, int faultyBlock = 0, double keep = 1) {
-    auto bytes = layoutTapeRecord(image, header);
-    if (faultyBlock > 0) bytes[tape::fixedBytes - 3 + (faultyBlock - 1) * (256 + tape::blockFramingBytes) + 4 + 10] ^= 0x10;
-    Samples samples(bytes.size() * 240);
-    samples.resize(encodeBytesInto(bytes.data(), bytes.size(), 14, samples.data()));
-    samples.resize(static_cast<std::size_t>(samples.size() * keep));
-    return samples;
-}
 
 Samples side(const std::vector<Samples>& records) {
     Samples samples(20000, 0x80);
@@ -44,7 +35,7 @@ const auto first = randomImage(768, 2), second = randomImage(768, 3);
 // same name numbered, a true copy recognised, a control character as "-",
 // a faulty one only when asked for, an unsure one as any other.
 TEST(SideReading, OffersEachProgramUnderItsBinName) {
-    const Samples a = record(first, prog), b = record(second, prog), aFaulty = record(first, prog, 2);
+    const Samples a = recordSignal(first, prog), b = recordSignal(second, prog), aFaulty = recordSignal(first, prog, 2);
     struct Case {
         const char* name;
         std::vector<Samples> records;
@@ -56,7 +47,7 @@ TEST(SideReading, OffersEachProgramUnderItsBinName) {
         {"true copies", {a, a, b}, false, {"PROG_1000_12FF_1000.BIN", "PROG_1000_12FF_1000-2.BIN"}, {false, true, false}},
         {"a faulty one", {aFaulty, b}, false, {"PROG_1000_12FF_1000.BIN"}, {false, false}},
         {"a faulty one kept", {aFaulty, b}, true, {"PROG_1000_12FF_1000.BIN", "PROG_1000_12FF_1000-2.BIN"}, {false, false}},
-        {"a control character", {record(first, {"A\x01:B", 0x0100, 0, 0x0100})}, false, {"A--B_0100_03FF_0100.BIN"}, {false}},
+        {"a control character", {recordSignal(first, {"A\x01:B", 0x0100, 0, 0x0100})}, false, {"A--B_0100_03FF_0100.BIN"}, {false}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -75,7 +66,7 @@ TEST(SideReading, OffersEachProgramUnderItsBinName) {
 // The diagnosis runs only where it is shown: for wav2bin only where a record
 // was not read whole, for list and check always.
 TEST(SideReading, WorksOutFindingsOnlyWhereTheyAreShown) {
-    const Samples whole = side({record(first, prog)}), faulty = side({record(first, prog, 2)});
+    const Samples whole = side({recordSignal(first, prog)}), faulty = side({recordSignal(first, prog, 2)});
     struct Case {
         const Samples* samples;
         FindingsWanted wanted;
@@ -100,7 +91,7 @@ TEST(SideReading, WorksOutFindingsOnlyWhereTheyAreShown) {
 // A record not read is a message naming the recording and where its sync
 // lay; where none was found, the message has no place.
 TEST(SideReading, NamesEachRecordNotReadWithItsPlace) {
-    const SideReading cut = readAll(side({record(first, prog), record(second, prog, 0, 0.7)}));
+    const SideReading cut = readAll(side({recordSignal(first, prog), recordSignal(second, prog, 0, 0.7)}));
     ASSERT_EQ(cut.records.size(), 2u);
     ASSERT_EQ(cut.messages.size(), 1u);
     EXPECT_EQ(cut.messages[0].at, cut.records[1].reading.syncPosition);
@@ -126,7 +117,7 @@ TEST(SideReading, NamesEachRecordNotReadWithItsPlace) {
 // A WAV of floating-point samples reads as the same signal in 16 bits does;
 // their bytes in either file give one program.
 TEST(SideReading, ReadsAFloatWavAsItsIntegerTwin) {
-    const Samples samples = side({record(first, prog)});
+    const Samples samples = side({recordSignal(first, prog)});
     std::vector<std::uint8_t> floats, shorts;
     for (std::uint8_t sample : samples) {
         const float value = (sample - 128) / 128.0f;
@@ -159,7 +150,7 @@ TEST(SideReading, MergeTellsWhereEachBlockCameFrom) {
     options.everyRecord = true;
     options.keepBestBlocks = true;
     options.originNamesFile = true;
-    const Samples one = side({record(first, prog, 2)}), two = side({record(first, prog, 3)});
+    const Samples one = side({recordSignal(first, prog, 2)}), two = side({recordSignal(first, prog, 3)});
     const SideReading merged =
         mergeSides({readSide(ByteView(one), 44100, SourceFacts{44100, {}}, options, "a.wav"),
                     readSide(ByteView(two), 44100, SourceFacts{44100, {}}, options, "b.wav")},
