@@ -177,7 +177,7 @@ Alignment align(ByteView samples, std::uint32_t rate, const DecodedRecord& guide
     const double nominal = cellSamplesAt(rate == 44100 ? 44100 : 22050);
     std::size_t from = guide.syncPosition > 40 * leadInWindow ? guide.syncPosition - 40 * leadInWindow : 0;
     LeadIn leadIn;
-    if (findLeadIn(samples, nominal, from, leadIn) && leadIn.position < guide.syncPosition && leadIn.cell > 0)
+    if (findLeadIn(samples.sub(0, guide.syncPosition), nominal, from, leadIn) && leadIn.cell > 0)
         slope = referenceCell / leadIn.cell;
     alignment.setSlope(slope);
     const std::size_t window = static_cast<std::size_t>(anchorWindow * rate / referenceRate);
