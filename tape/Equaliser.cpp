@@ -245,6 +245,7 @@ LearntEchoes learnEchoes(ByteView samples, std::uint32_t rate, const DecodedReco
     // The span learnt from: the reference laid over the recording, from its
     // start (the lead-in's first cell) to where it or the reading ends.
     const double slope = alignment.slope();
+    if (!(slope > 0)) return out;
     const double leadInStart =
         std::max(static_cast<double>(guide.syncPosition) - reference.syncEnd / slope, static_cast<double>(from));
     const double referenceEnd =
