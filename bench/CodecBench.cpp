@@ -4,7 +4,9 @@
 // degradation table (DegradationBench.cpp). `bench --abgenutzt AUS.wav` writes
 // one of its worn recordings; `bench --mitlesen` gives only the figures of bv7
 // record (LiveReadingBench.cpp), `bench --kette` only the diagnosis of
-// recording chains (ChainDiagnosisBench.cpp), `bench --wav2bin` only bv7
+// recording chains (ChainDiagnosisBench.cpp), `bench --telefon` only the
+// phone chains (PhoneChainsBench.cpp; `--telefon-tisch AUS.wav` writes the
+// phone on the table), `bench --wav2bin` only bv7
 // wav2bin against the bare reading loop (Wav2BinBench.cpp), `bench --seite`
 // only the tape side; these two take another bv7 to measure (an older build)
 // as a second argument.
@@ -26,6 +28,7 @@
 #include "bench/ChainDiagnosisBench.h"
 #include "bench/DegradationBench.h"
 #include "bench/LiveReadingBench.h"
+#include "bench/PhoneChainsBench.h"
 #include "bench/RecordingsBench.h"
 #include "bench/TapeSideBench.h"
 #include "bench/Wav2BinBench.h"
@@ -177,6 +180,8 @@ int main(int argc, char** argv) {
         return printWav2BinRatio(argc == 3 ? argv[2] : BV7_PROGRAM, benchProgram().c_str());
     if (argc == 3 && std::strcmp(argv[1], "--leseschleife") == 0) return runBareReadingLoop(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "--kette") == 0) return printChainDiagnosisTable(BV7_PROGRAM) == 0 ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "--telefon") == 0) return printPhoneChainsTable() == 0 ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "--telefon-tisch") == 0) return writePhoneOnTable(argv[2]) ? 0 : 1;
 
     std::mt19937 random(1);
     std::vector<std::uint8_t> image(65536);
@@ -191,5 +196,6 @@ int main(int argc, char** argv) {
     printRecordingsTable();
     const int sideMisses = printTapeSideTable(BV7_PROGRAM);
     printChainDiagnosisTable(BV7_PROGRAM);
-    return same && status == 0 && wav2bin == 0 && sideMisses == 0 ? 0 : 1;
+    const int phoneWorse = printPhoneChainsTable();
+    return same && status == 0 && wav2bin == 0 && sideMisses == 0 && phoneWorse == 0 ? 0 : 1;
 }

@@ -14,6 +14,7 @@ std::vector<std::string> readingLines(const DecodedRecord& record, std::string_v
 std::vector<std::string> readingNotes(const DecodedRecord& record) {
     std::vector<std::string> notes;
     if (record.filtered) notes.push_back(filteredReportLine);
+    if (record.equalised) notes.push_back(equalisedReportLine);
     if (record.nameUnsure) notes.push_back(nameUnsureLine);
     if (record.startUnsure) notes.push_back(startUnsureLine);
     return notes;

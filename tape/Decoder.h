@@ -70,6 +70,7 @@ struct DecodedRecord {
     LeadInBefore leadIn{windowsBeforeSync, windowsBeforeSync};
     std::size_t endPosition = 0;        // the sample after the last one read
     bool filtered = false;              // read by the noise-proof reader (RobustReader.h)
+    bool equalised = false;             // read from the samples with the echoes taken out (Equaliser.h)
     std::vector<BlockSpan> blockSpans;  // each block read up to its checksum, in order
     // The reader's soft values, where it gives them (ByteSource::softBits;
     // empty otherwise), bit by bit, most significant first: the 16 name bytes,

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tape/Equaliser.h"
 #include "tape/RobustReader.h"
 #include "tape/TapeRecord.h"
 
@@ -73,8 +74,9 @@ DecodedRecord secondReading(ByteView samples, const DecoderSettings& settings, s
 constexpr std::size_t syncMargin = 800;
 }
 
-DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
-                                    std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice) {
+namespace {
+DecodedRecord readBothWays(ByteView samples, const DecoderSettings& settings, std::uint32_t rate, std::size_t start,
+                           HeaderFieldSink* fields, const ReadingChoice& choice) {
     DecodedRecord first = decodeRecord(samples, settings, start, fields);
     if (choice.exact || readWhole(first)) return first;
     HeldFields held;
@@ -99,6 +101,71 @@ DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& set
         return second;
     }
     return first;
+}
+
+int goodBlocks(const DecodedRecord& record) { return static_cast<int>(record.blockSpans.size()) - record.faulty; }
+
+// Whether the reading of the equalised samples is to be taken instead of `other`.
+bool betterReading(const DecodedRecord& equalised, const DecodedRecord& other) {
+    if (!foundRecord(equalised)) return false;
+    if (readWhole(equalised)) return !readWhole(other);
+    const int gained = goodBlocks(equalised) - goodBlocks(other);
+    return gained > 0 || (gained == 0 && equalised.status == DecodeStatus::Ok && other.status != DecodeStatus::Ok);
+}
+
+// The equalised samples reach this far behind the guide's reading at first,
+// and four times as far again each time the reading runs into their end.
+constexpr double tailSeconds = 3;
+
+// Both readers on the samples of the record `guide` read, with the echoes
+// learnt from it taken out; positions as in `samples`, the fields held in
+// `held`. NoSync where nothing was learnt.
+DecodedRecord equalisedReading(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
+                               std::size_t start, const DecodedRecord& guide, HeldFields& held,
+                               const ReadingChoice& choice) {
+    const LearntEchoes learnt = learnEchoes(samples, rate, guide, start);
+    if (learnt.empty()) return DecodedRecord{};
+    DecoderSettings inWindow = settings;
+    inWindow.quietBand = -1;
+    // The same record: its sync where the guide found it.
+    const std::size_t limit = std::min(settings.syncLimit, guide.syncPosition + syncMargin);
+    inWindow.syncLimit = limit > learnt.begin ? limit - learnt.begin : 0;
+    ReadingChoice once = choice;
+    once.equalise = false;
+    DecodedRecord record;
+    for (std::size_t tail = static_cast<std::size_t>(tailSeconds * rate);; tail *= 4) {
+        const std::size_t end = std::min(samples.size, learnt.readTo + tail);
+        const std::vector<std::uint8_t> equalised = cancelEchoes(samples, learnt, end);
+        held.fields.clear();
+        record = readBothWays(ByteView(equalised), inWindow, rate, 0, &held, once);
+        if (record.status != DecodeStatus::CutShort || end >= samples.size) break;
+    }
+    record.equalised = true;
+    record.syncPosition += learnt.begin;
+    record.endPosition += learnt.begin;
+    for (BlockSpan& block : record.blockSpans) block.begin += learnt.begin, block.end += learnt.begin;
+    if (record.toneStart) *record.toneStart += learnt.begin;
+    return record;
+}
+
+// Rounds of learning: each from the better reading the one before gave.
+constexpr int equaliserRounds = 2;
+}
+
+DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
+                                    std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice) {
+    DecodedRecord record = readBothWays(samples, settings, rate, start, fields, choice);
+    if (choice.exact || !choice.equalise) return record;
+    for (int round = 0; round < equaliserRounds && !readWhole(record) && foundRecord(record); ++round) {
+        HeldFields held;
+        DecodedRecord equalised = equalisedReading(samples, settings, rate, start, record, held, choice);
+        if (!betterReading(equalised, record)) break;
+        held.passTo(fields);
+        const bool bothToEnd = equalised.status == DecodeStatus::Ok && record.status == DecodeStatus::Ok;
+        record = choice.keepBestBlocks && bothToEnd ? mergeBestBlocks(equalised, record) : std::move(equalised);
+        record.equalised = true;
+    }
+    return record;
 }
 
 GrowingReading readGrowingRecord(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,

@@ -11,10 +11,15 @@
 
 // The line the report gains when the noise-proof reader read the record.
 constexpr const char* filteredReportLine = "mit Störfilter gelesen";
+// The line it gains when it was read with the room's echo taken out (Equaliser.h).
+constexpr const char* equalisedReportLine = "mit Entzerrer gelesen (Raumhall herausgerechnet)";
 
 struct ReadingChoice {
     bool exact = false;            // the first reader alone
     bool keepBestBlocks = false;   // where both fail on blocks: the good blocks of both
+    // Where neither reads the record whole: both once more on the samples
+    // with the echoes learnt from the record taken out (Equaliser.h).
+    bool equalise = true;
 };
 
 // Reads the record from `start` of the samples at `rate`. The first reader's
@@ -23,7 +28,11 @@ struct ReadingChoice {
 // set); its header fields reach `fields` only then, or where the first reader
 // found no sync and the second did (its result then stands, faulty as it is).
 // Otherwise the first reader's result stands, or with `keepBestBlocks`
-// mergeBestBlocks of both.
+// mergeBestBlocks of both. Where that is not read whole, with `equalise`, both
+// readers read the record once more from equalised samples; that reading is
+// taken (`equalised` set) only where it has more good blocks, or as many and
+// reads to the end where the other does not (with `keepBestBlocks` the good
+// blocks of both).
 DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
                                     std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice);
 

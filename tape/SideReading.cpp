@@ -94,6 +94,7 @@ SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& so
     ReadingChoice choice;
     choice.exact = options.exact;
     choice.keepBestBlocks = options.keepBestBlocks;
+    choice.equalise = options.equalise;
     std::vector<DecodedRecord> readings;
     if (options.everyRecord) readings = readEveryRecord(samples, settings, rate, choice, options.progress);
     else readings.push_back(decodeRecordEitherWay(samples, settings, rate, 0, options.fields, choice));

@@ -27,6 +27,7 @@ struct ReadingOptions {
     // Where both readers fail on blocks: the good blocks of both (keeping a
     // faulty program, merging copies).
     bool keepBestBlocks = false;
+    bool equalise = true;               // an equaliser learnt from the record where neither reader reads it whole
     bool offerFaulty = false;           // a program with faulty blocks is offered too
     bool measure = false;               // level and noise of each record (the list)
     FindingsWanted findings = FindingsWanted::None;
