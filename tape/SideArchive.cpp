@@ -5,8 +5,10 @@
 #include "shell/Cp1252Text.h"
 #include "shell/Crc16.h"
 #include "shell/FileIo.h"
+#include "shell/HexText.h"
 #include "shell/Sha256.h"
 #include "tape/CopyMerge.h"
+#include "tape/FlacMaster.h"
 #include "tape/ReaderFallback.h"
 #include "tape/ReadingReport.h"
 #include "tape/TapeListing.h"
@@ -92,6 +94,23 @@ ReadingOptions archiveReadingOptions(ReadingOptions base) {
     return base;
 }
 
+ArchiveMaster makeMaster(ByteView file, const std::string& source) {
+    ArchiveMaster master;
+    PcmView pcm;
+    if (pcmOfWav(file, pcm)) {
+        master.bytes = encodeFlac(pcm);
+        master.extension = ".flac";
+        master.seconds = static_cast<double>(pcm.frames()) / pcm.rate;
+    } else {
+        master.bytes.assign(file.data, file.data + file.size);
+        const std::string name(fileNamePart(source));
+        const std::size_t dot = name.rfind('.');
+        master.extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    }
+    master.sha256 = sha256Hex(ByteView(master.bytes));
+    return master;
+}
+
 std::string masterName(const std::string& source, const std::string& extension, const std::vector<std::string>& used) {
     const std::string base = replaceExtension(fileNamePart(source), extension);
     std::string name = base.empty() || base == extension ? "aufnahme" + extension : base;
@@ -159,7 +178,8 @@ SideArchive buildArchive(const std::vector<SideReading>& sides, const std::vecto
                     beforeMatched[i] = true;
                 }
             if (program.file.empty()) {
-                const std::string base = offered.binName.empty() ? binNameFor(program.header) : offered.binName;
+                // Numbered as wav2bin --all numbers them, past every name the archive gave.
+                const std::string base = binNameFor(program.header);
                 program.file = base;
                 for (int number = 2; std::find(usedNames.begin(), usedNames.end(), program.file) != usedNames.end();
                      ++number)
@@ -199,6 +219,30 @@ std::vector<std::string> recordAgainLines(const SideArchive& archive, NameText n
     }
     for (const ArchiveGap& gap : archive.gaps)
         lines.push_back("nicht gelesen: " + place(gap.recording, gap.at) + ": " + gap.line);
+    return lines;
+}
+
+std::vector<std::string> archiveSummaryLines(const SideArchive& archive, const std::string& folder, NameText nameText) {
+    std::vector<std::string> lines;
+    int counts[4] = {};
+    for (const ArchiveProgram& program : archive.programs) {
+        ++counts[static_cast<int>(program.status)];
+        lines.push_back(nameText(shownName(program.header.name)) + "  " + formatHex4(program.header.aa) + " " +
+                        formatHex4(program.header.ea) + " " + formatHex4(program.header.sa) + "  " +
+                        statusText(program.status) + "  " +
+                        (program.file.empty() ? std::string("nicht gespeichert") : nameText(program.file)));
+    }
+    const std::size_t programs = archive.programs.size(), recordings = archive.recordings.size();
+    lines.push_back("");
+    lines.push_back(std::to_string(programs) + (programs == 1 ? " Programm: " : " Programme: ") +
+                    std::to_string(counts[0]) + " bestätigt, " + std::to_string(counts[1]) + " ganz, " +
+                    std::to_string(counts[3]) + " unsicher, " + std::to_string(counts[2]) + " fehlerhaft; " +
+                    std::to_string(recordings) + (recordings == 1 ? " Aufnahme" : " Aufnahmen") + " im Archiv " +
+                    folder);
+    const std::vector<std::string> again = recordAgainLines(archive, nameText);
+    if (!again.empty())
+        lines.push_back("Noch nicht bestätigt, diese Stellen der Seite noch einmal aufnehmen und hinzufügen:");
+    for (const std::string& line : again) lines.push_back("  " + line);
     return lines;
 }
 

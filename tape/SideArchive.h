@@ -71,6 +71,17 @@ const char* statusText(ArchiveStatus status);
 // readers, findings of the records not read whole.
 ReadingOptions archiveReadingOptions(ReadingOptions base);
 
+// The master of a recording: the FLAC stream of a WAV file's integer PCM
+// (extension ".flac"), else the file as it is, with the extension of
+// `source` (floating point, another sound file); its length and digest.
+struct ArchiveMaster {
+    std::vector<std::uint8_t> bytes;
+    std::string extension;
+    double seconds = 0;                 // 0 where the file is kept as it is
+    std::string sha256;
+};
+ArchiveMaster makeMaster(ByteView file, const std::string& source);
+
 // The master's name for the recording `source` ("dir/seite.wav" ->
 // "seite.flac", or with `extension` as the original keeps it), numbered
 // ("seite-2.flac") where one of `used` has it.
@@ -90,6 +101,10 @@ SideArchive buildArchive(const std::vector<SideReading>& sides, const std::vecto
 // bei 1:23.4"); empty where everything is verified.
 // Names from tape reach the lines through `nameText`.
 std::vector<std::string> recordAgainLines(const SideArchive& archive, NameText nameText);
+
+// What bv7 and the page say of an archive in `folder`: a line per program
+// (name, addresses, status, file), the counts, and what to record again.
+std::vector<std::string> archiveSummaryLines(const SideArchive& archive, const std::string& folder, NameText nameText);
 
 // "1:23.4" of a time on the side in seconds.
 std::string sideTime(double seconds);
