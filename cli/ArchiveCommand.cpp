@@ -112,25 +112,10 @@ int archiveCommand(const CommandArgs& args, CommandIo& io) {
     if (existing && !readIndex(folder, before, io.err)) return exitFailed;
     const ReadingOptions options = archiveReadingOptions(settingsReadingOptions(arguments.has("--exact")));
 
-    // The recordings in the archive first, read again from their masters.
+    // The new recordings, each master written at once; one already in the
+    // archive (the same master) is not added again.
     std::vector<ArchiveRecording> recordings = before.recordings;
-    std::vector<SideReading> sides;
-    for (const ArchiveRecording& recording : before.recordings) {
-        const std::string path = folder + recording.file;
-        std::vector<std::uint8_t> bytes, wav;
-        if (!readInput(path, bytes, "Master des Archivs kann nicht gelesen werden", io.err)) return exitFailed;
-        if (hasExtension(path, ".flac")) {
-            if (!flacToWav(ByteView(bytes), wav)) {
-                io.err << "Fehler: Master des Archivs ist beschädigt: " << path << "\n";
-                return exitFailed;
-            }
-            bytes.swap(wav);
-        }
-        sides.emplace_back();
-        if (!readSamples(std::move(bytes), recording.file, options, sides.back(), io.err)) return exitFailed;
-    }
-
-    // Then the new ones, each master written at once.
+    std::vector<SideReading> newSides;
     int failures = 0;
     for (const std::string& input : arguments.positionals()) {
         std::vector<std::uint8_t> bytes;
@@ -169,8 +154,30 @@ int archiveCommand(const CommandArgs& args, CommandIo& io) {
         }
         io.out << "Master geschrieben: " << folder << recording.file << "\n";
         recordings.push_back(std::move(recording));
-        sides.push_back(std::move(side));
+        newSides.push_back(std::move(side));
     }
+    if (existing && newSides.empty()) {
+        io.out << "Nichts hinzugefügt; das Archiv bleibt, wie es war: " << folder << "\n";
+        return failures == 0 && before.complete() ? exitOk : exitFailed;
+    }
+
+    // The recordings in the archive read again from their masters, first, as the index counts them.
+    std::vector<SideReading> sides;
+    for (const ArchiveRecording& recording : before.recordings) {
+        const std::string path = folder + recording.file;
+        std::vector<std::uint8_t> bytes, wav;
+        if (!readInput(path, bytes, "Master des Archivs kann nicht gelesen werden", io.err)) return exitFailed;
+        if (hasExtension(path, ".flac")) {
+            if (!flacToWav(ByteView(bytes), wav)) {
+                io.err << "Fehler: Master des Archivs ist beschädigt: " << path << "\n";
+                return exitFailed;
+            }
+            bytes.swap(wav);
+        }
+        sides.emplace_back();
+        if (!readSamples(std::move(bytes), recording.file, options, sides.back(), io.err)) return exitFailed;
+    }
+    for (SideReading& side : newSides) sides.push_back(std::move(side));
 
     SideArchive archive = buildArchive(sides, recordings, before);
     io.out << "\n";

@@ -55,13 +55,15 @@ std::vector<std::uint8_t> storedZip(const std::vector<ZipEntry>& entries) {
         out.insert(out.end(), entry.name.begin(), entry.name.end());
         if (entry.bytes.size) out.insert(out.end(), entry.bytes.data, entry.bytes.data + entry.bytes.size);
         putLe(central, 0x02014B50, 4);
-        putLe(central, 20, 2);   // made by: 2.0
+        // Made by 2.0 on Unix: unzip takes the names as they are (on MS-DOS it
+        // would read them in its code page), and the files as rw-r--r--.
+        putLe(central, 0x0314, 2);
         putCommon(central, entry, crc);
         putLe(central, 0, 2);    // extra
         putLe(central, 0, 2);    // comment
         putLe(central, 0, 2);    // disk
         putLe(central, 0, 2);    // internal attributes
-        putLe(central, 0, 4);    // external attributes
+        putLe(central, 0100644u << 16, 4);   // external attributes: a regular file
         putLe(central, offset, 4);
         central.insert(central.end(), entry.name.begin(), entry.name.end());
     }

@@ -161,7 +161,7 @@ void writeSubframe(BitWriter& out, const std::int32_t* x, std::size_t n, int sam
         for (std::size_t i = 0; i < n; ++i) out.signedValue(x[i], sampleBits);
         return;
     }
-    out.put(static_cast<unsigned>(0x10 | plan.order) << 1, 8);
+    out.put(static_cast<unsigned>(0x08 | plan.order) << 1, 8);   // fixed, its order
     for (int i = 0; i < plan.order; ++i) out.signedValue(x[i], sampleBits);
     const bool wide = std::any_of(plan.parameters.begin(), plan.parameters.end(), [](int k) { return k > 14; });
     out.put(wide ? 1 : 0, 2);

@@ -150,6 +150,9 @@ SideArchive buildArchive(const std::vector<SideReading>& sides, const std::vecto
     for (const OfferedProgram& offered : merged.programs) {
         ArchiveProgram program;
         program.header = offered.record.header;
+        // The name as the BIN name and the index give it: without the blanks that fill it on tape.
+        std::string& name = program.header.name;
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t' || name.back() == '\0')) name.pop_back();
         program.image = offered.record.image;
         program.blocks = offered.record.blocks;
         program.crc = crc16Sdlc(program.image.data(), program.image.size());
