@@ -14,30 +14,26 @@ class BitWriter {
   public:
     explicit BitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
     void put(std::uint64_t value, int bits) {   // bits <= 32
-        for (int i = bits - 1; i >= 0; --i) bit(static_cast<unsigned>(value >> i) & 1);
+        pending_ = pending_ << bits | (value & ((std::uint64_t{1} << bits) - 1));
+        count_ += bits;
+        while (count_ >= 8) {
+            count_ -= 8;
+            out_.push_back(static_cast<std::uint8_t>(pending_ >> count_));
+        }
     }
-    void bit(unsigned value) {
-        pending_ = static_cast<std::uint8_t>(pending_ << 1 | value);
-        if (++count_ == 8) flush();
-    }
+    void bit(unsigned value) { put(value, 1); }
     void zeros(std::uint64_t count) {
-        for (; count > 0 && count_ != 0; --count) bit(0);
-        for (; count >= 8; count -= 8) out_.push_back(0);
-        for (; count > 0; --count) bit(0);
+        for (; count > 32; count -= 32) put(0, 32);
+        put(0, static_cast<int>(count));
     }
-    void signedValue(std::int64_t value, int bits) { put(static_cast<std::uint64_t>(value) & ((std::uint64_t{1} << bits) - 1), bits); }
+    void signedValue(std::int64_t value, int bits) { put(static_cast<std::uint64_t>(value), bits); }
     void align() {
-        while (count_ != 0) bit(0);
+        if (count_ > 0) put(0, 8 - count_);
     }
 
   private:
-    void flush() {
-        out_.push_back(pending_);
-        pending_ = 0;
-        count_ = 0;
-    }
     std::vector<std::uint8_t>& out_;
-    std::uint8_t pending_ = 0;
+    std::uint64_t pending_ = 0;   // the last count_ bits are not written yet
     int count_ = 0;
 };
 
@@ -125,9 +121,18 @@ SubframePlan planSubframe(const std::int32_t* x, std::size_t n, int sampleBits, 
             folds[i] = folded(r);
         }
         if (!fits) continue;
-        for (int partitionOrder = 0; partitionOrder <= maxPartitionOrder; ++partitionOrder) {
+        // The sums of the finest partitions the block allows, the coarser ones added up from them.
+        int finest = 0;
+        while (finest < maxPartitionOrder && n % (std::size_t{2} << finest) == 0 &&
+               n / (std::size_t{2} << finest) > static_cast<std::size_t>(order))
+            ++finest;
+        std::vector<std::uint64_t> sums(std::size_t{1} << finest, 0);
+        const std::size_t finestSize = n >> finest;
+        for (std::size_t i = order; i < n; ++i) sums[i / finestSize] += folds[i];
+        for (int partitionOrder = finest; partitionOrder >= 0; --partitionOrder) {
             const std::size_t partitions = std::size_t{1} << partitionOrder;
-            if (n % partitions != 0 || n / partitions <= static_cast<std::size_t>(order)) break;
+            if (partitionOrder < finest)
+                for (std::size_t p = 0; p < partitions; ++p) sums[p] = sums[2 * p] + sums[2 * p + 1];
             const std::size_t size = n / partitions;
             SubframePlan plan;
             plan.order = order;
@@ -135,10 +140,9 @@ SubframePlan planSubframe(const std::int32_t* x, std::size_t n, int sampleBits, 
             plan.bits = std::uint64_t{static_cast<unsigned>(order)} * sampleBits + 2 + 4;
             bool wide = false;
             for (std::size_t p = 0; p < partitions; ++p) {
-                std::uint64_t sum = 0, bits = 0;
+                std::uint64_t bits = 0;
                 const std::size_t from = p == 0 ? order : p * size;
-                for (std::size_t i = from; i < (p + 1) * size; ++i) sum += folds[i];
-                const int k = riceParameter(sum, (p + 1) * size - from, bits);
+                const int k = riceParameter(sums[p], (p + 1) * size - from, bits);
                 wide = wide || k > 14;
                 plan.parameters.push_back(k);
                 plan.bits += bits;
