@@ -50,8 +50,16 @@ std::string html(const std::string& utf8) {
     return text;
 }
 
-// "Blöcke 1-2: Aufnahme 1; Block 3: keine" of where each block came from.
-std::string blockSourcesText(const ArchiveProgram& program) {
+// "Aufnahme 2 (zwei.wav)".
+std::string recordingText(const SideArchive& archive, int recording) {
+    std::string text = "Aufnahme " + std::to_string(recording + 1);
+    if (recording >= 0 && static_cast<std::size_t>(recording) < archive.recordings.size())
+        text += " (" + archive.recordings[static_cast<std::size_t>(recording)].source + ")";
+    return text;
+}
+
+// "Blöcke 1-2: Aufnahme 1 (eins.wav); Block 3: aus keiner Aufnahme gut" of where each block came from.
+std::string blockSourcesText(const SideArchive& archive, const ArchiveProgram& program) {
     std::string text;
     for (std::size_t first = 0; first < program.blockSources.size();) {
         std::size_t last = first;
@@ -64,7 +72,7 @@ std::string blockSourcesText(const ArchiveProgram& program) {
                 ": " +
                 (source == blockFromNone   ? std::string("aus keiner Aufnahme gut")
                  : source == blockCombined ? std::string("aus allen Aufnahmen zusammengerechnet")
-                                           : "Aufnahme " + std::to_string(source + 1));
+                                           : recordingText(archive, source));
         first = last + 1;
     }
     return text;
@@ -127,9 +135,9 @@ std::string archiveIndexHtml(const SideArchive& archive) {
                 "</td><td class=\"" + statusKey(program.status) + "\">" + statusText(program.status) +
                 (program.keptAsBefore ? " (wie zuvor gespeichert)" : "") + "</td><td>";
         for (const ArchiveReading& reading : program.readings)
-            text += "Aufnahme " + std::to_string(reading.recording + 1) + " bei " + sideTime(reading.at) + ": " +
+            text += html(recordingText(archive, reading.recording)) + " bei " + sideTime(reading.at) + ": " +
                     std::to_string(reading.good) + "/" + std::to_string(reading.total) + " Blöcke gut<br>";
-        text += "</td><td>" + html(blockSourcesText(program)) + "</td></tr>\n";
+        text += "</td><td>" + html(blockSourcesText(archive, program)) + "</td></tr>\n";
     }
     text += "</table>\n<h2>Noch einmal aufnehmen</h2>\n";
     const std::vector<std::string> again = recordAgainLines(archive, utf8Name);
@@ -150,7 +158,7 @@ std::string archiveIndexHtml(const SideArchive& archive) {
         text += "</td></tr>\n";
     }
     return text + "</table>\n<p>Prüfsummen: <a href=\"SHA256SUMS\">SHA256SUMS</a> "
-                  "(<code>sha256sum -c SHA256SUMS</code>), Daten für Programme: "
+                  "(<code>sha256sum -c SHA256SUMS</code>), für Programme: "
                   "<a href=\"index.json\">index.json</a>.</p>\n</body>\n</html>\n";
 }
 

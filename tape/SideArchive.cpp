@@ -214,7 +214,11 @@ std::vector<std::string> recordAgainLines(const SideArchive& archive, NameText n
     };
     for (const ArchiveProgram& program : archive.programs) {
         if (program.status == ArchiveStatus::Verified) continue;
-        std::string line = nameText(shownName(program.header.name)) + " (" + statusText(program.status) + "): ";
+        // Programs of one name told apart by their files, or by their addresses.
+        const std::string what = !program.file.empty() ? nameText(program.file)
+                                 : nameText(shownName(program.header.name)) + " " + formatHex4(program.header.aa) +
+                                       " " + formatHex4(program.header.ea) + " " + formatHex4(program.header.sa);
+        std::string line = what + " (" + statusText(program.status) + "): ";
         for (std::size_t i = 0; i < program.readings.size(); ++i)
             line += (i ? ", " : "") + place(program.readings[i].recording, program.readings[i].at);
         if (program.readings.empty()) line += "Stelle nicht bekannt";

@@ -97,8 +97,9 @@ SideArchive buildArchive(const std::vector<SideReading>& sides, const std::vecto
                          const SideArchive& before);
 
 // The lines of what to record again: each program not verified and each
-// record not read, with where it lies on the tape ("PROG (ganz): seite.wav
-// bei 1:23.4"); empty where everything is verified.
+// record not read, with where it lies on the tape ("PROG_1000_12FF_1000.BIN
+// (ganz, nicht bestätigt): seite.wav bei 1:23.4", without a file "PROG 1000
+// 12FF 1000 (fehlerhaft): ..."); empty where everything is verified.
 // Names from tape reach the lines through `nameText`.
 std::vector<std::string> recordAgainLines(const SideArchive& archive, NameText nameText);
 

@@ -91,7 +91,7 @@ TEST(Archive, TwoRecordingsThenAThird) {
     EXPECT_NE(json.find("\"aa\": \"1000\", \"ea\": \"1257\", \"sa\": \"1000\", \"file\": \"ALPHA_1000_1257_1000.BIN\""),
               std::string::npos);
     EXPECT_NE(json.find("\"source\": \"" + first + "\""), std::string::npos);
-    EXPECT_NE(made.out.find("DELTA (fehlerhaft): " + first + " bei "), std::string::npos) << made.out;
+    EXPECT_NE(made.out.find("DELTA 3000 312B 3000 (fehlerhaft): " + first + " bei "), std::string::npos) << made.out;
 
     // The masters hold the samples of the recordings, as they were.
     for (std::size_t i = 0; i < 2; ++i) {
