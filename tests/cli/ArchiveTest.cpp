@@ -20,10 +20,10 @@ struct Program {
 
 // A side of `records` at 44100, 8-bit mono, with a pause behind each.
 std::string writeSide(const std::string& path, const std::vector<Samples>& records) {
-    Samples samples(20000, 0x80);
+    Samples samples(8000, 0x80);
     for (const Samples& record : records) {
         samples.insert(samples.end(), record.begin(), record.end());
-        samples.insert(samples.end(), 20000, 0x80);
+        samples.insert(samples.end(), 8000, 0x80);
     }
     writeFile(path, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
                                      static_cast<std::uint32_t>(samples.size())));
@@ -55,11 +55,11 @@ const ArchiveProgram* find(const SideArchive& archive, const Program& program, c
 TEST(Archive, TwoRecordingsThenAThird) {
     const std::string dir = freshTestDir("archive");
     const std::string folder = dir + "seite/";
-    const Program alpha{{"ALPHA", 0x1000, 0x1257, 0x1000}, randomImage(600, 1)};
-    const Program same{{"SAME", 0x2000, 0x212B, 0x2000}, randomImage(300, 2)};
+    const Program alpha{{"ALPHA", 0x1000, 0x1211, 0x1000}, randomImage(530, 1)};
+    const Program same{{"SAME", 0x2000, 0x210D, 0x2000}, randomImage(270, 2)};
     Program other = same;
-    for (std::size_t i = 256; i < 300; ++i) other.image[i] ^= 0x5A;
-    const Program delta{{"DELTA", 0x3000, 0x312B, 0x3000}, randomImage(300, 3)};
+    for (std::size_t i = 256; i < 270; ++i) other.image[i] ^= 0x5A;
+    const Program delta{{"DELTA", 0x3000, 0x310D, 0x3000}, randomImage(270, 3)};
     auto signal = [](const Program& program, int faulty = 0) { return recordSignal(program.image, program.header, faulty); };
     const std::string first = writeSide(dir + "eins.wav", {signal(alpha, 2), signal(same), signal(other), signal(delta, 1)});
     const std::string second =
@@ -71,9 +71,9 @@ TEST(Archive, TwoRecordingsThenAThird) {
     ASSERT_EQ(archive.recordings.size(), 2u);
     ASSERT_EQ(archive.programs.size(), 4u) << made.out;
     struct Expected { const Program* program; ArchiveStatus status; const char* file; };
-    for (const Expected& expected : {Expected{&alpha, ArchiveStatus::Whole, "ALPHA_1000_1257_1000.BIN"},
-                                     Expected{&same, ArchiveStatus::Verified, "SAME_2000_212B_2000.BIN"},
-                                     Expected{&other, ArchiveStatus::Whole, "SAME_2000_212B_2000-2.BIN"},
+    for (const Expected& expected : {Expected{&alpha, ArchiveStatus::Whole, "ALPHA_1000_1211_1000.BIN"},
+                                     Expected{&same, ArchiveStatus::Verified, "SAME_2000_210D_2000.BIN"},
+                                     Expected{&other, ArchiveStatus::Whole, "SAME_2000_210D_2000-2.BIN"},
                                      Expected{&delta, ArchiveStatus::Faulty, ""}}) {
         SCOPED_TRACE(expected.file);
         const ArchiveProgram* entry = find(archive, *expected.program, folder);
@@ -88,10 +88,10 @@ TEST(Archive, TwoRecordingsThenAThird) {
 
     const auto index = readFile(folder + "index.json");
     const std::string json(index.begin(), index.end());
-    EXPECT_NE(json.find("\"aa\": \"1000\", \"ea\": \"1257\", \"sa\": \"1000\", \"file\": \"ALPHA_1000_1257_1000.BIN\""),
+    EXPECT_NE(json.find("\"aa\": \"1000\", \"ea\": \"1211\", \"sa\": \"1000\", \"file\": \"ALPHA_1000_1211_1000.BIN\""),
               std::string::npos);
     EXPECT_NE(json.find("\"source\": \"" + first + "\""), std::string::npos);
-    EXPECT_NE(made.out.find("DELTA 3000 312B 3000 (fehlerhaft): " + first + " bei "), std::string::npos) << made.out;
+    EXPECT_NE(made.out.find("DELTA 3000 310D 3000 (fehlerhaft): " + first + " bei "), std::string::npos) << made.out;
 
     // The masters hold the samples of the recordings, as they were.
     for (std::size_t i = 0; i < 2; ++i) {
@@ -106,7 +106,7 @@ TEST(Archive, TwoRecordingsThenAThird) {
     EXPECT_EQ(std::system(("cd '" + folder + "' && sha256sum --quiet -c SHA256SUMS").c_str()), 0);
 
     // The third recording: DELTA whole now, nothing saved before changed.
-    const auto sameBefore = readFile(folder + "SAME_2000_212B_2000.BIN");
+    const auto sameBefore = readFile(folder + "SAME_2000_210D_2000.BIN");
     const std::string third = writeSide(dir + "drei.wav", {signal(delta), signal(alpha)});
     CommandOutcome added = runCommand(archiveCommand, {third, "-o", folder});
     EXPECT_EQ(added.code, 0) << added.out << added.err;
@@ -116,9 +116,9 @@ TEST(Archive, TwoRecordingsThenAThird) {
     const ArchiveProgram* now = find(archive, delta, folder);
     ASSERT_NE(now, nullptr);
     EXPECT_EQ(now->status, ArchiveStatus::Whole);
-    EXPECT_EQ(now->file, "DELTA_3000_312B_3000.BIN");
+    EXPECT_EQ(now->file, "DELTA_3000_310D_3000.BIN");
     EXPECT_EQ(find(archive, alpha, folder)->readings.size(), 3u);
-    EXPECT_EQ(readFile(folder + "SAME_2000_212B_2000.BIN"), sameBefore);
+    EXPECT_EQ(readFile(folder + "SAME_2000_210D_2000.BIN"), sameBefore);
     EXPECT_EQ(std::system(("cd '" + folder + "' && sha256sum --quiet -c SHA256SUMS").c_str()), 0);
 
     // The same recording again adds nothing.
