@@ -1,6 +1,7 @@
 #include "tape/FlacMaster.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "tape/WavFile.h"
@@ -47,11 +48,17 @@ std::uint8_t crc8(const std::uint8_t* bytes, std::size_t count) {
 }
 
 std::uint16_t crc16(const std::uint8_t* bytes, std::size_t count) {
+    static const auto table = [] {
+        std::array<std::uint16_t, 256> made{};
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            std::uint16_t crc = static_cast<std::uint16_t>(byte << 8);
+            for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x8005 : crc << 1);
+            made[byte] = crc;
+        }
+        return made;
+    }();
     std::uint16_t crc = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        crc ^= static_cast<std::uint16_t>(bytes[i] << 8);
-        for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x8005 : crc << 1);
-    }
+    for (std::size_t i = 0; i < count; ++i) crc = static_cast<std::uint16_t>((crc << 8) ^ table[(crc >> 8) ^ bytes[i]]);
     return crc;
 }
 
@@ -80,15 +87,19 @@ std::int64_t fixedResidual(const std::int32_t* x, std::size_t i, int order) {
     }
 }
 
+// 0, -1, 1, -2 ... as 0, 1, 2, 3 ...
 std::uint64_t folded(std::int64_t residual) {
-    return residual >= 0 ? static_cast<std::uint64_t>(residual) << 1 : (static_cast<std::uint64_t>(-residual) << 1) - 1;
+    return (static_cast<std::uint64_t>(residual) << 1) ^ static_cast<std::uint64_t>(residual >> 63);
 }
 
-// The Rice parameter for `count` folded residuals that sum to `sum`, and its bits.
+// The Rice parameter for `count` folded residuals that sum to `sum`, and its
+// bits: the cost is least near the logarithm of their mean.
 int riceParameter(std::uint64_t sum, std::size_t count, std::uint64_t& bits) {
+    int near = 0;
+    while (near < 30 && (std::uint64_t{count} << (near + 1)) <= sum) ++near;
     int best = 0;
     bits = ~std::uint64_t{0};
-    for (int k = 0; k <= 30; ++k) {
+    for (int k = near > 1 ? near - 1 : 0; k <= near + 1 && k <= 30; ++k) {
         const std::uint64_t cost = count * (k + 1) + (sum >> k);
         if (cost < bits) bits = cost, best = k;
     }
@@ -104,7 +115,14 @@ struct SubframePlan {
     std::uint64_t bits = 0;
 };
 
-SubframePlan planSubframe(const std::int32_t* x, std::size_t n, int sampleBits, std::vector<std::uint64_t>& folds) {
+// The residuals of every fixed order of one block, each order the
+// differences of the one below (order 0: the samples), kept between blocks.
+struct Residuals {
+    std::vector<std::int64_t> of[maxOrder + 1];
+    std::vector<std::uint64_t> sums;
+};
+
+SubframePlan planSubframe(const std::int32_t* x, std::size_t n, int sampleBits, Residuals& work) {
     SubframePlan best;
     best.bits = std::uint64_t{n} * sampleBits;
     if (std::all_of(x, x + n, [x](std::int32_t v) { return v == x[0]; })) {
@@ -112,23 +130,33 @@ SubframePlan planSubframe(const std::int32_t* x, std::size_t n, int sampleBits, 
         best.bits = sampleBits;
         return best;
     }
+    work.of[0].assign(x, x + n);
     for (int order = 0; order <= maxOrder && static_cast<std::size_t>(order) < n; ++order) {
-        folds.assign(n, 0);
-        bool fits = true;
-        for (std::size_t i = order; i < n && fits; ++i) {
-            const std::int64_t r = fixedResidual(x, i, order);
-            fits = r > -(std::int64_t{1} << 31) && r < (std::int64_t{1} << 31);
-            folds[i] = folded(r);
+        std::vector<std::int64_t>& r = work.of[order];
+        if (order > 0) {
+            const std::vector<std::int64_t>& below = work.of[order - 1];
+            r.resize(n);
+            for (std::size_t i = order; i < n; ++i) r[i] = below[i] - below[i - 1];
         }
-        if (!fits) continue;
         // The sums of the finest partitions the block allows, the coarser ones added up from them.
         int finest = 0;
         while (finest < maxPartitionOrder && n % (std::size_t{2} << finest) == 0 &&
                n / (std::size_t{2} << finest) > static_cast<std::size_t>(order))
             ++finest;
-        std::vector<std::uint64_t> sums(std::size_t{1} << finest, 0);
+        std::vector<std::uint64_t>& sums = work.sums;
+        sums.assign(std::size_t{1} << finest, 0);
         const std::size_t finestSize = n >> finest;
-        for (std::size_t i = order; i < n; ++i) sums[i / finestSize] += folds[i];
+        std::uint64_t largest = 0;   // folded
+        for (std::size_t p = 0; p < sums.size(); ++p) {
+            std::uint64_t sum = 0;
+            for (std::size_t i = std::max<std::size_t>(order, p * finestSize); i < (p + 1) * finestSize; ++i) {
+                const std::uint64_t value = folded(r[i]);
+                largest = std::max(largest, value);
+                sum += value;
+            }
+            sums[p] = sum;
+        }
+        if (largest >= (std::uint64_t{1} << 32) - 2) continue;   // a residual beyond 32 bits
         for (int partitionOrder = finest; partitionOrder >= 0; --partitionOrder) {
             const std::size_t partitions = std::size_t{1} << partitionOrder;
             if (partitionOrder < finest)
@@ -154,7 +182,8 @@ SubframePlan planSubframe(const std::int32_t* x, std::size_t n, int sampleBits, 
     return best;
 }
 
-void writeSubframe(BitWriter& out, const std::int32_t* x, std::size_t n, int sampleBits, const SubframePlan& plan) {
+void writeSubframe(BitWriter& out, const std::int32_t* x, std::size_t n, int sampleBits, const SubframePlan& plan,
+                   const Residuals& work) {
     if (plan.order == -2) {
         out.put(0x00, 8);
         out.signedValue(x[0], sampleBits);
@@ -171,12 +200,18 @@ void writeSubframe(BitWriter& out, const std::int32_t* x, std::size_t n, int sam
     out.put(wide ? 1 : 0, 2);
     out.put(static_cast<unsigned>(plan.partitionOrder), 4);
     const std::size_t size = n >> plan.partitionOrder;
+    const std::vector<std::int64_t>& r = work.of[plan.order];
     for (std::size_t p = 0; p < plan.parameters.size(); ++p) {
         const int k = plan.parameters[p];
         out.put(static_cast<unsigned>(k), wide ? 5 : 4);
         for (std::size_t i = p == 0 ? plan.order : p * size; i < (p + 1) * size; ++i) {
-            const std::uint64_t u = folded(fixedResidual(x, i, plan.order));
-            out.zeros(u >> k);
+            const std::uint64_t u = folded(r[i]), quotient = u >> k;
+            // The unary quotient, its closing 1 and the low k bits, in one go where they fit.
+            if (quotient + 1 + k <= 32) {
+                out.put((std::uint64_t{1} << k) | (u & ((std::uint64_t{1} << k) - 1)), static_cast<int>(quotient + 1 + k));
+                continue;
+            }
+            out.zeros(quotient);
             out.bit(1);
             if (k > 0) out.put(u & ((std::uint64_t{1} << k) - 1), k);
         }
@@ -250,7 +285,7 @@ std::vector<std::uint8_t> encodeFlac(const PcmView& pcm) {
         for (int i = 0; i < 16; ++i) info.put(0, 8);
     }
     std::vector<std::int32_t> samples(blockFrames);
-    std::vector<std::uint64_t> folds;
+    Residuals work;
     std::uint32_t number = 0;
     for (std::uint64_t first = 0; first < total; first += blockFrames, ++number) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(blockFrames, total - first));
@@ -266,7 +301,7 @@ std::vector<std::uint8_t> encodeFlac(const PcmView& pcm) {
         BitWriter bits(out);
         for (unsigned channel = 0; channel < pcm.channels; ++channel) {
             for (std::size_t i = 0; i < n; ++i) samples[i] = pcm.sample(first + i, channel);
-            writeSubframe(bits, samples.data(), n, pcm.bits, planSubframe(samples.data(), n, pcm.bits, folds));
+            writeSubframe(bits, samples.data(), n, pcm.bits, planSubframe(samples.data(), n, pcm.bits, work), work);
         }
         bits.align();
         const std::uint16_t crc = crc16(out.data() + start, out.size() - start);

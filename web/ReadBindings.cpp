@@ -160,7 +160,8 @@ val archiveRecordings(const val& names, const val& files, const std::string& fol
     std::vector<SideReading> sides;
     std::vector<ArchiveRecording> recordings;
     std::vector<std::vector<std::uint8_t>> masters;
-    const ReadingOptions options = archiveReadingOptions(pageOptions());
+    ReadingOptions options = archiveReadingOptions(pageOptions());
+    options.progress = pageProgress();
     const int count = files["length"].as<int>();
     for (int i = 0; i < count; ++i) {
         const std::string name = names[i].as<std::string>();

@@ -177,7 +177,9 @@ async function makeArchive() {
     const chosenOnes = await recordingsOf(files, mine);
     if (!chosenOnes || mine !== chosen) return;
     const { names, recordings, handed, undecoded } = chosenOnes;
-    const result = await callWithProgress("archiveRecordings", [names, recordings, folder], null, handed);
+    const result = await callWithProgress("archiveRecordings", [names, recordings, folder], (done, total) => {
+      if (mine === chosen) $("archiv-status").textContent = "Archiv wird angelegt … " + Math.floor((100 * done) / total) + " %";
+    }, handed);
     if (mine !== chosen) return;
     $("archiv-bericht").textContent = [...undecoded, ...result.messages, ...result.lines].join("\n");
     $("archiv-bericht").hidden = false;
