@@ -175,7 +175,8 @@ int archiveCommand(const CommandArgs& args, CommandIo& io) {
             bytes.swap(wav);
         }
         sides.emplace_back();
-        if (!readSamples(std::move(bytes), recording.file, options, sides.back(), io.err)) return exitFailed;
+        // Named as when it was added, so that its findings read the same.
+        if (!readSamples(std::move(bytes), recording.source, options, sides.back(), io.err)) return exitFailed;
     }
     for (SideReading& side : newSides) sides.push_back(std::move(side));
 
