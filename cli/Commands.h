@@ -18,4 +18,5 @@ int hexdumpCommand(const CommandArgs& args, cli::CommandIo& io);
 int kaloCommand(const CommandArgs& args, cli::CommandIo& io);
 int playCommand(const CommandArgs& args, cli::CommandIo& io);
 int recordCommand(const CommandArgs& args, cli::CommandIo& io);
+int archiveCommand(const CommandArgs& args, cli::CommandIo& io);
 int devicesCommand(const CommandArgs& args, cli::CommandIo& io);

@@ -22,6 +22,7 @@ const Command commands[] = {
     {"bin2wav", bin2wavCommand, "BIN-Datei als BV7-Kassettensignal in eine WAV-Datei schreiben"},
     {"wav2bin", wav2binCommand, "BV7-Aufnahme (WAV) in BIN-Dateien wandeln"},
     {"list", listCommand, "Aufnahmen einer WAV-Datei mit Startzeit, Blöcken und Pegel zeigen"},
+    {"archive", archiveCommand, "Kassettenseite archivieren: Master, Programme, Zustand, Herkunft"},
     {"check", checkCommand, "Aufnahme prüfen: Pegel, Übersteuerung, Geschwindigkeit, Brumm, mit Rat"},
     {"crc", crcCommand, "CRC (SDLC) von Dateien zeigen"},
     {"hexdump", hexdumpCommand, "HEX-Dump einer Datei zeigen"},

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #ifdef _WIN32
+#include <direct.h>
 #include <io.h>
 #include <process.h>
 
@@ -232,6 +233,17 @@ bool isFolder(const std::string& path) {
         name.pop_back();
     FileStatus status{};
     return !name.empty() && statusOf(name, status) == 0 && (status.st_mode & S_IFMT) == S_IFDIR;
+}
+
+bool makeFolder(const std::string& path, FileProblem& problem) {
+    if (isFolder(path)) return true;
+#ifdef _WIN32
+    const int made = _mkdir(path.c_str());
+#else
+    const int made = mkdir(path.c_str(), 0777);
+#endif
+    problem = made == 0 ? FileProblem::None : problemOf();
+    return made == 0;
 }
 
 bool removeFile(const std::string& path) {

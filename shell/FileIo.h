@@ -79,6 +79,10 @@ std::string replacementName(const std::string& path);
 // True when `path` is a folder (one that can be reached).
 bool isFolder(const std::string& path);
 
+// Makes the folder `path` (its parent must exist). True when it is made or
+// was a folder already; else `problem` says why.
+bool makeFolder(const std::string& path, FileProblem& problem);
+
 // Removes `path`. True when it is gone (or was never there).
 bool removeFile(const std::string& path);
 

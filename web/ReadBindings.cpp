@@ -2,7 +2,8 @@
 // (SideReading.h) out as bv7 shows it: every record as `bv7 list` lists it,
 // with its findings, the lines bv7 wav2bin prints of it and the BIN of each
 // program offered; or several recordings, their copies of a program put
-// together as `bv7 wav2bin --merge` does.
+// together as `bv7 wav2bin --merge` does; or several made into the archive
+// `bv7 archive` makes, as a zip of its folder.
 // Texts cross as UTF-8; a program name from tape (Windows-1252) is turned
 // into UTF-8 first, its bytes go out as they are inside the BIN image.
 #include <emscripten/bind.h>
@@ -14,7 +15,9 @@
 #include "shell/Cp1252Text.h"
 #include "shell/GlobalSettings.h"
 #include "tape/FloatWav.h"
+#include "shell/StoredZip.h"
 #include "tape/ReadingReport.h"
+#include "tape/SideArchive.h"
 #include "tape/SideReading.h"
 #include "web/ShownWave.h"
 #include "web/Values.h"
@@ -148,9 +151,70 @@ val readCopies(const val& names, const val& files) {
     result.set("unread", web::linesOf(unread));
     return result;
 }
+
+// Several recordings (their names and bytesOfChosen) made into the archive
+// `bv7 archive` makes of them in the folder `folder`: the folder as the bytes
+// of a stored zip, bv7's summary lines and its messages.
+val archiveRecordings(const val& names, const val& files, const std::string& folder) {
+    std::vector<std::string> messages;
+    std::vector<SideReading> sides;
+    std::vector<ArchiveRecording> recordings;
+    std::vector<std::vector<std::uint8_t>> masters;
+    ReadingOptions options = archiveReadingOptions(pageOptions());
+    options.progress = pageProgress();
+    const int count = files["length"].as<int>();
+    for (int i = 0; i < count; ++i) {
+        const std::string name = names[i].as<std::string>();
+        std::vector<std::uint8_t> bytes = bytesOfChosen(files[i]);
+        ArchiveMaster master = makeMaster(ByteView(bytes), name);
+        std::vector<std::string> used;
+        const ArchiveRecording* same = nullptr;
+        for (const ArchiveRecording& other : recordings) {
+            used.push_back(other.file);
+            if (other.sha256 == master.sha256) same = &other;
+        }
+        if (same) {
+            messages.push_back("Warnung: Aufnahme ist schon im Archiv (als " + same->file +
+                               "), nicht noch einmal aufgenommen: " + name);
+            continue;
+        }
+        SideReading side = readSideFile(std::move(bytes), options, name);
+        for (const ReadingMessage& message : side.messages) messages.push_back(messageLine(message));
+        if (side.error) continue;
+        ArchiveRecording recording;
+        recording.source = name;
+        recording.sha256 = master.sha256;
+        recording.seconds = master.seconds ? master.seconds : side.rate ? double(side.samples) / side.rate : 0;
+        recording.file = masterName(name, master.extension, used);
+        recordings.push_back(std::move(recording));
+        masters.push_back(std::move(master.bytes));
+        sides.push_back(std::move(side));
+    }
+    const SideArchive archive = buildArchive(sides, recordings, SideArchive());
+    const std::string json = archiveIndexJson(archive), page = archiveIndexHtml(archive),
+                      sums = archiveChecksums(archive), prefix = folder + "/";
+    std::vector<ZipEntry> entries;
+    for (std::size_t i = 0; i < recordings.size(); ++i)
+        entries.push_back(ZipEntry{prefix + recordings[i].file, ByteView(masters[i])});
+    for (const ArchiveProgram& program : archive.programs)
+        if (!program.file.empty()) entries.push_back(ZipEntry{prefix + cp1252ToUtf8(program.file), ByteView(program.image)});
+    auto text = [](const std::string& bytes) {
+        return ByteView(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    };
+    entries.push_back(ZipEntry{prefix + "SHA256SUMS", text(sums)});
+    entries.push_back(ZipEntry{prefix + "index.html", text(page)});
+    entries.push_back(ZipEntry{prefix + "index.json", text(json)});
+    val result = val::object();
+    result.set("zip", web::arrayOf(storedZip(entries)));
+    result.set("lines", web::linesOf(archiveSummaryLines(archive, prefix, cp1252ToUtf8)));
+    result.set("messages", web::linesOf(messages));
+    result.set("complete", archive.complete());
+    return result;
+}
 }
 
 EMSCRIPTEN_BINDINGS(reading) {
     emscripten::function("readRecording", &readRecording);
     emscripten::function("readCopies", &readCopies);
+    emscripten::function("archiveRecordings", &archiveRecordings);
 }

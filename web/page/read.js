@@ -1,10 +1,11 @@
 // Reading a recording: one chosen or dropped is read by the core as bv7 list
 // reads it; each program read whole is offered as a BIN download under the
 // name bv7 gives it. Several are read as bv7 wav2bin --merge reads them: the
-// copies of each program put together block by block.
+// copies of each program put together block by block. The files chosen last
+// can be made into the archive bv7 archive makes, downloaded as a .zip.
 import { audioRate } from "./audioRate.js";
 import { callWithProgress } from "./core.js";
-import { $, binLink, failureText, findingItem, pcmWav, tooBig } from "./ui.js";
+import { $, binLink, downloadLink, failureText, findingItem, pcmWav, tooBig } from "./ui.js";
 import { showWave } from "./wave.js";
 
 function showError(text) {
@@ -127,7 +128,10 @@ async function readFile(file, mine) {
   showWave(result.wave);
 }
 
-async function readCopies(files, mine) {
+// What the core reads of several files: their names, recordings and the
+// buffers to hand over; the messages of those it cannot take. Null where
+// another choice came meanwhile.
+async function recordingsOf(files, mine) {
   const names = [], recordings = [], handed = [], undecoded = [];
   for (const file of files) {
     if (tooBig(file)) {
@@ -135,7 +139,7 @@ async function readCopies(files, mine) {
       continue;
     }
     const recording = await recordingOf(file);
-    if (mine !== chosen) return;
+    if (mine !== chosen) return null;
     if (!recording) {
       undecoded.push(notSound(file));
       continue;
@@ -143,6 +147,13 @@ async function readCopies(files, mine) {
     names.push(file.name), recordings.push(recording);
     if (!(recording instanceof Blob)) handed.push(recording.buffer);
   }
+  return { names, recordings, handed, undecoded };
+}
+
+async function readCopies(files, mine) {
+  const chosenOnes = await recordingsOf(files, mine);
+  if (!chosenOnes) return;
+  const { names, recordings, handed, undecoded } = chosenOnes;
   const result = names.length ? await callWithProgress("readCopies", [names, recordings], null, handed)
                               : { programs: [], unread: [] };
   if (mine !== chosen) return;
@@ -153,11 +164,44 @@ async function readCopies(files, mine) {
   showMerged(result, unread);
 }
 
+// The archive of the files chosen last, as bv7 archive makes it, offered as
+// ORDNER.zip with bv7's summary.
+let lastFiles = [];
+async function makeArchive() {
+  const mine = chosen, files = lastFiles;
+  const folder = ($("archiv-ordner").value.trim() || "archiv").replace(/[\u0000-\u001f/\\<>:|?*"]/g, "-");
+  $("archiv-status").textContent = "Archiv wird angelegt …";
+  $("archiv-bericht").hidden = true;
+  $("archiv").querySelector("a.zip")?.remove();
+  try {
+    const chosenOnes = await recordingsOf(files, mine);
+    if (!chosenOnes || mine !== chosen) return;
+    const { names, recordings, handed, undecoded } = chosenOnes;
+    const result = await callWithProgress("archiveRecordings", [names, recordings, folder], (done, total) => {
+      if (mine === chosen) $("archiv-status").textContent = "Archiv wird angelegt … " + Math.floor((100 * done) / total) + " %";
+    }, handed);
+    if (mine !== chosen) return;
+    $("archiv-bericht").textContent = [...undecoded, ...result.messages, ...result.lines].join("\n");
+    $("archiv-bericht").hidden = false;
+    $("archiv-status").textContent = result.complete ? "Archiv angelegt, jedes Programm ganz gespeichert."
+      : "Archiv angelegt, nicht jedes Programm ganz gespeichert.";
+    $("archiv-status").after(downloadLink("zip", "Archiv speichern", folder + ".zip", result.zip, "application/zip"));
+  } catch (error) {
+    if (mine === chosen) $("archiv-status").textContent = "Fehler: Archiv nicht angelegt (" + (error.message || error) + ")";
+  }
+}
+$("archiv-knopf").addEventListener("click", makeArchive);
+
 // Reads the files chosen; every failure ends in its message on the page.
 async function read(files) {
   if (!files.length) return;
   const mine = ++chosen;
   files = [...files];
+  lastFiles = files;
+  $("archiv").hidden = false;
+  $("archiv-status").textContent = "";
+  $("archiv-bericht").hidden = true;
+  $("archiv").querySelector("a.zip")?.remove();
   $("fehler").hidden = true;
   if (files.length === 1 && tooBig(files[0])) return showError(failureText(files[0], tooBig(files[0])));
   $("status").textContent = files.length === 1 ? files[0].name + " wird gelesen …" : files.length + " Dateien werden gelesen …";

@@ -1,0 +1,96 @@
+#include "shell/Sha256.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr std::uint32_t roundConstants[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+std::uint32_t rotate(std::uint32_t value, int bits) { return (value >> bits) | (value << (32 - bits)); }
+}
+
+Sha256::Sha256()
+    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+
+void Sha256::block(const std::uint8_t* bytes) {
+    std::uint32_t words[64];
+    for (int i = 0; i < 16; ++i)
+        words[i] = std::uint32_t{bytes[4 * i]} << 24 | std::uint32_t{bytes[4 * i + 1]} << 16 |
+                   std::uint32_t{bytes[4 * i + 2]} << 8 | bytes[4 * i + 3];
+    for (int i = 16; i < 64; ++i) {
+        const std::uint32_t s0 = rotate(words[i - 15], 7) ^ rotate(words[i - 15], 18) ^ (words[i - 15] >> 3);
+        const std::uint32_t s1 = rotate(words[i - 2], 17) ^ rotate(words[i - 2], 19) ^ (words[i - 2] >> 10);
+        words[i] = words[i - 16] + s0 + words[i - 7] + s1;
+    }
+    std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
+    std::uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
+    for (int i = 0; i < 64; ++i) {
+        const std::uint32_t t1 =
+            h + (rotate(e, 6) ^ rotate(e, 11) ^ rotate(e, 25)) + ((e & f) ^ (~e & g)) + roundConstants[i] + words[i];
+        const std::uint32_t t2 = (rotate(a, 2) ^ rotate(a, 13) ^ rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+        h = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + t2;
+    }
+    state_[0] += a;
+    state_[1] += b;
+    state_[2] += c;
+    state_[3] += d;
+    state_[4] += e;
+    state_[5] += f;
+    state_[6] += g;
+    state_[7] += h;
+}
+
+void Sha256::add(ByteView bytes) {
+    length_ += bytes.size;
+    std::size_t at = 0;
+    if (pendingCount_ > 0) {
+        const std::size_t taken = std::min(bytes.size, 64 - pendingCount_);
+        if (taken) std::memcpy(pending_.data() + pendingCount_, bytes.data, taken);
+        pendingCount_ += taken;
+        at = taken;
+        if (pendingCount_ < 64) return;
+        block(pending_.data());
+        pendingCount_ = 0;
+    }
+    for (; at + 64 <= bytes.size; at += 64) block(bytes.data + at);
+    if (at < bytes.size) std::memcpy(pending_.data(), bytes.data + at, bytes.size - at);
+    pendingCount_ = bytes.size - at;
+}
+
+std::array<std::uint8_t, 32> Sha256::finish() {
+    const std::uint64_t bits = length_ * 8;
+    std::uint8_t tail[72] = {0x80};
+    const std::size_t padding = (pendingCount_ < 56 ? 56 : 120) - pendingCount_;
+    for (int i = 0; i < 8; ++i) tail[padding + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    add(ByteView(tail, padding + 8));
+    std::array<std::uint8_t, 32> digest{};
+    for (int i = 0; i < 32; ++i) digest[i] = static_cast<std::uint8_t>(state_[i / 4] >> (24 - 8 * (i % 4)));
+    return digest;
+}
+
+std::string sha256Hex(ByteView bytes) {
+    Sha256 hash;
+    hash.add(bytes);
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (std::uint8_t byte : hash.finish()) {
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+    return text;
+}
