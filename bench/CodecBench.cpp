@@ -177,6 +177,11 @@ int main(int argc, char** argv) {
         return printWav2BinRatio(argc == 3 ? argv[2] : BV7_PROGRAM, benchProgram().c_str());
     if (argc == 3 && std::strcmp(argv[1], "--leseschleife") == 0) return runBareReadingLoop(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "--kette") == 0) return printChainDiagnosisTable(BV7_PROGRAM) == 0 ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "--abnutzung") == 0) {
+        const int missed = printDegradationTable();
+        printRecordingsTable();
+        return missed == 0 ? 0 : 1;
+    }
 
     std::mt19937 random(1);
     std::vector<std::uint8_t> image(65536);
