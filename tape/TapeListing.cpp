@@ -188,7 +188,8 @@ std::vector<ListCell> listCells(const DecodedRecord& record, std::size_t start, 
     };
     std::string state;
     if (!read) state += "  " + loadString(decodeStatusMessage(record.status));
-    else if (!unsureText(record).empty()) state += "  " + unsureText(record);
+    // A name read before the record was lost is marked as well.
+    if (!unsureText(record).empty()) state += "  " + unsureText(record);
     if (!record.faultyBlocks.empty()) {
         // "Block 4 von 12: Prüfsummenfehler", "Blöcke 4, 7 von 12: ..."
         state += record.faultyBlocks.size() == 1 ? "  Block " : "  Blöcke ";
