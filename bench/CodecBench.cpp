@@ -182,6 +182,11 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--kette") == 0) return printChainDiagnosisTable(BV7_PROGRAM) == 0 ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "--telefon") == 0) return printPhoneChainsTable() == 0 ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "--telefon-tisch") == 0) return writePhoneOnTable(argv[2]) ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "--abnutzung") == 0) {
+        const int missed = printDegradationTable();
+        printRecordingsTable();
+        return missed == 0 ? 0 : 1;
+    }
 
     std::mt19937 random(1);
     std::vector<std::uint8_t> image(65536);

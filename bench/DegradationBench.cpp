@@ -148,8 +148,9 @@ void printCopiesTable(const std::vector<std::uint8_t>& image, const std::vector<
 }
 }
 
+// Read surely (name and sa not marked unsure too) and right.
 bool sameRecord(const DecodedRecord& record, const std::vector<std::uint8_t>& image, const TapeHeader& header) {
-    return record.status == DecodeStatus::Ok && record.faulty == 0 && record.image == image &&
+    return readSure(record) && record.image == image &&
            record.header.aa == header.aa && record.header.sa == header.sa &&
            record.header.name.substr(0, header.name.size()) == header.name;
 }

@@ -95,9 +95,10 @@ Reading readBack(const std::string& path, const std::vector<std::uint8_t>& image
     choice.exact = exact;
     DecodedRecord record = decodeRecordEitherWay(wav.samples, settings, wav.rate, 0, nullptr, choice);
     if (sameRecord(record, image, header)) return Reading::Whole;
-    TapeHeader named = header;
-    named.name = record.header.name.substr(0, header.name.size());
-    return record.nameUnsure && sameRecord(record, image, named) ? Reading::NameFlagged : Reading::Failed;
+    DecodedRecord named = record;
+    named.header.name = header.name;
+    named.nameUnsure = false;
+    return record.nameUnsure && sameRecord(named, image, header) ? Reading::NameFlagged : Reading::Failed;
 }
 
 // "3/3", and how many of the others had their name marked unsure.

@@ -38,12 +38,12 @@ int checkCommand(const CommandArgs& args, CommandIo& io) {
         printFindings(side.whole, "", io.err);   // perhaps why none was found
         return exitFailed;
     }
-    // A record not read whole is never passed over as clean: its fault is
-    // named, and the check fails.
+    // A record not read whole and surely is never passed over as clean: its
+    // fault is named, and the check fails.
     bool allWhole = true;
     for (const ReadRecord& record : side.records) {
         for (const std::string& line : checkLines(side, record, toTerminal)) io.out << line << "\n";
-        allWhole = allWhole && record.whole;
+        allWhole = allWhole && record.sure;
     }
     if (!side.whole.empty()) io.out << wholeRecordingHeading << "\n";
     printFindings(side.whole, "  ", io.out);

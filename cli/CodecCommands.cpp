@@ -25,9 +25,9 @@ const char* const bin2wavUsage =
     "Standardeingabe. Eine vorhandene Datei bleibt erhalten, außer mit --force.\n";
 
 const char* const wav2binUsage =
-    "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--all] [--exact] [--force]\n"
+    "Aufruf: bv7 wav2bin EIN.wav [-o AUS.BIN] [--keep-faulty] [--repair] [--all] [--exact] [--force]\n"
     "                    [--labels MARKEN.txt]\n"
-    "       bv7 wav2bin --merge EIN.wav [WEITERE.wav ...] [--keep-faulty] [--exact] [--force]\n"
+    "       bv7 wav2bin --merge EIN.wav [WEITERE.wav ...] [--keep-faulty] [--repair] [--exact] [--force]\n"
     "                    [--labels MARKEN.txt]\n"
     "Liest eine BV7-Aufnahme und schreibt das Programm als BIN-Datei\n"
     "\"Programmname_AA_EA_SA.BIN\" neben die WAV-Datei (oder nach -o; nennt -o einen\n"
@@ -43,6 +43,10 @@ const char* const wav2binUsage =
     "(wie bv7 check).\n"
     "  --keep-faulty  auch bei Prüfsummenfehlern schreiben (mit Warnung), mit den\n"
     "                 besten Blöcken beider Leser\n"
+    "  --repair       Blöcke mit Prüfsummenfehler reparieren, wo ein oder zwei ihrer\n"
+    "                 schwächsten Bits umgedreht die Prüfsumme stimmen lassen; das\n"
+    "                 Programm wird gespeichert, aber als \"repariert, unsicher\"\n"
+    "                 gemeldet (mit --merge erst, was keine Kopie gut las)\n"
     "  --all          alle Aufnahmen der Datei nacheinander, jede unter eigenem Namen;\n"
     "                 hinter einer unlesbaren geht die Suche weiter\n"
     "  --merge        alle Aufnahmen aller Dateien lesen und Kopien eines Programms\n"
@@ -125,6 +129,7 @@ namespace {
 bool wav2binOptions(const Arguments& arguments, ConversionOptions& options, std::string& problem) {
     options.exact = arguments.has("--exact");
     options.keepFaulty = arguments.has("--keep-faulty");
+    options.repair = arguments.has("--repair");
     options.force = arguments.has("--force");
     options.all = arguments.has("--all");
     options.merge = arguments.has("--merge");
@@ -151,7 +156,7 @@ bool wav2binOptions(const Arguments& arguments, ConversionOptions& options, std:
 int wav2binCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
     int code = exitOk;
-    if (!parseCommandLine(args, {"-o", "--labels"}, {"--keep-faulty", "--all", "--exact", "--force", "--help", "--merge"},
+    if (!parseCommandLine(args, {"-o", "--labels"}, {"--keep-faulty", "--repair", "--all", "--exact", "--force", "--help", "--merge"},
                           wav2binUsage, arguments, io, code))
         return code;
     ConversionOptions options;

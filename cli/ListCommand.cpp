@@ -12,7 +12,7 @@ using namespace cli;
 
 namespace {
 const char* const listUsage =
-    "Aufruf: bv7 list AUFNAHME.wav [--labels MARKEN.txt] [--exact] [--force]\n"
+    "Aufruf: bv7 list AUFNAHME.wav [--labels MARKEN.txt] [--exact] [--repair] [--force]\n"
     "Zeigt jede Aufnahme der Datei in einer Zeile: Startzeit (m:ss.s), Name, AA, EA,\n"
     "SA, gute/alle Blöcke, Leser (genau oder Störfilter), Spitzenpegel in % der\n"
     "Vollaussteuerung und Rauschabstand des Vorspanntons in dB. Darunter, eingerückt,\n"
@@ -21,13 +21,16 @@ const char* const listUsage =
     "                  wo das Lesen abbrach, dazu Aussetzer und Pumpen als Bereiche\n"
     "                  (Datei > Importieren > Textmarken)\n"
     "  --exact         nur der genaue Leser, ohne Störfilter\n"
+    "  --repair        Blöcke mit Prüfsummenfehler reparieren, wo ein oder zwei\n"
+    "                  schwache Bits umgedreht die Prüfsumme stimmen lassen\n"
+    "                  (\"repariert, unsicher\")\n"
     "  --force         eine vorhandene Markendatei überschreiben\n";
 }
 
 int listCommand(const CommandArgs& args, CommandIo& io) {
     Arguments arguments;
     int code = exitOk;
-    if (!parseCommandLine(args, {"--labels"}, {"--exact", "--force", "--help"}, listUsage, arguments, io, code))
+    if (!parseCommandLine(args, {"--labels"}, {"--exact", "--repair", "--force", "--help"}, listUsage, arguments, io, code))
         return code;
     if (arguments.positionals().size() != 1) return usageError(io, "Genau eine WAV-Datei angeben.", listUsage);
     const std::string& input = arguments.positionals()[0];
@@ -43,6 +46,7 @@ int listCommand(const CommandArgs& args, CommandIo& io) {
     ReadingOptions reading = settingsReadingOptions(options.exact);
     reading.everyRecord = true;
     reading.measure = true;
+    reading.repair = arguments.has("--repair");
     reading.findings = FindingsWanted::OfEveryRecord;
     SideReading side;
     if (!readRecordingSide(input, reading, side, io.err)) return exitFailed;

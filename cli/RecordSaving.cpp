@@ -10,7 +10,8 @@
 #include "tape/SideReading.h"
 
 namespace cli {
-bool RunSaving::save(const DecodedRecord& record, const std::string& target, const std::string& what, bool numbered) {
+bool RunSaving::save(const DecodedRecord& record, bool offered, const std::string& target, const std::string& what,
+                     bool numbered) {
     const TapeHeader& header = record.header;
     for (const Written& earlier : written_)
         if (earlier.header.name == header.name && earlier.header.aa == header.aa && earlier.header.ea == header.ea &&
@@ -19,10 +20,10 @@ bool RunSaving::save(const DecodedRecord& record, const std::string& target, con
             ++copies_;
             return true;
         }
-    if (!readWhole(record)) {
-        if (!options_.keepFaulty) {
-            ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, nullptr});
-            io_.err << "Fehler: " << what << " nicht gespeichert, fehlerhafte Blöcke"
+    if (!readSure(record)) {
+        if (!offered) {
+            if (!readWhole(record)) ui().ask(Message{faultyReportText(record), "Fehler", mb::ok, nullptr});
+            io_.err << "Fehler: " << what << " nicht gespeichert, " << notSureReason(record)
                     << (options_.merge ? " (--keep-faulty schreibt trotzdem). ("
                                        : " (--keep-faulty schreibt trotzdem; --merge setzt "
                                          "Kopien des Programms blockweise zusammen). (")
@@ -32,6 +33,8 @@ bool RunSaving::save(const DecodedRecord& record, const std::string& target, con
         }
         for (int block : record.faultyBlocks)
             io_.err << "Warnung: " << loadString(str::checksumError) << block << "\n";
+        if (!record.repairedBlocks.empty())
+            io_.err << "Warnung: " << what << " mit reparierten Blöcken gespeichert, unsicher – bitte prüfen\n";
     }
     // A name this run wrote is never written again: another program gets a number.
     std::string path = target;
@@ -47,7 +50,8 @@ bool RunSaving::save(const DecodedRecord& record, const std::string& target, con
         return false;
     }
     if (isStandardStream(path)) io_.err << "Programm auf die Standardausgabe geschrieben.\n";
-    else io_.out << "Binärdatei erfolgreich geschrieben: " << path << "\n";
+    else if (readSure(record)) io_.out << "Binärdatei erfolgreich geschrieben: " << path << "\n";
+    else io_.out << "Binärdatei geschrieben, unsicher (bitte prüfen): " << path << "\n";
     written_.push_back(Written{header, record.image, path, what});
     return true;
 }

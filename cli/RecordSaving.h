@@ -18,6 +18,7 @@ struct ConversionOptions {
     bool force = false;             // replace files that existed before the run
     bool all = false;               // every record of a recording, each under its own name
     bool merge = false;             // every record, copies of a program put together block by block
+    bool repair = false;            // faulty blocks mended by flipping one or two weak bits, unsure
     const std::string* output = nullptr;   // -o: the one program's file ("-": standard output)
     std::string folder;             // -o naming a folder ("out/"): each program goes there under its own name
     const std::string* labels = nullptr;   // --labels: the label file ("-": standard output)
@@ -34,7 +35,10 @@ class RunSaving {
     // report, under `target` (`numbered`: the reading numbered its name, as
     // another program has it); true when it was written or is a true copy of
     // a program written in this run.
-    bool save(const DecodedRecord& record, const std::string& target, const std::string& what, bool numbered = false);
+    // `offered`: the reading offers it (SideReading.h); one not read surely
+    // is saved only then, with its warnings.
+    bool save(const DecodedRecord& record, bool offered, const std::string& target, const std::string& what,
+              bool numbered = false);
     int written() const { return static_cast<int>(written_.size()); }
     int copies() const { return copies_; }
     int notSaved() const { return notSaved_; }

@@ -41,6 +41,7 @@ ReadingOptions readingOptionsFor(const ConversionOptions& options) {
     reading.everyRecord = options.all || options.merge;
     reading.keepBestBlocks = options.keepFaulty || options.merge;   // a copy brings every block it read good
     reading.offerFaulty = options.keepFaulty;
+    reading.repair = options.repair && !options.merge;   // with merge, what the copies put together leave
     reading.findings = FindingsWanted::OfRecordsNotReadWhole;
     reading.diagnoseEvery = options.labels != nullptr;
     return reading;
@@ -83,7 +84,8 @@ void RecordingConversion::save(const std::string& recording, const SideReading& 
             const std::string name = program.offered ? program.binName : binNameFor(record.reading.header);
             const std::string folder = options_.folder.empty() ? directoryOf(recording) : options_.folder;
             const std::string target = options_.output ? *options_.output : folder + toTerminal(name);
-            if (!saving_.save(record.reading, target, "Aufnahme " + std::to_string(number), program.number > 1))
+            if (!saving_.save(record.reading, program.offered, target, "Aufnahme " + std::to_string(number),
+                              program.number > 1))
                 ++failures_;
         }
         if (record.findingsShown) printFindings(record.findings, "", io_.err);
@@ -113,7 +115,7 @@ void RecordingConversion::collect(const std::string& recording, SideReading side
 // The copies of each program put together, reported with where each block
 // came from, and saved under the program's own name.
 void RecordingConversion::saveMerged() {
-    const SideReading merged = mergeSides(sides_, options_.keepFaulty);
+    const SideReading merged = mergeSides(sides_, options_.keepFaulty, options_.repair);
     // The directory of each record read: its recording's.
     std::vector<std::string> directories;
     for (std::size_t i = 0; i < sides_.size(); ++i)
@@ -125,7 +127,8 @@ void RecordingConversion::saveMerged() {
         printLines(mergedProgramLines(merged, i, toTerminal), io_.out);
         const std::string name = program.offered ? program.binName : binNameFor(program.record.header);
         const std::string target = directories[program.copies.front()] + toTerminal(name);
-        if (!saving_.save(program.record, target, "Programm " + std::to_string(i + 1), program.number > 1))
+        if (!saving_.save(program.record, program.offered, target, "Programm " + std::to_string(i + 1),
+                          program.number > 1))
             ++failures_;
     }
     io_.out << "\n";

@@ -20,12 +20,18 @@ bool hasBlockSoft(const DecodedRecord& reading) {
 
 // A copy's votes on `count` bytes: its soft values, or where it has none its
 // bytes as read, each bit with hardBitWeight (`known` bytes of them; the rest
-// unknown, weight 0).
-std::vector<float> bitVotes(const std::vector<float>& soft, const std::uint8_t* bytes, std::size_t known, std::size_t count) {
+// unknown, weight 0), but a bit far weaker than the copy's typical strength
+// (`strength` where given) with a weak one.
+std::vector<float> bitVotes(const std::vector<float>& soft, const std::uint8_t* bytes, std::size_t known, std::size_t count,
+                            const std::vector<float>& strength = {}, float typical = 0) {
     if (soft.size() == count * 8) return soft;
     std::vector<float> bits(count * 8, 0.0f);
     for (std::size_t i = 0; i < known; ++i)
-        for (int bit = 0; bit < 8; ++bit) bits[i * 8 + bit] = (bytes[i] >> (7 - bit) & 1) ? hardBitWeight : -hardBitWeight;
+        for (std::size_t bit = 0; bit < 8; ++bit) {
+            const bool weak = strength.size() == count * 8 && anyRelativelyWeak({strength[i * 8 + bit]}, typical);
+            const float weight = weak ? weakSoftValue / 2 : hardBitWeight;
+            bits[i * 8 + bit] = (bytes[i] >> (7 - bit) & 1) ? weight : -weight;
+        }
     return bits;
 }
 
@@ -44,7 +50,8 @@ HeaderVotes headerVotes(const DecodedRecord& copy) {
                                    static_cast<std::uint8_t>(copy.header.sa >> 8)};
     const std::uint8_t address[2] = {static_cast<std::uint8_t>(copy.header.aa & 0xFF),
                                      static_cast<std::uint8_t>(copy.header.aa >> 8)};
-    HeaderVotes votes{bitVotes(copy.nameSoft, name, known, tape::nameBytes), bitVotes(copy.startSoft, start, 2, 2), {}};
+    HeaderVotes votes{bitVotes(copy.nameSoft, name, known, tape::nameBytes, copy.nameStrength, copy.typicalStrength),
+                      bitVotes(copy.startSoft, start, 2, 2, copy.startStrength, copy.typicalStrength), {}};
     // A good block 1 vouches for its address; in a faulty one only its sure bits do.
     std::vector<float> blockAddress;
     if (isFaultyBlock(copy, 1) && hasBlockSoft(copy))

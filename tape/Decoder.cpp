@@ -95,9 +95,29 @@ class RecordReader final : public ByteSource {
                 return false;
             }
             value = value << 1 | (high ? 0u : 1u);
+            crossings_[bit] = at;
             position_ = at + static_cast<std::size_t>(threshold_);
         }
+        rising_ = value;
         byte = static_cast<std::uint8_t>(inverted_ ? ~value : value);
+        return true;
+    }
+
+    // A bit's strength: the mean of the samples in the half-cell after its
+    // crossing less that of the half-cell before (per sample), with the sign of
+    // the crossing's direction. Worked out only for the bytes it is asked of.
+    bool bitStrengths(float* strength) const override {
+        const std::size_t half = static_cast<std::size_t>(threshold_) * 3 / 4;
+        for (int bit = 0; bit < 8; ++bit) {
+            const std::size_t at = crossings_[bit];
+            const std::size_t from = at >= half ? at - half : 0, to = std::min(n_, at + half);
+            long before = 0, after = 0;
+            for (std::size_t i = from; i < at; ++i) before += s_[i] - centre;
+            for (std::size_t i = at; i < to; ++i) after += s_[i] - centre;
+            const double rise = static_cast<double>(after) / std::max<std::size_t>(1, to - at) -
+                                static_cast<double>(before) / std::max<std::size_t>(1, at - from);
+            strength[bit] = static_cast<float>((rising_ >> (7 - bit) & 1) ? rise : -rise);
+        }
         return true;
     }
 
@@ -166,6 +186,8 @@ class RecordReader final : public ByteSource {
     std::size_t limit_;
     int band_ = 0;
     bool inverted_ = false;
+    std::size_t crossings_[8] = {};   // where each bit of the last byte crossed the trigger level
+    unsigned rising_ = 0;             // which of them rose, as read before inverting
     LeadInBefore leadIn_{windowsBeforeSync, windowsBeforeSync};
     std::size_t position_ = 0;
 };

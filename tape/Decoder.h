@@ -55,6 +55,20 @@ struct BlockSpan {
     std::size_t end = 0;
 };
 
+// A block mended by flipping a few of its weakest bits (BlockRepair.h):
+// each bit's byte counted from the block's length byte (3: the first data
+// byte), its place (0: least significant) and the sample it lay at.
+struct RepairedBit {
+    int byte = 0;
+    int bit = 0;
+    std::size_t at = 0;
+};
+struct RepairedBlock {
+    int block = 0;                      // from 1
+    std::vector<RepairedBit> bits;
+    std::uint32_t rate = 0;             // of the samples `at` counts in
+};
+
 struct DecodedRecord {
     DecodeStatus status = DecodeStatus::NoSync;
     TapeHeader header;                  // name: the 16 bytes read, up to a zero byte
@@ -62,6 +76,9 @@ struct DecodedRecord {
     int blocks = 0;
     int faulty = 0;
     std::vector<int> faultyBlocks;      // numbers of the blocks with a wrong checksum, from 1
+    // Blocks whose checksum came out true only by flipping bits (never
+    // faulty at once): mended, but unsure.
+    std::vector<RepairedBlock> repairedBlocks;
     bool inverted = false;              // the pre-byte read as 0xAA
     bool nameRead = false;
     std::size_t syncPosition = 0;       // the first sample behind the sync (0: no sync found)
@@ -78,6 +95,13 @@ struct DecodedRecord {
     // bytes (blockSoftOffset), block after block. Name and sa have no checksum:
     // a weak bit in them makes them unsure.
     std::vector<float> nameSoft, startSoft, blockSoft;
+    // How strongly the signal bore out each bit of the name and of sa (both
+    // readers, ByteSource::bitStrengths; negative: it spoke against the bit),
+    // and the median strength of the bits from the pre-byte to the first
+    // block, of the end byte and of sa (0: not known). A bit far weaker than
+    // the bits around it makes name or sa unsure too (RecordParser.h).
+    std::vector<float> nameStrength, startStrength;
+    float typicalStrength = 0;
     bool nameUnsure = false;
     bool startUnsure = false;
     // A block before the last held fewer than 256 bytes: block k's bytes then

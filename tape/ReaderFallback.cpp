@@ -23,6 +23,19 @@ struct HeldFields : HeaderFieldSink {
 
 bool readWhole(const DecodedRecord& record) { return record.status == DecodeStatus::Ok && record.faulty == 0; }
 
+bool readSure(const DecodedRecord& record) {
+    return readWhole(record) && !record.nameUnsure && !record.startUnsure && record.repairedBlocks.empty();
+}
+
+std::string notSureReason(const DecodedRecord& record) {
+    if (!readWhole(record)) return "fehlerhafte Blöcke";
+    if (!record.repairedBlocks.empty()) return "Blöcke nur repariert, unsicher";
+    if (record.nameUnsure && record.startUnsure) return "Programmname und Startadresse unsicher gelesen";
+    if (record.nameUnsure) return "Programmname unsicher gelesen";
+    if (record.startUnsure) return "Startadresse unsicher gelesen";
+    return "";
+}
+
 bool foundRecord(const DecodedRecord& record) {
     return record.status != DecodeStatus::NoSync && record.status != DecodeStatus::TooQuiet;
 }
@@ -72,16 +85,68 @@ DecodedRecord secondReading(ByteView samples, const DecoderSettings& settings, s
 // Where the two readers place the same sync, they differ by far less than
 // these samples (two bytes at the slowest speed).
 constexpr std::size_t syncMargin = 800;
+
+// The bytes of a name as read: up to its zero byte, the rest unknown (0).
+std::vector<std::uint8_t> nameBytesOf(const DecodedRecord& record) {
+    std::vector<std::uint8_t> bytes(tape::nameBytes, 0);
+    std::copy_n(record.header.name.begin(), std::min<std::size_t>(record.header.name.size(), bytes.size()), bytes.begin());
+    return bytes;
+}
+
+// Whether `taken`'s bytes differ from `other`'s in a bit (of the first `known`
+// bytes) that `taken` read more weakly, each against its typical strength.
+bool weakerWhereTheyDiffer(const std::vector<std::uint8_t>& taken, const std::vector<std::uint8_t>& other,
+                           std::size_t known, const DecodedRecord& takenReading, const std::vector<float>& takenStrength,
+                           const DecodedRecord& otherReading, const std::vector<float>& otherStrength) {
+    if (takenStrength.size() < known * 8 || otherStrength.size() < known * 8 || takenReading.typicalStrength <= 0 ||
+        otherReading.typicalStrength <= 0)
+        return false;
+    for (std::size_t bit = 0; bit < known * 8; ++bit) {
+        const int mask = 0x80 >> (bit % 8);
+        if (((taken[bit / 8] ^ other[bit / 8]) & mask) == 0) continue;
+        if (takenStrength[bit] / takenReading.typicalStrength <= otherStrength[bit] / otherReading.typicalStrength)
+            return true;
+    }
+    return false;
+}
+
+// Marks `taken` unsure in name or sa where `other`, the other reader's
+// reading of the same record to its end, read a bit of it otherwise and more
+// strongly. A reading that lost the record on the way (out of step in a dip)
+// may have read strong bits of another place: it does not count.
+void flagDisagreement(DecodedRecord& taken, const DecodedRecord& other) {
+    if (other.status != DecodeStatus::Ok) return;
+    if (taken.nameRead && other.nameRead) {
+        const std::vector<std::uint8_t> a = nameBytesOf(taken), b = nameBytesOf(other);
+        // Behind a zero byte a name's bytes were not kept.
+        const std::size_t known = std::min(std::min(taken.header.name.size(), other.header.name.size()) + 1, a.size());
+        taken.nameUnsure = taken.nameUnsure ||
+                           weakerWhereTheyDiffer(a, b, known, taken, taken.nameStrength, other, other.nameStrength);
+    }
+    if (taken.status == DecodeStatus::Ok) {
+        const std::vector<std::uint8_t> a{static_cast<std::uint8_t>(taken.header.sa & 0xFF),
+                                          static_cast<std::uint8_t>(taken.header.sa >> 8)};
+        const std::vector<std::uint8_t> b{static_cast<std::uint8_t>(other.header.sa & 0xFF),
+                                          static_cast<std::uint8_t>(other.header.sa >> 8)};
+        taken.startUnsure = taken.startUnsure ||
+                            weakerWhereTheyDiffer(a, b, 2, taken, taken.startStrength, other, other.startStrength);
+    }
+}
 }
 
 namespace {
 DecodedRecord readBothWays(ByteView samples, const DecoderSettings& settings, std::uint32_t rate, std::size_t start,
                            HeaderFieldSink* fields, const ReadingChoice& choice) {
     DecodedRecord first = decodeRecord(samples, settings, start, fields);
-    if (choice.exact || readWhole(first)) return first;
+    if (choice.exact || readSure(first)) return first;
     HeldFields held;
     DecodedRecord second = secondReading(samples, settings, rate, start, first, &held);
+    if (readWhole(first) && !readSure(second)) {
+        flagDisagreement(first, second);
+        return first;
+    }
     if (readWhole(second)) {
+        flagDisagreement(second, first);
         held.passTo(fields);
         return second;
     }

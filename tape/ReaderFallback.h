@@ -4,6 +4,7 @@
 // reader of RobustReader.h try the same record.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "shell/ByteReader.h"
@@ -23,16 +24,20 @@ struct ReadingChoice {
 };
 
 // Reads the record from `start` of the samples at `rate`. The first reader's
-// result stands when it read every block good, or with `exact`. Otherwise the
+// result stands when it read it surely (readSure), or with `exact`. Where it
+// read every block good but name or sa unsure, the second reader's result is
+// taken where that one is sure, else the first's stands. Otherwise the
 // second reader's result is taken when it read every block good (`filtered`
 // set); its header fields reach `fields` only then, or where the first reader
 // found no sync and the second did (its result then stands, faulty as it is).
 // Otherwise the first reader's result stands, or with `keepBestBlocks`
-// mergeBestBlocks of both. Where that is not read whole, with `equalise`, both
-// readers read the record once more from equalised samples; that reading is
-// taken (`equalised` set) only where it has more good blocks, or as many and
-// reads to the end where the other does not (with `keepBestBlocks` the good
-// blocks of both).
+// mergeBestBlocks of both. Where both read a name (or sa) and they differ in
+// a bit, the result taken is marked unsure when its bit was the weaker of the
+// two (against each reading's typical strength). Where that is not read whole,
+// with `equalise`, both readers read the record once more from equalised
+// samples; that reading is taken (`equalised` set) only where it has more good
+// blocks, or as many and reads to the end where the other does not (with
+// `keepBestBlocks` the good blocks of both).
 DecodedRecord decodeRecordEitherWay(ByteView samples, const DecoderSettings& settings, std::uint32_t rate,
                                     std::size_t start, HeaderFieldSink* fields, const ReadingChoice& choice);
 
@@ -61,6 +66,15 @@ bool foundRecord(const DecodedRecord& record);
 // such a record stands without the other reader, needs no findings to say
 // why, and is offered as a program without being asked to keep faults.
 bool readWhole(const DecodedRecord& record);
+
+// Whether a record was read whole and surely: name and sa too, which no
+// checksum guards, and no block only mended (BlockRepair.h). Only such a
+// program is offered as good; one that is not goes where faulty ones go.
+bool readSure(const DecodedRecord& record);
+
+// Why a record read to its end is not sure, for "nicht gespeichert, ...":
+// "fehlerhafte Blöcke", "Programmname unsicher gelesen" ...; "" when it is.
+std::string notSureReason(const DecodedRecord& record);
 
 // Of two readings of one record: the one with fewer faulty blocks, its faulty
 // blocks replaced by the other's where that one read them good. Both must have

@@ -2,7 +2,9 @@
 
 #include "shell/HexText.h"
 #include "shell/StringTable.h"
+#include "tape/BlockRepair.h"
 #include "tape/CopyMerge.h"
+#include "tape/ReaderFallback.h"
 
 namespace {
 // "Block 3" or "Blöcke 1-3".
@@ -52,6 +54,7 @@ std::vector<std::string> recordLines(const DecodedRecord& record, NameText nameT
     for (int block : record.faultyBlocks)
         lines.push_back("Block " + std::to_string(block) + " von " + std::to_string(record.blocks) +
                         ": Prüfsummenfehler");
+    append(lines, repairedLines(record));
     return lines;
 }
 
@@ -111,6 +114,16 @@ std::vector<std::string> checkLines(const SideReading& side, const ReadRecord& r
         if (index < record.reading.blockSpans.size()) faulty.at = record.reading.blockSpans[index].begin;
         faulty.rate = side.rate;
         lines.push_back("  " + messageLine(faulty));
+    }
+    // Name and sa read whole but not surely: as the report says it.
+    if (record.whole && !record.sure) {
+        ReadingMessage unsure;
+        unsure.kind = MessageKind::Warning;
+        unsure.text = notSureReason(record.reading) + ", bitte prüfen";
+        unsure.file = record.file;
+        unsure.at = record.reading.syncPosition;
+        unsure.rate = side.rate;
+        lines.push_back("  " + messageLine(unsure));
     }
     append(lines, findingLines(record.findings, "  "));
     if (lines.size() == 1) lines.push_back("  keine Auffälligkeiten");

@@ -35,6 +35,53 @@ void keepSoft(const ByteSource& source, std::vector<float>& soft) {
 bool anyWeak(const std::vector<float>& soft) {
     return std::any_of(soft.begin(), soft.end(), [](float value) { return std::fabs(value) < weakSoftValue; });
 }
+
+// The strengths of the last byte read: into `tally` (for the typical
+// strength), and into `kept` where given.
+void keepStrength(const ByteSource& source, std::vector<float>& tally, std::vector<float>* kept = nullptr) {
+    float bits[8];
+    if (!source.bitStrengths(bits)) return;
+    tally.insert(tally.end(), bits, bits + 8);
+    if (kept) kept->insert(kept->end(), bits, bits + 8);
+}
+
+float median(std::vector<float> values) {
+    if (values.empty()) return 0;
+    auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return std::max(0.0f, *middle);
+}
+}
+
+bool anyRelativelyWeak(const std::vector<float>& strength, float typical) {
+    return typical > 0 && std::any_of(strength.begin(), strength.end(),
+                                      [typical](float value) { return value < weakStrengthShare * typical; });
+}
+
+namespace {
+// Whether a bit of `bits` [from, from + count) is weak against the bits read
+// around it (strengthNeighbours on either side, itself left out): a level dip
+// weakens its neighbours alike, a codec's slip one bit alone.
+bool anyWeakAmongNeighbours(const std::vector<float>& bits, std::size_t from, std::size_t count) {
+    for (std::size_t i = from; i < from + count && i < bits.size(); ++i) {
+        std::vector<float> around;
+        for (std::size_t j = i >= strengthNeighbours ? i - strengthNeighbours : 0;
+             j <= i + strengthNeighbours && j < bits.size(); ++j)
+            if (j != i) around.push_back(bits[j]);
+        // The lower median: at the edge of a dip half the neighbours lie in it.
+        auto lower = around.begin() + static_cast<std::ptrdiff_t>((around.size() - 1) / 2);
+        std::nth_element(around.begin(), lower, around.end());
+        if (!around.empty() && anyRelativelyWeak({bits[i]}, std::max(0.0f, *lower))) return true;
+    }
+    return false;
+}
+
+// The median size of soft values (0 where there are none).
+float medianSize(const std::vector<float>& soft) {
+    std::vector<float> sizes;
+    for (float value : soft) sizes.push_back(std::fabs(value));
+    return median(sizes);
+}
 }
 
 bool weakBitsMayCancel(const WeakBit* weak, int count, int checksumByte) {
@@ -67,16 +114,32 @@ class RecordParse {
         if (status == DecodeStatus::Ok) status = gap();
         if (status == DecodeStatus::Ok) status = blocks();
         if (status == DecodeStatus::Ok) status = startAddress();
+        judgeStrengths();
         stop(record_, status, source_);
     }
 
   private:
     bool next(std::uint8_t& byte) { return source_.readByte(byte); }
 
+    // Name and sa against the typical strength of the bits read around them
+    // (pre-byte, name, gap and sa: the blocks' bits are guarded by their checksums).
+    // Where a source also tells how far its bits stood above the noise, a
+    // bit far weaker than its neighbours in hiss is hiss's doing, which the
+    // soft values judge: the strengths judge only a record that stands clear of it.
+    void judgeStrengths() {
+        record_.typicalStrength = median(tally_);
+        std::vector<float> soft = record_.nameSoft;
+        soft.insert(soft.end(), record_.startSoft.begin(), record_.startSoft.end());
+        if (!soft.empty() && medianSize(soft) < clearSoftValue) return;
+        record_.nameUnsure = record_.nameUnsure || anyWeakAmongNeighbours(tally_, nameAt_, record_.nameStrength.size());
+        record_.startUnsure = record_.startUnsure || anyWeakAmongNeighbours(tally_, startAt_, record_.startStrength.size());
+    }
+
     // 0x55, or 0xAA at reversed polarity: every byte behind it is inverted then.
     DecodeStatus preByte() {
         std::uint8_t byte = 0;
         if (!next(byte)) return DecodeStatus::CutShort;
+        keepStrength(source_, tally_);
         if (byte != tape::preByte && is(source_, byte, static_cast<std::uint8_t>(~tape::preByte))) record_.inverted = true;
         else if (!is(source_, byte, tape::preByte)) return DecodeStatus::NoPreByte;
         source_.setInverted(record_.inverted);
@@ -91,6 +154,8 @@ class RecordParse {
             std::uint8_t byte = 0;
             if (!next(byte)) return DecodeStatus::CutShort;
             keepSoft(source_, record_.nameSoft);
+            if (i == 0) nameAt_ = tally_.size();
+            keepStrength(source_, tally_, &record_.nameStrength);
             ended = ended || byte == 0;
             if (!ended) name += static_cast<char>(byte);
         }
@@ -107,9 +172,11 @@ class RecordParse {
         std::uint8_t byte = 0;
         do {
             if (!next(byte)) return DecodeStatus::CutShort;
+            keepStrength(source_, tally_);
         } while (byte >= 0x20);
         do {
             if (!next(byte)) return DecodeStatus::CutShort;
+            keepStrength(source_, tally_);
         } while (byte != tape::blockPreByte && is(source_, byte, 0x00));
         return is(source_, byte, tape::blockPreByte) ? DecodeStatus::Ok : DecodeStatus::NoBlockPreByte;
     }
@@ -125,7 +192,10 @@ class RecordParse {
             std::uint8_t byte = 0;
             if (!next(byte)) return DecodeStatus::CutShort;
             // Exactly: a block taken for the end would cut the image short unseen.
-            if (byte == tape::endByte) return DecodeStatus::Ok;
+            if (byte == tape::endByte) {
+                keepStrength(source_, tally_);   // what sa's bits are weighed against
+                return DecodeStatus::Ok;
+            }
             if (byte != tape::blockPreByte) return DecodeStatus::NoEndByte;
             record_.irregularBlocks = record_.irregularBlocks || count != tape::blockSize;
             ++record_.blocks;
@@ -191,6 +261,8 @@ class RecordParse {
         for (std::uint8_t* half : {&low, &high}) {
             if (!next(*half)) return DecodeStatus::CutShort;
             keepSoft(source_, record_.startSoft);
+            if (half == &low) startAt_ = tally_.size();
+            keepStrength(source_, tally_, &record_.startStrength);
         }
         record_.startUnsure = anyWeak(record_.startSoft);
         record_.header.sa = static_cast<std::uint16_t>(low | high << 8);
@@ -204,6 +276,8 @@ class RecordParse {
     ByteSource& source_;
     DecodedRecord& record_;
     HeaderFieldSink* fields_;
+    std::vector<float> tally_;   // the strengths of the bits outside the blocks, in order
+    std::size_t nameAt_ = 0, startAt_ = 0;   // where the name's and sa's bits begin in it
 };
 }
 

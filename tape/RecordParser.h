@@ -4,6 +4,7 @@
 // agree on header, block checksums and report.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "tape/Decoder.h"
 
@@ -51,11 +52,33 @@ struct ByteSource {
         (void)soft, (void)count;
         return false;
     }
+    // How strongly the signal bore out each of the last byte's 8 bits, most
+    // significant first, in the source's own measure (the same for every bit
+    // of a record): negative where it spoke against the bit as given. Both
+    // readers give it; false when the source cannot tell (the default).
+    virtual bool bitStrengths(float* strength) const {
+        (void)strength;
+        return false;
+    }
     virtual ~ByteSource() = default;
 };
 
 // A bit whose soft value is smaller than this in size may have been read wrong.
 constexpr float weakSoftValue = 0.35f;
+
+// A bit of name or sa borne out by less than this share of the median
+// strength of the strengthNeighbours bits read on either side of it may have
+// been read wrong, whichever reader read it: a codec or a gain control can
+// leave one bit that weak where hiss is far off. Where the reader gives soft
+// values, only in a record whose name and sa stand clearSoftValue above the
+// noise (in the median): in hiss the soft values judge.
+constexpr float weakStrengthShare = 0.35f;
+constexpr std::size_t strengthNeighbours = 4;
+constexpr float clearSoftValue = 8.0f;
+
+// Whether any of `strength` lies below weakStrengthShare of `typical` (none
+// where the typical strength is unknown, 0).
+bool anyRelativelyWeak(const std::vector<float>& strength, float typical);
 
 // A weak bit of a block: its byte counted from the length byte, its place (0:
 // least significant) and its value as read.

@@ -7,6 +7,7 @@
 #include "tape/BandEdge.h"
 #include "tape/LevelEnvelope.h"
 #include "tape/ReaderFallback.h"
+#include "tape/RobustReader.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeRecord.h"
 
@@ -31,9 +32,11 @@ constexpr double clippedPercent = 0.5;     // share of samples at 0 or 255
 constexpr double offsetPercent = 5;        // the lead-in's mean off the centre
 constexpr double speedNotePercent = 3;     // decks differ by up to 2 %
 constexpr double speedWarningPercent = 10; // beyond it the readers' margin ends
-// The swing reads 0 on the clean signal, 1.2 % on hiss of half the peak alone
-// and 2.7 % on hiss of the whole peak; a swing of 5 % reads as 5.0 %, with
-// hiss of half the peak 5.1 %. The readers follow 5 % at 2 Hz, not 10 %.
+// The swing is the bit clock's, locked onto the lead-in (followLeadInClock):
+// a swing of 5 % under hiss of half the peak reads about 5 %, one of 8 % at
+// 0.5 Hz about 8 %; a phone call's smeared crossings, which the tone's own
+// periods took for ±6 to ±10 %, leave the clock steady. The readers follow
+// 5 % at 2 Hz, not 10 %.
 constexpr double flutterNotePercent = 3.5;
 constexpr double flutterWarningPercent = 6;
 constexpr double humNoteDecibels = 30;     // hum closer to the signal than this is shown
@@ -83,49 +86,6 @@ double tonePower(ByteView samples, std::size_t from, std::size_t to, double hert
     const double count = static_cast<double>(to - from);
     const double magnitude = old * old + older * older - coefficient * old * older;
     return 2 * magnitude / (count * count);
-}
-
-// The swing of the lead-in's period, in % (the amplitude of a sine of that
-// spread). The tone is smoothed over half a cell first, which keeps its
-// fundamental and takes most of the hiss; then its rising crossings after it
-// fell by half its RMS below the mean, the median period of each run of 16 (a
-// crossing added by noise splits one period and leaves the median as it is),
-// and the spread of those medians about their mean. 0 where too few runs.
-double periodSwing(ByteView samples, std::size_t from, std::size_t to, double mean, double cell) {
-    constexpr std::size_t run = 16, leastRuns = 8;
-    const std::size_t width = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(cell / 2)));
-    if (to < from + width + 1) return 0;
-    std::vector<double> smooth;
-    double sum = 0, squares = 0;
-    for (std::size_t i = from; i < from + width; ++i) sum += samples[i] - mean;
-    for (std::size_t i = from + width; i < to; ++i) {
-        smooth.push_back(sum);
-        squares += sum * sum;
-        sum += samples[i] - samples[i - width];
-    }
-    const double hysteresis = std::sqrt(squares / smooth.size()) / 2;
-    std::vector<double> crossings;
-    bool armed = false;
-    for (std::size_t i = 1; i < smooth.size(); ++i) {
-        const double value = smooth[i], before = smooth[i - 1];
-        if (value <= -hysteresis) armed = true;
-        if (armed && before < 0 && value >= 0) {
-            crossings.push_back(static_cast<double>(i - 1) + -before / (value - before));
-            armed = false;
-        }
-    }
-    std::vector<double> medians, periods(run);
-    for (std::size_t k = 0; k + run < crossings.size(); k += run) {
-        for (std::size_t j = 0; j < run; ++j) periods[j] = crossings[k + j + 1] - crossings[k + j];
-        std::nth_element(periods.begin(), periods.begin() + run / 2, periods.end());
-        medians.push_back(periods[run / 2]);
-    }
-    if (medians.size() < leastRuns) return 0;
-    double total = 0, totalSquares = 0;
-    for (double median : medians) total += median, totalSquares += median * median;
-    const double count = static_cast<double>(medians.size()), average = total / count;
-    const double spread = std::sqrt(std::max(0.0, totalSquares / count - average * average));
-    return 100 * std::sqrt(2.0) * spread / average;
 }
 
 Finding finding(FindingKind kind, FindingSeverity severity, double figure, std::size_t where, std::string text) {
@@ -351,7 +311,9 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
                                        (warn ? " – Geschwindigkeit des Rekorders einstellen" : " – liest sich noch")));
     }
 
-    const double swing = periodSwing(samples, from, to, centre + mean, cell);
+    // Wow only from a bit clock that locked onto the lead-in.
+    const LeadInClock clock = followLeadInClock(samples, rate, from, to, cell);
+    const double swing = clock.locked ? clock.swingPercent : 0;
     if (swing >= flutterNotePercent) {
         const bool warn = swing > flutterWarningPercent;
         findings.push_back(finding(FindingKind::Flutter, warn ? FindingSeverity::Warning : FindingSeverity::Note, swing,

@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -68,6 +69,7 @@ struct Bit {
     bool sure = false;      // for the sync search: stronger than the other pairing's bit
     bool weak = false;      // hardly stronger than the noise: it may be wrong
     float soft = 0;         // the strength over the noise measure, positive for a 1
+    float strength = 0;     // per sample, as the cell bore the bit out
 };
 
 // The soft value of a bit of signed strength `strength` against `noise`:
@@ -117,6 +119,7 @@ class CellClock {
         noise_ += noiseGain * (std::min(bend, 3 * noise_ + 0.05 * level_) - noise_);
         bit.weak = strength < weakShare * noise_;
         bit.soft = softValue(bit.one ? strength : -strength, noise_);
+        bit.strength = static_cast<float>(strength);
         if (shifted) {
             // Sure is a bit that is clearly stronger than the other pairing's at
             // the same time: scale-free, so that it holds inside a level dip.
@@ -229,6 +232,7 @@ class FilteredReader final : public ByteSource {
             value = value << 1 | (bit.one ? 1u : 0u);
             weak = weak << 1 | (bit.weak ? 1u : 0u);
             lastSoft_[i] = inverted_ ? -bit.soft : bit.soft;
+            lastStrength_[i] = bit.strength;
         }
         byte = static_cast<std::uint8_t>(inverted_ ? ~value : value);
         noteWeakBits(byte, weak);
@@ -242,6 +246,10 @@ class FilteredReader final : public ByteSource {
     }
     bool softBits(float* soft) const override {
         std::copy(lastSoft_, lastSoft_ + 8, soft);
+        return true;
+    }
+    bool bitStrengths(float* strength) const override {
+        std::copy(lastStrength_, lastStrength_ + 8, strength);
         return true;
     }
     bool rereadSoftBits(float* soft, std::size_t count) const override {
@@ -320,14 +328,25 @@ class FilteredReader final : public ByteSource {
                 sure[pairing] = sure[pairing] << 1 | (read[pairing].sure ? 1u : 0u);
                 // The sync byte's bits must all be sure; of the lead-in bits
                 // before it, hiss may leave a few unsure.
-                if ((sure[pairing] & 0xFF) != 0xFF || std::bitset<64>(~sure[pairing] & syncMask).count() > unsureLeadInBits)
-                    continue;
+                const bool strict =
+                    (sure[pairing] & 0xFF) == 0xFF && std::bitset<64>(~sure[pairing] & syncMask).count() <= unsureLeadInBits;
                 // An unsure lead-in bit may have been read either way.
                 const std::uint64_t pattern = bits[pairing] & sure[pairing] & syncMask;
                 const std::uint64_t inverted = syncMask & ~std::uint64_t{tape::syncByte} & sure[pairing];
-                if (pattern != tape::syncByte && pattern != inverted) continue;
+                const bool found = strict && (pattern == tape::syncByte || pattern == inverted);
+                // A codec or a phone line may turn one bit of the sync byte
+                // (and a few of the lead-in): such a sync counts only where
+                // the header behind it bears it out.
+                if (!found && !nearlySync(bits[pairing] & syncMask)) continue;
+                const CellClock searching = clock_;
                 // The shifted pairing's cells begin half a cell before the clock's.
                 if (pairing == 1) clock_.startAt(clock_.start() - clock_.cell() / 2);
+                const CellClock candidate = clock_;
+                if (!found && !confirmsRecord()) {
+                    clock_ = searching;
+                    continue;
+                }
+                clock_ = candidate;
                 syncPosition_ = static_cast<std::size_t>(clock_.start());
                 from = std::max(from, syncPosition_);
                 return true;
@@ -335,6 +354,67 @@ class FilteredReader final : public ByteSource {
         }
         from = std::max(from, static_cast<std::size_t>(std::max(0.0, clock_.start())));
         return false;
+    }
+
+    // Lead-in bits and sync byte, at either polarity, with at most one bit of
+    // the sync byte and unsureLeadInBits of the lead-in read otherwise.
+    static bool nearlySync(std::uint64_t window) {
+        const std::uint64_t syncMask = (std::uint64_t{1} << (leadInBits + 8)) - 1;
+        for (std::uint64_t expected : {std::uint64_t{tape::syncByte}, syncMask & ~std::uint64_t{tape::syncByte}}) {
+            const std::uint64_t wrong = window ^ expected;
+            if (std::bitset<64>(wrong & 0xFF).count() <= 1 && std::bitset<64>(wrong >> 8).count() <= unsureLeadInBits)
+                return true;
+        }
+        return false;
+    }
+
+    // Whether a record follows a sync found with a bit read otherwise: the
+    // pre-byte, a name of printable characters (up to a zero byte), block 1's
+    // pre-byte right behind the gap and block 1 itself with a true checksum
+    // (read once more with a smoothed clock where it is not), or else the next
+    // block's pre-byte or the end byte, but for a bit, right behind it. Moves
+    // the clock on.
+    bool confirmsRecord() {
+        std::uint8_t byte = 0;
+        if (!readByte(byte)) return restAfterConfirming(false);
+        if (byte != tape::preByte && byte != static_cast<std::uint8_t>(~tape::preByte)) return restAfterConfirming(false);
+        const std::uint8_t flip = byte == tape::preByte ? 0x00 : 0xFF;
+        bool ended = false;
+        for (int i = 0; i < tape::nameBytes; ++i) {
+            if (!readByte(byte)) return restAfterConfirming(false);
+            byte ^= flip;
+            ended = ended || byte == 0;
+            if (!ended && (byte < 0x20 || byte > 0x7E)) return restAfterConfirming(false);
+        }
+        for (int i = 0; i < tape::gapBytes; ++i)
+            if (!readByte(byte)) return restAfterConfirming(false);
+        if (!readByte(byte) || (byte ^ flip) != tape::blockPreByte) return restAfterConfirming(false);
+        beginBlock();
+        std::uint8_t block[tape::blockSize + 4];
+        if (!readByte(block[0])) return restAfterConfirming(false);
+        const std::size_t count = (block[0] ^ flip) == 0 ? tape::blockSize : (block[0] ^ flip);
+        for (std::size_t i = 1; i < count + 4; ++i)
+            if (!readByte(block[i])) return restAfterConfirming(false);
+        auto checksumTrue = [&](const std::uint8_t* bytes) {
+            unsigned sum = 0;
+            for (std::size_t i = 1; i < count + 3; ++i) sum += bytes[i] ^ flip;
+            return static_cast<std::uint8_t>(sum) == (bytes[count + 3] ^ flip);
+        };
+        bool good = checksumTrue(block);
+        std::uint8_t again[tape::blockSize + 4];
+        for (int attempt = 0; !good && rereadBlock(again, count + 4, attempt); ++attempt)
+            good = (again[0] ^ flip) == (block[0] ^ flip) && checksumTrue(again);
+        // A phone line may spoil block 1 too: then the next block's pre-byte
+        // (or the end byte) right behind it, but for a bit, bears out its length.
+        auto nearly = [](std::uint8_t read, std::uint8_t expected) { return std::bitset<8>(read ^ expected).count() <= 1; };
+        if (!good && readByte(byte)) good = nearly(byte ^ flip, tape::blockPreByte) || nearly(byte ^ flip, tape::endByte);
+        return restAfterConfirming(good);
+    }
+    // What reading for confirmsRecord() left behind is cleared.
+    bool restAfterConfirming(bool confirmed) {
+        exhausted_ = false;
+        beginBlock();
+        return confirmed;
     }
 
   public:
@@ -366,6 +446,7 @@ class FilteredReader final : public ByteSource {
     int weakCount_ = 0;
     unsigned lastWeak_ = 0;     // the weak bits of the last byte read
     float lastSoft_[8] = {};    // the soft values of the last byte read
+    float lastStrength_[8] = {};
     float rereadSoft_[maxBlockCells] = {};
 };
 }
@@ -393,4 +474,47 @@ DecodedRecord decodeRecordFiltered(ByteView samples, std::uint32_t rate, std::si
         from = std::max(from, reader.position());
     }
     return record;
+}
+
+LeadInClock followLeadInClock(ByteView samples, std::uint32_t rate, std::size_t from, std::size_t to, double cell) {
+    constexpr int run = 16, settlingCells = 64, leastRuns = 8;
+    constexpr double lockedShare = 0.9;
+    LeadInClock result;
+    to = std::min(to, samples.size);
+    if (cell <= 0 || to <= from) return result;
+    const double nominal = cellSamplesAt(rate == 44100 ? 44100 : 22050);
+    // The clock starts at the tone's own speed where the finder hears it.
+    std::size_t heard = from;
+    LeadIn leadIn;
+    if (findLeadIn(samples.sub(0, to), nominal, heard, leadIn) && leadIn.position < from + leadInStride) cell = leadIn.cell;
+    SignalConditioner signal(samples);
+    CellClock clock(signal, cell, nominal);
+    double best = -1, phase = static_cast<double>(from);
+    for (int eighth = 0; eighth < 8; ++eighth) {
+        const double position = static_cast<double>(from) + cell * eighth / 8;
+        const double strength = clock.alignment(position, 16);
+        if (strength > best) best = strength, phase = position;
+    }
+    clock.startAt(phase);
+    std::vector<double> starts;
+    int ones = 0, cells = 0;
+    Bit bit;
+    while (clock.start() + clock.cell() < static_cast<double>(to) && clock.step(bit)) {
+        if (++cells <= settlingCells) continue;
+        starts.push_back(clock.start());
+        ones += bit.one ? 1 : 0;
+    }
+    const int counted = static_cast<int>(starts.size());
+    if (counted < run * leastRuns || std::max(ones, counted - ones) < lockedShare * counted) return result;
+    double total = 0, squares = 0;
+    int runs = 0;
+    for (std::size_t k = 0; k + run < starts.size(); k += run, ++runs) {
+        const double period = (starts[k + run] - starts[k]) / run;
+        total += period, squares += period * period;
+    }
+    const double mean = total / runs;
+    result.locked = true;
+    result.cell = mean;
+    result.swingPercent = 100 * std::sqrt(2.0) * std::sqrt(std::max(0.0, squares / runs - mean * mean)) / mean;
+    return result;
 }

@@ -5,6 +5,7 @@
 
 #include "shell/StringTable.h"
 #include "tape/BinFileName.h"
+#include "tape/BlockRepair.h"
 #include "tape/CopyMerge.h"
 #include "tape/FloatWav.h"
 #include "tape/LiveReader.h"
@@ -15,6 +16,13 @@ namespace {
 // "Aufnahme 3"; with `named`, one of several recordings: "seite.wav, Aufnahme 3".
 std::string originOf(const std::string& file, std::size_t number, bool named) {
     return (named ? file + ", " : std::string()) + "Aufnahme " + std::to_string(number);
+}
+
+// Whether a program is offered: read surely, or asked for faulty ones, or
+// asked to mend where mended blocks are its only flaw.
+bool offeredProgram(const DecodedRecord& record, bool offerFaulty, bool repair) {
+    return readSure(record) || offerFaulty ||
+           (repair && readWhole(record) && !record.nameUnsure && !record.startUnsure);
 }
 
 bool sameProgram(const DecodedRecord& a, const DecodedRecord& b) {
@@ -38,11 +46,11 @@ void nameProgram(OfferedProgram& program, const std::vector<OfferedProgram>& pro
 
 // Each record read to its end becomes a program; a true copy of one offered
 // before is that one's.
-void offerPrograms(SideReading& side, bool offerFaulty) {
+void offerPrograms(SideReading& side, bool offerFaulty, bool repair = false) {
     for (std::size_t i = 0; i < side.records.size(); ++i) {
         ReadRecord& record = side.records[i];
         if (record.reading.status != DecodeStatus::Ok) continue;
-        const bool offered = record.whole || offerFaulty;
+        const bool offered = offeredProgram(record.reading, offerFaulty, repair);
         if (offered) {
             auto earlier = std::find_if(side.programs.begin(), side.programs.end(), [&](const OfferedProgram& program) {
                 return program.offered && sameProgram(program.record, record.reading);
@@ -93,11 +101,14 @@ SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& so
     const DecoderSettings settings = decoderSettingsAt(rate, options.triggerLevel);
     ReadingChoice choice;
     choice.exact = options.exact;
-    choice.keepBestBlocks = options.keepBestBlocks;
+    // Mending wants the soft values of both readers' best blocks.
+    choice.keepBestBlocks = options.keepBestBlocks || options.repair;
     choice.equalise = options.equalise;
     std::vector<DecodedRecord> readings;
     if (options.everyRecord) readings = readEveryRecord(samples, settings, rate, choice, options.progress);
     else readings.push_back(decodeRecordEitherWay(samples, settings, rate, 0, options.fields, choice));
+    if (options.repair)
+        for (DecodedRecord& reading : readings) repairBlocks(reading, rate);
     const std::vector<std::size_t> starts = recordStarts(readings, rate);
 
     // The diagnosis only where it is shown.
@@ -113,6 +124,7 @@ SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& so
         ReadRecord record;
         record.start = starts[i];
         record.whole = readWhole(readings[i]);
+        record.sure = readSure(readings[i]);
         record.origin = originOf(file, i + 1, options.originNamesFile);
         record.file = file;
         if (options.measure) record.figures = measureSignal(samples, readings[i], starts[i], rate);
@@ -126,7 +138,7 @@ SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& so
         record.reading = std::move(readings[i]);
         side.records.push_back(std::move(record));
     }
-    offerPrograms(side, options.offerFaulty);
+    offerPrograms(side, options.offerFaulty, options.repair);
     return side;
 }
 
@@ -144,7 +156,7 @@ SideReading readSideFile(std::vector<std::uint8_t>&& bytes, const ReadingOptions
     return readSide(wav.samples, wav.rate, sourceFactsOf(wav), options, file);
 }
 
-SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty) {
+SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty, bool repair) {
     SideReading merged;
     std::vector<DecodedRecord> readings;
     for (const SideReading& side : sides) {
@@ -164,7 +176,14 @@ SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty) 
         program.blockSources = std::move(made.blockSources);
         program.sameFrameAs = made.sameFrameAs;
         program.otherBlock = made.otherBlock;
-        program.offered = readWhole(program.record) || offerFaulty;
+        // What no copy read good is mended only now: a copy that read a
+        // block good makes it sure.
+        if (repair) {
+            std::vector<const DecodedRecord*> copies;
+            for (std::size_t copy : program.copies) copies.push_back(&merged.records[copy].reading);
+            repairFromCopies(program.record, copies, merged.rate);
+        }
+        program.offered = offeredProgram(program.record, offerFaulty, repair);
         if (program.offered) nameProgram(program, merged.programs);
         for (std::size_t copy : program.copies) merged.records[copy].program = static_cast<int>(merged.programs.size());
         merged.programs.push_back(std::move(program));
@@ -183,6 +202,7 @@ SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector
         ReadRecord record;
         record.start = starts[i];
         record.whole = readWhole(records[i]);
+        record.sure = readSure(records[i]);
         if (i < findings.size()) record.findings = std::move(findings[i]);
         record.findingsShown = true;
         record.reading = std::move(records[i]);

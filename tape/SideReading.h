@@ -29,6 +29,10 @@ struct ReadingOptions {
     bool keepBestBlocks = false;
     bool equalise = true;               // an equaliser learnt from the record where neither reader reads it whole
     bool offerFaulty = false;           // a program with faulty blocks is offered too
+    // Faulty blocks mended where one or two weak bits flipped make their
+    // checksum true (BlockRepair.h); a program whose only flaw is such blocks
+    // is offered, as unsure. With merging, the program put together is mended.
+    bool repair = false;
     bool measure = false;               // level and noise of each record (the list)
     FindingsWanted findings = FindingsWanted::None;
     // Every record's findings worked out, even where fewer are shown (a label file marks them).
@@ -59,6 +63,7 @@ struct ReadRecord {
     std::vector<Finding> findings;      // where worked out
     bool findingsShown = false;         // whether the report shows them (FindingsWanted)
     bool whole = false;                 // readWhole
+    bool sure = false;                  // readSure: whole, and name and sa sure
     std::string origin;                 // "Aufnahme 2"; of several recordings "seite.wav, Aufnahme 2"
     std::string file;                   // the recording it was read from; "" names none
     int message = -1;                   // its message (an index) where it was not read to its end
@@ -66,8 +71,9 @@ struct ReadRecord {
     bool copy = false;                  // a true copy of a program offered for an earlier record
 };
 
-// A program read to its end: offered as a BIN when read whole, or with
-// offerFaulty; `binName` and `number` only then.
+// A program read to its end: offered as a BIN when read surely (readSure),
+// with offerFaulty, or with repair where mended blocks are its only flaw;
+// `binName` and `number` only then.
 struct OfferedProgram {
     DecodedRecord record;               // header and image; merged where copies were put together
     bool offered = false;
@@ -107,7 +113,7 @@ SideReading readSideFile(std::vector<std::uint8_t>&& bytes, const ReadingOptions
 // of each program put together block by block: the records read to their end
 // of all of them, in order (their origins naming the file where there are
 // several), and the merged programs, whose copies index those records.
-SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty);
+SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty, bool repair = false);
 
 // The records of a recording read live (LiveReader.h) with their findings:
 // every one (`every`), or the one kept (keptRecord), the ones given up before

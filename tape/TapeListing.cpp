@@ -177,7 +177,9 @@ std::vector<ListCell> listCells(const DecodedRecord& record, std::size_t start, 
         {"AA", (blocksRead > 0 ? formatHex4(record.header.aa) : unknown) + " "},
         {"EA", (read ? formatHex4(record.header.ea) : unknown) + " "},
         {"SA", (read ? formatHex4(record.header.sa) : unknown) + "  "},
-        {"Blöcke", rightAligned(std::to_string(blocksRead - record.faulty) + "/" + std::to_string(record.blocks), 6) + "  "},
+        // A mended block is not one read good.
+        {"Blöcke", rightAligned(std::to_string(blocksRead - record.faulty - static_cast<int>(record.repairedBlocks.size())) +
+                                    "/" + std::to_string(record.blocks), 6) + "  "},
         {"Leser", std::string(record.filtered ? "Störfilter" : "genau     ") + "  "},
         {"Spitze", rightAligned(std::to_string(figures.peakPercent) + " %", 6) + "  "},
         {"Rauschabstand", !figures.noiseKnown ? std::string("-")
@@ -186,7 +188,8 @@ std::vector<ListCell> listCells(const DecodedRecord& record, std::size_t start, 
     };
     std::string state;
     if (!read) state += "  " + loadString(decodeStatusMessage(record.status));
-    else if (!unsureText(record).empty()) state += "  " + unsureText(record);
+    // A name read before the record was lost is marked as well.
+    if (!unsureText(record).empty()) state += "  " + unsureText(record);
     if (!record.faultyBlocks.empty()) {
         // "Block 4 von 12: Prüfsummenfehler", "Blöcke 4, 7 von 12: ..."
         state += record.faultyBlocks.size() == 1 ? "  Block " : "  Blöcke ";
@@ -194,6 +197,8 @@ std::vector<ListCell> listCells(const DecodedRecord& record, std::size_t start, 
             state += (i > 0 ? ", " : "") + std::to_string(record.faultyBlocks[i]);
         state += (read ? " von " + std::to_string(record.blocks) : std::string()) + ": Prüfsummenfehler";
     }
+    for (const RepairedBlock& repaired : record.repairedBlocks)
+        state += "  Block " + std::to_string(repaired.block) + " repariert, unsicher";
     if (!state.empty()) cells.push_back({"", state});
     return cells;
 }

@@ -90,7 +90,7 @@ val reportLines(const SideReading& side, const ReadRecord& record) {
     if (record.message >= 0)
         return web::linesOf(std::vector<std::string>{messageLine(side.messages[static_cast<std::size_t>(record.message)])});
     std::vector<std::string> lines = recordLines(record.reading, cp1252ToUtf8);
-    if (!record.whole) lines.push_back("Nichts geschrieben.");
+    if (!record.sure) lines.push_back("Nichts geschrieben.");
     return web::linesOf(lines);
 }
 

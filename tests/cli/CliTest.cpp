@@ -138,8 +138,9 @@ TEST(Cli, Wav2BinFallsBackToTheSecondReaderUnlessExact) {
 }
 
 // At hiss of 1.25 times the peak (seed 8) the second reader reads "REAL" as
-// "ZEAL" with every block good: the weak name bit is reported.
-TEST(Cli, Wav2BinReportsANameReadWithAWeakBit) {
+// "ZEAL" with every block good: the weak name bit is reported, and the
+// program is not saved as good (only with --keep-faulty).
+TEST(Cli, Wav2BinReportsANameReadWithAWeakBitAndSavesItOnlyWhenAsked) {
     std::string dir = freshDir("unsure");
     degrade::Faults faults;
     faults.noise = 1.25;
@@ -149,11 +150,19 @@ TEST(Cli, Wav2BinReportsANameReadWithAWeakBit) {
     writeFile(wav, makeWavFileBytes(AudioFormat{1, 1, 44100, 44100, 1, 8, 0}, samples.data(),
                                     static_cast<std::uint32_t>(samples.size())));
     Outcome result = run(wav2binCommand, {wav});
-    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.code, 1) << result.err;
     EXPECT_NE(result.out.find("Programmname:\tZEAL            \n"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("mit Störfilter gelesen\nProgrammname unsicher gelesen, bitte prüfen\nBinärdatei"),
+    EXPECT_NE(result.out.find("mit Störfilter gelesen\nProgrammname unsicher gelesen, bitte prüfen\n"),
               std::string::npos) << result.out;
     EXPECT_EQ(result.out.find("Startadresse unsicher"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Binärdatei"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("Fehler: Aufnahme 1 nicht gespeichert, Programmname unsicher gelesen (--keep-faulty"),
+              std::string::npos) << result.err;
+    EXPECT_FALSE(exists(dir + "ZEAL_1000_17FF_1000.BIN"));
+
+    Outcome kept = run(wav2binCommand, {wav, "--keep-faulty"});
+    EXPECT_EQ(kept.code, 0) << kept.err;
+    EXPECT_TRUE(exists(dir + "ZEAL_1000_17FF_1000.BIN"));
 }
 
 TEST(Cli, Wav2BinReadsAWholeTapeSide) {
