@@ -124,6 +124,7 @@ const char* kindName(FindingKind kind) {
     case FindingKind::LowRate: return "LowRate";
     case FindingKind::OneChannel: return "OneChannel";
     case FindingKind::OppositePhase: return "OppositePhase";
+    case FindingKind::Codec: return "Codec";
     }
     return "?";
 }

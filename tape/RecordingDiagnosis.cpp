@@ -61,6 +61,7 @@ constexpr int leastPauseBlocks = 3;
 constexpr double leastHissCrossings = 3000;
 constexpr double roundingNoise = 1.0 / 12;   // of 8-bit samples, in steps squared
 constexpr std::size_t pauseSeconds = 3;
+constexpr std::size_t afterLastSeconds = 1;
 
 
 // "4", or below 10 with one decimal and a comma: "0,6".
@@ -245,28 +246,37 @@ double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecor
 
 // The pauses between records: a gain control pulls their hiss up after the
 // signal stops, a noise gate puts them far below the noise under the signal.
-// One finding of each, from the pause where it shows most. The stretches
-// before the first record and after the last are left out: there the
-// recorder may not have run yet.
+// One finding of each, from the pause where it shows most. The stretch
+// before the first record is left out: there the recorder may not have run
+// yet.
 void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<DecodedRecord>& records,
                       const std::vector<std::size_t>& starts, std::vector<Finding>& findings) {
     const std::size_t margin = rate / pauseMarginsPerSecond;
     std::optional<Finding> rise, gate;
-    for (std::size_t r = 1; r < records.size(); ++r) {
+    for (std::size_t r = 1; r <= records.size(); ++r) {
         // Behind a record not read to its end lies the rest of its signal.
-        if (records[r - 1].status != DecodeStatus::Ok || !foundRecord(records[r])) continue;
+        if (records[r - 1].status != DecodeStatus::Ok) continue;
+        // Behind the last record only its first second: the recorder still
+        // runs there, and a gate shuts or a gain control lets go right as
+        // the signal ends. What follows may be anything.
+        const bool last = r == records.size();
+        if (!last && !foundRecord(records[r])) continue;
         // Its first seconds, where a gain control lets go and a gate shuts;
         // what a side holds later on is left to the next lead-in.
         const std::size_t from = records[r - 1].endPosition + margin;
-        if (starts[r] < from + margin) continue;
-        const std::size_t to = std::min(starts[r] - margin, from + pauseSeconds * rate);
+        const std::size_t until = last ? samples.size : starts[r];
+        if (until < from + margin) continue;
+        const std::size_t to = std::min(until - margin, from + (last ? afterLastSeconds : pauseSeconds) * rate);
         const LevelEnvelope pause = levelEnvelope(samples, from, to, rate);
         const std::vector<float> blocks = blockLevels(pause);
         if (blocks.size() < leastPauseBlocks) continue;
-        const double noise = std::min(noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]),
-                                      noiseUnderLeadIn(samples, rate, records[r], starts[r]));
+        double noise = noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]);
+        if (!last) noise = std::min(noise, noiseUnderLeadIn(samples, rate, records[r], starts[r]));
         const double floor = medianPower(pause);
         const double below = noise > 0 ? decibels(noise, floor) : 0;
+        // Digital silence behind the last record may as well be a file that
+        // ends in silence: there only hiss held down, not taken away, counts.
+        if (last && floor < roundingNoise) continue;
         if (below >= gateDecibels) {
             if (!gate || below > gate->figure)
                 // Hiss held down to below the 8 bits' rounding is digital
@@ -412,6 +422,8 @@ SourceFacts sourceFactsOf(const WavSamples& wav) {
     SourceFacts facts;
     facts.fileRate = wav.fileRate;
     facts.channels = wav.channels;
+    facts.codec = wav.codec;
+    facts.container = wav.container;
     return facts;
 }
 
@@ -430,6 +442,19 @@ std::string channelName(std::size_t channel) {
     return channel == 0 ? "im linken Kanal" : channel == 1 ? "im rechten Kanal" : "in Kanal " + std::to_string(channel + 1);
 }
 
+// The lossy codec the file's container names. A phone call's (GSM, AMR)
+// keeps only the band of speech; any other throws away what a listener would
+// not miss, and a bit of the signal with it.
+Finding codecFinding(const SourceFacts& source, bool allWhole) {
+    const bool call = source.codec == "GSM 6.10" || source.codec.rfind("AMR", 0) == 0;
+    const std::string named = source.codec + (source.container.empty() ? "" : " in " + source.container);
+    const std::string reads = allWhole ? " – liest sich noch; " : " – ";
+    return Finding{FindingKind::Codec, allWhole ? FindingSeverity::Note : FindingSeverity::Warning, 0, std::nullopt, 0,
+                   call ? "Telefon-Codec " + named + reads + "per Kabel als WAV aufnehmen, nicht über ein Telefonat"
+                        : "Verlustbehaftet komprimiert (" + named + ")" + reads + (allWhole ? "besser " : "") +
+                              "als WAV aufnehmen"};
+}
+
 // `readWhole`: every record of the recording was read whole; where one was
 // not, a low rate may be why.
 std::vector<Finding> sourceFindings(const SourceFacts& source, bool allWhole) {
@@ -442,6 +467,7 @@ std::vector<Finding> sourceFindings(const SourceFacts& source, bool allWhole) {
                                        (source.fileRate < lowRateWarning ? ", zu niedrig für das Signal" : "") +
                                        " – mit 44,1 kHz aufnehmen" + (warn ? "" : "; liest sich noch")});
     }
+    if (!source.codec.empty()) findings.push_back(codecFinding(source, allWhole));
     const ChannelFacts& channels = source.channels;
     if (channels.count < 2) return findings;
     if (channels.otherDecibels <= silentChannelDecibels)
