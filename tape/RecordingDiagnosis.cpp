@@ -52,6 +52,7 @@ constexpr double swingNoteDecibels = 3;
 constexpr double swingWarningDecibels = 10;   // the quiet stretches within 10 dB of the exact reader's trigger
 constexpr double floorRiseDecibels = 4;
 constexpr double gateDecibels = 10;
+constexpr double gateFallDecibels = 6;   // ffmpeg's agate: 21 dB; a narrow band's steady hiss: 0
 constexpr double dropoutDecibels = 12;
 constexpr std::size_t listedDropouts = 5;    // per record; then how many more
 constexpr int pauseMarginsPerSecond = 10;    // 100 ms at each end of a pause left out
@@ -277,7 +278,14 @@ void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<De
         // Digital silence behind the last record may as well be a file that
         // ends in silence: there only hiss held down, not taken away, counts.
         if (last && floor < roundingNoise) continue;
-        if (below >= gateDecibels) {
+        // Behind the last record a gate shows as it shuts: the floor falls
+        // within the pause's first blocks (its release). A file resampled to
+        // a narrow band keeps less hiss in its pauses than the listing
+        // measures under the tone (which takes the resampler's distortion
+        // for noise), but keeps it steady.
+        const bool shuts = !last || decibels(blocks.front(), *std::min_element(blocks.begin() + 1, blocks.end())) >=
+                                        gateFallDecibels;
+        if (below >= gateDecibels && shuts) {
             if (!gate || below > gate->figure)
                 // Hiss held down to below the 8 bits' rounding is digital
                 // silence, which a file made digitally (resampled, through a

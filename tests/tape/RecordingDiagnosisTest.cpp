@@ -255,3 +255,41 @@ TEST(RecordingDiagnosis, LevelOverTimeGivesItsFindingsAndNoFalseAlarm) {
         }
     }
 }
+
+// A phone keeps one record and stops soon after it: a gate or a gain control
+// shows in the second behind it (the gate shutting as the signal ends, the
+// hiss climbing), while a worn or resampled recording shows nothing there.
+TEST(RecordingDiagnosis, TheSecondBehindTheLastRecordShowsGateAndGainControl) {
+    std::vector<std::uint8_t> image(300, 0x5A);
+    const auto record = encodeRecordSamples(image, TapeHeader{"TELEFON", 0x1000, 0, 0x1000});
+    std::vector<std::uint8_t> side(44100, 0x80);
+    side.insert(side.end(), record.begin(), record.end());
+    side.insert(side.end(), 44100, 0x80);
+    degrade::Faults worn;
+    worn.noise = 0.05, worn.lowPassHz = 5000;
+    side = degrade::degradeSignal(side, worn);
+    struct Row {
+        const char* name;
+        const char* chain;
+        std::vector<FindingKind> kinds;
+    };
+    const Row rows[] = {
+        {"worn", "", {}},
+        {"resampled to 8000", "sox $IN -b 16 $OUT rate 8000", {}},
+        {"gate", "ffmpeg -v error -i $IN -af agate $OUT", {FindingKind::NoiseGate}},
+        {"fast level normaliser", "ffmpeg -v error -i $IN -af dynaudnorm=f=100:g=5 $OUT", {FindingKind::GainControl}},
+    };
+    for (const Row& row : rows) {
+        const ChainResult chain = throughChain("behind", side, 44100, row.chain);
+        ASSERT_EQ(chain.failure, "") << row.name;
+        const auto records = readEveryRecord(chain.wav.samples, decoderSettingsAt(chain.wav.rate, DecoderSettings{}.triggerLevel),
+                                             chain.wav.rate, ReadingChoice{});
+        ASSERT_EQ(records.size(), 1u) << row.name;
+        const RecordingFindings findings = diagnoseWhole(chain.wav.samples, chain.wav.rate, sourceFactsOf(chain.wav), records);
+        std::vector<FindingKind> kinds;
+        std::string lines;
+        for (const Finding& finding : findings.whole)
+            if (fromLevel(finding.kind)) kinds.push_back(finding.kind), lines += findingLine(finding) + "\n";
+        EXPECT_EQ(kinds, row.kinds) << row.name << ":\n" << lines;
+    }
+}
