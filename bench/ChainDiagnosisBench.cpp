@@ -81,6 +81,8 @@ const Row rows[] = {
     {"Rauschunterdrückung (ffmpeg afftdn nf=-30, Rauschen verfolgt)", Make::Tool,
      "ffmpeg -v error -i $IN -af afftdn=nf=-30:tn=1 $OUT", FindingKind::NoiseGate},
     {"Rauschsperre (ffmpeg agate)", Make::Tool, "ffmpeg -v error -i $IN -af agate $OUT", FindingKind::NoiseGate},
+    {"Raumecho 150 ms, 0,3 des Pegels (Telefon neben dem Lautsprecher)", Make::Tool,
+     "ffmpeg -v error -i $IN -af aecho=0.6:1:150:0.3 $OUT", FindingKind::Echo},
     {"Tiefpass 3,4 kHz (Telefon)", Make::Tool, "sox $IN -b 16 $OUT sinc -3400", FindingKind::BandLimit},
     {"MP3 32 kbit/s", Make::Tool,
      "ffmpeg -v error -i $IN -c:a libmp3lame -b:a 32k $MID.mp3 && ffmpeg -v error -i $MID.mp3 -ar 44100 $OUT",
@@ -131,6 +133,7 @@ const char* kindName(FindingKind kind) {
     case FindingKind::GainControl: return "GainControl";
     case FindingKind::NoiseGate: return "NoiseGate";
     case FindingKind::Dropout: return "Dropout";
+    case FindingKind::Echo: return "Echo";
     case FindingKind::BandLimit: return "BandLimit";
     case FindingKind::LowRate: return "LowRate";
     case FindingKind::OneChannel: return "OneChannel";

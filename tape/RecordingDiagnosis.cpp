@@ -63,6 +63,11 @@ constexpr double leastHissCrossings = 3000;
 constexpr double roundingNoise = 1.0 / 12;   // of 8-bit samples, in steps squared
 constexpr std::size_t pauseSeconds = 3;
 constexpr std::size_t afterLastSeconds = 1;
+// An echo: the signal's level going on behind a record's end within 20 dB
+// of it for 30 ms or more (looked at for 400 ms).
+constexpr double echoTailDecibels = 20;
+constexpr long leastEchoMilliseconds = 30;
+constexpr std::size_t echoLookMilliseconds = 400;
 
 
 // "4", or below 10 with one decimal and a comma: "0,6".
@@ -201,6 +206,32 @@ void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, st
                                    "Noch " + std::to_string(dropouts.size() - listedDropouts) +
                                        " weitere Aussetzer bis " + tapeTime(last.where, rate) + dropoutAdvice});
     }
+}
+
+// A room's echo: the signal sounds on after the record ends (a phone on the
+// table beside the speaker hears the room). Behind a record read to its end,
+// the windows right after it that stay within echoTailDecibels of the
+// record's level: a cable or a tape stops within a few milliseconds (a
+// filter's ringing), an echo of 150 ms at half the level for its length.
+void addEchoFinding(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::vector<Finding>& findings) {
+    if (record.status != DecodeStatus::Ok) return;
+    const std::size_t end = record.endPosition, before = rate / 2, after = rate * echoLookMilliseconds / 1000;
+    if (end < before || end + after > samples.size) return;
+    const LevelEnvelope level = levelEnvelope(samples, end - before, end, rate);
+    const double reference = medianPower(level);
+    if (reference <= 0) return;
+    const LevelEnvelope tail = levelEnvelope(samples, end, end + after, rate);
+    const double threshold = reference * std::pow(10.0, -echoTailDecibels / 10);
+    std::size_t windows = 0;
+    while (windows < tail.power.size() && tail.power[windows] >= threshold) ++windows;
+    const long milliseconds = std::lround(1000.0 * static_cast<double>(windows * tail.window) / rate);
+    if (milliseconds < leastEchoMilliseconds) return;
+    const bool whole = readWhole(record);
+    findings.push_back(Finding{FindingKind::Echo, whole ? FindingSeverity::Note : FindingSeverity::Warning,
+                               static_cast<double>(milliseconds), end, windows * tail.window,
+                               "Nachhall: das Signal klingt nach dem Ende noch " + std::to_string(milliseconds) +
+                                   " ms nach (Raumecho)" + (whole ? " – liest sich noch; " : " – ") +
+                                   "per Kabel aufnehmen, nicht mit dem Telefon vor dem Lautsprecher"});
 }
 
 // The power of the noise under a record's lead-in (its power over one plus
@@ -409,6 +440,7 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
         findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
                                    "Polarität umgekehrt aufgenommen – liest sich noch"));
     addLevelFindings(samples, rate, from, end, findings);
+    addEchoFinding(samples, rate, record, findings);
     return findings;
 }
 

@@ -18,7 +18,7 @@
 
 enum class FindingKind {
     LowLevel, Clipping, DcOffset, Speed, Flutter, Hum, Inverted,   // on each record's lead-in
-    GainControl, NoiseGate, Dropout,                               // from the level over time
+    GainControl, NoiseGate, Dropout, Echo,                         // from the level over time
     BandLimit, LowRate, OneChannel, OppositePhase, Codec,          // from the spectrum and the file
 };
 // A note does not hinder reading; a warning does, or soon will.

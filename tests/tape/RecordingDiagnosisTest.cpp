@@ -261,7 +261,8 @@ TEST(RecordingDiagnosis, LevelOverTimeGivesItsFindingsAndNoFalseAlarm) {
 
 // A phone keeps one record and stops soon after it: a gate or a gain control
 // shows in the second behind it (the gate shutting as the signal ends, the
-// hiss climbing), while a worn or resampled recording shows nothing there.
+// hiss climbing), a room's echo as the signal sounding on; a worn or
+// resampled recording shows nothing there.
 TEST(RecordingDiagnosis, TheSecondBehindTheLastRecordShowsGateAndGainControl) {
     std::vector<std::uint8_t> image(300, 0x5A);
     const auto record = encodeRecordSamples(image, TapeHeader{"TELEFON", 0x1000, 0, 0x1000});
@@ -281,6 +282,8 @@ TEST(RecordingDiagnosis, TheSecondBehindTheLastRecordShowsGateAndGainControl) {
         {"resampled to 8000", "sox $IN -b 16 $OUT rate 8000", {}},
         {"gate", "ffmpeg -v error -i $IN -af agate $OUT", {FindingKind::NoiseGate}},
         {"fast level normaliser", "ffmpeg -v error -i $IN -af dynaudnorm=f=100:g=5 $OUT", {FindingKind::GainControl}},
+        // The phone beside the speaker: the room's echo sounds on behind the record.
+        {"room echo", "ffmpeg -v error -i $IN -af aecho=0.6:1:150:0.3 $OUT", {FindingKind::Echo}},
     };
     for (const Row& row : rows) {
         const ChainResult chain = throughChain("behind", side, 44100, row.chain);
@@ -293,6 +296,8 @@ TEST(RecordingDiagnosis, TheSecondBehindTheLastRecordShowsGateAndGainControl) {
         std::string lines;
         for (const Finding& finding : findings.whole)
             if (fromLevel(finding.kind)) kinds.push_back(finding.kind), lines += findingLine(finding) + "\n";
+        for (const Finding& finding : findings.perRecord[0])
+            if (finding.kind == FindingKind::Echo) kinds.push_back(finding.kind), lines += findingLine(finding) + "\n";
         EXPECT_EQ(kinds, row.kinds) << row.name << ":\n" << lines;
     }
 }
