@@ -71,10 +71,18 @@ const Row rows[] = {
      FindingKind::GainControl},
     {"Pegelautomatik (ffmpeg dynaudnorm)", Make::Tool, "ffmpeg -v error -i $IN -af dynaudnorm $OUT",
      FindingKind::GainControl},
+    {"schnelle Pegelautomatik (ffmpeg dynaudnorm f=100 g=5)", Make::Tool,
+     "ffmpeg -v error -i $IN -af dynaudnorm=f=100:g=5 $OUT", FindingKind::GainControl},
+    {"schnelle Pegelautomatik (sox compand, 10 ms)", Make::Tool,
+     "sox $IN -b 16 $OUT compand 0.01,0.2 6:-70,-60,-20 -5 -90 0.1", FindingKind::GainControl},
     {"Rauschunterdrückung (ffmpeg afftdn)", Make::Tool, "ffmpeg -v error -i $IN -af afftdn $OUT", FindingKind::NoiseGate},
     {"Rauschunterdrückung (sox noisered, Profil aus der Pause)", Make::Tool,
      "sox $IN -n trim 0 0.9 noiseprof $MID.prof && sox $IN -b 16 $OUT noisered $MID.prof 0.3", FindingKind::NoiseGate},
+    {"Rauschunterdrückung (ffmpeg afftdn nf=-30, Rauschen verfolgt)", Make::Tool,
+     "ffmpeg -v error -i $IN -af afftdn=nf=-30:tn=1 $OUT", FindingKind::NoiseGate},
     {"Rauschsperre (ffmpeg agate)", Make::Tool, "ffmpeg -v error -i $IN -af agate $OUT", FindingKind::NoiseGate},
+    {"Raumecho 150 ms, 0,3 des Pegels (Telefon neben dem Lautsprecher)", Make::Tool,
+     "ffmpeg -v error -i $IN -af aecho=0.6:1:150:0.3 $OUT", FindingKind::Echo},
     {"Tiefpass 3,4 kHz (Telefon)", Make::Tool, "sox $IN -b 16 $OUT sinc -3400", FindingKind::BandLimit},
     {"MP3 32 kbit/s", Make::Tool,
      "ffmpeg -v error -i $IN -c:a libmp3lame -b:a 32k $MID.mp3 && ffmpeg -v error -i $MID.mp3 -ar 44100 $OUT",
@@ -82,6 +90,11 @@ const Row rows[] = {
     {"AAC 32 kbit/s", Make::Tool,
      "ffmpeg -v error -i $IN -c:a aac -b:a 32k $MID.m4a && ffmpeg -v error -i $MID.m4a -ar 44100 $OUT",
      FindingKind::BandLimit},
+    {"AAC 32 kbit/s, M4A gelesen", Make::Tool, "ffmpeg -v error -i $IN -c:a aac -b:a 32k out.m4a", FindingKind::Codec},
+    {"Opus 16 kbit/s, Ogg gelesen", Make::Tool, "ffmpeg -v error -i $IN -c:a libopus -b:a 16k out.ogg",
+     FindingKind::Codec},
+    {"GSM 6.10 in WAV (Telefonat, 8 kHz)", Make::Tool, "ffmpeg -v error -i $IN -ar 8000 -c:a libgsm_ms $OUT",
+     FindingKind::Codec},
     {"Opus 16 kbit/s", Make::Tool,
      "ffmpeg -v error -i $IN -c:a libopus -b:a 16k $MID.opus && ffmpeg -v error -i $MID.opus -ar 44100 $OUT",
      FindingKind::BandLimit},
@@ -120,10 +133,12 @@ const char* kindName(FindingKind kind) {
     case FindingKind::GainControl: return "GainControl";
     case FindingKind::NoiseGate: return "NoiseGate";
     case FindingKind::Dropout: return "Dropout";
+    case FindingKind::Echo: return "Echo";
     case FindingKind::BandLimit: return "BandLimit";
     case FindingKind::LowRate: return "LowRate";
     case FindingKind::OneChannel: return "OneChannel";
     case FindingKind::OppositePhase: return "OppositePhase";
+    case FindingKind::Codec: return "Codec";
     }
     return "?";
 }

@@ -21,7 +21,8 @@ namespace chain {
 // `command` runs with $IN that file, $OUT the WAV file it must write and
 // $MID a name for a step between (a lossy file), e.g.
 //   "sox $IN $OUT compand 0.3,1 6:-70,-60,-20 -5 -90 0.2"
-// An empty command leaves in.wav as the result. Returns the path of the
+// An empty command leaves in.wav as the result; a command may write
+// out.m4a, out.ogg or out.opus instead of $OUT. Returns the path of the
 // result, or empty after putting the tool's own words into `failure`.
 inline std::string throughTool(const std::string& dir, const std::vector<std::uint8_t>& samples, std::uint32_t rate,
                                const std::string& command, std::string& failure) {
@@ -46,6 +47,10 @@ inline std::string throughTool(const std::string& dir, const std::vector<std::ui
         if (failure.empty()) failure = "Werkzeug fehlgeschlagen";
         return {};
     }
+    // A chain that ends in a lossy file leaves it as it is ($MID.m4a copied to
+    // out.m4a), for the reader to take as an owner's phone saved it.
+    for (const char* kept : {"out.wav", "out.m4a", "out.ogg", "out.opus"})
+        if (std::ifstream(dir + kept).good()) return dir + kept;
     return dir + "out.wav";
 }
 }

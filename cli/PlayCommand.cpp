@@ -154,8 +154,8 @@ bool soundFileOf(const std::string& input, std::vector<std::uint8_t>& bytes, Com
         return readBinImage(input, header.aa, image, io.err) && recordWavBytes(image, header, bytes, io.err);
     }
     if (!readInput(input, bytes, loadString(str::cannotOpenWav), io.err)) return false;
-    // A WAV file plays as it is, floating-point samples too.
-    if (looksLikeRiffWave(bytes)) return true;
+    // A WAV file plays as it is, floating-point samples too; coded ones (GSM 6.10) are decoded.
+    if (looksLikeRiffWave(bytes) && !isCodedWav(bytes)) return true;
     std::string problem, warning;
     if (importSoundFile(bytes, problem, warning) == ImportResult::Failed) {
         io.err << "Fehler: " << problem << " (" << input << ")\n";

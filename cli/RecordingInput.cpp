@@ -22,12 +22,14 @@ bool readRecordingSamples(const std::string& path, WavSamples& wav, std::ostream
     std::vector<std::uint8_t> bytes;
     if (!cli::readInput(path, bytes, loadString(str::cannotOpenWav), err)) return false;
     std::string problem, warning;
-    if (importSoundFile(bytes, problem, warning) == ImportResult::Failed) {
+    SoundFileFormat format;
+    if (importSoundFile(bytes, problem, warning, &format) == ImportResult::Failed) {
         err << "Fehler: " << problem << " (" << recordingName(path) << ")\n";
         return false;
     }
     if (!warning.empty()) err << "Warnung: " << warning << " (" << recordingName(path) << ")\n";
     wav = adoptAnyWavSamples(std::move(bytes));
+    if (format.lossy) wav.codec = format.codec, wav.container = format.container;
     if (!wav.error) return true;
     err << "Fehler: " << wavErrorText(wav) << " (" << recordingName(path) << ")\n";
     return false;

@@ -10,8 +10,22 @@ bool looksLikeRiffWave(const std::vector<std::uint8_t>& bytes) {
            std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
 }
 
+bool isCodedWav(const std::vector<std::uint8_t>& bytes) {
+    if (!looksLikeRiffWave(bytes)) return false;
+    const WavParts parts = findWavParts(ByteView(bytes));
+    if (parts.error) return false;
+    constexpr std::uint16_t pcm = 1, floating = 3, extensible = 0xFFFE;
+    std::uint16_t tag = static_cast<std::uint16_t>(parts.format[0] | parts.format[1] << 8);
+    // The extensible format names its codec in the first two bytes of its subformat.
+    if (tag == extensible && parts.format.size >= 40)
+        tag = static_cast<std::uint16_t>(parts.format[24] | parts.format[25] << 8);
+    return tag != pcm && tag != floating && tag != extensible;
+}
+
 #ifndef BV7_HAVE_SNDFILE
-ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&, std::string&) { return ImportResult::NotASoundFile; }
+ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&, std::string&, SoundFileFormat*) {
+    return ImportResult::NotASoundFile;
+}
 #else
 #include <fcntl.h>
 #include <sndfile.h>
@@ -22,6 +36,7 @@ ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&, std::stri
 #include <cstdio>
 #include <memory>
 
+#include "cli/CodedSoundFile.h"
 #include "shell/LargeBuffer.h"
 #include "tape/TapeListing.h"
 
@@ -103,15 +118,96 @@ private:
 // A file whose sound ends well before the length its header states (an MP3
 // with its frame count, a FLAC with its sample count) was cut short.
 std::string cutShortWarning(sf_count_t stated, sf_count_t read, int rate) {
-    if (stated <= 0 || read >= stated - stated / 100) return "";
+    // Some Ogg files state a length of centuries when cut: no length at all.
+    constexpr sf_count_t unknownLength = sf_count_t{1} << 40;
+    if (stated <= 0 || stated >= unknownLength || read >= stated - stated / 100) return "";
     const auto at = [rate](sf_count_t frames) { return tapeTime(static_cast<std::size_t>(frames), static_cast<std::uint32_t>(rate)); };
     return "Datei abgeschnitten: der Ton endet bei " + at(read) + ", ihr Kopf gibt " + at(stated) + " an";
 }
+
+// The 8-bit WAV file a converted sound becomes: the top byte of every
+// channel, as the WAV reader takes 16-bit samples; the reader then takes the
+// channel that carries the signal. Taken as floating point and clipped here:
+// lossy decoders overshoot past full scale, and a conversion to integers
+// would wrap an overshoot around to the other extreme. Written behind the
+// header straight away, into room for as many frames as the file says.
+class EightBitWav {
+public:
+    explicit EightBitWav(std::size_t channels) : channels_(channels) {}
+
+    // Room for `frames` frames, where the file states them and they fit.
+    void expect(std::uint64_t frames) {
+        const std::uint64_t stated = frames * channels_;
+        if (stated > maxWavSampleCount) return;
+        try {
+            reserveLargeBuffer(wav_, static_cast<std::size_t>(wavHeaderBytes + stated + (stated & 1)));
+        } catch (const std::exception&) {
+            // No room for what the file states: it grows as the samples come, as far as they fit.
+        }
+    }
+
+    // Throws bad_alloc where memory or a WAV file's sizes run out.
+    void append(const float* frames, std::size_t count) {
+        if (wav_.empty()) wav_.resize(wavHeaderBytes);
+        const std::size_t values = count * channels_;
+        if (wav_.size() - wavHeaderBytes + values > maxWavSampleCount) throw std::bad_alloc();
+        converted_.resize(values);
+        for (std::size_t i = 0; i < values; ++i) converted_[i] = topByteOf(frames[i]);
+        wav_.insert(wav_.end(), converted_.begin(), converted_.end());
+    }
+
+    std::uint64_t frames() const { return wav_.empty() ? 0 : (wav_.size() - wavHeaderBytes) / channels_; }
+
+    std::vector<std::uint8_t> finish(std::uint32_t rate) {
+        if (wav_.empty()) wav_.resize(wavHeaderBytes);
+        AudioFormat format;
+        format.channels = static_cast<std::uint16_t>(channels_);
+        format.blockAlign = format.channels;
+        format.samplesPerSecond = rate;
+        format.bytesPerSecond = format.samplesPerSecond * format.channels;
+        const auto count = static_cast<std::uint32_t>(wav_.size() - wavHeaderBytes);
+        const auto header = makeWavHeader(format, count);
+        std::copy(header.begin(), header.end(), wav_.begin());
+        if (count & 1) wav_.push_back(0);
+        return std::move(wav_);
+    }
+
+private:
+    std::size_t channels_;
+    std::vector<std::uint8_t> wav_;
+    std::vector<std::uint8_t> converted_;
+};
+
+constexpr std::size_t framesAtOnce = 4096;
+
+// The codec of a file the sound-file library reads, where it throws sound away.
+SoundFileFormat formatOf(const SF_INFO& info) {
+    SoundFileFormat format;
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_VORBIS: format.codec = "Vorbis"; break;
+    case SF_FORMAT_OPUS: format.codec = "Opus"; break;
+    case SF_FORMAT_MPEG_LAYER_I:
+    case SF_FORMAT_MPEG_LAYER_II:
+    case SF_FORMAT_MPEG_LAYER_III: format.codec = "MP3"; break;
+    case SF_FORMAT_GSM610: format.codec = "GSM 6.10"; break;
+    case SF_FORMAT_IMA_ADPCM:
+    case SF_FORMAT_MS_ADPCM:
+    case SF_FORMAT_VOX_ADPCM: format.codec = "ADPCM"; break;
+    default: return format;
+    }
+    switch (info.format & SF_FORMAT_TYPEMASK) {
+    case SF_FORMAT_OGG: format.container = "Ogg"; break;
+    case SF_FORMAT_MPEG: format.container = "MP3"; break;
+    case SF_FORMAT_WAV: format.container = "WAV"; break;
+    default: format.container = "Datei"; break;
+    }
+    format.lossy = true;
+    return format;
 }
 
-ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem, std::string& warning) {
-    if (looksLikeRiffWave(bytes)) return ImportResult::NotASoundFile;   // the reading layer takes every WAV
-    const QuietStandardError quiet;
+// Through the sound-file library; NotASoundFile where it does not know the format.
+ImportResult importThroughSndfile(std::vector<std::uint8_t>& bytes, std::string& problem, std::string& warning,
+                                  SoundFileFormat& format) {
     MemoryStream stream{bytes};
     SF_VIRTUAL_IO io{streamLength, streamSeek, streamRead, streamWrite, streamTell};
     SF_INFO info{};
@@ -125,53 +221,68 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
         problem = "Audiodaten nicht auswertbar: Abtastrate " + std::to_string(info.samplerate) + " Hz";
         return ImportResult::Failed;
     }
-
-    // The top byte of every channel, as the WAV reader takes 16-bit samples;
-    // the reader then takes the channel that carries the signal. Read as
-    // floating point and clipped here: lossy decoders overshoot past full
-    // scale, and the library's own conversion to integers would wrap an
-    // overshoot around to the other extreme. Written behind the header of the
-    // WAV file straight away, into room for as many frames as the file says.
     const std::size_t channels = static_cast<std::size_t>(info.channels);
-    constexpr std::size_t framesAtOnce = 4096;
-    std::vector<std::uint8_t> wav;
+    EightBitWav wav(channels);
+    // A length the library does not know (SF_COUNT_MAX) leaves the room to grow.
+    if (info.frames < SF_COUNT_MAX) wav.expect(static_cast<std::uint64_t>(info.frames));
     std::vector<float> frames(framesAtOnce * channels);
-    std::vector<std::uint8_t> converted(framesAtOnce * channels);
-    // A length the library does not know (SF_COUNT_MAX) or that no WAV file could hold leaves the room to grow.
-    const auto stated = static_cast<std::uint64_t>(info.frames) * channels;
-    if (info.frames < SF_COUNT_MAX && stated <= maxWavSampleCount) {
-        try {
-            reserveLargeBuffer(wav, static_cast<std::size_t>(wavHeaderBytes + stated + (stated & 1)));
-        } catch (const std::exception&) {
-            // No room for what the file states: it grows as the samples come, as far as they fit.
-        }
-    }
     try {
-        wav.resize(wavHeaderBytes);
         for (;;) {
             sf_count_t got = sf_readf_float(file.get(), frames.data(), framesAtOnce);
             if (got <= 0) break;
-            const std::size_t values = static_cast<std::size_t>(got) * channels;
-            for (std::size_t i = 0; i < values; ++i) converted[i] = topByteOf(frames[i]);
-            if (wav.size() - wavHeaderBytes + values > maxWavSampleCount) throw std::bad_alloc();
-            wav.insert(wav.end(), converted.begin(), converted.begin() + static_cast<std::ptrdiff_t>(values));
+            wav.append(frames.data(), static_cast<std::size_t>(got));
         }
     } catch (const std::exception&) {   // bad_alloc, or more samples than a WAV file holds
         problem = "Nicht genügend Speicher verfügbar.";
         return ImportResult::Failed;
     }
-    warning = cutShortWarning(info.frames, static_cast<sf_count_t>((wav.size() - wavHeaderBytes) / channels),
-                              info.samplerate);
-    AudioFormat format;
-    format.channels = static_cast<std::uint16_t>(channels);
-    format.blockAlign = format.channels;
-    format.samplesPerSecond = static_cast<std::uint32_t>(info.samplerate);
-    format.bytesPerSecond = format.samplesPerSecond * format.channels;
-    const auto count = static_cast<std::uint32_t>(wav.size() - wavHeaderBytes);
-    const auto header = makeWavHeader(format, count);
-    std::copy(header.begin(), header.end(), wav.begin());
-    if (count & 1) wav.push_back(0);
-    bytes = std::move(wav);
+    warning = cutShortWarning(info.frames, static_cast<sf_count_t>(wav.frames()), info.samplerate);
+    format = formatOf(info);
+    bytes = wav.finish(static_cast<std::uint32_t>(info.samplerate));
     return ImportResult::Converted;
+}
+
+// Through FFmpeg's libraries, chunk by chunk; NotASoundFile where they do not know the format for sure.
+ImportResult importThroughCodec(std::vector<std::uint8_t>& bytes, std::string& problem, std::string& warning,
+                                SoundFileFormat& format) {
+    CodedSoundFile file;
+    switch (file.open(ByteView(bytes), problem)) {
+    case CodedOpening::NotRecognised: return ImportResult::NotASoundFile;
+    case CodedOpening::Failed: problem = "Tonformat nicht lesbar: " + problem; return ImportResult::Failed;
+    case CodedOpening::Opened: break;
+    }
+    EightBitWav wav(file.channels());
+    std::vector<float> frames(framesAtOnce * file.channels());
+    try {
+        for (std::size_t got; (got = file.read(frames.data(), framesAtOnce)) > 0;) wav.append(frames.data(), got);
+    } catch (const std::exception&) {
+        problem = "Nicht genügend Speicher verfügbar.";
+        return ImportResult::Failed;
+    }
+    format.codec = file.formatName();
+    format.container = file.containerName();
+    format.lossy = file.lossy();
+    if (file.damagedPackets() > 0)
+        warning = "Datei beschädigt: " + std::to_string(file.damagedPackets()) + " Pakete (" + format.codec +
+                  ") nicht dekodierbar";
+    bytes = wav.finish(file.rate());
+    return ImportResult::Converted;
+}
+}
+
+ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem, std::string& warning,
+                             SoundFileFormat* format) {
+    // The reading layer takes every WAV of PCM or floating-point samples.
+    const bool coded = isCodedWav(bytes);
+    if (looksLikeRiffWave(bytes) && !coded) return ImportResult::NotASoundFile;
+    const QuietStandardError quiet;
+    SoundFileFormat found;
+    ImportResult result = ImportResult::NotASoundFile;
+    // A coded WAV goes to FFmpeg first: the sound-file library knows only some of those codecs.
+    if (!coded) result = importThroughSndfile(bytes, problem, warning, found);
+    if (result == ImportResult::NotASoundFile) result = importThroughCodec(bytes, problem, warning, found);
+    if (result == ImportResult::NotASoundFile && coded) result = importThroughSndfile(bytes, problem, warning, found);
+    if (result == ImportResult::Converted && format) *format = found;
+    return result;
 }
 #endif

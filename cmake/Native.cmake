@@ -18,6 +18,10 @@ add_test(NAME native_tests COMMAND native_tests)
 # Recordings kept as FLAC, Ogg Vorbis, AIFF or W64 are read through libsndfile.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+# What phones save (AAC in M4A, Opus, Speex, AMR, GSM 6.10 in WAV, WMA) is
+# read through FFmpeg's libraries where present; without them bv7 builds and
+# reads what libsndfile reads.
+pkg_check_modules(FFMPEG IMPORTED_TARGET libavformat libavcodec libswresample libavutil)
 # bv7 record, play and devices talk to the desktop's sound server.
 pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse-simple libpulse)
 
@@ -31,6 +35,10 @@ add_library(bv7cli STATIC ${CLI_SOURCES})
 target_include_directories(bv7cli PUBLIC ${PULSE_INCLUDE_DIRS})
 target_link_libraries(bv7cli PUBLIC bv7core PkgConfig::SNDFILE ${CMAKE_DL_LIBS})
 target_compile_definitions(bv7cli PUBLIC BV7_HAVE_SNDFILE BV7_HAVE_PULSE)
+if(FFMPEG_FOUND)
+    target_link_libraries(bv7cli PUBLIC PkgConfig::FFMPEG)
+    target_compile_definitions(bv7cli PUBLIC BV7_HAVE_FFMPEG)
+endif()
 target_compile_options(bv7cli PRIVATE ${PROJECT_WARNINGS})
 
 add_executable(bv7 ${CMAKE_SOURCE_DIR}/cli/Main.cpp)

@@ -55,6 +55,7 @@ constexpr double swingNoteDecibels = 3;
 constexpr double swingWarningDecibels = 10;   // the quiet stretches within 10 dB of the exact reader's trigger
 constexpr double floorRiseDecibels = 4;
 constexpr double gateDecibels = 10;
+constexpr double gateFallDecibels = 6;   // ffmpeg's agate: 21 dB; a narrow band's steady hiss: 0
 constexpr double dropoutDecibels = 12;
 constexpr std::size_t listedDropouts = 5;    // per record; then how many more
 constexpr int pauseMarginsPerSecond = 10;    // 100 ms at each end of a pause left out
@@ -64,6 +65,12 @@ constexpr int leastPauseBlocks = 3;
 constexpr double leastHissCrossings = 3000;
 constexpr double roundingNoise = 1.0 / 12;   // of 8-bit samples, in steps squared
 constexpr std::size_t pauseSeconds = 3;
+constexpr std::size_t afterLastSeconds = 1;
+// An echo: the signal's level going on behind a record's end within 20 dB
+// of it for 30 ms or more (looked at for 400 ms).
+constexpr double echoTailDecibels = 20;
+constexpr long leastEchoMilliseconds = 30;
+constexpr std::size_t echoLookMilliseconds = 400;
 
 
 // "4", or below 10 with one decimal and a comma: "0,6".
@@ -161,6 +168,32 @@ void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, st
     }
 }
 
+// A room's echo: the signal sounds on after the record ends (a phone on the
+// table beside the speaker hears the room). Behind a record read to its end,
+// the windows right after it that stay within echoTailDecibels of the
+// record's level: a cable or a tape stops within a few milliseconds (a
+// filter's ringing), an echo of 150 ms at half the level for its length.
+void addEchoFinding(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::vector<Finding>& findings) {
+    if (record.status != DecodeStatus::Ok) return;
+    const std::size_t end = record.endPosition, before = rate / 2, after = rate * echoLookMilliseconds / 1000;
+    if (end < before || end + after > samples.size) return;
+    const LevelEnvelope level = levelEnvelope(samples, end - before, end, rate);
+    const double reference = medianPower(level);
+    if (reference <= 0) return;
+    const LevelEnvelope tail = levelEnvelope(samples, end, end + after, rate);
+    const double threshold = reference * std::pow(10.0, -echoTailDecibels / 10);
+    std::size_t windows = 0;
+    while (windows < tail.power.size() && tail.power[windows] >= threshold) ++windows;
+    const long milliseconds = std::lround(1000.0 * static_cast<double>(windows * tail.window) / rate);
+    if (milliseconds < leastEchoMilliseconds) return;
+    const bool whole = readWhole(record);
+    findings.push_back(Finding{FindingKind::Echo, whole ? FindingSeverity::Note : FindingSeverity::Warning,
+                               static_cast<double>(milliseconds), end, windows * tail.window,
+                               "Nachhall: das Signal klingt nach dem Ende noch " + std::to_string(milliseconds) +
+                                   " ms nach (Raumecho)" + (whole ? " – liest sich noch; " : " – ") +
+                                   "per Kabel aufnehmen, nicht mit dem Telefon vor dem Lautsprecher"});
+}
+
 // The power of the noise under a record's lead-in (its power over one plus
 // the listing's signal-to-noise ratio), or 0 where it is too weak to tell.
 // How often the samples within [from, to) change sides of the centre, per
@@ -205,29 +238,45 @@ double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecor
 
 // The pauses between records: a gain control pulls their hiss up after the
 // signal stops, a noise gate puts them far below the noise under the signal.
-// One finding of each, from the pause where it shows most. The stretches
-// before the first record and after the last are left out: there the
-// recorder may not have run yet.
+// One finding of each, from the pause where it shows most. The stretch
+// before the first record is left out: there the recorder may not have run
+// yet.
 void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<DecodedRecord>& records,
                       const std::vector<std::size_t>& starts, std::vector<Finding>& findings) {
     const std::size_t margin = rate / pauseMarginsPerSecond;
     std::optional<Finding> rise, gate;
-    for (std::size_t r = 1; r < records.size(); ++r) {
+    for (std::size_t r = 1; r <= records.size(); ++r) {
         // Behind a record not read to its end lies the rest of its signal.
-        if (records[r - 1].status != DecodeStatus::Ok || !foundRecord(records[r])) continue;
+        if (records[r - 1].status != DecodeStatus::Ok) continue;
+        // Behind the last record only its first second: the recorder still
+        // runs there, and a gate shuts or a gain control lets go right as
+        // the signal ends. What follows may be anything.
+        const bool last = r == records.size();
+        if (!last && !foundRecord(records[r])) continue;
         // Its first seconds, where a gain control lets go and a gate shuts;
         // what a side holds later on is left to the next lead-in.
         const std::size_t from = records[r - 1].endPosition + margin;
-        if (starts[r] < from + margin) continue;
-        const std::size_t to = std::min(starts[r] - margin, from + pauseSeconds * rate);
+        const std::size_t until = last ? samples.size : starts[r];
+        if (until < from + margin) continue;
+        const std::size_t to = std::min(until - margin, from + (last ? afterLastSeconds : pauseSeconds) * rate);
         const LevelEnvelope pause = levelEnvelope(samples, from, to, rate);
         const std::vector<float> blocks = blockLevels(pause);
         if (blocks.size() < leastPauseBlocks) continue;
-        const double noise = std::min(noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]),
-                                      noiseUnderLeadIn(samples, rate, records[r], starts[r]));
+        double noise = noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]);
+        if (!last) noise = std::min(noise, noiseUnderLeadIn(samples, rate, records[r], starts[r]));
         const double floor = medianPower(pause);
         const double below = noise > 0 ? decibels(noise, floor) : 0;
-        if (below >= gateDecibels) {
+        // Digital silence behind the last record may as well be a file that
+        // ends in silence: there only hiss held down, not taken away, counts.
+        if (last && floor < roundingNoise) continue;
+        // Behind the last record a gate shows as it shuts: the floor falls
+        // within the pause's first blocks (its release). A file resampled to
+        // a narrow band keeps less hiss in its pauses than the listing
+        // measures under the tone (which takes the resampler's distortion
+        // for noise), but keeps it steady.
+        const bool shuts = !last || decibels(blocks.front(), *std::min_element(blocks.begin() + 1, blocks.end())) >=
+                                        gateFallDecibels;
+        if (below >= gateDecibels && shuts) {
             if (!gate || below > gate->figure)
                 // Hiss held down to below the 8 bits' rounding is digital
                 // silence, which a file made digitally (resampled, through a
@@ -353,6 +402,7 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
         findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
                                    "Polarität umgekehrt aufgenommen – liest sich noch"));
     addLevelFindings(samples, rate, from, end, findings);
+    addEchoFinding(samples, rate, record, findings);
     return findings;
 }
 
@@ -374,6 +424,8 @@ SourceFacts sourceFactsOf(const WavSamples& wav) {
     SourceFacts facts;
     facts.fileRate = wav.fileRate;
     facts.channels = wav.channels;
+    facts.codec = wav.codec;
+    facts.container = wav.container;
     return facts;
 }
 
@@ -392,6 +444,19 @@ std::string channelName(std::size_t channel) {
     return channel == 0 ? "im linken Kanal" : channel == 1 ? "im rechten Kanal" : "in Kanal " + std::to_string(channel + 1);
 }
 
+// The lossy codec the file's container names. A phone call's (GSM, AMR)
+// keeps only the band of speech; any other throws away what a listener would
+// not miss, and a bit of the signal with it.
+Finding codecFinding(const SourceFacts& source, bool allWhole) {
+    const bool call = source.codec == "GSM 6.10" || source.codec.rfind("AMR", 0) == 0;
+    const std::string named = source.codec + (source.container.empty() ? "" : " in " + source.container);
+    const std::string reads = allWhole ? " – liest sich noch; " : " – ";
+    return Finding{FindingKind::Codec, allWhole ? FindingSeverity::Note : FindingSeverity::Warning, 0, std::nullopt, 0,
+                   call ? "Telefon-Codec " + named + reads + "per Kabel als WAV aufnehmen, nicht über ein Telefonat"
+                        : "Verlustbehaftet komprimiert (" + named + ")" + reads + (allWhole ? "besser " : "") +
+                              "als WAV aufnehmen"};
+}
+
 // `readWhole`: every record of the recording was read whole; where one was
 // not, a low rate may be why.
 std::vector<Finding> sourceFindings(const SourceFacts& source, bool allWhole) {
@@ -404,6 +469,7 @@ std::vector<Finding> sourceFindings(const SourceFacts& source, bool allWhole) {
                                        (source.fileRate < lowRateWarning ? ", zu niedrig für das Signal" : "") +
                                        " – mit 44,1 kHz aufnehmen" + (warn ? "" : "; liest sich noch")});
     }
+    if (!source.codec.empty()) findings.push_back(codecFinding(source, allWhole));
     const ChannelFacts& channels = source.channels;
     if (channels.count < 2) return findings;
     if (channels.otherDecibels <= silentChannelDecibels)

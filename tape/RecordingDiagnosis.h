@@ -18,8 +18,8 @@
 
 enum class FindingKind {
     LowLevel, Clipping, DcOffset, Speed, Flutter, Hum, Inverted,   // on each record's lead-in
-    GainControl, NoiseGate, Dropout,                               // from the level over time
-    BandLimit, LowRate, OneChannel, OppositePhase,                 // from the spectrum and the file
+    GainControl, NoiseGate, Dropout, Echo,                         // from the level over time
+    BandLimit, LowRate, OneChannel, OppositePhase, Codec,          // from the spectrum and the file
 };
 // A note does not hinder reading; a warning does, or soon will.
 enum class FindingSeverity { Note, Warning };
@@ -50,6 +50,8 @@ std::vector<std::vector<Finding>> diagnoseRecording(ByteView samples, std::uint3
 struct SourceFacts {
     std::uint32_t fileRate = 0;   // the file's own rate (the samples may be resampled)
     ChannelFacts channels;        // what the reader saw of a file of more than one channel
+    std::string codec;            // the lossy codec the file held ("AAC"), "" for none
+    std::string container;        // its container ("M4A/MP4")
 };
 SourceFacts sourceFactsOf(const WavSamples& wav);
 

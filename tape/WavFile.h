@@ -47,6 +47,10 @@ struct WavSamples {
     ByteView samples;               // into the parsed bytes or into `storage`
     std::vector<std::uint8_t> storage;
     std::string reason;             // with `error`: what of the file, with its value ("Abtastrate 1 Hz ...")
+    // Set by whoever decoded a compressed file into these samples: the lossy
+    // codec it held ("AAC", "GSM 6.10") and its container ("M4A/MP4"); "" for none.
+    std::string codec;
+    std::string container;
 };
 
 // The message of a file the reader refused: the text of `error`, with the

@@ -24,7 +24,7 @@ Samples side(const std::vector<Samples>& records) {
 
 SideReading readAll(const Samples& samples, ReadingOptions options = {}) {
     options.everyRecord = true;
-    return readSide(ByteView(samples), 44100, SourceFacts{44100, {}}, options, "seite.wav");
+    return readSide(ByteView(samples), 44100, SourceFacts{44100, {}, "", ""}, options, "seite.wav");
 }
 
 const TapeHeader prog{"PROG", 0x1000, 0, 0x1000};
@@ -81,7 +81,7 @@ TEST(SideReading, WorksOutFindingsOnlyWhereTheyAreShown) {
         ReadingOptions options;
         options.exact = true;
         options.findings = c.wanted;
-        const SideReading read = readSide(ByteView(*c.samples), 44100, SourceFacts{44100, {}}, options);
+        const SideReading read = readSide(ByteView(*c.samples), 44100, SourceFacts{44100, {}, "", ""}, options);
         EXPECT_EQ(read.diagnosed, c.diagnosed) << static_cast<int>(c.wanted) << (c.samples == &faulty ? " faulty" : "");
         EXPECT_EQ(read.records.front().findingsShown, c.diagnosed);
         EXPECT_EQ(read.records.front().whole, c.samples == &whole);
@@ -152,8 +152,8 @@ TEST(SideReading, MergeTellsWhereEachBlockCameFrom) {
     options.originNamesFile = true;
     const Samples one = side({recordSignal(first, prog, 2)}), two = side({recordSignal(first, prog, 3)});
     const SideReading merged =
-        mergeSides({readSide(ByteView(one), 44100, SourceFacts{44100, {}}, options, "a.wav"),
-                    readSide(ByteView(two), 44100, SourceFacts{44100, {}}, options, "b.wav")},
+        mergeSides({readSide(ByteView(one), 44100, SourceFacts{44100, {}, "", ""}, options, "a.wav"),
+                    readSide(ByteView(two), 44100, SourceFacts{44100, {}, "", ""}, options, "b.wav")},
                    false);
     ASSERT_EQ(merged.programs.size(), 1u);
     EXPECT_TRUE(merged.programs[0].offered);
