@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shell/LargeBuffer.h"
 #include "tape/Decoder.h"
 #include "tape/Resampling.h"
 #include "tape/TapeRecord.h"
@@ -41,6 +42,7 @@ class ChannelMeter {
 
     void feed(const std::uint8_t* frames, std::size_t count) {
         if (channels_ < 2) return;
+        if (channels_ == 2) return feedStereo(frames, count);
         for (std::size_t f = 0; f < count; ++f, ++frame_) {
             const std::uint8_t* levels = frames + f * channels_;
             std::int64_t* older = history_.data() + slot_ * channels_;
@@ -56,6 +58,35 @@ class ChannelMeter {
             for (std::size_t c = 0; c < channels_; ++c) older[c] = levels[c];
             slot_ = slot_ + 1 == k_ ? 0 : slot_ + 1;
         }
+    }
+
+    // Stereo, the usual case, with the loops over the channels written out:
+    // an hour of a stereo master is hundreds of millions of frames.
+    void feedStereo(const std::uint8_t* frames, std::size_t count) {
+        std::int64_t previous0 = previous_[0], previous1 = previous_[1], sum0 = sums_[0], sum1 = sums_[1],
+                     square0 = products_[0], cross = products_[2], square1 = products_[3];
+        for (std::size_t f = 0; f < count; ++f, ++frame_) {
+            const std::int64_t level0 = frames[2 * f], level1 = frames[2 * f + 1];
+            std::int64_t* older = history_.data() + 2 * slot_;
+            if (frame_ >= k_) {
+                const std::int64_t comb0 = level0 - older[0], comb1 = level1 - older[1];
+                if (frame_ > k_) {
+                    sum0 += comb0 * previous0;
+                    sum1 += comb1 * previous1;
+                    square0 += comb0 * comb0;
+                    square1 += comb1 * comb1;
+                    cross += comb1 * comb0;
+                }
+                previous0 = comb0;
+                previous1 = comb1;
+            }
+            older[0] = level0;
+            older[1] = level1;
+            slot_ = slot_ + 1 == k_ ? 0 : slot_ + 1;
+        }
+        previous_ = {previous0, previous1};
+        sums_ = {sum0, sum1};
+        products_ = {square0, 0, cross, square1};
     }
 
     ChannelFacts facts() const {
@@ -212,7 +243,7 @@ bool StreamWindow::pull() {
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(offset_));
         offset_ = 0;
     }
-    if (buffer_.capacity() < room_) buffer_.reserve(room_);
+    if (buffer_.capacity() < room_) reserveLargeBuffer(buffer_, room_);
     if (direct_) buffer_.insert(buffer_.end(), samples, samples + chunk.frames);
     else resampler_.feed(samples, chunk.frames, buffer_);
     return true;

@@ -1,6 +1,7 @@
 #include "tape/SideStream.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -78,16 +79,32 @@ class HeldRecords {
 }
 
 SideReading readSideStream(SoundSource& source, const ReadingOptions& options, const std::string& file) {
-    const SoundSummary summary = summariseSound(source);
-    SourceFacts facts;
-    facts.fileRate = source.rate();
-    facts.channels = summary.channels;
-    const std::uint32_t rate = summary.rate;
-    const auto total = static_cast<std::size_t>(summary.samples);
+    const std::uint32_t rate = readerRateFor(source.rate());
     // What the readers hold at once: the longest record ahead, ten seconds
     // behind, and a chunk or two.
     const std::size_t ahead = options.heldAhead ? options.heldAhead : longestRecordSamples(rate);
-    StreamWindow window(source, summary.channels.taken, std::min<std::size_t>(total, ahead + 11 * rate + (1 << 20)));
+    const std::size_t holding = ahead + 11 * rate + (1 << 20);
+    const std::uint64_t stated = source.frames() * rate / std::max<std::uint32_t>(source.rate(), 1) + 1;
+    std::unique_ptr<StreamWindow> window;
+    SoundSummary summary;
+    if (source.channels() == 1 && source.frames() > 0 && stated <= holding) {
+        // A recording of one channel that fits is held whole at once: the
+        // summary is that of the samples held, without a pass of its own.
+        window = std::make_unique<StreamWindow>(source, 0, static_cast<std::size_t>(stated));
+        window->hold(0, static_cast<std::size_t>(-1));
+        const ByteView samples = window->view();
+        summary.rate = rate;
+        summary.samples = samples.size;
+        summary.band = quietBandOf(deviationTotal(samples), samples.size);
+    } else {
+        summary = summariseSound(source);
+        window = std::make_unique<StreamWindow>(source, summary.channels.taken,
+                                                static_cast<std::size_t>(std::min<std::uint64_t>(summary.samples, holding)));
+    }
+    SourceFacts facts;
+    facts.fileRate = source.rate();
+    facts.channels = summary.channels;
+    const auto total = static_cast<std::size_t>(summary.samples);
     DecoderSettings settings = decoderSettingsAt(rate, options.triggerLevel);
     ReadingChoice choice;
     choice.exact = options.exact;
@@ -98,8 +115,8 @@ SideReading readSideStream(SoundSource& source, const ReadingOptions& options, c
     const bool mayDiagnose = options.findings != FindingsWanted::None || options.diagnoseEvery;
     std::vector<DecodedRecord> readings;
     if (options.everyRecord) {
-        HeldRecords held(window, rate, options.measure, mayDiagnose);
-        readings = scanSide(window, total, summary.band, settings, rate, choice, options.progress,
+        HeldRecords held(*window, rate, options.measure, mayDiagnose);
+        readings = scanSide(*window, total, summary.band, settings, rate, choice, options.progress,
                             [&held](const DecodedRecord& record) { held.take(record); }, options.heldAhead);
         // The failed attempt where none was found was not held.
         if (held.starts().size() < readings.size()) held.take(readings.back());
@@ -112,11 +129,11 @@ SideReading readSideStream(SoundSource& source, const ReadingOptions& options, c
     }
     // The record at the start: the readers measure the quiet band of what
     // they see, which for a recording too quiet to have one is all of it.
-    if (summary.band < 0) window.hold(0, static_cast<std::size_t>(-1));
+    if (summary.band < 0) window->hold(0, static_cast<std::size_t>(-1));
     else settings.quietBand = summary.band;
-    readings.push_back(readFirstRecord(window, settings, rate, options.fields, choice, options.heldAhead));
+    readings.push_back(readFirstRecord(*window, settings, rate, options.fields, choice, options.heldAhead));
     const bool diagnosed = diagnosisShown(options, readings);
-    HeldRecords held(window, rate, options.measure, diagnosed);
+    HeldRecords held(*window, rate, options.measure, diagnosed);
     held.take(readings.front());
     RecordingFindings findings;
     if (diagnosed) findings = held.findings(facts, readings);

@@ -21,6 +21,8 @@ class SoundSource {
     virtual ~SoundSource() = default;
     virtual std::uint32_t rate() const = 0;        // frames per second
     virtual std::size_t channels() const = 0;      // 1 or more
+    // The frames the source says it holds (a file's header); 0 where it does not know.
+    virtual std::uint64_t frames() const { return 0; }
     // The next frames (as many as the source has at hand); none at the end.
     virtual SoundChunk pull() = 0;
     // Back to the first frame, for another pass; false where the source cannot.
@@ -40,6 +42,7 @@ class MemorySoundSource final : public SoundSource {
         : samples_(samples), frames_(frames), channels_(channels), rate_(rate), step_(framesAtOnce) {}
     std::uint32_t rate() const override { return rate_; }
     std::size_t channels() const override { return channels_; }
+    std::uint64_t frames() const override { return frames_; }
     SoundChunk pull() override {
         SoundChunk chunk;
         chunk.frames = frames_ - next_ < step_ ? frames_ - next_ : step_;

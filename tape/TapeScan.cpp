@@ -85,8 +85,10 @@ class WindowedReaders {
     }
 
     bool findLeadIn(double cell, std::size_t& from, LeadIn& found) {
+        // The search holds a stretch at a time: between records the window stays small.
+        constexpr std::size_t searched = std::size_t{1} << 20;
         for (;;) {
-            hold(from, from + ahead_);
+            hold(from, from + searched);
             std::size_t local = from - window_.base();
             const bool heard = ::findLeadIn(window_.view(), cell, local, found);
             from = local + window_.base();

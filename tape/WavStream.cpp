@@ -20,6 +20,7 @@ class WavFileSource final : public SoundSource {
 
     std::uint32_t rate() const override { return layout_.fileRate; }
     std::size_t channels() const override { return layout_.channels; }
+    std::uint64_t frames() const override { return frames_; }
     bool rewind() override {
         next_ = 0;
         return true;
