@@ -1,5 +1,6 @@
 #include "cli/RecordingInput.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "shell/GlobalSettings.h"
 #include "shell/StringTable.h"
 #include "tape/FloatWav.h"
+#include "tape/SideStream.h"
+#include "tape/WavStream.h"
 
 ReadingOptions settingsReadingOptions(bool exact) {
     ReadingOptions options;
@@ -35,7 +38,41 @@ bool readRecordingSamples(const std::string& path, WavSamples& wav, std::ostream
     return false;
 }
 
+namespace {
+// A file read a stretch at a time: a WAV file, or another sound file through
+// the sound-file library. False where it must be read whole (standard input,
+// a file whose layout is not in its head, one the library does not take):
+// the whole reading then says what is wrong.
+bool readSideInStretches(const std::string& path, const ReadingOptions& options, SideReading& side, bool& failed,
+                         std::ostream& err) {
+    if (cli::isStandardStream(path)) return false;
+    WavOpening wav = openWavStream(path);
+    if (wav.read != ReadOutcome::Ok) return false;
+    std::unique_ptr<SoundSource> source = std::move(wav.source);
+    if (!source && wav.layout.error != str::riffNotFound) return false;
+    if (!source) {
+        std::string problem;
+        const ImportResult imported = openSoundSource(path, source, problem);
+        if (imported == ImportResult::NotASoundFile) return false;
+        const std::string unusable = imported == ImportResult::Failed ? problem
+                                     : unusableRate(source->rate()).empty()
+                                         ? std::string()
+                                         : loadString(str::audioUnusable) + ": " + unusableRate(source->rate());
+        if (!unusable.empty()) {
+            err << "Fehler: " << unusable << " (" << recordingName(path) << ")\n";
+            failed = true;
+            return true;
+        }
+    }
+    side = readSideStream(*source, options, recordingName(path));
+    if (!source->warning().empty()) err << "Warnung: " << source->warning() << " (" << recordingName(path) << ")\n";
+    return true;
+}
+}
+
 bool readRecordingSide(const std::string& path, const ReadingOptions& options, SideReading& side, std::ostream& err) {
+    bool failed = false;
+    if (readSideInStretches(path, options, side, failed, err)) return !failed;
     WavSamples wav;
     if (!readRecordingSamples(path, wav, err)) return false;
     side = readSide(wav.samples, wav.rate, sourceFactsOf(wav), options, recordingName(path));

@@ -26,6 +26,9 @@ bool isCodedWav(const std::vector<std::uint8_t>& bytes) {
 ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&, std::string&, SoundFileFormat*) {
     return ImportResult::NotASoundFile;
 }
+ImportResult openSoundSource(const std::string&, std::unique_ptr<SoundSource>&, std::string&) {
+    return ImportResult::NotASoundFile;
+}
 #else
 #include <fcntl.h>
 #include <sndfile.h>
@@ -37,6 +40,7 @@ ImportResult importSoundFile(std::vector<std::uint8_t>&, std::string&, std::stri
 #include <memory>
 
 #include "cli/CodedSoundFile.h"
+#include "shell/FileIo.h"
 #include "shell/LargeBuffer.h"
 #include "tape/TapeListing.h"
 
@@ -284,5 +288,106 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
     if (result == ImportResult::NotASoundFile && coded) result = importThroughSndfile(bytes, problem, warning, found);
     if (result == ImportResult::Converted && format) *format = found;
     return result;
+}
+#endif
+
+#ifdef BV7_HAVE_SNDFILE
+namespace {
+// The library reads the file through the file layer, a stretch at a time.
+struct FileStream {
+    FileReading file;
+    sf_count_t position = 0;
+};
+
+sf_count_t fileLength(void* user) { return static_cast<sf_count_t>(static_cast<FileStream*>(user)->file.size()); }
+
+sf_count_t fileSeek(sf_count_t offset, int whence, void* user) {
+    auto* stream = static_cast<FileStream*>(user);
+    sf_count_t base = whence == SEEK_CUR ? stream->position : whence == SEEK_END ? fileLength(user) : 0;
+    sf_count_t target = base + offset;
+    if (target < 0 || target > fileLength(user)) return -1;
+    stream->position = target;
+    return target;
+}
+
+sf_count_t fileRead(void* out, sf_count_t count, void* user) {
+    auto* stream = static_cast<FileStream*>(user);
+    const std::size_t got = stream->file.read(static_cast<std::uint64_t>(stream->position), static_cast<std::uint8_t*>(out),
+                                              static_cast<std::size_t>(std::max<sf_count_t>(0, count)));
+    stream->position += static_cast<sf_count_t>(got);
+    return static_cast<sf_count_t>(got);
+}
+
+sf_count_t fileTell(void* user) { return static_cast<FileStream*>(user)->position; }
+
+class SoundFileSource final : public SoundSource {
+  public:
+    explicit SoundFileSource(std::unique_ptr<FileStream> stream) : stream_(std::move(stream)) {}
+    bool open() {
+        const QuietStandardError quiet;
+        stream_->position = 0;
+        info_ = SF_INFO{};
+        file_.reset(sf_open_virtual(&io_, SFM_READ, &info_, stream_.get()));
+        read_ = 0;
+        return file_ != nullptr;
+    }
+    const SF_INFO& info() const { return info_; }
+    std::uint32_t rate() const override { return static_cast<std::uint32_t>(info_.samplerate); }
+    std::size_t channels() const override { return static_cast<std::size_t>(info_.channels); }
+    SoundChunk pull() override {
+        SoundChunk chunk;
+        frames_.resize(framesAtOnce * channels());
+        const QuietStandardError quiet;
+        const sf_count_t got = file_ ? sf_readf_float(file_.get(), frames_.data(), framesAtOnce) : 0;
+        if (got <= 0) {
+            passed_ = std::max(passed_, read_);
+            return chunk;
+        }
+        read_ += got;
+        chunk.floats = frames_.data();
+        chunk.frames = static_cast<std::size_t>(got);
+        return chunk;
+    }
+    bool rewind() override {
+        {
+            const QuietStandardError quiet;
+            if (file_ && sf_seek(file_.get(), 0, SEEK_SET) == 0) {
+                read_ = 0;
+                return true;
+            }
+        }
+        return open();
+    }
+    std::string warning() const override { return passed_ < 0 ? "" : cutShortWarning(info_.frames, passed_, info_.samplerate); }
+    std::string codec() const override { return formatOf(info_).lossy ? formatOf(info_).codec : ""; }
+    std::string container() const override { return formatOf(info_).lossy ? formatOf(info_).container : ""; }
+
+  private:
+    static constexpr sf_count_t framesAtOnce = 1 << 14;
+    std::unique_ptr<FileStream> stream_;
+    SF_VIRTUAL_IO io_{fileLength, fileSeek, fileRead, streamWrite, fileTell};
+    SF_INFO info_{};
+    std::unique_ptr<SNDFILE, SoundFileCloser> file_;
+    std::vector<float> frames_;
+    sf_count_t read_ = 0, passed_ = -1;   // frames of this pass; of a whole pass, once one ended
+};
+}
+
+ImportResult openSoundSource(const std::string& path, std::unique_ptr<SoundSource>& source, std::string& problem) {
+    auto stream = std::make_unique<FileStream>();
+    if (stream->file.open(path) != ReadOutcome::Ok) return ImportResult::NotASoundFile;
+    auto file = std::make_unique<SoundFileSource>(std::move(stream));
+    if (!file->open()) return ImportResult::NotASoundFile;
+    const SF_INFO& info = file->info();
+    if (info.channels < 1 || info.channels > 1024) {
+        problem = "Audiodaten nicht auswertbar: Kanalzahl " + std::to_string(info.channels) + " (lesbar sind 1 bis 1024)";
+        return ImportResult::Failed;
+    }
+    if (info.samplerate < 1 || info.frames < 0) {
+        problem = "Audiodaten nicht auswertbar: Abtastrate " + std::to_string(info.samplerate) + " Hz";
+        return ImportResult::Failed;
+    }
+    source = std::move(file);
+    return ImportResult::Converted;
 }
 #endif

@@ -7,8 +7,11 @@
 // layer takes floating point too, as the page does). Only the native bv7 has
 // these libraries; elsewhere nothing is converted.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tape/SoundSource.h"
 
 // True when `bytes` start like a RIFF WAVE file.
 bool looksLikeRiffWave(const std::vector<std::uint8_t>& bytes);
@@ -36,3 +39,10 @@ enum class ImportResult { NotASoundFile, Converted, Failed };
 // given, it is told the coded format of a converted file.
 ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& problem, std::string& warning,
                              SoundFileFormat* format = nullptr);
+
+// The sound file at `path` (not a WAV file) as a source the reading pulls its
+// frames from as floating point, a stretch at a time, never the whole file:
+// Converted with `source` set; Failed leaves a German reason in `problem`.
+// Once a pass has ended, the source's warning() says where a file was cut
+// short.
+ImportResult openSoundSource(const std::string& path, std::unique_ptr<SoundSource>& source, std::string& problem);

@@ -172,6 +172,38 @@ ReadResult probeFile(const std::string& path, std::uint64_t& size) {
     return {ReadOutcome::Ok};
 }
 
+FileReading::~FileReading() {
+    if (file_) std::fclose(file_);
+}
+
+ReadResult FileReading::open(const std::string& path) {
+    FileStatus status{};
+    if (FileProblem problem = statusForOpening(path, status); problem != FileProblem::None)
+        return readFailure(ReadOutcome::CannotOpen, problem);
+    if ((status.st_mode & S_IFMT) != S_IFREG) return {ReadOutcome::NotRegularFile};
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_) return readFailure(ReadOutcome::CannotOpen);
+    size_ = static_cast<std::uint64_t>(status.st_size);
+    position_ = 0;
+    return {ReadOutcome::Ok};
+}
+
+std::size_t FileReading::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+    if (!file_ || count == 0) return 0;
+    if (offset != position_) {
+#ifdef _WIN32
+        const int moved = _fseeki64(file_, static_cast<__int64>(offset), SEEK_SET);
+#else
+        const int moved = fseeko(file_, static_cast<off_t>(offset), SEEK_SET);
+#endif
+        if (moved != 0) return 0;
+        position_ = offset;
+    }
+    const std::size_t got = std::fread(out, 1, count, file_);
+    position_ += got;
+    return got;
+}
+
 ReadResult readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
     return readAll(stream, bytes, 0, maxBytes);
 }

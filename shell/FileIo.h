@@ -41,6 +41,25 @@ ReadResult readFile(const std::string& path, std::vector<std::uint8_t>& bytes, s
 // one readFile would give for opening it.
 ReadResult probeFile(const std::string& path, std::uint64_t& size);
 
+// A regular file read a stretch at a time (a recording larger than memory
+// wants), opened as readFile opens it.
+class FileReading {
+  public:
+    FileReading() = default;
+    ~FileReading();
+    FileReading(const FileReading&) = delete;
+    FileReading& operator=(const FileReading&) = delete;
+    ReadResult open(const std::string& path);
+    std::uint64_t size() const { return size_; }
+    // Up to `count` bytes from `offset` into `out`: how many were read (fewer
+    // at the end of the file, or where it could not be read on).
+    std::size_t read(std::uint64_t offset, std::uint8_t* out, std::size_t count);
+
+  private:
+    std::FILE* file_ = nullptr;
+    std::uint64_t size_ = 0, position_ = 0;
+};
+
 // Reads an open stream (standard input) to its end, at most `maxBytes`.
 ReadResult readStream(std::FILE* stream, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes = wholeFile);
 

@@ -205,6 +205,14 @@ int quietBand(ByteView samples) {
     return reader.analyseLevels(-1) ? reader.band() : -1;
 }
 
+std::uint64_t deviationTotal(ByteView samples) { return deviationSum(samples.data, samples.size); }
+
+int quietBandOf(std::uint64_t total, std::uint64_t count) {
+    if (count == 0) return -1;
+    const std::uint64_t mean = (total + count / 2) / count;
+    return total != 0 && mean != 0 ? static_cast<int>(mean / 2) : -1;
+}
+
 bool isFaultyBlock(const DecodedRecord& record, int block) {
     return std::find(record.faultyBlocks.begin(), record.faultyBlocks.end(), block) != record.faultyBlocks.end();
 }

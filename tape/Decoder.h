@@ -39,6 +39,11 @@ DecoderSettings decoderSettingsAt(std::uint32_t rate, std::uint8_t triggerLevel)
 // Half of the mean deviation from the centre line, the band the sync search
 // skips as quiet; -1 when the samples are too quiet (all on the centre line).
 int quietBand(ByteView samples);
+// The same in parts, for samples that come a stretch at a time: the sum of
+// their deviations from the centre line, and the band of `count` samples
+// whose deviations sum to `total` (-1 where too quiet).
+std::uint64_t deviationTotal(ByteView samples);
+int quietBandOf(std::uint64_t total, std::uint64_t count);
 
 // NoSyncBehindLeadIn: a tape side's scan heard a lead-in long enough to be one,
 // but neither reader found a sync behind it (a record that cannot be read).

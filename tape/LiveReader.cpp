@@ -6,6 +6,7 @@
 #include "tape/AudioFormat.h"
 #include "tape/LeadInFinder.h"
 #include "tape/ReaderFallback.h"
+#include "tape/SampleWindow.h"
 #include "tape/TapeListing.h"
 #include "tape/TapeRecord.h"
 
@@ -17,19 +18,6 @@ constexpr int quietDeviation = 12;
 // The noise-proof reader reads the record from its lead-in again; it runs
 // only when this much has come since its last run.
 constexpr double robustEverySeconds = 0.5;
-// The longest record: every byte of a full memory image with its framing,
-// eight cells each, a cell of 30 samples at 44100 played a fifth slow.
-constexpr std::size_t longestRecordCells =
-    (maxImageBytes + maxImageBytes / tape::blockSize * tape::blockFramingBytes + tape::fixedBytes) * 8;
-constexpr double slowestCellSamples = 30 / 0.8;
-
-// Positions of a reading of the samples from `base` on, counted from the recording's start.
-void placeAt(DecodedRecord& record, std::size_t base) {
-    if (record.syncPosition > 0) record.syncPosition += base;
-    record.endPosition += base;
-    for (BlockSpan& span : record.blockSpans) span.begin += base, span.end += base;
-}
-
 // A record kept to the end of the recording: no soft values (only the
 // merging of copies needs them) and no spare room.
 void keep(DecodedRecord& record) {
@@ -37,15 +25,6 @@ void keep(DecodedRecord& record) {
     record.startSoft = {};
     record.blockSoft = {};
     record.image.shrink_to_fit();
-}
-
-// The positions of a record placed at `base` (placeAt), counted from `base` again.
-DecodedRecord unplaced(const DecodedRecord& record, std::size_t base) {
-    DecodedRecord local = record;
-    if (local.syncPosition >= base) local.syncPosition -= base;
-    local.endPosition -= std::min(local.endPosition, base);
-    for (BlockSpan& span : local.blockSpans) span.begin -= base, span.end -= base;
-    return local;
 }
 }
 
@@ -72,7 +51,7 @@ std::size_t keptRecord(const std::vector<DecodedRecord>& records) {
 
 LiveReader::LiveReader(std::uint32_t rate, const DecoderSettings& settings)
     : rate_(rate), settings_(settings),
-      longest_(static_cast<std::size_t>(longestRecordCells * slowestCellSamples * rate / 44100)) {
+      longest_(longestRecordSamples(rate)) {
     settings_.resumeSearch = true;
 }
 
@@ -90,11 +69,12 @@ void LiveReader::keepRecord(DecodedRecord record) {
     keep(record);
     SourceFacts source;
     source.fileRate = rate_;
-    const RecordingFindings found = diagnoseWhole(ByteView(window_), rate_, source, {unplaced(record, base_)});
-    std::vector<Finding> findings = found.perRecord.empty() ? std::vector<Finding>() : found.perRecord.front();
-    findings.insert(findings.end(), found.whole.begin(), found.whole.end());
-    for (Finding& finding : findings)
-        if (finding.where) *finding.where += base_;
+    // Placed and timed from the recording's start, not the window's.
+    const DecodedRecord local = unplaced(record, base_);
+    std::vector<Finding> findings =
+        diagnoseHeldRecord(ByteView(window_), base_, rate_, local, recordStart(local, rate_, 0));
+    const std::vector<Finding> whole = sourceFindings(source, readWhole(record));
+    findings.insert(findings.end(), whole.begin(), whole.end());
     records_.push_back(std::move(record));
     findings_.push_back(std::move(findings));
 }

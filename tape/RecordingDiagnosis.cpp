@@ -136,7 +136,8 @@ std::string decibelText(double value) { return std::to_string(std::lround(value)
 
 // The level over [from, to) of a record: a gain control that makes it swing,
 // and its dropouts (the first few, then how many more).
-void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, std::size_t to,
+// `offset`: where the samples begin in the recording, for the times named.
+void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, std::size_t to, std::size_t offset,
                       std::vector<Finding>& findings) {
     const LevelEnvelope envelope = levelEnvelope(samples, from, to, rate);
     const std::vector<float> blocks = blockLevels(envelope);
@@ -154,7 +155,7 @@ void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, st
         const long milliseconds = std::lround(1000.0 * static_cast<double>(dropout.length) / rate);
         findings.push_back(Finding{FindingKind::Dropout, FindingSeverity::Warning, dropout.decibels, dropout.where,
                                    dropout.length,
-                                   "Aussetzer bei " + tapeTime(dropout.where, rate) + " (" +
+                                   "Aussetzer bei " + tapeTime(offset + dropout.where, rate) + " (" +
                                        std::to_string(milliseconds) + " ms, " + decibelText(dropout.decibels) +
                                        " tief)" + dropoutAdvice});
     }
@@ -164,7 +165,7 @@ void addLevelFindings(ByteView samples, std::uint32_t rate, std::size_t from, st
         findings.push_back(Finding{FindingKind::Dropout, FindingSeverity::Warning, next.decibels, next.where,
                                    last.where + last.length - next.where,
                                    "Noch " + std::to_string(dropouts.size() - listedDropouts) +
-                                       " weitere Aussetzer bis " + tapeTime(last.where, rate) + dropoutAdvice});
+                                       " weitere Aussetzer bis " + tapeTime(offset + last.where, rate) + dropoutAdvice});
     }
 }
 
@@ -236,79 +237,125 @@ double noiseUnderLeadIn(ByteView samples, std::uint32_t rate, const DecodedRecor
     return leadInPower(samples, rate, record, start) / (1 + std::pow(10.0, figures.signalToNoise / 10.0));
 }
 
-// The pauses between records: a gain control pulls their hiss up after the
-// signal stops, a noise gate puts them far below the noise under the signal.
-// One finding of each, from the pause where it shows most. The stretch
-// before the first record is left out: there the recorder may not have run
-// yet.
+}
+
+double leadInNoise(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start) {
+    return noiseUnderLeadIn(samples, rate, record, start);
+}
+
+std::optional<std::size_t> pauseAfter(std::uint32_t rate, const DecodedRecord& before, const DecodedRecord& after) {
+    // Behind a record not read to its end lies the rest of its signal.
+    if (before.status != DecodeStatus::Ok || !foundRecord(after)) return std::nullopt;
+    return before.endPosition + rate / pauseMarginsPerSecond;
+}
+
+std::size_t pauseSamples(std::uint32_t rate) { return pauseSeconds * rate + 2 * (rate / pauseMarginsPerSecond); }
+
+namespace {
+// A gain control pulls the hiss of a pause up after the signal stops, a
+// noise gate puts it far below the noise under the signal. The stretch
+// [from, until) of the recording (`samples` holding it from `offset` on);
+// its first seconds, where a gain control lets go and a gate shuts; what a
+// side holds later on is left to the next lead-in. Behind the last record
+// (`last`) only its first second: the recorder still runs there, and a gate
+// shuts or a gain control lets go right as the signal ends. What follows
+// may be anything.
+void weighStretch(ByteView samples, std::size_t offset, std::uint32_t rate, std::size_t from, std::size_t until,
+                  bool last, double noise, PauseFindings& found) {
+    const std::size_t margin = rate / pauseMarginsPerSecond;
+    if (until < from + margin) return;
+    const std::size_t to = std::min(until - margin, from + (last ? afterLastSeconds : pauseSeconds) * rate);
+    const LevelEnvelope envelope = levelEnvelope(samples, from - offset, to - offset, rate);
+    const std::vector<float> blocks = blockLevels(envelope);
+    if (blocks.size() < leastPauseBlocks) return;
+    const double floor = medianPower(envelope);
+    const double below = noise > 0 ? decibels(noise, floor) : 0;
+    // Digital silence behind the last record may as well be a file that
+    // ends in silence: there only hiss held down, not taken away, counts.
+    if (last && floor < roundingNoise) return;
+    // Behind the last record a gate shows as it shuts: the floor falls
+    // within the pause's first blocks (its release). A file resampled to
+    // a narrow band keeps less hiss in its pauses than the listing
+    // measures under the tone (which takes the resampler's distortion
+    // for noise), but keeps it steady.
+    const bool shuts = !last || decibels(blocks.front(), *std::min_element(blocks.begin() + 1, blocks.end())) >=
+                                    gateFallDecibels;
+    if (below >= gateDecibels && shuts) {
+        if (!found.gate || below > found.gate->figure)
+            // Hiss held down to below the 8 bits' rounding is digital
+            // silence, which a file made digitally (resampled, through a
+            // codec) has too, while its "noise" is what the chain left on
+            // the tone: there the line asks rather than tells.
+            found.gate = Finding{FindingKind::NoiseGate, FindingSeverity::Note, below, from,
+                                 envelope.power.size() * envelope.window,
+                                 floor >= roundingNoise
+                                     ? "Rauschunterdrückung erkannt: Pausen " + decibelText(below) +
+                                           " leiser als das Rauschen im Signal – in der Aufnahme-App bzw. im "
+                                           "Betriebssystem ausschalten"
+                                     : std::string("Pausen digital still, obwohl das Signal rauscht – "
+                                                   "Rauschunterdrückung? Dann in der Aufnahme-App bzw. im "
+                                                   "Betriebssystem ausschalten")};
+        return;
+    }
+    // Speech or music is no hiss to watch: its tones cross the centre
+    // seldom, where hiss, pulled up by a gain control or not, crosses it
+    // thousands of times a second.
+    if (crossingsPerSecond(samples, from - offset, to - offset, rate) < leastHissCrossings) return;
+    LevelSpan climb = floorRise(envelope, blocks);
+    climb.where += offset;
+    if (climb.decibels >= floorRiseDecibels && (!found.rise || climb.decibels > found.rise->figure))
+        found.rise = Finding{FindingKind::GainControl, FindingSeverity::Note, climb.decibels, climb.where, climb.length,
+                             "Automatische Aussteuerung erkannt: Rauschen steigt in der Pause bei " +
+                                 tapeTime(from, rate) + " um " + decibelText(climb.decibels) + gainControlAdvice};
+}
+}
+
+void weighPause(ByteView samples, std::size_t offset, std::uint32_t rate, const DecodedRecord& before,
+                const DecodedRecord& after, std::size_t afterStart, double noiseBefore, double noiseAfter,
+                PauseFindings& found) {
+    const std::optional<std::size_t> pause = pauseAfter(rate, before, after);
+    if (pause) weighStretch(samples, offset, rate, *pause, afterStart, false, std::min(noiseBefore, noiseAfter), found);
+}
+
+void weighLastPause(ByteView samples, std::size_t offset, std::uint32_t rate, const DecodedRecord& last,
+                    std::size_t until, double noise, PauseFindings& found) {
+    // Behind a record not read to its end lies the rest of its signal.
+    if (last.status != DecodeStatus::Ok) return;
+    weighStretch(samples, offset, rate, last.endPosition + rate / pauseMarginsPerSecond, until, true, noise, found);
+}
+
+void addPauseFindings(const PauseFindings& found, std::vector<Finding>& findings) {
+    if (found.rise) findings.push_back(*found.rise);
+    if (found.gate) findings.push_back(*found.gate);
+}
+
+namespace {
+// The pauses between records and the second behind the last, one finding of
+// each kind from the pause where it shows most. The stretch before the first
+// record is left out: there the recorder may not have run yet.
 void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<DecodedRecord>& records,
                       const std::vector<std::size_t>& starts, std::vector<Finding>& findings) {
-    const std::size_t margin = rate / pauseMarginsPerSecond;
-    std::optional<Finding> rise, gate;
-    for (std::size_t r = 1; r <= records.size(); ++r) {
-        // Behind a record not read to its end lies the rest of its signal.
-        if (records[r - 1].status != DecodeStatus::Ok) continue;
-        // Behind the last record only its first second: the recorder still
-        // runs there, and a gate shuts or a gain control lets go right as
-        // the signal ends. What follows may be anything.
-        const bool last = r == records.size();
-        if (!last && !foundRecord(records[r])) continue;
-        // Its first seconds, where a gain control lets go and a gate shuts;
-        // what a side holds later on is left to the next lead-in.
-        const std::size_t from = records[r - 1].endPosition + margin;
-        const std::size_t until = last ? samples.size : starts[r];
-        if (until < from + margin) continue;
-        const std::size_t to = std::min(until - margin, from + (last ? afterLastSeconds : pauseSeconds) * rate);
-        const LevelEnvelope pause = levelEnvelope(samples, from, to, rate);
-        const std::vector<float> blocks = blockLevels(pause);
-        if (blocks.size() < leastPauseBlocks) continue;
-        double noise = noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]);
-        if (!last) noise = std::min(noise, noiseUnderLeadIn(samples, rate, records[r], starts[r]));
-        const double floor = medianPower(pause);
-        const double below = noise > 0 ? decibels(noise, floor) : 0;
-        // Digital silence behind the last record may as well be a file that
-        // ends in silence: there only hiss held down, not taken away, counts.
-        if (last && floor < roundingNoise) continue;
-        // Behind the last record a gate shows as it shuts: the floor falls
-        // within the pause's first blocks (its release). A file resampled to
-        // a narrow band keeps less hiss in its pauses than the listing
-        // measures under the tone (which takes the resampler's distortion
-        // for noise), but keeps it steady.
-        const bool shuts = !last || decibels(blocks.front(), *std::min_element(blocks.begin() + 1, blocks.end())) >=
-                                        gateFallDecibels;
-        if (below >= gateDecibels && shuts) {
-            if (!gate || below > gate->figure)
-                // Hiss held down to below the 8 bits' rounding is digital
-                // silence, which a file made digitally (resampled, through a
-                // codec) has too, while its "noise" is what the chain left on
-                // the tone: there the line asks rather than tells.
-                gate = Finding{FindingKind::NoiseGate, FindingSeverity::Note, below, from, pause.power.size() * pause.window,
-                               floor >= roundingNoise
-                                   ? "Rauschunterdrückung erkannt: Pausen " + decibelText(below) +
-                                         " leiser als das Rauschen im Signal – in der Aufnahme-App bzw. im "
-                                         "Betriebssystem ausschalten"
-                                   : std::string("Pausen digital still, obwohl das Signal rauscht – "
-                                                 "Rauschunterdrückung? Dann in der Aufnahme-App bzw. im "
-                                                 "Betriebssystem ausschalten")};
-            continue;
-        }
-        // Speech or music is no hiss to watch: its tones cross the centre
-        // seldom, where hiss, pulled up by a gain control or not, crosses it
-        // thousands of times a second.
-        if (crossingsPerSecond(samples, from, to, rate) < leastHissCrossings) continue;
-        const LevelSpan climb = floorRise(pause, blocks);
-        if (climb.decibels >= floorRiseDecibels && (!rise || climb.decibels > rise->figure))
-            rise = Finding{FindingKind::GainControl, FindingSeverity::Note, climb.decibels, climb.where, climb.length,
-                           "Automatische Aussteuerung erkannt: Rauschen steigt in der Pause bei " +
-                               tapeTime(from, rate) + " um " + decibelText(climb.decibels) + gainControlAdvice};
+    PauseFindings found;
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        if (!pauseAfter(rate, records[r - 1], records[r])) continue;
+        weighPause(samples, 0, rate, records[r - 1], records[r], starts[r],
+                   noiseUnderLeadIn(samples, rate, records[r - 1], starts[r - 1]),
+                   noiseUnderLeadIn(samples, rate, records[r], starts[r]), found);
     }
-    if (rise) findings.push_back(*rise);
-    if (gate) findings.push_back(*gate);
+    if (!records.empty())
+        weighLastPause(samples, 0, rate, records.back(), samples.size,
+                       noiseUnderLeadIn(samples, rate, records.back(), starts.back()), found);
+    addPauseFindings(found, findings);
 }
 }
 
 std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const DecodedRecord& record,
                                     std::size_t start) {
+    return diagnoseHeldRecord(samples, 0, rate, record, start);
+}
+
+std::vector<Finding> diagnoseHeldRecord(ByteView samples, std::size_t heldFrom, std::uint32_t rate,
+                                        const DecodedRecord& record, std::size_t start) {
     std::vector<Finding> findings;
     if (!foundRecord(record) || rate == 0) return findings;
     const double cell = recordCellLength(record, rate);
@@ -401,8 +448,10 @@ std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const 
     if (record.inverted)
         findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
                                    "Polarität umgekehrt aufgenommen – liest sich noch"));
-    addLevelFindings(samples, rate, from, end, findings);
+    addLevelFindings(samples, rate, from, end, heldFrom, findings);
     addEchoFinding(samples, rate, record, findings);
+    for (Finding& finding : findings)
+        if (finding.where) *finding.where += heldFrom;
     return findings;
 }
 
@@ -457,8 +506,8 @@ Finding codecFinding(const SourceFacts& source, bool allWhole) {
                               "als WAV aufnehmen"};
 }
 
-// `readWhole`: every record of the recording was read whole; where one was
-// not, a low rate may be why.
+}
+
 std::vector<Finding> sourceFindings(const SourceFacts& source, bool allWhole) {
     std::vector<Finding> findings;
     if (source.fileRate > 0 && source.fileRate < lowRateNote) {
@@ -481,7 +530,6 @@ std::vector<Finding> sourceFindings(const SourceFacts& source, bool allWhole) {
                                        ") – zu Mono gemischt löschen sie sich aus; bv7 liest einen Kanal, "
                                        "besser nur einen Kanal aufnehmen oder ein Mono-Kabel nehmen"});
     return findings;
-}
 }
 
 RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,

@@ -66,5 +66,35 @@ RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const Sour
 RecordingFindings diagnoseWhole(ByteView samples, std::uint32_t rate, const SourceFacts& source,
                                 const std::vector<DecodedRecord>& records, const std::vector<std::size_t>& starts);
 
+// The parts of diagnoseWhole for a recording read a stretch at a time
+// (SideStream.h), each on the samples held at the time: `samples` then hold
+// the recording from sample `offset` on.
+// The findings of the file: its rate and channels.
+std::vector<Finding> sourceFindings(const SourceFacts& source, bool allWhole);
+// diagnoseRecord on samples that hold the recording from `heldFrom` on, the
+// record and its start counted from there; the findings are placed and
+// timed from the recording's start.
+std::vector<Finding> diagnoseHeldRecord(ByteView samples, std::size_t heldFrom, std::uint32_t rate,
+                                        const DecodedRecord& record, std::size_t start);
+// The noise under a record's lead-in, 0 where too weak to tell.
+double leadInNoise(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start);
+// Where the pause between two records that is weighed begins, if it is; the
+// samples from there on that weighPause looks at are at most pauseSamples.
+std::optional<std::size_t> pauseAfter(std::uint32_t rate, const DecodedRecord& before, const DecodedRecord& after);
+std::size_t pauseSamples(std::uint32_t rate);
+// The findings of the pauses between records, the strongest of each kind.
+struct PauseFindings {
+    std::optional<Finding> rise, gate;
+};
+// Weighs the pause between `before` and `after` (whose lead-in began at
+// `afterStart`) with the noises under their lead-ins.
+void weighPause(ByteView samples, std::size_t offset, std::uint32_t rate, const DecodedRecord& before,
+                const DecodedRecord& after, std::size_t afterStart, double noiseBefore, double noiseAfter,
+                PauseFindings& found);
+// Weighs the second behind the `last` record, the recording ending at `until`.
+void weighLastPause(ByteView samples, std::size_t offset, std::uint32_t rate, const DecodedRecord& last,
+                    std::size_t until, double noise, PauseFindings& found);
+void addPauseFindings(const PauseFindings& found, std::vector<Finding>& findings);
+
 // "Hinweis: ..." or "Warnung: ...".
 std::string findingLine(const Finding& finding);

@@ -95,9 +95,6 @@ std::string numberedBinName(const std::string& name, int number) {
 
 SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& source, const ReadingOptions& options,
                      const std::string& file) {
-    SideReading side;
-    side.rate = rate;
-    side.samples = samples.size;
     const DecoderSettings settings = decoderSettingsAt(rate, options.triggerLevel);
     ReadingChoice choice;
     choice.exact = options.exact;
@@ -112,14 +109,32 @@ SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& so
     const std::vector<std::size_t> starts = recordStarts(readings, rate);
 
     // The diagnosis only where it is shown.
-    const bool allWhole = std::all_of(readings.begin(), readings.end(), readWhole);
-    side.diagnosed = options.findings == FindingsWanted::OfEveryRecord || options.diagnoseEvery ||
-                     (options.findings == FindingsWanted::OfRecordsNotReadWhole && !allWhole);
     RecordingFindings findings;
-    if (side.diagnosed) {
-        findings = diagnoseWhole(samples, rate, source, readings, starts);
-        side.whole = std::move(findings.whole);
-    }
+    const bool diagnosed = diagnosisShown(options, readings);
+    if (diagnosed) findings = diagnoseWhole(samples, rate, source, readings, starts);
+    std::vector<SignalFigures> figures;
+    if (options.measure)
+        for (std::size_t i = 0; i < readings.size(); ++i)
+            figures.push_back(measureSignal(samples, readings[i], starts[i], rate));
+    return assembleSide(std::move(readings), starts, std::move(figures), diagnosed, std::move(findings), rate,
+                        samples.size, options, file);
+}
+
+bool diagnosisShown(const ReadingOptions& options, const std::vector<DecodedRecord>& readings) {
+    return options.findings == FindingsWanted::OfEveryRecord || options.diagnoseEvery ||
+           (options.findings == FindingsWanted::OfRecordsNotReadWhole &&
+            !std::all_of(readings.begin(), readings.end(), readWhole));
+}
+
+SideReading assembleSide(std::vector<DecodedRecord> readings, const std::vector<std::size_t>& starts,
+                         std::vector<SignalFigures> figures, bool diagnosed, RecordingFindings findings,
+                         std::uint32_t rate, std::size_t samples, const ReadingOptions& options,
+                         const std::string& file) {
+    SideReading side;
+    side.rate = rate;
+    side.samples = samples;
+    side.diagnosed = diagnosed;
+    side.whole = std::move(findings.whole);
     for (std::size_t i = 0; i < readings.size(); ++i) {
         ReadRecord record;
         record.start = starts[i];
@@ -127,13 +142,13 @@ SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& so
         record.sure = readSure(readings[i]);
         record.origin = originOf(file, i + 1, options.originNamesFile);
         record.file = file;
-        if (options.measure) record.figures = measureSignal(samples, readings[i], starts[i], rate);
+        if (i < figures.size()) record.figures = figures[i];
         record.findingsShown = side.diagnosed && options.findings != FindingsWanted::None &&
                                (options.findings == FindingsWanted::OfEveryRecord || !record.whole);
         if (i < findings.perRecord.size()) record.findings = std::move(findings.perRecord[i]);
         if (readings[i].status != DecodeStatus::Ok) {
             record.message = static_cast<int>(side.messages.size());
-            side.messages.push_back(unreadMessage(readings[i], file, rate, samples.size));
+            side.messages.push_back(unreadMessage(readings[i], file, rate, samples));
         }
         record.reading = std::move(readings[i]);
         side.records.push_back(std::move(record));

@@ -40,6 +40,9 @@ struct ReadingOptions {
     ScanProgress progress;              // how far the search got (every record only)
     bool originNamesFile = false;       // one of several recordings: origins name the file
     HeaderFieldSink* fields = nullptr;  // told the header as it is read (the record at the start only)
+    // A recording read a stretch at a time (SideStream.h): the samples held
+    // ahead of each reading (0: as many as the longest record takes).
+    std::size_t heldAhead = 0;
 };
 
 enum class MessageKind { Error, Warning };
@@ -105,6 +108,17 @@ struct SideReading {
 // the recording in messages and origins, `source` is what the WAV reader saw.
 SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& source, const ReadingOptions& options,
                      const std::string& file = "");
+
+// The parts of readSide, for a reading of a recording that comes a stretch
+// at a time (SideStream.h): whether the findings are worked out (they are
+// shown: of every record, or where a record was not read whole), and the
+// value made of the readings, their starts, figures (with measure) and
+// findings (where diagnosed) of a recording of `samples` samples.
+bool diagnosisShown(const ReadingOptions& options, const std::vector<DecodedRecord>& readings);
+SideReading assembleSide(std::vector<DecodedRecord> readings, const std::vector<std::size_t>& starts,
+                         std::vector<SignalFigures> figures, bool diagnosed, RecordingFindings findings,
+                         std::uint32_t rate, std::size_t samples, const ReadingOptions& options,
+                         const std::string& file);
 
 // The same from a WAV file's bytes (integer PCM or floating point).
 SideReading readSideFile(std::vector<std::uint8_t>&& bytes, const ReadingOptions& options, const std::string& file);

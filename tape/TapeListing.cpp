@@ -82,15 +82,19 @@ double recordCellLength(const DecodedRecord& record, std::uint32_t rate) {
     return leadInCellSamplesAt(rate);
 }
 
+std::size_t recordStart(const DecodedRecord& record, std::uint32_t rate, std::size_t earliest) {
+    const double before = recordCellLength(record, rate) * bitsPerByte * bytesBeforeSync;
+    const double estimate = static_cast<double>(record.syncPosition) - before;
+    std::size_t start = estimate > 0 ? static_cast<std::size_t>(estimate) : 0;
+    if (record.toneStart) start = *record.toneStart;
+    return foundRecord(record) ? std::max(start, earliest) : 0;
+}
+
 std::vector<std::size_t> recordStarts(const std::vector<DecodedRecord>& records, std::uint32_t rate) {
     std::vector<std::size_t> starts;
     std::size_t earliest = 0;
     for (const DecodedRecord& record : records) {
-        const double before = recordCellLength(record, rate) * bitsPerByte * bytesBeforeSync;
-        const double estimate = static_cast<double>(record.syncPosition) - before;
-        std::size_t start = estimate > 0 ? static_cast<std::size_t>(estimate) : 0;
-        if (record.toneStart) start = *record.toneStart;
-        starts.push_back(foundRecord(record) ? std::max(start, earliest) : 0);
+        starts.push_back(recordStart(record, rate, earliest));
         earliest = std::max(earliest, record.endPosition);
     }
     return starts;

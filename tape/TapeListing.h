@@ -26,6 +26,8 @@ double recordCellLength(const DecodedRecord& record, std::uint32_t rate);
 // Where each record's lead-in began: lead-in and sync byte (513 bytes) before
 // its sync at recordCellLength, but never before the end of the record ahead.
 std::vector<std::size_t> recordStarts(const std::vector<DecodedRecord>& records, std::uint32_t rate);
+// The same for one record, the records ahead of it ending at `earliest` at the latest.
+std::size_t recordStart(const DecodedRecord& record, std::uint32_t rate, std::size_t earliest);
 
 struct SignalFigures {
     int peakPercent = 0;          // the largest deviation from 0x80 over the record, in % of full scale

@@ -10,6 +10,7 @@
 #include "shell/ByteReader.h"
 #include "tape/Decoder.h"
 #include "tape/ReaderFallback.h"
+#include "tape/SampleWindow.h"
 
 // The records from the start of the samples on, each as decodeRecordEitherWay
 // reads it (the search behind a pattern that does not fit goes on). Where no
@@ -20,3 +21,20 @@
 using ScanProgress = std::function<void(std::size_t done, std::size_t total)>;
 std::vector<DecodedRecord> readEveryRecord(ByteView samples, DecoderSettings settings, std::uint32_t rate,
                                            const ReadingChoice& choice, const ScanProgress& progress = nullptr);
+
+// The same on a window that moves on through a recording of `total` samples
+// (or more, where `total` was not known), whose quiet band is `band`
+// (quietBand of the whole recording): each reading holds only what it reads.
+// `read` hears each record the moment it is kept, while its samples are held
+// (from its lead-in on, recordStarts). `ahead`: the samples held ahead of a
+// reading's start (0: longestRecordSamples); a reading that needs more reads again.
+using RecordRead = std::function<void(const DecodedRecord& record)>;
+std::vector<DecodedRecord> scanSide(SampleWindow& window, std::size_t total, int band, DecoderSettings settings,
+                                    std::uint32_t rate, const ReadingChoice& choice,
+                                    const ScanProgress& progress = nullptr, const RecordRead& read = nullptr,
+                                    std::size_t ahead = 0);
+
+// The record at the start of a recording on such a window, as
+// decodeRecordEitherWay reads it from the first sample of the whole.
+DecodedRecord readFirstRecord(SampleWindow& window, const DecoderSettings& settings, std::uint32_t rate,
+                              HeaderFieldSink* fields, const ReadingChoice& choice, std::size_t ahead = 0);

@@ -342,6 +342,14 @@ std::string unusableFormat(const WavFormat& format, bool dataFound) {
 }
 }
 
+std::string unusableRate(std::uint32_t rate) {
+    WavFormat format;
+    format.channels = 1;
+    format.bits = 8;
+    format.rate = rate;
+    return unusableFormat(format, true);
+}
+
 std::string wavErrorText(const WavSamples& wav) {
     const std::string text = loadString(wav.error);
     return wav.reason.empty() ? text : text + ": " + wav.reason;
@@ -374,6 +382,58 @@ WavSamples parseWavSamples(ByteView file) {
     }
     if (!convertSamples(data.body, format, directRate, result)) return failed(str::outOfMemory);
     return result;
+}
+
+WavLayout findWavLayout(ByteView head, std::uint64_t fileSize) {
+    WavLayout layout;
+    ByteView form;
+    if (!findWaveForm(head, form)) {
+        layout.error = str::riffNotFound;
+        return layout;
+    }
+    const bool floating = isFloatWav(head);
+    WavFormat format;
+    bool complete = false;
+    const int formatError = readWavFormat(form, format, complete);
+    // A float file of other sizes is left as it is, and is no PCM.
+    if (formatError && !(floating && format.channels != 0 && (format.bits == 32 || format.bits == 64))) {
+        layout.error = formatError;
+        return layout;
+    }
+    layout.floating = floating;
+    layout.channels = format.channels;
+    layout.bits = format.bits;
+    layout.fileRate = format.rate;
+    const bool usableRate = format.rate >= lowestRate && format.rate <= highestRate;
+    const bool directRate = format.rate == 22050 || format.rate == 44100;
+    layout.rate = directRate ? format.rate : usableRate ? resampledRate : 0;
+    if (!complete) layout.error = str::audioNotFound;
+    // The "data" chunk's header, wherever its body ends.
+    ByteReader reader(form);
+    bool found = false;
+    std::uint64_t declared = 0;
+    while (reader.remaining() >= 8) {
+        const bool match = reader.tag("data");
+        if (!match) reader.skip(4);
+        std::uint32_t size = reader.u32le();
+        if (match) {
+            found = true;
+            declared = size == 0 ? unsetSize : size;
+            break;
+        }
+        reader.take(size);
+        if (size & 1) reader.skip(1);
+    }
+    // A float file is taken as the 8-bit one made of it: its format is 8-bit PCM.
+    WavFormat checked = format;
+    if (floating) checked.bits = 8;
+    if (!layout.error) layout.reason = unusableFormat(checked, found);
+    if (!layout.reason.empty()) layout.error = str::audioUnusable;
+    if (layout.error) return layout;
+    layout.dataOffset = static_cast<std::uint64_t>(form.data - head.data) + reader.position();
+    const std::uint64_t there = fileSize > layout.dataOffset ? fileSize - layout.dataOffset : 0;
+    layout.dataBytes = std::min<std::uint64_t>(declared, there);
+    return layout;
 }
 
 WavSamples adoptWavSamples(std::vector<std::uint8_t>&& bytes) {

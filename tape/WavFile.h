@@ -58,6 +58,10 @@ struct WavSamples {
 // bv7 and the page both show this.
 std::string wavErrorText(const WavSamples& wav);
 
+// Why samples at `rate` per second cannot be read ("Abtastrate 1 Hz ..."),
+// "" where they can: the reason of a str::audioUnusable.
+std::string unusableRate(std::uint32_t rate);
+
 // Takes `file` apart without any message or global change. `samples` may point
 // into `file`, which must outlive the result.
 WavSamples parseWavSamples(ByteView file);
@@ -79,6 +83,23 @@ struct WavParts {
     ByteView sound;
 };
 WavParts findWavParts(ByteView file);
+
+// Where the samples of a WAV file lie and how they are taken, from its first
+// bytes `head` of `fileSize`: the error of parseWavSamples (or of the reading
+// of a float file) where the head shows one. Where `head` is not the whole
+// file, an error may lie in what was not seen (a "data" chunk behind it).
+struct WavLayout {
+    int error = 0;
+    std::string reason;             // as WavSamples::reason
+    std::uint32_t fileRate = 0;
+    std::uint32_t rate = 0;         // the readers' rate
+    std::uint16_t channels = 0;
+    std::uint16_t bits = 0;         // per sample: 1..32, or 32 or 64 for floating point
+    bool floating = false;
+    std::uint64_t dataOffset = 0;   // the first sample byte in the file
+    std::uint64_t dataBytes = 0;    // as far as the file holds them
+};
+WavLayout findWavLayout(ByteView head, std::uint64_t fileSize);
 
 // True for a WAV file of floating-point samples (format 3, or the extensible
 // format with that subformat): the reader takes it only through the import.
