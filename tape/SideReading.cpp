@@ -93,19 +93,28 @@ std::string numberedBinName(const std::string& name, int number) {
     return name.substr(0, dot) + "-" + std::to_string(number) + name.substr(dot);
 }
 
-SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& source, const ReadingOptions& options,
-                     const std::string& file) {
-    const DecoderSettings settings = decoderSettingsAt(rate, options.triggerLevel);
+ReadingChoice readingChoiceFor(const ReadingOptions& options) {
     ReadingChoice choice;
     choice.exact = options.exact;
     // Mending wants the soft values of both readers' best blocks.
     choice.keepBestBlocks = options.keepBestBlocks || options.repair;
     choice.equalise = options.equalise;
+    return choice;
+}
+
+void repairWhereAsked(std::vector<DecodedRecord>& readings, const ReadingOptions& options, std::uint32_t rate) {
+    if (options.repair)
+        for (DecodedRecord& reading : readings) repairBlocks(reading, rate);
+}
+
+SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& source, const ReadingOptions& options,
+                     const std::string& file) {
+    const DecoderSettings settings = decoderSettingsAt(rate, options.triggerLevel);
+    const ReadingChoice choice = readingChoiceFor(options);
     std::vector<DecodedRecord> readings;
     if (options.everyRecord) readings = readEveryRecord(samples, settings, rate, choice, options.progress);
     else readings.push_back(decodeRecordEitherWay(samples, settings, rate, 0, options.fields, choice));
-    if (options.repair)
-        for (DecodedRecord& reading : readings) repairBlocks(reading, rate);
+    repairWhereAsked(readings, options, rate);
     const std::vector<std::size_t> starts = recordStarts(readings, rate);
 
     // The diagnosis only where it is shown.

@@ -109,6 +109,11 @@ struct SideReading {
 SideReading readSide(ByteView samples, std::uint32_t rate, const SourceFacts& source, const ReadingOptions& options,
                      const std::string& file = "");
 
+// The readers' choice the options ask for, and the mending of blocks where
+// asked: the same for a recording held whole and one read as a stream.
+ReadingChoice readingChoiceFor(const ReadingOptions& options);
+void repairWhereAsked(std::vector<DecodedRecord>& readings, const ReadingOptions& options, std::uint32_t rate);
+
 // The parts of readSide, for a reading of a recording that comes a stretch
 // at a time (SideStream.h): whether the findings are worked out (they are
 // shown: of every record, or where a record was not read whole), and the

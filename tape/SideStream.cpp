@@ -115,9 +115,7 @@ SideReading readSideStream(SoundSource& source, const ReadingOptions& options, c
     facts.channels = summary.channels;
     const auto total = static_cast<std::size_t>(summary.samples);
     DecoderSettings settings = decoderSettingsAt(rate, options.triggerLevel);
-    ReadingChoice choice;
-    choice.exact = options.exact;
-    choice.keepBestBlocks = options.keepBestBlocks;
+    const ReadingChoice choice = readingChoiceFor(options);
 
     // Every record's findings are worked out as it is read where they may be
     // shown; whether they are, the readings decide at the end.
@@ -129,6 +127,7 @@ SideReading readSideStream(SoundSource& source, const ReadingOptions& options, c
                             [&held](const DecodedRecord& record) { held.take(record); }, options.heldAhead);
         // The failed attempt where none was found was not held.
         if (held.starts().size() < readings.size()) held.take(readings.back());
+        repairWhereAsked(readings, options, rate);
         const bool diagnosed = diagnosisShown(options, readings);
         RecordingFindings findings;
         if (diagnosed) findings = held.findings(facts, readings);
@@ -141,6 +140,7 @@ SideReading readSideStream(SoundSource& source, const ReadingOptions& options, c
     if (summary.band < 0) window->hold(0, static_cast<std::size_t>(-1));
     else settings.quietBand = summary.band;
     readings.push_back(readFirstRecord(*window, settings, rate, options.fields, choice, options.heldAhead));
+    repairWhereAsked(readings, options, rate);
     const bool diagnosed = diagnosisShown(options, readings);
     HeldRecords held(*window, rate, options.measure, diagnosed);
     held.take(readings.front());

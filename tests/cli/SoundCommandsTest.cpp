@@ -123,7 +123,8 @@ TEST(SoundCommands, RecordStopsByItselfOnAWornTapeAndKeepsBoth) {
                             "rm -f aufnahme.wav WORN_*.BIN\n"
                             "TIMEFORMAT='bv7 record: %U s user + %S s system processor time in %R s'\n"
                             "{ time $BV7 record --seconds 30 --wav aufnahme.wav >record.out 2>record.err; echo $? >record.rc; } 2>record.time &\n"
-                            "sleep 0.5\n"
+                            // The tape starts once bv7 listens (a fixed pause is too short on a busy machine).
+                            "for i in $(seq 100); do grep -q 'warte auf Vorton' record.err 2>/dev/null && break; sleep 0.1; done\n"
                             "paplay worn.wav\n"
                             "played=$(date +%s%N)\n"
                             "wait\n"

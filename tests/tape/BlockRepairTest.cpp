@@ -8,6 +8,8 @@
 #include "tape/ReaderFallback.h"
 #include "tape/ReadingReport.h"
 #include "tape/SideReading.h"
+#include "tape/SideStream.h"
+#include "tape/SoundSource.h"
 #include "tape/TapeRecord.h"
 
 namespace {
@@ -47,7 +49,9 @@ std::vector<std::uint8_t> recordWithWeakLies(const std::vector<std::uint8_t>& im
 SideReading readRepairing(const std::vector<std::uint8_t>& samples, bool repair) {
     ReadingOptions options;
     options.repair = repair;
-    return readSide(ByteView(samples), 44100, SourceFacts{44100, {}}, options, "a.wav");
+    // As a file is read: a stretch at a time.
+    MemorySoundSource source(samples.data(), samples.size(), 1, 44100);
+    return readSideStream(source, options, "a.wav");
 }
 }
 
