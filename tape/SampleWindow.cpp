@@ -93,27 +93,7 @@ class ChannelMeter {
         ChannelFacts facts;
         facts.count = static_cast<std::uint16_t>(std::max<std::size_t>(1, channels_));
         if (channels_ < 2 || frame_ < k_ + 2) return facts;
-        std::size_t best = 0;
-        std::int64_t bestSum = 0;
-        for (std::size_t channel = 0; channel < channels_; ++channel)
-            if (sums_[channel] > bestSum) bestSum = sums_[channel], best = channel;
-        const std::size_t taken = bestSum > 2 * std::max<std::int64_t>(sums_[0], 0) ? best : 0;
-        std::size_t other = taken == 0 ? 1 : 0;
-        for (std::size_t channel = 0; channel < channels_; ++channel)
-            if (channel != taken && sums_[channel] > sums_[other]) other = channel;
-        facts.taken = static_cast<std::uint16_t>(taken);
-        if (sums_[taken] > 0)
-            facts.otherDecibels =
-                sums_[other] > 0
-                    ? std::max(noChannelDecibels, 10 * std::log10(static_cast<double>(sums_[other]) / sums_[taken]))
-                    : noChannelDecibels;
-        if (taken < paired_ && other < paired_) {
-            const std::size_t high = std::max(taken, other), low = std::min(taken, other);
-            const double energy =
-                static_cast<double>(products_[taken * paired_ + taken]) * products_[other * paired_ + other];
-            if (energy > 0) facts.correlation = products_[high * paired_ + low] / std::sqrt(energy);
-        }
-        return facts;
+        return channelFactsOf(sums_.data(), products_.data(), channels_, paired_);
     }
 
   private:

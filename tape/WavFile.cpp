@@ -133,24 +133,7 @@ ChannelFacts strongestChannel(std::size_t frames, std::size_t channels, std::uin
                 for (std::size_t b = 0; b <= a; ++b) products[a * paired + b] += comb[a] * comb[b];
         }
     }
-    std::size_t best = 0;
-    std::int64_t bestSum = 0;
-    for (std::size_t channel = 0; channel < channels; ++channel)
-        if (sums[channel] > bestSum) bestSum = sums[channel], best = channel;
-    const std::size_t taken = bestSum > 2 * std::max<std::int64_t>(sums[0], 0) ? best : 0;
-    std::size_t other = taken == 0 ? 1 : 0;
-    for (std::size_t channel = 0; channel < channels; ++channel)
-        if (channel != taken && sums[channel] > sums[other]) other = channel;
-    facts.taken = static_cast<std::uint16_t>(taken);
-    if (sums[taken] > 0)
-        facts.otherDecibels = sums[other] > 0 ? std::max(noChannelDecibels, 10 * std::log10(static_cast<double>(sums[other]) / sums[taken]))
-                                              : noChannelDecibels;
-    if (taken < paired && other < paired) {
-        const std::size_t high = std::max(taken, other), low = std::min(taken, other);
-        const double energy = static_cast<double>(products[taken * paired + taken]) * products[other * paired + other];
-        if (energy > 0) facts.correlation = products[high * paired + low] / std::sqrt(energy);
-    }
-    return facts;
+    return channelFactsOf(sums.data(), products.data(), channels, paired);
 }
 
 WavSamples failed(int id) {
@@ -455,4 +438,29 @@ WavSamples readWavSamples(const std::string& path) {
     ReadOutcome read = readFile(path, bytes);
     if (read != ReadOutcome::Ok) return failed(wavReadFailure(read));
     return adoptWavSamples(std::move(bytes));
+}
+
+ChannelFacts channelFactsOf(const std::int64_t* sums, const std::int64_t* products, std::size_t channels,
+                            std::size_t paired) {
+    ChannelFacts facts;
+    facts.count = static_cast<std::uint16_t>(std::max<std::size_t>(1, channels));
+    if (channels < 2) return facts;
+    std::size_t best = 0;
+    std::int64_t bestSum = 0;
+    for (std::size_t channel = 0; channel < channels; ++channel)
+        if (sums[channel] > bestSum) bestSum = sums[channel], best = channel;
+    const std::size_t taken = bestSum > 2 * std::max<std::int64_t>(sums[0], 0) ? best : 0;
+    std::size_t other = taken == 0 ? 1 : 0;
+    for (std::size_t channel = 0; channel < channels; ++channel)
+        if (channel != taken && sums[channel] > sums[other]) other = channel;
+    facts.taken = static_cast<std::uint16_t>(taken);
+    if (sums[taken] > 0)
+        facts.otherDecibels = sums[other] > 0 ? std::max(noChannelDecibels, 10 * std::log10(static_cast<double>(sums[other]) / sums[taken]))
+                                              : noChannelDecibels;
+    if (taken < paired && other < paired) {
+        const std::size_t high = std::max(taken, other), low = std::min(taken, other);
+        const double energy = static_cast<double>(products[taken * paired + taken]) * products[other * paired + other];
+        if (energy > 0) facts.correlation = products[high * paired + low] / std::sqrt(energy);
+    }
+    return facts;
 }

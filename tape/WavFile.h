@@ -35,6 +35,12 @@ struct ChannelFacts {
     double otherDecibels = 0;     // the other's tone against the taken one's; noChannelDecibels: none
     double correlation = 0;       // of the two, -1 (opposite phase) to 1; 0 where unknown
 };
+// The facts from each channel's sum of its comb's products (its tone) and the
+// products of the combs of the first `paired` channels (row-major, lower
+// half): the channel taken, the other one, their levels and correlation. One
+// rule for a file held whole and one read a stretch at a time.
+ChannelFacts channelFactsOf(const std::int64_t* sums, const std::int64_t* products, std::size_t channels,
+                            std::size_t paired);
 
 // The samples of a WAV file as the decoder takes them: 8-bit unsigned mono at
 // 22050 or 44100 per second. 8-bit mono files at those rates are used as they
