@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "tape/AudioFormat.h"
+#include "tape/FloatWav.h"
 #include "tape/WavFile.h"
 
 bool looksLikeRiffWave(const std::vector<std::uint8_t>& bytes) {
@@ -76,20 +77,6 @@ sf_count_t streamWrite(const void*, sf_count_t, void*) { return 0; }
 
 sf_count_t streamTell(void* user) { return static_cast<MemoryStream*>(user)->position; }
 
-// The top byte of a sample in [-1, 1] taken to 16 bits (to the nearest,
-// halves to even), made unsigned; past full scale (and NaN) the extreme. The
-// rounding is the sum with 1.5 * 2^23, which leaves no bits behind the point
-// (exact for magnitudes below 2^22): the call to the library's lrint took
-// longer than the rest of the loop.
-std::uint8_t topByteOf(float sample) {
-    float scaled = sample * 32768.0f;
-    if (!(scaled >= -32768.0f)) scaled = -32768.0f;
-    if (scaled > 32767.0f) scaled = 32767.0f;
-    constexpr float roundingShift = 12582912.0f;
-    const auto level = static_cast<int>((scaled + roundingShift) - roundingShift);
-    return static_cast<std::uint8_t>((static_cast<std::uint16_t>(level) >> 8) ^ 0x80);
-}
-
 struct SoundFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
 };
@@ -156,7 +143,7 @@ public:
         const std::size_t values = count * channels_;
         if (wav_.size() - wavHeaderBytes + values > maxWavSampleCount) throw std::bad_alloc();
         converted_.resize(values);
-        for (std::size_t i = 0; i < values; ++i) converted_[i] = topByteOf(frames[i]);
+        for (std::size_t i = 0; i < values; ++i) converted_[i] = eightBitOfFloat(frames[i]);
         wav_.insert(wav_.end(), converted_.begin(), converted_.end());
     }
 

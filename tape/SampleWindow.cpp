@@ -5,23 +5,11 @@
 
 #include "shell/LargeBuffer.h"
 #include "tape/Decoder.h"
+#include "tape/FloatWav.h"
 #include "tape/Resampling.h"
 #include "tape/TapeRecord.h"
 
 namespace {
-// A floating-point sample as the top byte of its 16-bit value, made unsigned,
-// clipped (NaN to the low extreme), rounded to the nearest, halves to even:
-// eightBitSample's value, without a call to the library's rounding (the sum
-// with 1.5 * 2^23 leaves no bits behind the point).
-std::uint8_t eightBitOfFloat(float sample) {
-    float scaled = sample * 32768.0f;
-    if (!(scaled >= -32768.0f)) scaled = -32768.0f;
-    if (scaled > 32767.0f) scaled = 32767.0f;
-    constexpr float roundingShift = 12582912.0f;
-    const auto level = static_cast<int>((scaled + roundingShift) - roundingShift);
-    return static_cast<std::uint8_t>((static_cast<std::uint16_t>(level) >> 8) ^ 0x80);
-}
-
 // The interleaved 8-bit samples of a chunk: its own bytes, or its floats converted into `scratch`.
 const std::uint8_t* chunkBytes(const SoundChunk& chunk, std::size_t channels, std::vector<std::uint8_t>& scratch) {
     if (chunk.bytes) return chunk.bytes;
