@@ -267,8 +267,8 @@ TEST(RecordingDiagnosis, LevelOverTimeGivesItsFindingsAndNoFalseAlarm) {
 TEST(RecordingDiagnosis, APhoneCallIsFoundAndItsSteadyClockTellsNoWow) {
     const auto clean = encodeRecordSamples(randomImage(3072, 3), TapeHeader{"TELEFON", 0x3000, 0, 0x3010});
     const ChainResult call = throughChain("gsm", clean, 44100,
-                                          "sox $IN -r 8000 -e gsm-full-rate $MID.wav && "
-                                          "sox $MID.wav -e signed-integer -b 16 $OUT");
+                                          "sox -R $IN -r 8000 -e gsm-full-rate $MID.wav && "
+                                          "sox -R $MID.wav -e signed-integer -b 16 $OUT");
     ASSERT_EQ(call.failure, "");
     const WavSamples& wav = call.wav;
     const auto records = readEveryRecord(wav.samples, decoderSettingsAt(wav.rate, DecoderSettings{}.triggerLevel),
