@@ -14,7 +14,7 @@
 #include "shell/FileIo.h"
 #include "tape/AudioFormat.h"
 #include "tape/Encoder.h"
-#include "tape/LiveReader.h"
+#include "tape/ReadingSession.h"
 #include "tape/WavFile.h"
 
 namespace {
@@ -46,7 +46,7 @@ Figures record(const std::vector<std::uint8_t>& signal, const std::vector<std::u
     file.create(path);
     file.append(header.data(), header.size());
     DecoderSettings settings;
-    LiveReader reader(rate, settings);
+    ReadingSession reader(rate, liveRules(settings));
     std::size_t fed = 0;
     double start = processorSeconds();
     for (int n = 1; fed + chunk <= sound.size(); ++n) {
@@ -89,7 +89,7 @@ void printSideFigures(const std::vector<std::uint8_t>& signal, double hours) {
     std::vector<std::uint8_t> hiss(10 * rate);
     for (auto& sample : hiss) sample = static_cast<std::uint8_t>(128 + static_cast<int>(random() % 21) - 10);
     const std::size_t total = static_cast<std::size_t>(hours * 3600 * rate);
-    LiveReader reader(rate, DecoderSettings{});
+    ReadingSession reader(rate, liveRules(DecoderSettings{}));
     std::vector<std::uint8_t> piece(chunk);
     std::size_t held = 0, updates = 0;
     double slowest = 0, sum = 0, lastHourSlowest = 0;

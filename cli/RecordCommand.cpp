@@ -16,7 +16,7 @@
 #include "shell/StringTable.h"
 #include "sound/SoundRules.h"
 #include "tape/AudioFormat.h"
-#include "tape/LiveReader.h"
+#include "tape/ReadingSession.h"
 #include "tape/ReadingReport.h"
 #include "tape/WavFile.h"
 
@@ -228,7 +228,7 @@ struct CaptureEnd {
 // next (false), the WAV file takes no more, so that a full disk costs the
 // recording and not a program. Once the WAV file takes no more, the readers
 // go on alone: the program is still read and saved from what they hold.
-CaptureEnd capture(pulse::Stream& stream, RecordingFile& file, LiveReader& reader, const RecordOptions& options,
+CaptureEnd capture(pulse::Stream& stream, RecordingFile& file, ReadingSession& reader, const RecordOptions& options,
                    const InterruptCatcher& interrupt, const std::function<bool()>& saveRead, CommandIo& io) {
     const bool terminal = errorIsTerminal();
     const bool all = options.conversion.all;
@@ -347,7 +347,7 @@ int recordCommand(const CommandArgs& args, CommandIo& io) {
     // read, or else the last one tried; the ones given up before it are named
     // with their findings.
     InterruptCatcher interrupt;
-    LiveReader reader(recordRate, decoderSettingsAt(recordRate, settingsReadingOptions(false).triggerLevel));
+    ReadingSession reader(recordRate, liveRules(decoderSettingsAt(recordRate, settingsReadingOptions(false).triggerLevel)));
     RecordingConversion converting(conversion, io);
     std::size_t handed = 0;
     auto handOver = [&](const std::vector<DecodedRecord>& records) {

@@ -8,7 +8,7 @@
 #include "tape/BlockRepair.h"
 #include "tape/CopyMerge.h"
 #include "tape/FloatWav.h"
-#include "tape/LiveReader.h"
+#include "tape/ReadingSession.h"
 #include "tape/ReaderFallback.h"
 #include "tape/WavFile.h"
 
@@ -228,6 +228,10 @@ SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector
         record.whole = readWhole(records[i]);
         record.sure = readSure(records[i]);
         if (i < findings.size()) record.findings = std::move(findings[i]);
+        // Those of the sound input's rate, with each record.
+        SourceFacts source;
+        source.fileRate = rate;
+        for (Finding& finding : sourceFindings(source, record.whole)) record.findings.push_back(std::move(finding));
         record.findingsShown = true;
         record.reading = std::move(records[i]);
         if (i < kept) {

@@ -134,7 +134,7 @@ SideReading readSideFile(std::vector<std::uint8_t>&& bytes, const ReadingOptions
 // several), and the merged programs, whose copies index those records.
 SideReading mergeSides(const std::vector<SideReading>& sides, bool offerFaulty, bool repair = false);
 
-// The records of a recording read live (LiveReader.h) with their findings:
+// The records of a recording read live (ReadingSession.h) with their findings:
 // every one (`every`), or the one kept (keptRecord), the ones given up before
 // it in `givenUp`. `file` names the recording in messages ("" for none).
 SideReading liveSide(std::vector<DecodedRecord> records, std::vector<std::vector<Finding>> findings,

@@ -1,10 +1,9 @@
 #pragma once
 // The reading of a recording that comes a stretch at a time (a file of any
 // length): one pass finds the channel with the signal and the quiet band of
-// the whole, a second reads it through a window that moves on (SampleWindow.h)
-// and holds only what the readers need, the record being read and what they
-// look back at. Each record is measured and diagnosed while its samples are
-// held. The value is the one readSide gives for the same samples in memory.
+// the whole, a second feeds the reading session (ReadingSession.h), which
+// holds only what the readers need, the record being read and what they look
+// back at. The value is the one readSide gives for the same samples in memory.
 #include <string>
 
 #include "tape/SideReading.h"

@@ -3,7 +3,7 @@
 // file, a FLAC file through the sound-file library, another decoder): its
 // frames interleaved, each sample 8-bit unsigned (centre 0x80, the top byte of
 // a wider one) or floating point (full scale 1). The reading session takes it
-// from here (SampleWindow.h); nothing else of the source is needed.
+// from here (SoundFeed.h); nothing else of the source is needed.
 #include <cstddef>
 #include <cstdint>
 #include <string>

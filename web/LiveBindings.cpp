@@ -1,6 +1,6 @@
 // Recording from the BV7 on the page: the sound input's samples in, a tenth
 // of a second at a time, read while they come by the reader of bv7 record
-// (LiveReader.h), which also says when the program is in. At the end the
+// (ReadingSession.h), which also says when the program is in. At the end the
 // record kept as bv7 record keeps it, reported as bv7 record reports it, the
 // BIN of a program read whole, and the recording as the WAV file bv7 record
 // writes. One reading at a time; its state lives here, so that only plain
@@ -15,7 +15,7 @@
 #include "sound/SoundRules.h"
 #include "tape/AudioFormat.h"
 #include "tape/FloatWav.h"
-#include "tape/LiveReader.h"
+#include "tape/ReadingSession.h"
 #include "tape/ReadingReport.h"
 #include "tape/Resampling.h"
 #include "tape/SideReading.h"
@@ -28,10 +28,10 @@ namespace {
 struct Reading {
     explicit Reading(std::uint32_t inputRate)
         : converter(inputRate), rate(converter.rate()),
-          reader(rate, decoderSettingsAt(rate, globalSettings().triggerLevel)) {}
+          reader(rate, liveRules(decoderSettingsAt(rate, globalSettings().triggerLevel))) {}
     RateConverter converter;
     std::uint32_t rate;                    // the readers'
-    LiveReader reader;
+    ReadingSession reader;
     std::vector<std::uint8_t> recording;   // every sample the readers took, for the WAV file
     std::size_t updatedAt = 0;             // the sample count at the readers' last update
     bool stop = false;
@@ -69,7 +69,7 @@ val liveFeed(const val& floats) {
     std::transform(input.begin(), input.end(), eight.begin(), [](float value) { return eightBitSample(value); });
     reading->converter.convert(eight, false, samples);
     take(*reading, samples);
-    LiveReader& reader = reading->reader;
+    ReadingSession& reader = reading->reader;
     if (reader.total() >= reading->updatedAt + reading->rate / 2) {
         reading->updatedAt = reader.total();
         reader.update();
@@ -106,7 +106,8 @@ val liveEnd() {
     std::vector<std::uint8_t> rest;
     done.converter.convert({}, true, rest);
     take(done, rest);
-    const SideReading side = liveSide(done.reader.endRecording(), done.reader.findings(), done.rate, false, false);
+    std::vector<DecodedRecord> records = done.reader.endRecording();
+    const SideReading side = liveSide(std::move(records), done.reader.findings(), done.rate, false, false);
     std::vector<std::string> warnings;
     for (const ReadRecord& record : side.givenUp)
         for (const std::string& line : givenUpLines(record, done.rate)) warnings.push_back(line);

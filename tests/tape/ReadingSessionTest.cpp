@@ -5,7 +5,7 @@
 #include "bench/SignalDegrader.h"
 #include "tape/AudioFormat.h"
 #include "tape/Encoder.h"
-#include "tape/LiveReader.h"
+#include "tape/ReadingSession.h"
 #include "tape/ReaderFallback.h"
 #include "tape/RecordingDiagnosis.h"
 #include "tape/TapeRecord.h"
@@ -42,7 +42,7 @@ struct Followed {
     std::vector<std::string> readings;
     std::vector<std::size_t> endedAt;
 };
-Followed follow(LiveReader& reader, const std::vector<std::uint8_t>& sound, bool all) {
+Followed follow(ReadingSession& reader, const std::vector<std::uint8_t>& sound, bool all) {
     Followed followed;
     for (std::size_t at = 0, chunk = 1; at + rate / 10 <= sound.size(); at += rate / 10, ++chunk) {
         reader.append(sound.data() + at, rate / 10);
@@ -60,7 +60,7 @@ Followed follow(LiveReader& reader, const std::vector<std::uint8_t>& sound, bool
 
 // The readings in order, each record read to its end, and the sound behind
 // it ended a quarter second after it falls silent, not before.
-TEST(LiveReader, FollowsARecordingAsItGrows) {
+TEST(ReadingSession, FollowsARecordingAsItGrows) {
     struct Case {
         const char* name;
         int records;      // programs in the recording
@@ -95,7 +95,7 @@ TEST(LiveReader, FollowsARecordingAsItGrows) {
             for (std::size_t i = 0; i < 10 * rate; ++i) sound.push_back(static_cast<std::uint8_t>(random()));
             sound.resize(sound.size() + rate, 128);
         }
-        LiveReader reader(rate, DecoderSettings{});
+        ReadingSession reader(rate, liveRules(DecoderSettings{}));
         Followed followed = follow(reader, sound, true);
         ASSERT_EQ(followed.endedAt.size(), static_cast<std::size_t>(c.records));
         ASSERT_EQ(reader.records().size(), static_cast<std::size_t>(c.records));
@@ -118,7 +118,7 @@ TEST(LiveReader, FollowsARecordingAsItGrows) {
 }
 
 // The name as the tape holds it, padded with spaces and with any byte in it.
-TEST(LiveReader, StatusShowsTheNameRead) {
+TEST(ReadingSession, StatusShowsTheNameRead) {
     const std::pair<const char*, const char*> cases[] = {
         {"HALLO           ", "HALLO: Block 2"},
         {"", "Block 2"},
@@ -136,7 +136,7 @@ TEST(LiveReader, StatusShowsTheNameRead) {
 // A copy whose framing broke in block 2 is given up as the scan of a side
 // gives it up, and the good copy behind it is read and ends the recording;
 // over minutes of sound only the current record's samples are held.
-TEST(LiveReader, GivesUpABrokenCopyAndReadsTheNext) {
+TEST(ReadingSession, GivesUpABrokenCopyAndReadsTheNext) {
     const std::vector<std::uint8_t> image = imageOf(600, 9);
     const std::vector<std::uint8_t> good = encodeRecordSamples(image, TapeHeader{"HALLO", 0x1000, 0, 0x1000},
                                                                halfCellSamplesAt(rate));
@@ -159,7 +159,7 @@ TEST(LiveReader, GivesUpABrokenCopyAndReadsTheNext) {
     sound.insert(sound.end(), good.begin(), good.end());
     sound.resize(sound.size() + 2 * rate, 128);
 
-    LiveReader reader(rate, settings);
+    ReadingSession reader(rate, liveRules(settings));
     Followed followed = follow(reader, std::vector<std::uint8_t>(sound.begin(), sound.begin() + 60 * rate), false);
     EXPECT_LT(reader.heldBytes(), 2 * rate);
     followed = follow(reader, std::vector<std::uint8_t>(sound.begin() + 60 * rate, sound.end()), false);
@@ -178,7 +178,7 @@ TEST(LiveReader, GivesUpABrokenCopyAndReadsTheNext) {
 
 // Each record read or given up keeps the findings the scan of the whole
 // recording gives it, placed from the recording's start.
-TEST(LiveReader, KeepsEachRecordsFindings) {
+TEST(ReadingSession, KeepsEachRecordsFindings) {
     const std::vector<std::uint8_t> good = encodeRecordSamples(imageOf(300, 4), TapeHeader{"HALLO", 0x1000, 0, 0x1000});
     degrade::Faults hum;
     hum.hum = 0.1;
@@ -193,7 +193,7 @@ TEST(LiveReader, KeepsEachRecordsFindings) {
     sound.insert(sound.end(), good.begin(), good.end());
     sound.resize(sound.size() + 2 * rate, 128);
 
-    LiveReader reader(rate, DecoderSettings{});
+    ReadingSession reader(rate, liveRules(DecoderSettings{}));
     follow(reader, sound, false);
     const std::vector<DecodedRecord> records = reader.endRecording();
     ASSERT_EQ(records.size(), 2u);

@@ -1,9 +1,8 @@
-#include "tape/SampleWindow.h"
+#include "tape/SoundFeed.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "shell/LargeBuffer.h"
 #include "tape/Decoder.h"
 #include "tape/FloatWav.h"
 #include "tape/Resampling.h"
@@ -170,58 +169,32 @@ SoundSummary summariseSound(SoundSource& source) {
     return summary;
 }
 
-StreamWindow::StreamWindow(SoundSource& source, std::size_t channel, std::size_t room)
-    : source_(source), channel_(channel), room_(room), direct_(source.rate() == readerRateFor(source.rate())),
+SoundFeed::SoundFeed(SoundSource& source, std::size_t channel)
+    : source_(source), channel_(channel), direct_(source.rate() == readerRateFor(source.rate())),
       resampler_(source.rate(), readerRateFor(source.rate())) {}
 
-void StreamWindow::restart() {
-    source_.rewind();
-    buffer_.clear();
-    offset_ = base_ = 0;
-    ended_ = false;
-    resampler_ = LinearResampler(source_.rate(), readerRateFor(source_.rate()));
-}
-
-void StreamWindow::dropBefore(std::size_t position) {
-    if (position <= base_) return;
-    const std::size_t count = std::min(position - base_, buffer_.size() - offset_);
-    offset_ += count;
-    base_ += count;
-}
-
-bool StreamWindow::pull() {
+bool SoundFeed::next(ByteView& samples) {
+    if (done_) return false;
     const SoundChunk chunk = source_.pull();
     const std::size_t channels = std::max<std::size_t>(1, source_.channels());
+    converted_.clear();
     if (chunk.frames == 0) {
-        if (!direct_) resampler_.finish(buffer_);
-        return false;
+        done_ = true;
+        if (direct_) return false;
+        resampler_.finish(converted_);
+        samples = ByteView(converted_);
+        return true;
     }
-    const std::uint8_t* samples = chunkBytes(chunk, channels, scratch_);
+    const std::uint8_t* taken = chunkBytes(chunk, channels, scratch_);
     if (channels > 1) {
-        takeChannel(samples, chunk.frames, channels, channel_, taken_);
-        samples = taken_.data();
+        takeChannel(taken, chunk.frames, channels, channel_, taken_);
+        taken = taken_.data();
     }
-    // What was let go makes room before the buffer grows: it stays at the
-    // size of what is held, and each sample moves a few times at most.
-    const std::size_t coming =
-        direct_ ? chunk.frames
-                : static_cast<std::size_t>(static_cast<std::uint64_t>(chunk.frames) * readerRateFor(source_.rate()) /
-                                           source_.rate()) + 2;
-    if (buffer_.size() + coming > buffer_.capacity() && offset_ > 0) {
-        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(offset_));
-        offset_ = 0;
+    if (direct_) {
+        samples = ByteView(taken, chunk.frames);
+        return true;
     }
-    if (buffer_.capacity() < room_) reserveLargeBuffer(buffer_, room_);
-    if (direct_) buffer_.insert(buffer_.end(), samples, samples + chunk.frames);
-    else resampler_.feed(samples, chunk.frames, buffer_);
+    resampler_.feed(taken, chunk.frames, converted_);
+    samples = ByteView(converted_);
     return true;
-}
-
-void StreamWindow::hold(std::size_t from, std::size_t to) {
-    if (from < base_) restart();
-    dropBefore(from);
-    while (!ended_ && end() < to) {
-        if (!pull()) ended_ = true;
-        dropBefore(from);
-    }
 }
