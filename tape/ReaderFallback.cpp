@@ -258,14 +258,3 @@ GrowingReading readGrowingRecord(ByteView samples, const DecoderSettings& settin
     growing.seen.push_back(std::move(second));
     return growing;
 }
-
-DecodedRecord settleGrowingRecord(ByteView samples, const DecoderSettings& settings, std::uint32_t rate) {
-    DecodedRecord record = decodeRecordEitherWay(samples, settings, rate, 0, nullptr, ReadingChoice{});
-    // As in the scan of a whole side: where the first reader skipped a worn
-    // record whose sync it cannot see, the second looks for one before.
-    if (foundRecord(record) && record.syncPosition > syncMargin) {
-        DecodedRecord earlier = decodeRecordFiltered(samples, rate, 0, nullptr, record.syncPosition - syncMargin);
-        if (foundRecord(earlier)) record = std::move(earlier);
-    }
-    return record;
-}

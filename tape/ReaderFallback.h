@@ -55,9 +55,6 @@ struct GrowingReading {
 };
 GrowingReading readGrowingRecord(ByteView samples, const DecoderSettings& settings, std::uint32_t rate, bool secondDue);
 
-// The record of a settled GrowingReading as the scan of a side reads it
-// (decodeRecordEitherWay), with a worn sync before the one the first reader found.
-DecodedRecord settleGrowingRecord(ByteView samples, const DecoderSettings& settings, std::uint32_t rate);
 
 // Whether a reading found a record at all (a sync).
 bool foundRecord(const DecodedRecord& record);
