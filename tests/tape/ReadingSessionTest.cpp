@@ -9,6 +9,7 @@
 #include "tape/ReaderFallback.h"
 #include "tape/RecordingDiagnosis.h"
 #include "tape/TapeRecord.h"
+#include "tape/TapeScan.h"
 
 namespace {
 constexpr std::uint32_t rate = 44100;
@@ -209,4 +210,41 @@ TEST(ReadingSession, KeepsEachRecordsFindings) {
     // Live, the lead-in counts from where it was heard, a little after it began.
     EXPECT_NEAR(static_cast<double>(*live[0][0].where), static_cast<double>(*scanned[0][0].where), rate / 4);
     EXPECT_GE(*live[0][0].where, brokenStart);
+}
+
+// Read live, a side gives the records the reading of the whole file gives:
+// the same search, the same copy given up, the same records kept.
+TEST(ReadingSession, ReadsLiveWhatTheFileReadingReads) {
+    const std::vector<std::uint8_t> good = encodeRecordSamples(imageOf(500, 6), TapeHeader{"EINS", 0x1000, 0, 0x1000});
+    std::vector<std::uint8_t> broken = good;
+    const BlockSpan second = decodeRecord(ByteView(good), DecoderSettings{}).blockSpans.at(1);
+    auto cut = broken.begin() + static_cast<std::ptrdiff_t>((second.begin + second.end) / 2);
+    broken.erase(cut, cut + 100);
+    std::mt19937 random(8);
+    std::vector<std::uint8_t> sound;
+    auto hiss = [&](double seconds) {
+        for (std::size_t i = 0; i < static_cast<std::size_t>(seconds * rate); ++i)
+            sound.push_back(static_cast<std::uint8_t>(128 + static_cast<int>(random() % 11) - 5));
+    };
+    for (const std::vector<std::uint8_t>& record : {broken, good, signalOf(300, 2, false)}) {
+        hiss(1.5);
+        sound.insert(sound.end(), record.begin(), record.end());
+    }
+    hiss(3);
+
+    const std::vector<DecodedRecord> whole =
+        readEveryRecord(ByteView(sound), DecoderSettings{}, rate, ReadingChoice{});
+    ReadingSession reader(rate, liveRules(DecoderSettings{}));
+    follow(reader, sound, true);
+    const std::vector<DecodedRecord> live = reader.endRecording();
+    ASSERT_EQ(whole.size(), 3u);
+    ASSERT_EQ(live.size(), whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(live[i].status, whole[i].status);
+        EXPECT_EQ(live[i].header.name, whole[i].header.name);
+        EXPECT_EQ(live[i].image, whole[i].image);
+        EXPECT_EQ(live[i].syncPosition, whole[i].syncPosition);
+        EXPECT_EQ(live[i].endPosition, whole[i].endPosition);
+    }
 }
