@@ -64,7 +64,8 @@ struct SessionRules {
     bool live = false;
     // The quiet band of the whole recording (quietBand), where a first pass
     // measured it; below 0 the recording is too quiet. Live it is not known:
-    // the readers measure it in what they see.
+    // the readers measure it in what they see, and where no record was found
+    // the band of all that came says whether the recording was too quiet.
     std::optional<int> band;
     std::size_t total = static_cast<std::size_t>(-1);   // the samples of the whole recording, where known
     std::size_t ahead = 0;    // held ahead of a reading's start (0: longestRecordSamples)
