@@ -155,14 +155,15 @@ std::optional<Finding> startPulledUp(ByteView samples, std::uint32_t rate, std::
     const LevelEnvelope envelope =
         levelEnvelope(samples, from, start + (onsetSearchWindows + settledToWindows) * window, rate);
     const std::vector<float>& power = envelope.power;
-    for (std::size_t onset = 1; onset < 2 * onsetSearchWindows && onset + settledToWindows < power.size(); ++onset) {
+    for (std::size_t onset = 2; onset < 2 * onsetSearchWindows && onset + settledToWindows < power.size(); ++onset) {
         std::vector<float> settled(power.begin() + static_cast<std::ptrdiff_t>(onset + settledFromWindows),
                                    power.begin() + static_cast<std::ptrdiff_t>(onset + settledToWindows));
         auto middle = settled.begin() + static_cast<std::ptrdiff_t>(settled.size() / 2);
         std::nth_element(settled.begin(), middle, settled.end());
         const double level = *middle;
         if (level <= 0 || decibels(power[onset], level) < -3) continue;
-        if (decibels(power[onset - 1], level) > -6) return std::nullopt;   // no rise from the quiet
+        // A rise from the quiet, the window across the tone's first cell between them or not.
+        if (decibels(std::min(power[onset - 1], power[onset - 2]), level) > -6) return std::nullopt;
         double pulled = 0;
         for (std::size_t w = onset; w < onset + pullUpWindows; ++w) pulled += power[w];
         const double above = decibels(pulled / pullUpWindows, level);
