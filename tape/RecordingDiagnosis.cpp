@@ -406,7 +406,9 @@ constexpr double learntEchoSeconds = 0.02;
 
 void addLearntEchoFinding(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start,
                           std::vector<Finding>& findings) {
-    if (readWhole(record)) return;
+    // A dropout spoils a block or two of a record read to its end; an echo
+    // that hides the end, or half the blocks, is worth the learning.
+    if (readWhole(record) || (record.status == DecodeStatus::Ok && 2 * record.faulty <= record.blocks)) return;
     for (const Finding& finding : findings)
         if (finding.kind == FindingKind::Echo) return;
     const LearntEchoes learnt = learnEchoes(samples, rate, record, start);
