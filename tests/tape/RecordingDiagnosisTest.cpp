@@ -374,3 +374,18 @@ TEST(RecordingDiagnosis, AnEchoThatSpoilsTheRecordIsNamedFromWhatTheEqualiserLea
         if (row.echo) EXPECT_NE(lines.find("Raumecho: das Signal kommt 150 ms später"), std::string::npos) << lines;
     }
 }
+
+// A reading out of step (an echo's) can put the first block far too close
+// behind the sync: a cell a tenth as long is no tape running ten times as
+// fast, and no speed is named from it.
+TEST(RecordingDiagnosis, NoSpeedFromACellNoTapeRunsAt) {
+    const auto samples = encodeRecordSamples(randomImage(600, 9), TapeHeader{"TAKT", 0x1000, 0, 0x1000});
+    auto records = readEveryRecord(ByteView(samples), decoderSettingsAt(44100, DecoderSettings{}.triggerLevel), 44100,
+                                   ReadingChoice{});
+    ASSERT_EQ(records.size(), 1u);
+    DecodedRecord& record = records[0];
+    ASSERT_FALSE(record.blockSpans.empty());
+    record.blockSpans.front().begin = record.syncPosition + (record.blockSpans.front().begin - record.syncPosition) / 11;
+    const auto findings = diagnoseRecording(ByteView(samples), 44100, records);
+    for (const Finding& finding : findings[0]) EXPECT_NE(finding.kind, FindingKind::Speed) << findingLine(finding);
+}
