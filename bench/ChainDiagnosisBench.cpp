@@ -75,6 +75,9 @@ const Row rows[] = {
      "ffmpeg -v error -i $IN -af dynaudnorm=f=100:g=5 $OUT", FindingKind::GainControl},
     {"schnelle Pegelautomatik (sox compand, 10 ms)", Make::Tool,
      "sox $IN -b 16 $OUT compand 0.01,0.2 6:-70,-60,-20 -5 -90 0.1", FindingKind::GainControl},
+    // A phone's gain control works as the sound comes, without sox's look-ahead.
+    {"schnelle Pegelautomatik ohne Vorlauf (sox compand, 10 ms, wie im Telefon)", Make::Tool,
+     "sox $IN -b 16 $OUT compand 0.01,0.2 6:-70,-60,-20 -5 -90 0", FindingKind::GainControl},
     {"Rauschunterdrückung (ffmpeg afftdn)", Make::Tool, "ffmpeg -v error -i $IN -af afftdn $OUT", FindingKind::NoiseGate},
     {"Rauschunterdrückung (sox noisered, Profil aus der Pause)", Make::Tool,
      "sox $IN -n trim 0 0.9 noiseprof $MID.prof && sox $IN -b 16 $OUT noisered $MID.prof 0.3", FindingKind::NoiseGate},

@@ -65,6 +65,7 @@ bool writeSoundFile(const std::string& path, const std::vector<std::uint8_t>& sa
         degrade::Faults other;
         other.noise = 0.5, other.hum = 1, other.seed = seed + 100;
         left = degrade::degradeSignal(std::vector<std::uint8_t>(samples.size(), 0x80), other);
+        left.resize(samples.size(), 0x80);   // the transport gives a sample less than it took
     }
     for (std::size_t i = 0; i < samples.size(); ++i) {
         if (kind.rightOnly) frames.push_back(static_cast<float>((left[i] - 128) / 128.0));

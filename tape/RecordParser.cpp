@@ -115,6 +115,7 @@ class RecordParse {
         if (status == DecodeStatus::Ok) status = blocks();
         if (status == DecodeStatus::Ok) status = startAddress();
         judgeStrengths();
+        judgeUnconfirmed(status);
         stop(record_, status, source_);
     }
 
@@ -133,6 +134,17 @@ class RecordParse {
         if (!soft.empty() && medianSize(soft) < clearSoftValue) return;
         record_.nameUnsure = record_.nameUnsure || anyWeakAmongNeighbours(tally_, nameAt_, record_.nameStrength.size());
         record_.startUnsure = record_.startUnsure || anyWeakAmongNeighbours(tally_, startAt_, record_.startStrength.size());
+    }
+
+    // The name and sa carry no checksum: that the reader was in step with the
+    // record while it read them, only the blocks around them tell. Where it
+    // read blocks and not one came back good, or lost the record before the
+    // first one, nothing does (an echo can give strong bits of another place).
+    void judgeUnconfirmed(DecodeStatus status) {
+        const bool anyGood = record_.blockSpans.size() > static_cast<std::size_t>(record_.faulty);
+        if (anyGood || (record_.blockSpans.empty() && status != DecodeStatus::NoBlockPreByte)) return;
+        record_.nameUnsure = record_.nameUnsure || record_.nameRead;
+        record_.startUnsure = record_.startUnsure || status == DecodeStatus::Ok;
     }
 
     // 0x55, or 0xAA at reversed polarity: every byte behind it is inverted then.

@@ -5,6 +5,7 @@
 
 #include "tape/AudioFormat.h"
 #include "tape/BandEdge.h"
+#include "tape/Equaliser.h"
 #include "tape/LevelEnvelope.h"
 #include "tape/ReaderFallback.h"
 #include "tape/RobustReader.h"
@@ -32,6 +33,9 @@ constexpr double clippedPercent = 0.5;     // share of samples at 0 or 255
 constexpr double offsetPercent = 5;        // the lead-in's mean off the centre
 constexpr double speedNotePercent = 3;     // decks differ by up to 2 %
 constexpr double speedWarningPercent = 10; // beyond it the readers' margin ends
+// No reader follows a tape half as fast again: a cell that far off was
+// measured on a reading out of step (an echo's), not on the tape's speed.
+constexpr double speedMeasuredPercent = 50;
 // The swing is the bit clock's, locked onto the lead-in (followLeadInClock):
 // a swing of 5 % under hiss of half the peak reads about 5 %, one of 8 % at
 // 0.5 Hz about 8 %; a phone call's smeared crossings, which the tone's own
@@ -134,6 +138,44 @@ const char* const dropoutAdvice = " – Band oder Tonkopf reinigen, andere Kopie
 
 std::string decibelText(double value) { return std::to_string(std::lround(value)) + " dB"; }
 
+// A fast gain control, which stood at its loudest over the quiet before a
+// record, lets the lead-in set in too loud and takes its level back within
+// tens of milliseconds; a tape's lead-in keeps one level from its first cell
+// (a late start or a dull head begin it low, a codec as it is). Looked for
+// within 100 ms of the record's start, as the tone rises from 6 dB or more
+// below its level 50 to 300 ms later; the first 10 ms from there are weighed.
+constexpr double pullUpDecibels = 1.5;   // a compander of 10 ms attack: 2 to 6 dB; lead-ins of
+                                         // tapes worn, dull, dipping, resampled or coded: 0.4 at most
+constexpr std::size_t onsetSearchWindows = 40, pullUpWindows = 4;
+constexpr std::size_t settledFromWindows = 20, settledToWindows = 120;
+
+std::optional<Finding> startPulledUp(ByteView samples, std::uint32_t rate, std::size_t start, std::size_t offset) {
+    const std::size_t window = envelopeWindow(rate);
+    const std::size_t from = start > onsetSearchWindows * window ? start - onsetSearchWindows * window : 0;
+    const LevelEnvelope envelope =
+        levelEnvelope(samples, from, start + (onsetSearchWindows + settledToWindows) * window, rate);
+    const std::vector<float>& power = envelope.power;
+    for (std::size_t onset = 2; onset < 2 * onsetSearchWindows && onset + settledToWindows < power.size(); ++onset) {
+        std::vector<float> settled(power.begin() + static_cast<std::ptrdiff_t>(onset + settledFromWindows),
+                                   power.begin() + static_cast<std::ptrdiff_t>(onset + settledToWindows));
+        auto middle = settled.begin() + static_cast<std::ptrdiff_t>(settled.size() / 2);
+        std::nth_element(settled.begin(), middle, settled.end());
+        const double level = *middle;
+        if (level <= 0 || decibels(power[onset], level) < -3) continue;
+        // A rise from the quiet, the window across the tone's first cell between them or not.
+        if (decibels(std::min(power[onset - 1], power[onset - 2]), level) > -6) return std::nullopt;
+        double pulled = 0;
+        for (std::size_t w = onset; w < onset + pullUpWindows; ++w) pulled += power[w];
+        const double above = decibels(pulled / pullUpWindows, level);
+        if (above < pullUpDecibels) return std::nullopt;
+        const std::size_t where = envelope.begin(onset);
+        return Finding{FindingKind::GainControl, FindingSeverity::Note, above, where, pullUpWindows * window,
+                       "Automatische Aussteuerung erkannt: Vorton setzt bei " + tapeTime(offset + where, rate) +
+                           " um " + decibelText(above) + " zu laut ein" + gainControlAdvice};
+    }
+    return std::nullopt;
+}
+
 // The level over [from, to) of a record: a gain control that makes it swing,
 // and its dropouts (the first few, then how many more).
 // `offset`: where the samples begin in the recording, for the times named.
@@ -188,6 +230,9 @@ void addEchoFinding(ByteView samples, std::uint32_t rate, const DecodedRecord& r
     const long milliseconds = std::lround(1000.0 * static_cast<double>(windows * tail.window) / rate);
     if (milliseconds < leastEchoMilliseconds) return;
     const bool whole = readWhole(record);
+    // Behind a record with faulty blocks a level that never falls may be the
+    // rest of the record itself, its end byte misread.
+    if (!whole && windows == tail.power.size()) return;
     findings.push_back(Finding{FindingKind::Echo, whole ? FindingSeverity::Note : FindingSeverity::Warning,
                                static_cast<double>(milliseconds), end, windows * tail.window,
                                "Nachhall: das Signal klingt nach dem Ende noch " + std::to_string(milliseconds) +
@@ -349,6 +394,41 @@ void addPauseFindings(ByteView samples, std::uint32_t rate, const std::vector<De
 }
 }
 
+namespace {
+// A record not read whole may not show its end: there the echo is told from
+// what the equaliser learns of the record's known signal (Equaliser.h), which
+// finds the room's echo and none on a codec's, a phone call's or a worn
+// tape's recording (0.01 of the level at most). The level an echo of
+// strength a beats against swings by up to 20 log10((1 + a) / (1 - a)) dB: a
+// swing within that is the echo's doing, not a gain control's.
+constexpr double learntEchoShare = 0.1;
+constexpr double learntEchoSeconds = 0.02;
+
+void addLearntEchoFinding(ByteView samples, std::uint32_t rate, const DecodedRecord& record, std::size_t start,
+                          std::vector<Finding>& findings) {
+    // A dropout spoils a block or two of a record read to its end; an echo
+    // that hides the end, or half the blocks, is worth the learning.
+    if (readWhole(record) || (record.status == DecodeStatus::Ok && 2 * record.faulty <= record.blocks)) return;
+    for (const Finding& finding : findings)
+        if (finding.kind == FindingKind::Echo) return;
+    const LearntEchoes learnt = learnEchoes(samples, rate, record, start);
+    const double share = learnt.strength(), seconds = learnt.empty() ? 0 : learnt.delaySeconds(rate);
+    if (share < learntEchoShare || seconds < learntEchoSeconds) return;
+    const double beat = share < 1 ? 20 * std::log10((1 + share) / (1 - share)) : 1e9;
+    findings.erase(std::remove_if(findings.begin(), findings.end(),
+                                  [beat](const Finding& finding) {
+                                      return finding.kind == FindingKind::GainControl && finding.figure <= beat;
+                                  }),
+                   findings.end());
+    const long milliseconds = std::lround(1000 * seconds), percent = std::lround(100 * share);
+    findings.push_back(finding(FindingKind::Echo, FindingSeverity::Warning, static_cast<double>(milliseconds), start,
+                               "Raumecho: das Signal kommt " + std::to_string(milliseconds) + " ms später mit " +
+                                   std::to_string(percent) +
+                                   " % des Pegels noch einmal – per Kabel aufnehmen, nicht mit dem Telefon vor "
+                                   "dem Lautsprecher"));
+}
+}
+
 std::vector<Finding> diagnoseRecord(ByteView samples, std::uint32_t rate, const DecodedRecord& record,
                                     std::size_t start) {
     return diagnoseHeldRecord(samples, 0, rate, record, start);
@@ -399,7 +479,7 @@ std::vector<Finding> diagnoseHeldRecord(ByteView samples, std::size_t heldFrom, 
 
     // Fewer samples per cell than nominal: the tape ran fast.
     const double speed = 100 * (leadInCellSamplesAt(rate) / cell - 1);
-    if (std::fabs(speed) >= speedNotePercent) {
+    if (std::fabs(speed) >= speedNotePercent && std::fabs(speed) < speedMeasuredPercent) {
         const bool warn = std::fabs(speed) > speedWarningPercent;
         findings.push_back(finding(FindingKind::Speed, warn ? FindingSeverity::Warning : FindingSeverity::Note, speed,
                                    start,
@@ -449,7 +529,12 @@ std::vector<Finding> diagnoseHeldRecord(ByteView samples, std::size_t heldFrom, 
         findings.push_back(finding(FindingKind::Inverted, FindingSeverity::Note, 0, start,
                                    "Polarität umgekehrt aufgenommen – liest sich noch"));
     addLevelFindings(samples, rate, from, end, heldFrom, findings);
+    const bool swings = std::any_of(findings.begin(), findings.end(),
+                                    [](const Finding& found) { return found.kind == FindingKind::GainControl; });
+    if (!swings)
+        if (const std::optional<Finding> pulled = startPulledUp(samples, rate, start, heldFrom)) findings.push_back(*pulled);
     addEchoFinding(samples, rate, record, findings);
+    addLearntEchoFinding(samples, rate, record, start, findings);
     for (Finding& finding : findings)
         if (finding.where) *finding.where += heldFrom;
     return findings;
@@ -498,7 +583,9 @@ std::string channelName(std::size_t channel) {
 // not miss, and a bit of the signal with it.
 Finding codecFinding(const SourceFacts& source, bool allWhole) {
     const bool call = source.codec == "GSM 6.10" || source.codec.rfind("AMR", 0) == 0;
-    const std::string named = source.codec + (source.container.empty() ? "" : " in " + source.container);
+    // "MP3", not "MP3 in MP3": a bare stream of the codec's frames is its own container.
+    const bool bare = source.container.empty() || source.container == source.codec;
+    const std::string named = source.codec + (bare ? "" : " in " + source.container);
     const std::string reads = allWhole ? " – liest sich noch; " : " – ";
     return Finding{FindingKind::Codec, allWhole ? FindingSeverity::Note : FindingSeverity::Warning, 0, std::nullopt, 0,
                    call ? "Telefon-Codec " + named + reads + "per Kabel als WAV aufnehmen, nicht über ein Telefonat"

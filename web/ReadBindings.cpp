@@ -16,6 +16,7 @@
 #include "shell/GlobalSettings.h"
 #include "tape/FloatWav.h"
 #include "shell/StoredZip.h"
+#include "tape/CodedFormat.h"
 #include "tape/ReadingReport.h"
 #include "tape/SideArchive.h"
 #include "tape/SideReading.h"
@@ -89,13 +90,20 @@ val recordRow(const SideReading& side, const ReadRecord& record) {
 
 // Every record of a recording (bytesOfChosen) as `bv7 list` shows it, with
 // its findings and, where it was read whole, its BIN image and name; or the
-// reader's message.
-val readRecording(const val& chosen) {
+// reader's message. `head`: the first bytes of the file the user chose
+// (codedFormatHead of them), which name its codec where the browser decoded
+// it, as bv7 names it from the file.
+val readRecording(const val& chosen, const val& head) {
     val result = val::object();
     WavSamples wav = adoptAnyWavSamples(bytesOfChosen(chosen));
     if (wav.error) {
         result.set("error", wavErrorText(wav));
         return result;
+    }
+    if (wav.codec.empty() && !head.isUndefined()) {
+        const std::vector<std::uint8_t> bytes = web::bytesOf(head);
+        const CodedFormat format = codedFormatOf(ByteView(bytes));
+        wav.codec = format.codec, wav.container = format.container;
     }
     ReadingOptions options = pageOptions();
     options.measure = true;

@@ -173,3 +173,27 @@ TEST(ReaderFallback, ANameBitFarWeakerThanTheOthersIsUnsureInEitherReader) {
         EXPECT_EQ(record.header.name, "TELEFON         ") << c.name;
     }
 }
+
+// An echo can give the name strong bits of another place: a name behind
+// which not one block came back good rests on nothing and is unsure in
+// either reader; one good block behind it confirms it.
+TEST(ReaderFallback, ANameWithNoGoodBlockBehindItIsUnsure) {
+    const auto clean = encodeRecordSamples(image(700), TapeHeader{"TELEFOL", 0x3000, 0, 0x3010});
+    const DecodedRecord layout = read(clean);
+    ASSERT_EQ(layout.blockSpans.size(), 3u);
+    ReadingChoice exactly;
+    exactly.exact = true;
+    for (std::size_t good = 0; good < 2; ++good) {
+        auto spoiled = clean;
+        for (std::size_t block = good; block < layout.blockSpans.size(); ++block) {
+            const BlockSpan& span = layout.blockSpans[block];
+            const std::size_t middle = (span.begin + span.end) / 2;
+            for (std::size_t i = middle; i < middle + 300; ++i) spoiled[i] = static_cast<std::uint8_t>(256 - spoiled[i]);
+        }
+        for (const DecodedRecord& record : {read(spoiled, exactly), decodeRecordFiltered(ByteView(spoiled), 44100)}) {
+            EXPECT_EQ(record.header.name, "TELEFOL         ") << record.filtered;
+            EXPECT_EQ(record.faulty, static_cast<int>(3 - good)) << record.filtered;
+            EXPECT_EQ(record.nameUnsure, good == 0) << record.filtered << " with " << good << " good block";
+        }
+    }
+}

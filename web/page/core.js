@@ -1,5 +1,5 @@
 // The portable core (spulwerk.mjs), reached by the name of a binding:
-// `await call("readRecording", bytes)` gives what the binding returns.
+// `await call("readRecording", bytes, head)` gives what the binding returns.
 // It runs in a worker of its own (coreWorker.js), so that a long reading
 // leaves the page free; arguments and results cross as copies (structured
 // clone), large results by transfer, a chosen File as a reference that the

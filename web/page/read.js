@@ -117,7 +117,9 @@ async function readFile(file, mine) {
   const recording = await recordingOf(file);
   if (mine !== chosen) return;
   if (!recording) return showError(notSound(file));
-  const result = await callWithProgress("readRecording", [recording], (done, total) => {
+  // The file's own head names its codec, which the decoded WAV bytes no longer carry.
+  const head = new Uint8Array(await file.slice(0, 4096).arrayBuffer());
+  const result = await callWithProgress("readRecording", [recording, head], (done, total) => {
     if (mine === chosen) $("status").textContent = file.name + " wird gelesen … " + Math.floor((100 * done) / total) + " %";
   }, recording instanceof Blob ? [] : [recording.buffer]);
   if (mine !== chosen) return;
