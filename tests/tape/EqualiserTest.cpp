@@ -45,7 +45,7 @@ Samples onTheTable(const Samples& clean) {
 SideReading readAsWav2Bin(const Samples& samples, bool equalise) {
     ReadingOptions options;
     options.equalise = equalise;
-    return readSide(ByteView(samples), 44100, SourceFacts{44100, {}}, options, "tisch.wav");
+    return readSide(ByteView(samples), 44100, SourceFacts{44100, {}, {}, {}}, options, "tisch.wav");
 }
 
 bool sameReading(const DecodedRecord& a, const DecodedRecord& b) {

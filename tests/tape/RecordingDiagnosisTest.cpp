@@ -376,7 +376,9 @@ TEST(RecordingDiagnosis, AnEchoThatSpoilsTheRecordIsNamedFromWhatTheEqualiserLea
                 kinds.push_back(finding.kind), lines += findingLine(finding) + "\n";
         EXPECT_EQ(kinds, row.echo ? std::vector<FindingKind>{FindingKind::Echo} : std::vector<FindingKind>{})
             << row.chain << ":\n" << lines;
-        if (row.echo) EXPECT_NE(lines.find("Raumecho: das Signal kommt 150 ms später"), std::string::npos) << lines;
+        if (row.echo) {
+            EXPECT_NE(lines.find("Raumecho: das Signal kommt 150 ms später"), std::string::npos) << lines;
+        }
     }
 }
 
