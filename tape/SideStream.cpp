@@ -85,7 +85,8 @@ class HeldRecords {
 };
 }
 
-SideReading readSideStream(SoundSource& source, const ReadingOptions& options, const std::string& file) {
+SideReading readSideStream(SoundSource& source, const ReadingOptions& options, const std::string& file,
+                           SourceFacts* seen) {
     const std::uint32_t rate = readerRateFor(source.rate());
     // What the readers hold at once: the longest record ahead, ten seconds
     // behind, and a chunk or two.
@@ -113,6 +114,7 @@ SideReading readSideStream(SoundSource& source, const ReadingOptions& options, c
     facts.codec = source.codec();
     facts.container = source.container();
     facts.channels = summary.channels;
+    if (seen) *seen = facts;
     const auto total = static_cast<std::size_t>(summary.samples);
     DecoderSettings settings = decoderSettingsAt(rate, options.triggerLevel);
     const ReadingChoice choice = readingChoiceFor(options);
