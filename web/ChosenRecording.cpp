@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 
 #include "tape/FloatWav.h"
 #include "tape/SampleWindow.h"
@@ -63,6 +64,73 @@ class HeldBytes final : public ByteSource {
 };
 
 bool isBlob(const val& chosen) { return chosen.instanceof(val::global("Blob")); }
+
+// Runs of frames of every channel: at most this many in all.
+constexpr std::size_t mostRuns = std::size_t{1} << 22;
+
+// A source whose frames pass on as the reading pulls them, the least and
+// greatest sample of each run of them kept per channel: each frame taken
+// once, however often the reading rewinds.
+class RunTap final : public SoundSource {
+  public:
+    explicit RunTap(SoundSource& source) : source_(source), channels_(std::max<std::size_t>(1, source.channels())) {
+        while (source.frames() / frames_ * channels_ > mostRuns) frames_ *= 2;
+    }
+    std::uint32_t rate() const override { return source_.rate(); }
+    std::size_t channels() const override { return source_.channels(); }
+    std::uint64_t frames() const override { return source_.frames(); }
+    std::string warning() const override { return source_.warning(); }
+    bool rewind() override {
+        position_ = 0;
+        return source_.rewind();
+    }
+    SoundChunk pull() override {
+        const SoundChunk chunk = source_.pull();
+        for (std::uint64_t frame = std::max(position_, seen_); frame < position_ + chunk.frames; ++frame) {
+            const std::size_t run = static_cast<std::size_t>(frame / frames_) * channels_;
+            if (run >= lows_.size()) lows_.resize(run + channels_, 255), highs_.resize(run + channels_, 0);
+            const std::size_t at = static_cast<std::size_t>(frame - position_) * channels_;
+            for (std::size_t channel = 0; channel < channels_; ++channel) {
+                const std::uint8_t sample = chunk.bytes ? chunk.bytes[at + channel] : eightBitOfFloat(chunk.floats[at + channel]);
+                lows_[run + channel] = std::min(lows_[run + channel], sample);
+                highs_[run + channel] = std::max(highs_[run + channel], sample);
+            }
+        }
+        position_ += chunk.frames;
+        seen_ = std::max(seen_, position_);
+        return chunk;
+    }
+    // The runs of `channel`, of the readers' samples at `rate`.
+    SampleRuns runsOf(std::size_t channel, std::uint32_t rate) const {
+        SampleRuns runs;
+        runs.frames = frames_;
+        runs.fileRate = source_.rate();
+        runs.rate = rate;
+        for (std::size_t at = channel; at < lows_.size(); at += channels_) {
+            runs.lows.push_back(lows_[at]);
+            runs.highs.push_back(highs_[at]);
+        }
+        return runs;
+    }
+
+  private:
+    SoundSource& source_;
+    std::size_t channels_;
+    std::uint64_t frames_ = 64, position_ = 0, seen_ = 0;
+    std::vector<std::uint8_t> lows_, highs_;
+};
+}
+
+RecordingSamples::RecordingSamples(WavSamples whole)
+    : whole_(std::move(whole)), count_(whole_.samples.size), rate_(whole_.rate) {
+    runs_.fileRate = runs_.rate = rate_;
+    while (count_ / runs_.frames > mostRuns) runs_.frames *= 2;
+    for (std::size_t at = 0; at < count_; at += runs_.frames) {
+        const ByteView run = whole_.samples.sub(at, runs_.frames);
+        const auto [low, high] = std::minmax_element(run.data, run.data + run.size);
+        runs_.lows.push_back(*low);
+        runs_.highs.push_back(*high);
+    }
 }
 
 std::vector<std::uint8_t> bytesOfChosen(const val& chosen) {
@@ -89,7 +157,7 @@ std::vector<std::uint8_t> RecordingSamples::samples(std::size_t begin, std::size
     return std::vector<std::uint8_t>(held.data, held.data + held.size);
 }
 
-ChosenRecording readChosen(const val& chosen, const ReadingOptions& options, const std::string& file) {
+ChosenRecording readChosen(const val& chosen, const ReadingOptions& options, const std::string& file, bool runs) {
     ChosenRecording read;
     std::unique_ptr<ByteSource> bytes;
     if (isBlob(chosen)) bytes = std::make_unique<BlobBytes>(chosen);
@@ -101,7 +169,12 @@ ChosenRecording readChosen(const val& chosen, const ReadingOptions& options, con
         return read;
     }
     SourceFacts seen;
-    read.side = readSideStream(*opening.source, options, file, &seen);
-    read.samples = RecordingSamples(std::move(opening.source), seen.channels.taken, read.side.samples, read.side.rate);
+    std::optional<RunTap> tap;
+    if (runs) tap.emplace(*opening.source);
+    read.side = readSideStream(tap ? static_cast<SoundSource&>(*tap) : *opening.source, options, file, &seen);
+    SampleRuns made = tap ? tap->runsOf(seen.channels.taken, read.side.rate) : SampleRuns();
+    tap.reset();
+    read.samples = RecordingSamples(std::move(opening.source), seen.channels.taken, read.side.samples, read.side.rate,
+                                    std::move(made));
     return read;
 }

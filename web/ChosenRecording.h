@@ -14,18 +14,32 @@
 #include "tape/WavFile.h"
 #include "tape/WavStream.h"
 
+// The least and greatest 8-bit sample of runs of `frames` frames of the
+// channel read, at the file's rate; the readers' samples lie at `rate`. The
+// signal view draws a view of much from them.
+struct SampleRuns {
+    std::uint64_t frames = 64;
+    std::uint32_t fileRate = 1, rate = 1;
+    std::vector<std::uint8_t> lows, highs;
+    // The run the readers' sample `sample` lies in.
+    std::size_t runOf(std::uint64_t sample) const {
+        return static_cast<std::size_t>(sample * fileRate / rate / frames);
+    }
+};
+
 // The readers' samples of a recording read (8-bit mono at its reading rate),
 // for the signal view: read again from the file a stretch at a time, or held
-// where the recording had to be read whole.
+// where the recording had to be read whole; and their runs.
 class RecordingSamples {
   public:
     RecordingSamples() = default;
-    RecordingSamples(std::unique_ptr<WavSource> source, std::size_t channel, std::size_t count, std::uint32_t rate)
-        : source_(std::move(source)), channel_(channel), count_(count), rate_(rate) {}
-    explicit RecordingSamples(WavSamples whole)
-        : whole_(std::move(whole)), count_(whole_.samples.size), rate_(whole_.rate) {}
+    RecordingSamples(std::unique_ptr<WavSource> source, std::size_t channel, std::size_t count, std::uint32_t rate,
+                     SampleRuns runs)
+        : source_(std::move(source)), channel_(channel), count_(count), rate_(rate), runs_(std::move(runs)) {}
+    explicit RecordingSamples(WavSamples whole);
     std::size_t count() const { return count_; }
     std::uint32_t rate() const { return rate_; }
+    const SampleRuns& runs() const { return runs_; }
     // The samples [begin, end), to the recording's end at most.
     std::vector<std::uint8_t> samples(std::size_t begin, std::size_t end);
 
@@ -35,6 +49,7 @@ class RecordingSamples {
     WavSamples whole_;
     std::size_t count_ = 0;
     std::uint32_t rate_ = 0;
+    SampleRuns runs_;
 };
 
 struct ChosenRecording {
@@ -45,7 +60,9 @@ struct ChosenRecording {
 // Reads `chosen` (a Blob, or a WAV file's bytes as a Uint8Array) as `options`
 // say; `file` names it in messages. A file whose layout lies beyond its head
 // (or that has none) is read whole, as bv7 reads it, which says what is wrong.
-ChosenRecording readChosen(const emscripten::val& chosen, const ReadingOptions& options, const std::string& file = "");
+// With `runs`, the runs of its samples are made as the reading pulls them.
+ChosenRecording readChosen(const emscripten::val& chosen, const ReadingOptions& options, const std::string& file = "",
+                           bool runs = false);
 
 // The whole of `chosen`'s bytes (the archive keeps them as its master).
 std::vector<std::uint8_t> bytesOfChosen(const emscripten::val& chosen);

@@ -87,7 +87,7 @@ val readRecording(const val& chosen) {
     options.measure = true;
     options.findings = FindingsWanted::OfEveryRecord;
     options.progress = pageProgress();
-    ChosenRecording read = readChosen(chosen, options);
+    ChosenRecording read = readChosen(chosen, options, "", true);
     const SideReading& side = read.side;
     if (side.error) {
         result.set("error", side.messages.front().text);

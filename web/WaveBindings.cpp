@@ -3,7 +3,7 @@
 // (lead-in, blocks, faulty blocks, end) go out as plain numbers. The page asks
 // for as many columns as it draws, never for the whole recording; they are
 // made of the samples read again from the file, or of the least and greatest
-// of runs of them kept for the recording last read.
+// of runs of them made while the recording was read.
 #include <emscripten/bind.h>
 
 #include <algorithm>
@@ -24,37 +24,14 @@
 using emscripten::val;
 
 namespace {
-// The least and greatest sample of each run of `runLength` samples (64, or
-// more for a recording so long that it would have more than `mostRuns`
-// runs), so that a column over a long stretch takes runs instead of every
-// sample; a column of fewer than `runsForColumn` runs takes its samples,
-// read again from the file.
-constexpr std::size_t leastRun = 64, mostRuns = std::size_t{1} << 22, runsForColumn = 8;
+// A column of fewer samples than this many runs (RecordingSamples::runs) is
+// made of its samples, read again from the file; a wider one of the runs.
+constexpr double runsForColumn = 8;
 
 struct ShownWave {
     RecordingSamples samples;
-    std::size_t runLength = leastRun;
-    std::vector<std::uint8_t> runLows, runHighs;
 };
 ShownWave shown;
-
-// Made at the first column that takes runs, not when the recording is read
-// (the listing is shown without waiting for it): one pass over the
-// recording, a stretch at a time.
-void summarise(ShownWave& wave) {
-    if (!wave.runLows.empty()) return;
-    const std::size_t count = wave.samples.count(), length = wave.runLength, stretch = length << 14;
-    wave.runLows.assign((count + length - 1) / length, 0x80);
-    wave.runHighs.assign(wave.runLows.size(), 0x80);
-    for (std::size_t at = 0; at < count; at += stretch) {
-        const std::vector<std::uint8_t> part = wave.samples.samples(at, at + stretch);
-        for (std::size_t i = 0; i < part.size(); i += length) {
-            const auto [low, high] = std::minmax_element(part.begin() + i, part.begin() + std::min(part.size(), i + length));
-            wave.runLows[(at + i) / length] = *low;
-            wave.runHighs[(at + i) / length] = *high;
-        }
-    }
-}
 
 val blockMarks(const DecodedRecord& record) {
     val blocks = val::array();
@@ -79,7 +56,6 @@ val keepWave(RecordingSamples samples, const SideReading& side) {
     shown = ShownWave{};
     shown.samples = std::move(samples);
     const std::size_t count = shown.samples.count();
-    while (count / shown.runLength > mostRuns) shown.runLength *= 2;
     val result = val::object();
     result.set("rate", shown.samples.rate());
     result.set("count", static_cast<double>(count));
@@ -119,17 +95,19 @@ val waveColumns(double from, double to, int columns) {
     const auto edge = [&](std::size_t c) {
         return begin + static_cast<std::size_t>(static_cast<std::uint64_t>(count) * c / wanted);
     };
-    const bool byRuns = count / wanted >= runsForColumn * shown.runLength;
+    const SampleRuns& runs = shown.samples.runs();
+    const double runSamples = static_cast<double>(runs.frames) * runs.rate / runs.fileRate;
+    const bool byRuns = !runs.lows.empty() && static_cast<double>(count) / wanted >= runsForColumn * runSamples;
     std::vector<std::uint8_t> part;
-    if (byRuns) summarise(shown);
-    else part = shown.samples.samples(begin, end);
+    if (!byRuns) part = shown.samples.samples(begin, end);
     for (std::size_t c = 0; c < wanted; ++c) {
         std::uint8_t low = 255, high = 0;
         if (byRuns) {
             // The runs the column reaches into, the two at its edges whole.
-            for (std::size_t run = edge(c) / shown.runLength; run <= (edge(c + 1) - 1) / shown.runLength; ++run) {
-                low = std::min(low, shown.runLows[run]);
-                high = std::max(high, shown.runHighs[run]);
+            const std::size_t last = std::min(runs.runOf(edge(c + 1) - 1), runs.lows.size() - 1);
+            for (std::size_t run = std::min(runs.runOf(edge(c)), last); run <= last; ++run) {
+                low = std::min(low, runs.lows[run]);
+                high = std::max(high, runs.highs[run]);
             }
         } else {
             for (std::size_t at = edge(c) - begin; at < std::min(edge(c + 1) - begin, part.size()); ++at) {
