@@ -75,6 +75,8 @@ class RunTap final : public SoundSource {
   public:
     explicit RunTap(SoundSource& source) : source_(source), channels_(std::max<std::size_t>(1, source.channels())) {
         while (source.frames() / frames_ * channels_ > mostRuns) frames_ *= 2;
+        lows_.reserve(static_cast<std::size_t>(source.frames() / frames_ + 1) * channels_);
+        highs_.reserve(lows_.capacity());
     }
     std::uint32_t rate() const override { return source_.rate(); }
     std::size_t channels() const override { return source_.channels(); }
