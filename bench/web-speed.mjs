@@ -2,8 +2,10 @@
 // minutes (32 KiB, as bv7 bin2wav writes it) read whole, and the bench's
 // 30-minute side listed. The page is used as an owner uses it (the file set
 // on #datei, timed in the page from the change to the result shown); beside
-// it the core call alone in the same page. Best of three each. Needs
-// build/web, build/native/bv7 and build/bench/bench (make bench-web).
+// it the core call alone in the same page. Best of three each. Then the
+// memory the page's worker takes for a WAV of an hour. Needs build/web (or
+// the build named by SPULWERK_WEB), build/native/bv7 and build/bench/bench
+// (make bench-web).
 import { execFileSync, spawn, spawnSync } from "node:child_process";
 import { createRequire } from "node:module";
 import fs from "node:fs";
@@ -13,6 +15,7 @@ import path from "node:path";
 const root = path.resolve(import.meta.dirname, "..");
 const { chromium } = createRequire(path.join(root, "web/tests/package.json"))("playwright-core");
 const bv7 = path.join(root, "build/native/bv7"), bench = path.join(root, "build/bench/bench");
+const web = process.env.SPULWERK_WEB ? path.resolve(process.env.SPULWERK_WEB) : path.join(root, "build/web");
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "spulwerk-web-speed-"));
 const runs = 3;
 
@@ -33,7 +36,7 @@ function native(args) {
 async function serve() {
   const port = 20000 + Math.floor(Math.random() * 20000);
   const server = spawn("python3", ["-m", "http.server", "--bind", "127.0.0.1", "--directory",
-                                   path.join(root, "build/web"), String(port)], { stdio: "ignore" });
+                                   web, String(port)], { stdio: "ignore" });
   const address = `http://127.0.0.1:${port}/`;
   for (let i = 0; i < 100; ++i) {
     try { if ((await fetch(address)).ok) return { server, address }; } catch {}
@@ -90,6 +93,43 @@ const rows = [
     what: "Kassettenseite 30 min" },
 ];
 
+// An hour of tape (the 30-minute side twice) as a capture card records it:
+// a WAV of 16-bit stereo at 44100 (635 MB), the side in the left channel, in
+// the right one at half the level.
+function hourSide() {
+  const side = fs.readFileSync(path.join(work, "SEITE.wav")), data = side.indexOf("data") + 8;
+  const samples = side.subarray(data, data + side.readUInt32LE(data - 4)), frames = 2 * samples.length;
+  const wav = Buffer.alloc(44 + frames * 4);
+  wav.write("RIFF", 0); wav.writeUInt32LE(36 + frames * 4, 4); wav.write("WAVEfmt ", 8);
+  wav.writeUInt32LE(16, 16); wav.writeUInt16LE(1, 20); wav.writeUInt16LE(2, 22); wav.writeUInt32LE(44100, 24);
+  wav.writeUInt32LE(44100 * 4, 28); wav.writeUInt16LE(4, 32); wav.writeUInt16LE(16, 34);
+  wav.write("data", 36); wav.writeUInt32LE(frames * 4, 40);
+  const levels = new Int16Array(wav.buffer, wav.byteOffset + 44, frames * 2);
+  for (let frame = 0; frame < frames; ++frame) {
+    const level = (samples[frame % samples.length] - 128) * 256;
+    levels[2 * frame] = level;
+    levels[2 * frame + 1] = level >> 1;
+  }
+  const file = path.join(work, "STUNDE.wav");
+  fs.writeFileSync(file, wav);
+  return { file, bytes: wav.length };
+}
+
+// The file read through the page in a tab of its own (a worker of its own),
+// then the size of the core's memory: it never shrinks, so it is the most
+// the reading held at once.
+async function memoryOf(browser, address, file) {
+  const tab = await browser.newPage();
+  await tab.goto(address);
+  const start = Date.now();
+  await tab.setInputFiles("#datei", file);
+  await tab.locator("#status", { hasText: /: \d+ Aufnahmen?$/ }).waitFor({ timeout: 600000 });
+  const seconds = (Date.now() - start) / 1000, status = await tab.locator("#status").textContent();
+  const heap = await tab.evaluate(async () => (await import("./core.js")).call("heapBytes"));
+  await tab.close();
+  return { seconds, status, heap };
+}
+
 const { server, address } = await serve();
 const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", headless: true,
                                         args: ["--no-sandbox", "--disable-gpu", "--no-first-run"] });
@@ -104,6 +144,15 @@ try {
     const browserTimes = await inPage(tab, path.join(work, row.file), row.records);
     console.log(`| \`${row.command}\` | ${row.what} | ${nativeSeconds.toFixed(2)} s | ${browserTimes.page.toFixed(2)} s | ` +
                 `${browserTimes.core.toFixed(2)} s | ${(browserTimes.page / nativeSeconds).toFixed(1)} |`);
+  }
+  const hour = hourSide(), mib = (bytes) => Math.round(bytes / 1024 ** 2);
+  console.log("\nDer Speicher des Kerns im Browser nach dem Lesen (wächst nur):\n");
+  console.log("| Aufnahme | Ergebnis | Zeit | Speicher des Kerns |");
+  console.log("|---|---|---|---|");
+  for (const [what, file] of [["Kassettenseite 30 min, 8 Bit mono (75 MiB)", path.join(work, "SEITE.wav")],
+                              [`1 h, 16 Bit stereo, 44100 Hz (${mib(hour.bytes)} MiB)`, hour.file]]) {
+    const { seconds, status, heap } = await memoryOf(browser, address, file);
+    console.log(`| ${what} | ${status} | ${seconds.toFixed(1)} s | ${mib(heap)} MiB |`);
   }
 } finally {
   await browser.close();

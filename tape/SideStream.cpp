@@ -32,7 +32,8 @@ SessionRules rulesFor(const ReadingOptions& options, std::uint32_t rate, std::si
 }
 }
 
-SideReading readSideStream(SoundSource& source, const ReadingOptions& options, const std::string& file) {
+SideReading readSideStream(SoundSource& source, const ReadingOptions& options, const std::string& file,
+                           SourceFacts* seen) {
     const std::uint32_t rate = readerRateFor(source.rate());
     // What the readers hold at once: the longest record ahead, ten seconds
     // behind, and a chunk or two.
@@ -70,6 +71,7 @@ SideReading readSideStream(SoundSource& source, const ReadingOptions& options, c
             while (session->update().phase == LivePhase::Done) session->next();
         }
     }
+    if (seen) *seen = facts;
     std::vector<DecodedRecord> readings = session->endRecording();
     const bool diagnosed = diagnosisShown(options, readings);
     RecordingFindings findings =

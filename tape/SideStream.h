@@ -10,5 +10,7 @@
 #include "tape/SoundSource.h"
 
 // Reads `source` (at its start; it must rewind) as `options` say; `file`
-// names the recording in messages and origins.
-SideReading readSideStream(SoundSource& source, const ReadingOptions& options, const std::string& file = "");
+// names the recording in messages and origins. What it saw of the source
+// (the channel it took) goes to `seen` where one is given.
+SideReading readSideStream(SoundSource& source, const ReadingOptions& options, const std::string& file = "",
+                           SourceFacts* seen = nullptr);

@@ -12,9 +12,9 @@ namespace {
 constexpr std::size_t headBytes = 1 << 20;
 constexpr std::size_t framesAtOnce = 1 << 16;
 
-class WavFileSource final : public SoundSource {
+class WavFileSource final : public WavSource {
   public:
-    WavFileSource(std::unique_ptr<FileReading> file, const WavLayout& layout)
+    WavFileSource(std::unique_ptr<ByteSource> file, const WavLayout& layout)
         : file_(std::move(file)), layout_(layout), width_((layout.bits + 7u) / 8u),
           frameBytes_(width_ * layout.channels), frames_(layout.dataBytes / frameBytes_) {}
 
@@ -25,6 +25,7 @@ class WavFileSource final : public SoundSource {
         next_ = 0;
         return true;
     }
+    void seek(std::uint64_t frame) override { next_ = std::min(frame, frames_); }
 
     SoundChunk pull() override {
         SoundChunk chunk;
@@ -62,20 +63,40 @@ class WavFileSource final : public SoundSource {
     }
 
   private:
-    std::unique_ptr<FileReading> file_;
+    std::unique_ptr<ByteSource> file_;
     WavLayout layout_;
     std::size_t width_, frameBytes_;
     std::uint64_t frames_, next_ = 0;
     std::vector<std::uint8_t> raw_, bytes_;
     std::vector<float> floats_;
 };
+
+class FileBytes final : public ByteSource {
+  public:
+    ReadResult open(const std::string& path) { return file_.open(path); }
+    std::uint64_t size() const override { return file_.size(); }
+    std::size_t read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
+        return file_.read(offset, out, count);
+    }
+
+  private:
+    FileReading file_;
+};
 }
 
 WavOpening openWavStream(const std::string& path) {
+    auto file = std::make_unique<FileBytes>();
+    const ReadResult read = file->open(path);
+    if (read != ReadOutcome::Ok) {
+        WavOpening opening;
+        opening.read = read;
+        return opening;
+    }
+    return openWavStream(std::move(file));
+}
+
+WavOpening openWavStream(std::unique_ptr<ByteSource> file) {
     WavOpening opening;
-    auto file = std::make_unique<FileReading>();
-    opening.read = file->open(path);
-    if (opening.read != ReadOutcome::Ok) return opening;
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(headBytes, file->size())));
     head.resize(file->read(0, head.data(), head.size()));
     opening.seenWhole = head.size() == file->size();

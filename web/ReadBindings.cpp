@@ -7,6 +7,7 @@
 // Texts cross as UTF-8; a program name from tape (Windows-1252) is turned
 // into UTF-8 first, its bytes go out as they are inside the BIN image.
 #include <emscripten/bind.h>
+#include <emscripten/heap.h>
 
 #include <cstdint>
 #include <string>
@@ -14,12 +15,12 @@
 
 #include "shell/Cp1252Text.h"
 #include "shell/GlobalSettings.h"
-#include "tape/FloatWav.h"
 #include "shell/StoredZip.h"
 #include "tape/CodedFormat.h"
 #include "tape/ReadingReport.h"
 #include "tape/SideArchive.h"
 #include "tape/SideReading.h"
+#include "web/ChosenRecording.h"
 #include "web/ShownWave.h"
 #include "web/Values.h"
 
@@ -39,16 +40,6 @@ void offerBin(const OfferedProgram& program, val& item) {
     if (!program.offered) return;
     item.set("binName", cp1252ToUtf8(program.binName));
     item.set("image", web::arrayOf(program.record.image));
-}
-
-// A recording chosen on the page: the file itself (a Blob), read here in the
-// worker, so that its bytes never cross between the page and the worker and
-// several files are in memory one at a time; or the WAV bytes the page made
-// of a file the browser decoded.
-std::vector<std::uint8_t> bytesOfChosen(const val& chosen) {
-    if (!chosen.instanceof(val::global("Blob"))) return web::bytesOf(chosen);
-    const val buffer = val::global("FileReaderSync").new_().call<val>("readAsArrayBuffer", chosen);
-    return web::bytesOf(val::global("Uint8Array").new_(buffer));
 }
 
 // How far the scan got goes to `coreProgress(done, total)` where the page's
@@ -88,28 +79,28 @@ val recordRow(const SideReading& side, const ReadRecord& record) {
     return row;
 }
 
-// Every record of a recording (bytesOfChosen) as `bv7 list` shows it, with
-// its findings and, where it was read whole, its BIN image and name; or the
-// reader's message. `head`: the first bytes of the file the user chose
-// (codedFormatHead of them), which name its codec where the browser decoded
-// it, as bv7 names it from the file.
+// Every record of a recording (a File or Blob, or a WAV file's bytes:
+// readChosen) as `bv7 list` shows it, with its findings and, where it was
+// read whole, its BIN image and name; or the reader's message. `head`: the
+// first bytes of the file the user chose (codedFormatHead of them), which
+// name its codec where the browser decoded it, as bv7 names it from the file.
 val readRecording(const val& chosen, const val& head) {
     val result = val::object();
-    WavSamples wav = adoptAnyWavSamples(bytesOfChosen(chosen));
-    if (wav.error) {
-        result.set("error", wavErrorText(wav));
-        return result;
-    }
-    if (wav.codec.empty() && !head.isUndefined()) {
-        const std::vector<std::uint8_t> bytes = web::bytesOf(head);
-        const CodedFormat format = codedFormatOf(ByteView(bytes));
-        wav.codec = format.codec, wav.container = format.container;
-    }
     ReadingOptions options = pageOptions();
     options.measure = true;
     options.findings = FindingsWanted::OfEveryRecord;
     options.progress = pageProgress();
-    const SideReading side = readSide(wav.samples, wav.rate, sourceFactsOf(wav), options);
+    CodedFormat coded;
+    if (!head.isUndefined()) {
+        const std::vector<std::uint8_t> bytes = web::bytesOf(head);
+        coded = codedFormatOf(ByteView(bytes));
+    }
+    ChosenRecording read = readChosen(chosen, options, "", true, coded);
+    const SideReading& side = read.side;
+    if (side.error) {
+        result.set("error", side.messages.front().text);
+        return result;
+    }
     result.set("rate", side.rate);
     result.set("seconds", static_cast<double>(side.samples) / side.rate);
     result.set("heading", listHeading());
@@ -120,11 +111,11 @@ val readRecording(const val& chosen, const val& head) {
         result.set("error", side.messages.front().text);
     result.set("records", rows);
     result.set("whole", web::linesOf(findingLines(side.whole)));
-    result.set("wave", keepWave(std::move(wav), side));
+    result.set("wave", keepWave(std::move(read.samples), side));
     return result;
 }
 
-// Several recordings (their names and bytesOfChosen) as bv7 wav2bin --merge reads
+// Several recordings (their names and what readChosen reads) as bv7 wav2bin --merge reads
 // them: every record of each, with the best blocks of both readers; what was
 // not read in bv7's lines as `unread`; the copies of each program put
 // together, each program with bv7's report and its BIN where it came out whole.
@@ -139,7 +130,7 @@ val readCopies(const val& names, const val& files) {
     options.originNamesFile = count > 1;
     for (int i = 0; i < count; ++i) {
         const std::string name = names[i].as<std::string>();
-        SideReading side = readSideFile(bytesOfChosen(files[i]), options, name);
+        SideReading side = std::move(readChosen(files[i], options, name).side);
         if (side.error) {
             unread.push_back(messageLine(side.messages.front()));
             continue;
@@ -160,9 +151,11 @@ val readCopies(const val& names, const val& files) {
     return result;
 }
 
-// Several recordings (their names and bytesOfChosen) made into the archive
-// `bv7 archive` makes of them in the folder `folder`: the folder as the bytes
-// of a stored zip, bv7's summary lines and its messages.
+// Several recordings (their names and what readChosen reads) made into the
+// archive `bv7 archive` makes of them in the folder `folder`: the folder as
+// the bytes of a stored zip, bv7's summary lines and its messages. The zip
+// holds each recording's master: its bytes are taken whole for it, and let
+// go before the recording is read.
 val archiveRecordings(const val& names, const val& files, const std::string& folder) {
     std::vector<std::string> messages;
     std::vector<SideReading> sides;
@@ -173,8 +166,7 @@ val archiveRecordings(const val& names, const val& files, const std::string& fol
     const int count = files["length"].as<int>();
     for (int i = 0; i < count; ++i) {
         const std::string name = names[i].as<std::string>();
-        std::vector<std::uint8_t> bytes = bytesOfChosen(files[i]);
-        ArchiveMaster master = makeMaster(ByteView(bytes), name);
+        ArchiveMaster master = makeMaster(ByteView(bytesOfChosen(files[i])), name);
         std::vector<std::string> used;
         const ArchiveRecording* same = nullptr;
         for (const ArchiveRecording& other : recordings) {
@@ -186,7 +178,7 @@ val archiveRecordings(const val& names, const val& files, const std::string& fol
                                "), nicht noch einmal aufgenommen: " + name);
             continue;
         }
-        SideReading side = readSideFile(std::move(bytes), options, name);
+        SideReading side = std::move(readChosen(files[i], options, name).side);
         for (const ReadingMessage& message : side.messages) messages.push_back(messageLine(message));
         if (side.error) continue;
         ArchiveRecording recording;
@@ -219,10 +211,15 @@ val archiveRecordings(const val& names, const val& files, const std::string& fol
     result.set("complete", archive.complete());
     return result;
 }
+
+// The bytes the core's memory has grown to: it never shrinks, so after a
+// reading the most the worker held for it (bench/web-speed.mjs shows it).
+double heapBytes() { return static_cast<double>(emscripten_get_heap_size()); }
 }
 
 EMSCRIPTEN_BINDINGS(reading) {
     emscripten::function("readRecording", &readRecording);
     emscripten::function("readCopies", &readCopies);
     emscripten::function("archiveRecordings", &archiveRecordings);
+    emscripten::function("heapBytes", &heapBytes);
 }

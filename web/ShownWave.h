@@ -2,11 +2,9 @@
 // The recording last read on the page, kept for its signal view.
 #include <emscripten/val.h>
 
-#include <vector>
-
 #include "tape/SideReading.h"
-#include "tape/WavFile.h"
+#include "web/ChosenRecording.h"
 
-// Keeps `wav` for the columns the page draws and gives the marks of the
-// records of `side` (read from its samples) as plain numbers.
-emscripten::val keepWave(WavSamples wav, const SideReading& side);
+// Keeps `samples` for the columns the page draws and gives the marks of the
+// records of `side` (read from them) as plain numbers.
+emscripten::val keepWave(RecordingSamples samples, const SideReading& side);

@@ -92,36 +92,41 @@ function wavOf(buffer) {
   return bytes;
 }
 
-// What the core reads of `file`: a WAV file itself, which the worker reads
-// (nothing copied between the page and the worker); anything else decoded by
-// the browser at the file's own rate (48000 where its header does not say)
-// into WAV bytes; null where the browser cannot decode it.
-async function recordingOf(file) {
+// What the core reads of `file` ({ recording }): a WAV file itself, which the
+// worker reads a slice at a time (nothing copied between the page and the
+// worker, never the whole file at once), of any length; anything else
+// decoded by the browser at the file's own rate (48000 where its header does
+// not say) into a WAV file held as a Blob, read the same way. Or why the page
+// cannot take it ({ problem }): one the browser cannot decode, or one it
+// takes whole (one to decode; any where it is kept `whole`, as the archive
+// keeps it) beyond the page's limit.
+async function recordingOf(file, whole = false) {
   const head = new Uint8Array(await file.slice(0, 4).arrayBuffer());
-  if (String.fromCharCode(...head) === "RIFF") return file;
+  const wav = String.fromCharCode(...head) === "RIFF";
+  if ((whole || !wav) && tooBig(file)) return { problem: tooBig(file) };
+  if (wav) return { recording: file };
   const bytes = new Uint8Array(await file.arrayBuffer());
   try {
     const context = new OfflineAudioContext(1, 1, audioRate(bytes) || 48000);
-    return wavOf(await context.decodeAudioData(bytes.buffer));
+    return { recording: new Blob([wavOf(await context.decodeAudioData(bytes.buffer))], { type: "audio/wav" }) };
   } catch {
-    return null;
+    return { problem: "keine Aufnahme, die der Browser lesen kann" };
   }
 }
-const notSound = (file) => failureText(file, "keine Aufnahme, die der Browser lesen kann");
 
 // The reading the page shows: each choice counts up, and what a reading
 // finds is shown only while it is still the last one chosen.
 let chosen = 0;
 
 async function readFile(file, mine) {
-  const recording = await recordingOf(file);
+  const { recording, problem } = await recordingOf(file);
   if (mine !== chosen) return;
-  if (!recording) return showError(notSound(file));
+  if (problem) return showError(failureText(file, problem));
   // The file's own head names its codec, which the decoded WAV bytes no longer carry.
   const head = new Uint8Array(await file.slice(0, 4096).arrayBuffer());
   const result = await callWithProgress("readRecording", [recording, head], (done, total) => {
     if (mine === chosen) $("status").textContent = file.name + " wird gelesen … " + Math.floor((100 * done) / total) + " %";
-  }, recording instanceof Blob ? [] : [recording.buffer]);
+  });
   if (mine !== chosen) return;
   if (result.error) return showError(failureText(file, result.error));
   const count = result.records.length;
@@ -130,33 +135,28 @@ async function readFile(file, mine) {
   showWave(result.wave);
 }
 
-// What the core reads of several files: their names, recordings and the
-// buffers to hand over; the messages of those it cannot take. Null where
+// What the core reads of several files (kept `whole` for an archive): their
+// names and recordings; the messages of those it cannot take. Null where
 // another choice came meanwhile.
-async function recordingsOf(files, mine) {
-  const names = [], recordings = [], handed = [], undecoded = [];
+async function recordingsOf(files, mine, whole = false) {
+  const names = [], recordings = [], undecoded = [];
   for (const file of files) {
-    if (tooBig(file)) {
-      undecoded.push(failureText(file, tooBig(file)));
-      continue;
-    }
-    const recording = await recordingOf(file);
+    const { recording, problem } = await recordingOf(file, whole);
     if (mine !== chosen) return null;
-    if (!recording) {
-      undecoded.push(notSound(file));
+    if (problem) {
+      undecoded.push(failureText(file, problem));
       continue;
     }
     names.push(file.name), recordings.push(recording);
-    if (!(recording instanceof Blob)) handed.push(recording.buffer);
   }
-  return { names, recordings, handed, undecoded };
+  return { names, recordings, undecoded };
 }
 
 async function readCopies(files, mine) {
   const chosenOnes = await recordingsOf(files, mine);
   if (!chosenOnes) return;
-  const { names, recordings, handed, undecoded } = chosenOnes;
-  const result = names.length ? await callWithProgress("readCopies", [names, recordings], null, handed)
+  const { names, recordings, undecoded } = chosenOnes;
+  const result = names.length ? await callWithProgress("readCopies", [names, recordings], null)
                               : { programs: [], unread: [] };
   if (mine !== chosen) return;
   const unread = [...undecoded, ...result.unread];
@@ -176,12 +176,12 @@ async function makeArchive() {
   $("archiv-bericht").hidden = true;
   $("archiv").querySelector("a.zip")?.remove();
   try {
-    const chosenOnes = await recordingsOf(files, mine);
+    const chosenOnes = await recordingsOf(files, mine, true);
     if (!chosenOnes || mine !== chosen) return;
-    const { names, recordings, handed, undecoded } = chosenOnes;
+    const { names, recordings, undecoded } = chosenOnes;
     const result = await callWithProgress("archiveRecordings", [names, recordings, folder], (done, total) => {
       if (mine === chosen) $("archiv-status").textContent = "Archiv wird angelegt … " + Math.floor((100 * done) / total) + " %";
-    }, handed);
+    });
     if (mine !== chosen) return;
     $("archiv-bericht").textContent = [...undecoded, ...result.messages, ...result.lines].join("\n");
     $("archiv-bericht").hidden = false;
@@ -205,7 +205,6 @@ async function read(files) {
   $("archiv-bericht").hidden = true;
   $("archiv").querySelector("a.zip")?.remove();
   $("fehler").hidden = true;
-  if (files.length === 1 && tooBig(files[0])) return showError(failureText(files[0], tooBig(files[0])));
   $("status").textContent = files.length === 1 ? files[0].name + " wird gelesen …" : files.length + " Dateien werden gelesen …";
   try {
     if (files.length === 1) await readFile(files[0], mine);

@@ -21,9 +21,10 @@ export function downloadLink(kind, words, name, bytes, type) {
 
 export const binLink = (name, image) => downloadLink("bin", "BIN speichern", name, image, "application/octet-stream");
 
-// The largest file the page takes into the browser's memory. The core holds
-// a recording there (WebAssembly's memory ends at 2 GB) beside what it reads
-// of it; bv7 reads larger ones from the disk.
+// The largest file the page takes whole into the browser's memory (WebAssembly's
+// memory ends at 2 GB): a file to decode, one to show or to keep in an archive;
+// bv7 reads larger ones from the disk. A WAV file read for its programs is
+// read a slice at a time, of any size.
 export const largestFile = 1024 ** 3;
 
 // Rounded up, so that a file just past the limit never reads as the limit.

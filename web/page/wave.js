@@ -1,8 +1,9 @@
 // The signal of the recording last read, on a canvas with the marks of its
 // records: lead-in, blocks (a faulty one in the warning colour), where
-// reading ended. The core keeps the samples; the view asks it for one column
-// per device pixel of what it shows, so it zooms from the whole recording
-// down to a few bit cells, where each sample shows.
+// reading ended. The core reads the samples again from the file chosen (of a
+// view of much, a summary it keeps); the view asks it for one column per
+// device pixel of what it shows, so it zooms from the whole recording down to
+// a few bit cells, where each sample shows.
 import { call } from "./core.js";
 import { $ } from "./ui.js";
 
