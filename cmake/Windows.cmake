@@ -112,6 +112,10 @@ function(win_tests name rc gui)
 endfunction()
 
 win_tests(spulwerk_wintests ${SPULWERK_RC} spulwerk_gui spulwerk)
+# Its helpers for the status bar and the buttons bear the names of the
+# designer's test beside it: compiled on its own in a unity build.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/spulwerk/ExchangeDialogTest.cpp
+    PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 add_dependencies(spulwerk_wintests chargen_templates)
 add_dependencies(spulwerk_wintests test_tone)
 win_tests(kalov_wintests ${KALOV_RC} kalov_gui kalov)
