@@ -24,23 +24,101 @@ extern "C" {
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
 namespace {
+// FFmpeg's libraries are loaded when a file first needs them, not with the
+// program: with what they bring along (some 130 libraries) they took most of
+// the time bv7 needs to start, on every command. These are the functions
+// taken from them, each library by the major version built against.
+#define BV7_FFMPEG_FUNCTIONS(use)                                                                        \
+    use(av_log_set_level) use(av_malloc) use(av_free) use(av_freep) use(av_frame_alloc)                  \
+    use(av_frame_free) use(av_frame_unref)                                                               \
+    use(avcodec_descriptor_get) use(avcodec_alloc_context3) use(avcodec_free_context)                    \
+    use(avcodec_parameters_to_context) use(avcodec_open2) use(avcodec_send_packet)                       \
+    use(avcodec_receive_frame) use(av_packet_alloc) use(av_packet_free) use(av_packet_unref)             \
+    use(avio_alloc_context) use(avio_context_free) use(av_probe_input_buffer2)                           \
+    use(avformat_alloc_context) use(avformat_open_input) use(avformat_close_input)                       \
+    use(avformat_find_stream_info) use(av_find_best_stream) use(av_read_frame)                           \
+    use(swr_alloc_set_opts2) use(swr_init) use(swr_convert) use(swr_free)
+
+struct CodecLibraries {
+#define BV7_FFMPEG_POINTER(name) decltype(&::name) name = nullptr;
+    BV7_FFMPEG_FUNCTIONS(BV7_FFMPEG_POINTER)
+#undef BV7_FFMPEG_POINTER
+};
+
+// The files and the Debian packages that hold them, the one each needs first.
+struct LibraryFile {
+    const char* file;
+    const char* package;
+};
+const LibraryFile libraryFiles[] = {
+    {"libavutil.so." AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR), "libavutil" AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR)},
+    {"libswresample.so." AV_STRINGIFY(LIBSWRESAMPLE_VERSION_MAJOR),
+     "libswresample" AV_STRINGIFY(LIBSWRESAMPLE_VERSION_MAJOR)},
+    {"libavcodec.so." AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR), "libavcodec" AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR)},
+    {"libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), "libavformat" AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR)},
+};
+
+// The functions, or null where a library cannot be loaded; `missing` then
+// says in German which and what to install.
+const CodecLibraries* codecLibraries(std::string& missing) {
+    static std::string why;
+    static const CodecLibraries* const loaded = []() -> const CodecLibraries* {
+        std::vector<void*> handles;
+        for (const LibraryFile& file : libraryFiles) {
+            void* handle = dlopen(file.file, RTLD_NOW | RTLD_LOCAL);
+            if (!handle) {
+                why = std::string("Die Bibliothek ") + file.file + " fehlt – Paket " + file.package + " installieren";
+                return nullptr;
+            }
+            handles.push_back(handle);
+        }
+        static CodecLibraries functions;
+        const char* absent = nullptr;
+        auto find = [&](const char* name) -> void* {
+            for (void* handle : handles)
+                if (void* found = dlsym(handle, name)) return found;
+            if (!absent) absent = name;
+            return nullptr;
+        };
+#define BV7_FFMPEG_BIND(name) functions.name = reinterpret_cast<decltype(&::name)>(find(#name));
+        BV7_FFMPEG_FUNCTIONS(BV7_FFMPEG_BIND)
+#undef BV7_FFMPEG_BIND
+        if (absent) {
+            why = std::string("FFmpegs Bibliotheken ohne ") + absent + " (andere Version?)";
+            return nullptr;
+        }
+        return &functions;
+    }();
+    missing = why;
+    return loaded;
+}
+
+// Set once the libraries are loaded (CodedSoundFile::open).
+const CodecLibraries* ff = nullptr;
+
 constexpr int ioBufferBytes = 1 << 14;
 constexpr int mostChannels = 1024;
 
-// The bytes in memory as FFmpeg's reading layer takes them.
-struct MemoryInput {
+}
+
+// The bytes in memory as FFmpeg's reading layer takes them (a member of
+// CodedSoundFile::State, so not private to this file).
+struct CodedMemoryInput {
     ByteView bytes;
     std::int64_t position = 0;
 };
 
+namespace {
+
 int readPacketBytes(void* user, std::uint8_t* out, int size) {
-    auto* input = static_cast<MemoryInput*>(user);
+    auto* input = static_cast<CodedMemoryInput*>(user);
     const std::int64_t left = static_cast<std::int64_t>(input->bytes.size) - input->position;
     if (left <= 0) return AVERROR_EOF;
     const int taken = static_cast<int>(std::min<std::int64_t>(size, left));
@@ -50,7 +128,7 @@ int readPacketBytes(void* user, std::uint8_t* out, int size) {
 }
 
 std::int64_t seekBytes(void* user, std::int64_t offset, int whence) {
-    auto* input = static_cast<MemoryInput*>(user);
+    auto* input = static_cast<CodedMemoryInput*>(user);
     const auto size = static_cast<std::int64_t>(input->bytes.size);
     if (whence & AVSEEK_SIZE) return size;
     whence &= ~AVSEEK_FORCE;
@@ -81,7 +159,7 @@ std::string codecName(AVCodecID id) {
     case AV_CODEC_ID_ALAC: return "ALAC";
     default: break;
     }
-    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(id);
+    const AVCodecDescriptor* descriptor = ff->avcodec_descriptor_get(id);
     return descriptor ? (descriptor->long_name ? descriptor->long_name : descriptor->name) : "unbekannt";
 }
 
@@ -103,7 +181,7 @@ std::string containerOf(const AVInputFormat* format) {
 }
 
 struct CodedSoundFile::State {
-    MemoryInput input;
+    CodedMemoryInput input;
     AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
@@ -121,19 +199,20 @@ struct CodedSoundFile::State {
     std::size_t pendingFrom = 0;
 
     ~State() {
-        swr_free(&resampler);
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&codec);
-        avformat_close_input(&format);
-        if (io) av_freep(&io->buffer);
-        avio_context_free(&io);
+        if (!ff) return;   // nothing was made without the libraries
+        ff->swr_free(&resampler);
+        ff->av_frame_free(&frame);
+        ff->av_packet_free(&packet);
+        ff->avcodec_free_context(&codec);
+        ff->avformat_close_input(&format);
+        if (io) ff->av_freep(&io->buffer);
+        ff->avio_context_free(&io);
     }
 
     // The next decoded frame of the stream into `frame`; false at the end.
     bool nextFrame() {
         for (;;) {
-            const int received = avcodec_receive_frame(codec, frame);
+            const int received = ff->avcodec_receive_frame(codec, frame);
             if (received == 0) return true;
             if (received == AVERROR_EOF) return false;
             if (received != AVERROR(EAGAIN)) {
@@ -143,16 +222,16 @@ struct CodedSoundFile::State {
             if (inputEnded) {
                 if (decoderEnded) return false;
                 decoderEnded = true;
-                avcodec_send_packet(codec, nullptr);   // flush what the decoder holds
+                ff->avcodec_send_packet(codec, nullptr);   // flush what the decoder holds
                 continue;
             }
-            const int got = av_read_frame(format, packet);
+            const int got = ff->av_read_frame(format, packet);
             if (got < 0) {
                 inputEnded = true;
                 continue;
             }
-            if (packet->stream_index == stream && avcodec_send_packet(codec, packet) < 0) ++damaged;
-            av_packet_unref(packet);
+            if (packet->stream_index == stream && ff->avcodec_send_packet(codec, packet) < 0) ++damaged;
+            ff->av_packet_unref(packet);
         }
     }
 
@@ -160,19 +239,19 @@ struct CodedSoundFile::State {
     // the converter is set up by the first frame. False where it cannot be.
     bool convertFrame() {
         if (!resampler) {
-            if (swr_alloc_set_opts2(&resampler, &frame->ch_layout, AV_SAMPLE_FMT_FLT, frame->sample_rate,
+            if (ff->swr_alloc_set_opts2(&resampler, &frame->ch_layout, AV_SAMPLE_FMT_FLT, frame->sample_rate,
                                     &frame->ch_layout, static_cast<AVSampleFormat>(frame->format), frame->sample_rate,
                                     0, nullptr) < 0 ||
-                swr_init(resampler) < 0)
+                ff->swr_init(resampler) < 0)
                 return false;
         }
         const std::size_t have = pending.size();
         pending.resize(have + static_cast<std::size_t>(frame->nb_samples) * channels);
         auto* out = reinterpret_cast<std::uint8_t*>(pending.data() + have);
-        const int made = swr_convert(resampler, &out, frame->nb_samples, const_cast<const std::uint8_t**>(frame->extended_data),
+        const int made = ff->swr_convert(resampler, &out, frame->nb_samples, const_cast<const std::uint8_t**>(frame->extended_data),
                                      frame->nb_samples);
         pending.resize(have + static_cast<std::size_t>(std::max(made, 0)) * channels);
-        av_frame_unref(frame);
+        ff->av_frame_unref(frame);
         return made >= 0;
     }
 };
@@ -182,34 +261,40 @@ CodedSoundFile::~CodedSoundFile() = default;
 
 CodedOpening CodedSoundFile::open(ByteView bytes, std::string& problem) {
     State& s = *state_;
-    av_log_set_level(AV_LOG_QUIET);   // bv7 says what matters in its own words
-    s.input = MemoryInput{bytes, 0};
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(ioBufferBytes));
+    std::string missing;
+    ff = codecLibraries(missing);
+    if (!ff) {
+        problem = missing;
+        return CodedOpening::Failed;
+    }
+    ff->av_log_set_level(AV_LOG_QUIET);   // bv7 says what matters in its own words
+    s.input = CodedMemoryInput{bytes, 0};
+    auto* buffer = static_cast<std::uint8_t*>(ff->av_malloc(ioBufferBytes));
     if (!buffer) return CodedOpening::NotRecognised;
-    s.io = avio_alloc_context(buffer, ioBufferBytes, 0, &s.input, readPacketBytes, nullptr, seekBytes);
+    s.io = ff->avio_alloc_context(buffer, ioBufferBytes, 0, &s.input, readPacketBytes, nullptr, seekBytes);
     if (!s.io) {
-        av_free(buffer);
+        ff->av_free(buffer);
         return CodedOpening::NotRecognised;
     }
     // Only a format recognised for sure: random bytes are sometimes taken
     // for a raw stream at a low score.
     const AVInputFormat* found = nullptr;
-    const int score = av_probe_input_buffer2(s.io, &found, "", nullptr, 0, 0);
+    const int score = ff->av_probe_input_buffer2(s.io, &found, "", nullptr, 0, 0);
     if (score <= AVPROBE_SCORE_RETRY || !found) return CodedOpening::NotRecognised;
-    s.format = avformat_alloc_context();
+    s.format = ff->avformat_alloc_context();
     if (!s.format) return CodedOpening::NotRecognised;
     s.format->pb = s.io;
     s.format->flags |= AVFMT_FLAG_CUSTOM_IO;
     s.containerName = containerOf(found);
-    if (avformat_open_input(&s.format, nullptr, found, nullptr) < 0) {
+    if (ff->avformat_open_input(&s.format, nullptr, found, nullptr) < 0) {
         // Recognised, but its index is missing (an M4A cut before the index at its end) or damaged.
         problem = s.containerName + "-Datei unvollständig oder beschädigt (abgeschnitten?)";
         return CodedOpening::Failed;
     }
-    avformat_find_stream_info(s.format, nullptr);
+    ff->avformat_find_stream_info(s.format, nullptr);
 
     const AVCodec* decoder = nullptr;
-    s.stream = av_find_best_stream(s.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    s.stream = ff->av_find_best_stream(s.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (s.stream == AVERROR_STREAM_NOT_FOUND) {
         problem = s.containerName + "-Datei ohne Tonspur";
         return CodedOpening::Failed;
@@ -217,7 +302,7 @@ CodedOpening CodedSoundFile::open(ByteView bytes, std::string& problem) {
     const AVCodecParameters* parameters = s.stream >= 0 ? s.format->streams[s.stream]->codecpar : nullptr;
     if (parameters) {
         s.formatName = codecName(parameters->codec_id);
-        const AVCodecDescriptor* descriptor = avcodec_descriptor_get(parameters->codec_id);
+        const AVCodecDescriptor* descriptor = ff->avcodec_descriptor_get(parameters->codec_id);
         s.lossy = !descriptor || !(descriptor->props & AV_CODEC_PROP_LOSSLESS);
     }
     const std::string named = s.formatName + " in " + s.containerName;
@@ -225,11 +310,11 @@ CodedOpening CodedSoundFile::open(ByteView bytes, std::string& problem) {
         problem = named + ": kein Decoder für " + (s.formatName.empty() ? "diese Tonspur" : s.formatName) + " vorhanden";
         return CodedOpening::Failed;
     }
-    s.codec = avcodec_alloc_context3(decoder);
-    s.packet = av_packet_alloc();
-    s.frame = av_frame_alloc();
-    if (!s.codec || !s.packet || !s.frame || avcodec_parameters_to_context(s.codec, parameters) < 0 ||
-        avcodec_open2(s.codec, decoder, nullptr) < 0) {
+    s.codec = ff->avcodec_alloc_context3(decoder);
+    s.packet = ff->av_packet_alloc();
+    s.frame = ff->av_frame_alloc();
+    if (!s.codec || !s.packet || !s.frame || ff->avcodec_parameters_to_context(s.codec, parameters) < 0 ||
+        ff->avcodec_open2(s.codec, decoder, nullptr) < 0) {
         problem = named + ": Decoder lässt sich nicht öffnen";
         return CodedOpening::Failed;
     }
@@ -267,7 +352,7 @@ std::size_t CodedSoundFile::read(float* out, std::size_t frames) {
                 if (s.frame->ch_layout.nb_channels != s.channels ||
                     static_cast<std::uint32_t>(s.frame->sample_rate) != s.rate) {
                     ++s.damaged;
-                    av_frame_unref(s.frame);
+                    ff->av_frame_unref(s.frame);
                     continue;
                 }
                 converted = s.convertFrame();

@@ -2,8 +2,9 @@
 // What phones and their apps save (AAC in M4A, Opus and Speex in Ogg, AMR,
 // GSM 6.10 in WAV, WMA ...) decoded through FFmpeg's libraries, a chunk of
 // frames at a time, from the file's bytes in memory (standard input works as
-// well as a file). Only the native bv7 built with those libraries
-// (BV7_HAVE_FFMPEG) decodes; elsewhere nothing is recognised.
+// well as a file). Only the native bv7 built with those libraries' headers
+// (BV7_HAVE_FFMPEG) decodes; elsewhere nothing is recognised. The libraries
+// themselves are loaded by the first open().
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -22,8 +23,9 @@ public:
 
     // Opens the sound in `bytes`, which must outlive this object.
     // NotRecognised: no format the libraries know for sure. Failed: a format
-    // they know but cannot decode; `problem` then says in German which and why
-    // ("AMR-NB in AMR: kein Decoder für AMR-NB vorhanden").
+    // they know but cannot decode, or the libraries are missing; `problem`
+    // then says in German which and why ("AMR-NB in AMR: kein Decoder für
+    // AMR-NB vorhanden").
     CodedOpening open(ByteView bytes, std::string& problem);
 
     // Up to `frames` frames of interleaved samples (full scale 1) into `out`,

@@ -6,7 +6,7 @@
 #include <vector>
 
 namespace {
-constexpr double pi = 3.14159265358979323846;
+constexpr double fullTurn = 2 * 3.14159265358979323846;   // 2 pi, a whole circle in radians
 constexpr std::size_t segments = 24;        // half-overlapping, about 0.3 s of the lead-in
 constexpr double leastBinsPerHertz = 1.0 / 50;
 constexpr double usedBandShare = 0.95;      // of half the rate: resamplers roll off at its end
@@ -36,7 +36,7 @@ void transform(std::vector<std::complex<double>>& values) {
         if (i < j) std::swap(values[i], values[j]);
     }
     for (std::size_t length = 2; length <= n; length <<= 1) {
-        const std::complex<double> step = std::polar(1.0, -2 * pi / static_cast<double>(length));
+        const std::complex<double> step = std::polar(1.0, -fullTurn / static_cast<double>(length));
         for (std::size_t start = 0; start < n; start += length) {
             std::complex<double> twiddle = 1;
             for (std::size_t k = 0; k < length / 2; ++k) {
@@ -53,7 +53,7 @@ void transform(std::vector<std::complex<double>>& values) {
 // half-overlapping Hann-windowed segments of [from, to), each without its mean.
 std::vector<std::vector<double>> segmentSpectra(ByteView samples, std::size_t from, std::size_t to, std::size_t length) {
     std::vector<double> window(length);
-    for (std::size_t i = 0; i < length; ++i) window[i] = 0.5 - 0.5 * std::cos(2 * pi * i / length);
+    for (std::size_t i = 0; i < length; ++i) window[i] = 0.5 - 0.5 * std::cos(fullTurn * i / length);
     std::vector<std::complex<double>> values(length);
     std::vector<std::vector<double>> spectra;
     for (std::size_t start = from; start + length <= to && spectra.size() < segments; start += length / 2) {
@@ -69,7 +69,7 @@ std::vector<std::vector<double>> segmentSpectra(ByteView samples, std::size_t fr
     return spectra;
 }
 
-double median(std::vector<double> values) {
+double medianOf(std::vector<double> values) {
     if (values.empty()) return 0;
     std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
     return values[values.size() / 2];
@@ -103,7 +103,7 @@ BandEdge findBandEdge(ByteView samples, std::size_t from, std::size_t to, std::u
         double peaks = 0;
         for (const std::vector<double>& spectrum : spectra)
             peaks += *std::max_element(spectrum.begin() + static_cast<long>(low), spectrum.begin() + static_cast<long>(high));
-        const double around = median(std::vector<double>(power.begin() + static_cast<long>(low), power.begin() + static_cast<long>(high)));
+        const double around = medianOf(std::vector<double>(power.begin() + static_cast<long>(low), power.begin() + static_cast<long>(high)));
         line.push_back(10 * std::log10(std::max(peaks / static_cast<double>(spectra.size()), 1e-12) / std::max(around, 1e-12)));
     }
     // The sharpest fall: from one harmonic to the clearest of all beyond it,
@@ -123,7 +123,7 @@ BandEdge findBandEdge(ByteView samples, std::size_t from, std::size_t to, std::u
     // and it, the highest bin well above that floor ends the band (a codec's
     // noise reaches up to its edge; a clean tone has nothing between its harmonics).
     const std::size_t taken = binOf((edge.lastHarmonic + 2) * tone);
-    const double floor = median(std::vector<double>(power.begin() + static_cast<long>(taken), power.begin() + static_cast<long>(std::max(top, taken))));
+    const double floor = medianOf(std::vector<double>(power.begin() + static_cast<long>(taken), power.begin() + static_cast<long>(std::max(top, taken))));
     const double threshold = floor * std::pow(10, edgeAboveFloorDecibels / 10);
     std::size_t bin = std::min(taken, power.size() - 1);
     while (bin > binOf(edge.lastHarmonic * tone) && !(power[bin] > threshold)) --bin;

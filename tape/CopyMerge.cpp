@@ -14,7 +14,7 @@ std::size_t blockLength(const DecodedRecord& reading, int block) {
     return std::min<std::size_t>(tape::blockSize, reading.image.size() - blockStart(block));
 }
 
-bool hasBlockSoft(const DecodedRecord& reading) {
+bool hasSoftBlock(const DecodedRecord& reading) {
     return reading.blockSoft.size() == (reading.image.size() + 4 * static_cast<std::size_t>(reading.blocks)) * 8;
 }
 
@@ -54,7 +54,7 @@ HeaderVotes headerVotes(const DecodedRecord& copy) {
                       bitVotes(copy.startSoft, start, 2, 2, copy.startStrength, copy.typicalStrength), {}};
     // A good block 1 vouches for its address; in a faulty one only its sure bits do.
     std::vector<float> blockAddress;
-    if (isFaultyBlock(copy, 1) && hasBlockSoft(copy))
+    if (isFaultyBlock(copy, 1) && hasSoftBlock(copy))
         blockAddress.assign(copy.blockSoft.begin() + 8, copy.blockSoft.begin() + 24);
     votes.address = bitVotes(blockAddress, address, 2, 2);
     return votes;
@@ -82,7 +82,7 @@ bool sameFrame(const DecodedRecord& a, const DecodedRecord& b) {
 // are more than strayBytesAllowed.
 std::size_t surelyOtherBytes(const DecodedRecord& faulty, const DecodedRecord& good, int block) {
     const std::size_t from = blockStart(block), count = blockLength(faulty, block);
-    const bool soft = hasBlockSoft(faulty);
+    const bool soft = hasSoftBlock(faulty);
     std::size_t other = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const int differ = faulty.image[from + i] ^ good.image[from + i];
@@ -105,7 +105,7 @@ std::size_t strayBytesAllowed(std::size_t count) { return std::max<std::size_t>(
 // only soft values tell): the block of another program, however few of its
 // bytes differ.
 bool surelyOtherChecksum(const DecodedRecord& faulty, const DecodedRecord& good, int block) {
-    if (!hasBlockSoft(faulty)) return false;
+    if (!hasSoftBlock(faulty)) return false;
     const std::size_t from = blockStart(block), count = blockLength(faulty, block);
     const auto address = static_cast<std::uint16_t>(good.header.aa + from);
     unsigned sum = (address & 0xFF) + (address >> 8);
@@ -208,7 +208,7 @@ MergedProgram mergeGroup(const std::vector<DecodedRecord>& readings, const std::
     std::vector<const DecodedRecord*> copies, softCopies;
     for (std::size_t index : group) {
         copies.push_back(&readings[index]);
-        if (hasBlockSoft(readings[index])) softCopies.push_back(&readings[index]);
+        if (hasSoftBlock(readings[index])) softCopies.push_back(&readings[index]);
     }
     DecodedRecord& merged = program.record;
     merged = *copies.front();

@@ -9,7 +9,7 @@
 #include "tape/RecordParser.h"
 
 namespace {
-constexpr std::uint8_t centre = 0x80;
+constexpr std::uint8_t centreLine = 0x80;
 // Short stretches that may stand before the long one of the sync: 7..15 at
 // 22050; at 44100 every short one (7..19), or a signal whose high and low
 // half-cells differ in length is only found at one polarity.
@@ -42,7 +42,7 @@ std::uint64_t deviationSum(const std::uint8_t* samples, std::size_t count) {
         }
         for (int lane = 0; lane < 4; ++lane) total += (pairs >> (16 * lane)) & 0xFFFF;
     }
-    for (; i < count; ++i) total += samples[i] >= centre ? samples[i] - centre : centre - samples[i];
+    for (; i < count; ++i) total += samples[i] >= centreLine ? samples[i] - centreLine : centreLine - samples[i];
     return total;
 }
 
@@ -87,7 +87,7 @@ class RecordReader final : public ByteSource {
         unsigned value = 0;
         for (int bit = 0; bit < 8; ++bit) {
             if (position_ >= n_) return false;
-            bool high = s_[position_] > centre;
+            bool high = s_[position_] > centreLine;
             std::size_t at = position_ + 1;
             while (at < n_ && (s_[at] > trigger_) == high) ++at;
             if (at >= n_) {
@@ -112,8 +112,8 @@ class RecordReader final : public ByteSource {
             const std::size_t at = crossings_[bit];
             const std::size_t from = at >= half ? at - half : 0, to = std::min(n_, at + half);
             long before = 0, after = 0;
-            for (std::size_t i = from; i < at; ++i) before += s_[i] - centre;
-            for (std::size_t i = at; i < to; ++i) after += s_[i] - centre;
+            for (std::size_t i = from; i < at; ++i) before += s_[i] - centreLine;
+            for (std::size_t i = at; i < to; ++i) after += s_[i] - centreLine;
             const double rise = static_cast<double>(after) / std::max<std::size_t>(1, to - at) -
                                 static_cast<double>(before) / std::max<std::size_t>(1, at - from);
             strength[bit] = static_cast<float>((rising_ >> (7 - bit) & 1) ? rise : -rise);
@@ -132,9 +132,9 @@ class RecordReader final : public ByteSource {
     // The first sample of the next stretch: samples above the centre line are
     // high, the others (0x80 included) low.
     std::size_t stretchEnd(std::size_t from) const {
-        bool high = s_[from] > centre;
+        bool high = s_[from] > centreLine;
         std::size_t at = from + 1;
-        while (at < n_ && (s_[at] > centre) == high) ++at;
+        while (at < n_ && (s_[at] > centreLine) == high) ++at;
         return at;
     }
     bool isLong(std::size_t length) const { return static_cast<std::uint16_t>(length) > threshold_; }
@@ -145,7 +145,7 @@ class RecordReader final : public ByteSource {
 
     Attempt attempt(std::size_t from) {
         std::size_t at = from;
-        while (at < n_ && s_[at] >= centre - band_ && s_[at] <= centre + band_) ++at;
+        while (at < n_ && s_[at] >= centreLine - band_ && s_[at] <= centreLine + band_) ++at;
         if (at >= n_) return Attempt::Quiet;
         bool previousLeads = false;
         int matched = -1;   // -1: looking for the candidate; else stretches of the pattern matched

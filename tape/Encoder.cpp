@@ -7,9 +7,9 @@
 
 namespace {
 constexpr int amplitude = 100;
-constexpr std::uint8_t centre = 0x80;
-constexpr std::uint8_t highLevel = centre + amplitude;
-constexpr std::uint8_t lowLevel = centre - amplitude;
+constexpr std::uint8_t centreLevel = 0x80;
+constexpr std::uint8_t highLevel = centreLevel + amplitude;
+constexpr std::uint8_t lowLevel = centreLevel - amplitude;
 // A ramp has at most N + 1 samples; N is 14 at most in practice, 7 at 22050.
 constexpr int maxHalfCell = 64;
 
@@ -54,14 +54,14 @@ class SignalWriter {
         int remaining = halfCell_;
         int length = 0;
         for (;;) {
-            ramp[length++] = static_cast<std::uint8_t>(value + centre);
+            ramp[length++] = static_cast<std::uint8_t>(value + centreLevel);
             if (step == -1) break;
             step = static_cast<std::int8_t>(step >> 1);
             if (step == 0) break;
             value = static_cast<std::int8_t>(value + step);
             if (--remaining == 0) return length;
         }
-        for (; remaining > 0; --remaining) ramp[length++] = static_cast<std::uint8_t>(target + centre);
+        for (; remaining > 0; --remaining) ramp[length++] = static_cast<std::uint8_t>(target + centreLevel);
         return length;
     }
 

@@ -11,7 +11,7 @@
 #include "tape/TapeRecord.h"
 
 namespace {
-constexpr double pi = 3.14159265358979323846;
+constexpr double radiansPerTurn = 2 * 3.14159265358979323846;
 // The known signal is encoded as the encoder writes it at 44100 per second.
 constexpr double referenceRate = 44100;
 constexpr int referenceHalfCell = 14;
@@ -57,7 +57,7 @@ void fft(std::vector<Complex>& x, bool inverse) {
         if (i < j) std::swap(x[i], x[j]);
     }
     for (std::size_t length = 2; length <= n; length <<= 1) {
-        const double angle = 2 * pi / static_cast<double>(length) * (inverse ? 1 : -1);
+        const double angle = radiansPerTurn / static_cast<double>(length) * (inverse ? 1 : -1);
         const Complex step(std::cos(angle), std::sin(angle));
         for (std::size_t i = 0; i < n; i += length) {
             Complex w(1);

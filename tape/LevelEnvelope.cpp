@@ -8,7 +8,7 @@ constexpr double roundingPower = 1.0 / 12;
 constexpr std::size_t blocksAround = 2;
 constexpr double partialEdgeShare = 0.25;
 
-float median(std::vector<float>& values) {
+float medianLevel(std::vector<float>& values) {
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
     std::nth_element(values.begin(), middle, values.end());
     return *middle;
@@ -47,7 +47,7 @@ std::vector<float> blockLevels(const LevelEnvelope& envelope) {
     for (std::size_t b = 0; (b + 1) * envelopeBlock <= envelope.power.size(); ++b) {
         block.assign(envelope.power.begin() + static_cast<std::ptrdiff_t>(b * envelopeBlock),
                      envelope.power.begin() + static_cast<std::ptrdiff_t>((b + 1) * envelopeBlock));
-        levels.push_back(median(block));
+        levels.push_back(medianLevel(block));
     }
     return levels;
 }
@@ -122,5 +122,5 @@ LevelSpan floorRise(const LevelEnvelope& pause, const std::vector<float>& blocks
 double medianPower(const LevelEnvelope& envelope) {
     if (envelope.power.empty()) return 0;
     std::vector<float> powers = envelope.power;
-    return median(powers);
+    return medianLevel(powers);
 }

@@ -12,7 +12,7 @@
 #include "tape/TapeRecord.h"
 
 namespace {
-constexpr int centre = 0x80;
+constexpr int centreSample = 0x80;
 constexpr int bitsPerByte = 8;
 // The lead-in before the sync and the sync byte itself.
 constexpr int bytesBeforeSync = tape::leadInBytes + 1;
@@ -104,8 +104,8 @@ SignalFigures measureSignal(ByteView samples, const DecodedRecord& record, std::
     SignalFigures figures;
     const std::size_t end = std::min(record.endPosition, samples.size);
     int peak = 0;
-    for (std::size_t i = start; i < end; ++i) peak = std::max(peak, std::abs(samples[i] - centre));
-    figures.peakPercent = (peak * 100 + centre / 2) / centre;
+    for (std::size_t i = start; i < end; ++i) peak = std::max(peak, std::abs(samples[i] - centreSample));
+    figures.peakPercent = (peak * 100 + centreSample / 2) / centreSample;
 
     if (!foundRecord(record)) return figures;
     // The lead-in's cell: its own tone's where it is heard, else the record's.
@@ -128,7 +128,7 @@ SignalFigures measureSignal(ByteView samples, const DecodedRecord& record, std::
     const std::size_t to = std::min(samples.size, static_cast<std::size_t>(first + cells * cell));
     double sum = 0, squares = 0;
     for (std::size_t i = from; i < to; ++i) {
-        const double value = samples[i] - centre;
+        const double value = samples[i] - centreSample;
         sum += value, squares += value * value;
     }
     const double count = static_cast<double>(to - from);
