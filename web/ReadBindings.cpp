@@ -16,6 +16,7 @@
 #include "shell/Cp1252Text.h"
 #include "shell/GlobalSettings.h"
 #include "shell/StoredZip.h"
+#include "shell/StringTable.h"
 #include "tape/CodedFormat.h"
 #include "tape/ReadingReport.h"
 #include "tape/SideArchive.h"
@@ -98,7 +99,13 @@ val readRecording(const val& chosen, const val& head) {
     ChosenRecording read = readChosen(chosen, options, "", true, coded);
     const SideReading& side = read.side;
     if (side.error) {
-        result.set("error", side.messages.front().text);
+        // A WAV of a phone's codec, which bv7 reads through FFmpeg and the
+        // browser cannot: the codec named, and where it can be read.
+        std::string text = side.messages.front().text;
+        if (text == loadString(str::notPcm) && !coded.codec.empty())
+            text = "Kein PCM-Format (" + coded.codec + " in " + coded.container +
+                   ") – solche Dateien liest bv7 auf dem Rechner";
+        result.set("error", text);
         return result;
     }
     result.set("rate", side.rate);

@@ -52,6 +52,21 @@ test("a file of 2.5 GB the page takes whole gives its limit in German in each fi
   assert.deepEqual(problems, []);
 });
 
+// A phone call saved as GSM 6.10 in WAV: the browser cannot decode it, the
+// page says which codec it is and where it can be read.
+test("a WAV of a phone's codec names the codec", async () => {
+  const head = wavHeader(8000, 650);
+  head.writeUInt16LE(0x31, 20);
+  const file = path.join(work, "anruf.wav");
+  fs.writeFileSync(file, Buffer.concat([head, Buffer.alloc(650, 0x55)]));
+  const { tab, problems } = await openPage(1200, 800);
+  await tab.setInputFiles("#datei", file);
+  await tab.locator("#fehler", { hasText: "anruf.wav" }).waitFor({ timeout: 10000 });
+  assert.equal(await tab.locator("#fehler").textContent(),
+    "Fehler: anruf.wav: Kein PCM-Format (GSM 6.10 in WAV) – solche Dateien liest bv7 auf dem Rechner");
+  assert.deepEqual(problems, []);
+});
+
 // 300 MB each: handed to the worker, which reads one at a time, instead of
 // five copies at once. Their rate is one the reader refuses, so that the
 // test waits for the files, not for a search through them.
