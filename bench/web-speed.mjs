@@ -11,6 +11,7 @@ import { createRequire } from "node:module";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
+import { stereoWav16 } from "../web/tests/stereoWav.mjs";
 
 const root = path.resolve(import.meta.dirname, "..");
 const { chromium } = createRequire(path.join(root, "web/tests/package.json"))("playwright-core");
@@ -99,12 +100,7 @@ const rows = [
 function hourSide() {
   const side = fs.readFileSync(path.join(work, "SEITE.wav")), data = side.indexOf("data") + 8;
   const samples = side.subarray(data, data + side.readUInt32LE(data - 4)), frames = 2 * samples.length;
-  const wav = Buffer.alloc(44 + frames * 4);
-  wav.write("RIFF", 0); wav.writeUInt32LE(36 + frames * 4, 4); wav.write("WAVEfmt ", 8);
-  wav.writeUInt32LE(16, 16); wav.writeUInt16LE(1, 20); wav.writeUInt16LE(2, 22); wav.writeUInt32LE(44100, 24);
-  wav.writeUInt32LE(44100 * 4, 28); wav.writeUInt16LE(4, 32); wav.writeUInt16LE(16, 34);
-  wav.write("data", 36); wav.writeUInt32LE(frames * 4, 40);
-  const levels = new Int16Array(wav.buffer, wav.byteOffset + 44, frames * 2);
+  const { wav, samples: levels } = stereoWav16(frames);
   for (let frame = 0; frame < frames; ++frame) {
     const level = (samples[frame % samples.length] - 128) * 256;
     levels[2 * frame] = level;

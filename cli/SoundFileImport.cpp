@@ -44,19 +44,20 @@ ImportResult openSoundSource(const std::string&, std::unique_ptr<SoundSource>&, 
 #include "shell/FileIo.h"
 #include "shell/LargeBuffer.h"
 #include "tape/TapeListing.h"
+#include "tape/WavStream.h"
 
 namespace {
-// The sound-file library reads from our bytes in memory, so standard input
-// works as well as a file.
-struct MemoryStream {
-    const std::vector<std::uint8_t>& bytes;
+// The sound-file library reads through our bytes where they lie (a file
+// through the file layer, a stretch at a time, or standard input in memory).
+struct SoundFileStream {
+    ReadableBytes& bytes;
     sf_count_t position = 0;
 };
 
-sf_count_t streamLength(void* user) { return static_cast<sf_count_t>(static_cast<MemoryStream*>(user)->bytes.size()); }
+sf_count_t streamLength(void* user) { return static_cast<sf_count_t>(static_cast<SoundFileStream*>(user)->bytes.size()); }
 
 sf_count_t streamSeek(sf_count_t offset, int whence, void* user) {
-    auto* stream = static_cast<MemoryStream*>(user);
+    auto* stream = static_cast<SoundFileStream*>(user);
     sf_count_t base = whence == SEEK_CUR ? stream->position : whence == SEEK_END ? streamLength(user) : 0;
     sf_count_t target = base + offset;
     if (target < 0 || target > streamLength(user)) return -1;
@@ -65,17 +66,31 @@ sf_count_t streamSeek(sf_count_t offset, int whence, void* user) {
 }
 
 sf_count_t streamRead(void* out, sf_count_t count, void* user) {
-    auto* stream = static_cast<MemoryStream*>(user);
-    sf_count_t available = std::max<sf_count_t>(0, streamLength(user) - stream->position);
-    sf_count_t taken = std::min(count, available);
-    if (taken > 0) std::memcpy(out, stream->bytes.data() + stream->position, static_cast<std::size_t>(taken));
-    stream->position += taken;
-    return taken;
+    auto* stream = static_cast<SoundFileStream*>(user);
+    const std::size_t got = stream->bytes.read(static_cast<std::uint64_t>(stream->position), static_cast<std::uint8_t*>(out),
+                                               static_cast<std::size_t>(std::max<sf_count_t>(0, count)));
+    stream->position += static_cast<sf_count_t>(got);
+    return static_cast<sf_count_t>(got);
 }
 
 sf_count_t streamWrite(const void*, sf_count_t, void*) { return 0; }
 
-sf_count_t streamTell(void* user) { return static_cast<MemoryStream*>(user)->position; }
+sf_count_t streamTell(void* user) { return static_cast<SoundFileStream*>(user)->position; }
+
+SF_VIRTUAL_IO soundFileIo() { return {streamLength, streamSeek, streamRead, streamWrite, streamTell}; }
+
+// Whether the library's facts of an opened file can be read on; `problem` says why not.
+bool readableInfo(const SF_INFO& info, std::string& problem) {
+    if (info.channels < 1 || info.channels > 1024) {
+        problem = "Audiodaten nicht auswertbar: Kanalzahl " + std::to_string(info.channels) + " (lesbar sind 1 bis 1024)";
+        return false;
+    }
+    if (info.samplerate < 1 || info.frames < 0) {
+        problem = "Audiodaten nicht auswertbar: Abtastrate " + std::to_string(info.samplerate) + " Hz";
+        return false;
+    }
+    return true;
+}
 
 struct SoundFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -199,19 +214,13 @@ SoundFileFormat formatOf(const SF_INFO& info) {
 // Through the sound-file library; NotASoundFile where it does not know the format.
 ImportResult importThroughSndfile(std::vector<std::uint8_t>& bytes, std::string& problem, std::string& warning,
                                   SoundFileFormat& format) {
-    MemoryStream stream{bytes};
-    SF_VIRTUAL_IO io{streamLength, streamSeek, streamRead, streamWrite, streamTell};
+    BytesInMemory held{ByteView(bytes)};
+    SoundFileStream stream{held};
+    SF_VIRTUAL_IO io = soundFileIo();
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SoundFileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &stream));
     if (!file) return ImportResult::NotASoundFile;
-    if (info.channels < 1 || info.channels > 1024) {
-        problem = "Audiodaten nicht auswertbar: Kanalzahl " + std::to_string(info.channels) + " (lesbar sind 1 bis 1024)";
-        return ImportResult::Failed;
-    }
-    if (info.samplerate < 1 || info.frames < 0) {
-        problem = "Audiodaten nicht auswertbar: Abtastrate " + std::to_string(info.samplerate) + " Hz";
-        return ImportResult::Failed;
-    }
+    if (!readableInfo(info, problem)) return ImportResult::Failed;
     const std::size_t channels = static_cast<std::size_t>(info.channels);
     EightBitWav wav(channels);
     // A length the library does not know (SF_COUNT_MAX) leaves the room to grow.
@@ -280,41 +289,20 @@ ImportResult importSoundFile(std::vector<std::uint8_t>& bytes, std::string& prob
 
 #ifdef BV7_HAVE_SNDFILE
 namespace {
-// The library reads the file through the file layer, a stretch at a time.
+// A file the library reads through the file layer, a stretch at a time.
 struct FileStream {
-    FileReading file;
-    sf_count_t position = 0;
+    FileBytes file;
+    SoundFileStream stream{file};
 };
-
-sf_count_t fileLength(void* user) { return static_cast<sf_count_t>(static_cast<FileStream*>(user)->file.size()); }
-
-sf_count_t fileSeek(sf_count_t offset, int whence, void* user) {
-    auto* stream = static_cast<FileStream*>(user);
-    sf_count_t base = whence == SEEK_CUR ? stream->position : whence == SEEK_END ? fileLength(user) : 0;
-    sf_count_t target = base + offset;
-    if (target < 0 || target > fileLength(user)) return -1;
-    stream->position = target;
-    return target;
-}
-
-sf_count_t fileRead(void* out, sf_count_t count, void* user) {
-    auto* stream = static_cast<FileStream*>(user);
-    const std::size_t got = stream->file.read(static_cast<std::uint64_t>(stream->position), static_cast<std::uint8_t*>(out),
-                                              static_cast<std::size_t>(std::max<sf_count_t>(0, count)));
-    stream->position += static_cast<sf_count_t>(got);
-    return static_cast<sf_count_t>(got);
-}
-
-sf_count_t fileTell(void* user) { return static_cast<FileStream*>(user)->position; }
 
 class SoundFileSource final : public SoundSource {
   public:
     explicit SoundFileSource(std::unique_ptr<FileStream> stream) : stream_(std::move(stream)) {}
     bool open() {
         const QuietStandardError quiet;
-        stream_->position = 0;
+        stream_->stream.position = 0;
         info_ = SF_INFO{};
-        file_.reset(sf_open_virtual(&io_, SFM_READ, &info_, stream_.get()));
+        file_.reset(sf_open_virtual(&io_, SFM_READ, &info_, &stream_->stream));
         read_ = 0;
         return file_ != nullptr;
     }
@@ -352,7 +340,7 @@ class SoundFileSource final : public SoundSource {
   private:
     static constexpr sf_count_t framesAtOnce = 1 << 14;
     std::unique_ptr<FileStream> stream_;
-    SF_VIRTUAL_IO io_{fileLength, fileSeek, fileRead, streamWrite, fileTell};
+    SF_VIRTUAL_IO io_ = soundFileIo();
     SF_INFO info_{};
     std::unique_ptr<SNDFILE, SoundFileCloser> file_;
     std::vector<float> frames_;
@@ -365,15 +353,7 @@ ImportResult openSoundSource(const std::string& path, std::unique_ptr<SoundSourc
     if (stream->file.open(path) != ReadOutcome::Ok) return ImportResult::NotASoundFile;
     auto file = std::make_unique<SoundFileSource>(std::move(stream));
     if (!file->open()) return ImportResult::NotASoundFile;
-    const SF_INFO& info = file->info();
-    if (info.channels < 1 || info.channels > 1024) {
-        problem = "Audiodaten nicht auswertbar: Kanalzahl " + std::to_string(info.channels) + " (lesbar sind 1 bis 1024)";
-        return ImportResult::Failed;
-    }
-    if (info.samplerate < 1 || info.frames < 0) {
-        problem = "Audiodaten nicht auswertbar: Abtastrate " + std::to_string(info.samplerate) + " Hz";
-        return ImportResult::Failed;
-    }
+    if (!readableInfo(file->info(), problem)) return ImportResult::Failed;
     source = std::move(file);
     return ImportResult::Converted;
 }

@@ -14,7 +14,7 @@ constexpr std::size_t framesAtOnce = 1 << 16;
 
 class WavFileSource final : public WavSource {
   public:
-    WavFileSource(std::unique_ptr<ByteSource> file, const WavLayout& layout)
+    WavFileSource(std::unique_ptr<ReadableBytes> file, const WavLayout& layout)
         : file_(std::move(file)), layout_(layout), width_((layout.bits + 7u) / 8u),
           frameBytes_(width_ * layout.channels), frames_(layout.dataBytes / frameBytes_) {}
 
@@ -63,24 +63,12 @@ class WavFileSource final : public WavSource {
     }
 
   private:
-    std::unique_ptr<ByteSource> file_;
+    std::unique_ptr<ReadableBytes> file_;
     WavLayout layout_;
     std::size_t width_, frameBytes_;
     std::uint64_t frames_, next_ = 0;
     std::vector<std::uint8_t> raw_, bytes_;
     std::vector<float> floats_;
-};
-
-class FileBytes final : public ByteSource {
-  public:
-    ReadResult open(const std::string& path) { return file_.open(path); }
-    std::uint64_t size() const override { return file_.size(); }
-    std::size_t read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
-        return file_.read(offset, out, count);
-    }
-
-  private:
-    FileReading file_;
 };
 }
 
@@ -95,7 +83,7 @@ WavOpening openWavStream(const std::string& path) {
     return openWavStream(std::move(file));
 }
 
-WavOpening openWavStream(std::unique_ptr<ByteSource> file) {
+WavOpening openWavStream(std::unique_ptr<ReadableBytes> file) {
     WavOpening opening;
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(headBytes, file->size())));
     head.resize(file->read(0, head.data(), head.size()));

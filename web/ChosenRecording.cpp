@@ -16,7 +16,7 @@ using emscripten::val;
 namespace {
 // A Blob's bytes through FileReaderSync, a slice of a few MiB at a time: the
 // WAV reader's pulls and the head it reads come from the slice held.
-class BlobBytes final : public ByteSource {
+class BlobBytes final : public ReadableBytes {
   public:
     explicit BlobBytes(const val& blob)
         : blob_(blob), reader_(val::global("FileReaderSync").new_()),
@@ -49,7 +49,7 @@ class BlobBytes final : public ByteSource {
 };
 
 // The bytes of a WAV file the page handed over whole.
-class HeldBytes final : public ByteSource {
+class HeldBytes final : public ReadableBytes {
   public:
     explicit HeldBytes(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
     std::uint64_t size() const override { return bytes_.size(); }
@@ -177,7 +177,7 @@ std::vector<std::uint8_t> RecordingSamples::samples(std::size_t begin, std::size
 ChosenRecording readChosen(const val& chosen, const ReadingOptions& options, const std::string& file, bool runs,
                            const CodedFormat& coded) {
     ChosenRecording read;
-    std::unique_ptr<ByteSource> bytes;
+    std::unique_ptr<ReadableBytes> bytes;
     if (isBlob(chosen)) bytes = std::make_unique<BlobBytes>(chosen);
     else bytes = std::make_unique<HeldBytes>(web::bytesOf(chosen));
     WavOpening opening = openWavStream(std::move(bytes));

@@ -12,7 +12,7 @@
 namespace {
 // A file's bytes in memory, as the page reads a File: where asked, and
 // telling the most asked for at once.
-class AskedBytes final : public ByteSource {
+class AskedBytes final : public ReadableBytes {
   public:
     explicit AskedBytes(std::vector<std::uint8_t> bytes, std::size_t& most) : bytes_(std::move(bytes)), most_(most) {}
     std::uint64_t size() const override { return bytes_.size(); }

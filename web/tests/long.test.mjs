@@ -8,6 +8,7 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { bv7, download, openPage, work } from "./rig.mjs";
+import { stereoWav16 } from "./stereoWav.mjs";
 
 // Two different programs named PROG at the same addresses (bv7 bin2wav, 8-bit
 // mono at 44100) in the left channel of a 16-bit stereo WAV at 44100,
@@ -22,12 +23,7 @@ function longSide(minutes) {
     return wav.subarray(wav.indexOf("data") + 8);
   });
   const gap = Math.round(minutes * 60 * 44100), frames = records[0].length + gap + records[1].length + 44100;
-  const wav = Buffer.alloc(44 + frames * 4);
-  wav.write("RIFF", 0); wav.writeUInt32LE(36 + frames * 4, 4); wav.write("WAVEfmt ", 8);
-  wav.writeUInt32LE(16, 16); wav.writeUInt16LE(1, 20); wav.writeUInt16LE(2, 22); wav.writeUInt32LE(44100, 24);
-  wav.writeUInt32LE(44100 * 4, 28); wav.writeUInt16LE(4, 32); wav.writeUInt16LE(16, 34);
-  wav.write("data", 36); wav.writeUInt32LE(frames * 4, 40);
-  const samples = new Int16Array(wav.buffer, wav.byteOffset + 44, frames * 2);
+  const { wav, samples } = stereoWav16(frames);
   let seed = 7;
   const hiss = () => ((seed = (seed * 1103515245 + 12345) >>> 0) >>> 16) % 1200 - 600;
   for (let frame = 0; frame < frames; ++frame) {
